@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the desktop run need.
+# Run as root it installs what is missing (apt, no recommends); otherwise it only
+# says which packages are missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libcurl4-openssl-dev libpugixml-dev libpng-dev libssl-dev
+  libxcb1-dev libxcb-keysyms1-dev libcpp-httplib-dev
+  # web panes
+  qt6-webengine-dev qt6-webchannel-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # looking at the program and end-to-end tests
+  xvfb xauth xdotool x11-utils imagemagick openbox trayer fonts-wqy-microhei
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing Debian packages (run this as root to install them): ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,53 @@
+#pragma once
+// The watch-list row and the parsed quote of one stock.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace marlune {
+
+// Markets as the watch list stores them.
+enum Market : int { kMarketShanghai = 1, kMarketShenzhen = 2 };
+
+// One parsed quote. Every value is the display text exactly as printed (UTF-8).
+struct QuoteRecord {
+    std::string code;
+    std::string name;
+    int market = 0;
+    std::string price;
+    std::string low;
+    std::string high;
+    std::string open;
+    std::string previousClose;
+    std::string volume;
+    std::string amount;
+    std::string changeRate;
+    std::string change;
+    std::string spare; // never filled
+    std::string amplitude;
+    std::string plRate;
+    std::string plAmount;
+    std::string dateTime;
+};
+
+// One watch-list row with the user's holding and alert limits.
+struct StockEntry {
+    std::string recordKey;
+    std::string code;
+    std::string name;
+    int rowIndex = -1;
+    int market = -1;
+    int alertFlag = 0;
+    float lowerLimit = 0.0f;
+    float upperLimit = 0.0f;
+    int quantity = 0;
+    float cost = 0.0f;
+    QuoteRecord quote;
+};
+
+// The watch list grows at the end without moving existing entries.
+using WatchList = std::deque<StockEntry>;
+using QuoteList = std::vector<QuoteRecord>;
+
+} // namespace marlune

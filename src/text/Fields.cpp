@@ -1,0 +1,40 @@
+#include "text/Fields.h"
+
+namespace marlune {
+namespace {
+
+std::vector<std::string> SplitFrom(std::string_view text, std::string_view separator, std::size_t firstSearch) {
+    std::vector<std::string> fields;
+    if (separator.empty())
+        return fields;
+    std::size_t start = 0;
+    std::size_t found = text.find(separator, firstSearch);
+    while (found != std::string_view::npos) {
+        fields.emplace_back(text.substr(start, found - start));
+        start = found + separator.size();
+        found = text.find(separator, start);
+    }
+    fields.emplace_back(text.substr(start));
+    return fields;
+}
+
+} // namespace
+
+std::vector<std::string> SplitFields(std::string_view text, std::string_view separator) {
+    return SplitFrom(text, separator, 0);
+}
+
+std::vector<std::string> Split(std::string_view text, std::string_view separator) {
+    return SplitFrom(text, separator, 1);
+}
+
+const std::string& FieldAt(const std::vector<std::string>& fields, std::size_t i) {
+    static const std::string empty;
+    return i < fields.size() ? fields[i] : empty;
+}
+
+std::string Right(std::string_view text, std::size_t n) {
+    return std::string(text.size() > n ? text.substr(text.size() - n) : text);
+}
+
+} // namespace marlune

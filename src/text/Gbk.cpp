@@ -1,0 +1,129 @@
+#include "text/Gbk.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
+
+// One iconv descriptor per conversion call; iconv_t is not thread-safe, and
+// conversions are short, so the cost of opening one is small against the work.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much as possible; returns false at an invalid or incomplete
+    // sequence, leaving in/inLeft at the offending byte.
+    bool run(const char*& in, std::size_t& inLeft, std::string& out) {
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            std::size_t rc = iconv(m_cd, const_cast<char**>(&in), &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            if (rc == static_cast<std::size_t>(-1)) {
+                if (errno == E2BIG)
+                    continue;
+                iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // reset shift state
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+// Length of the UTF-8 sequence that starts with this byte, 0 when it cannot start one.
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+} // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    Converter converter("UTF-8", "GBK");
+    if (!converter.valid()) {
+        for (unsigned char c : gbk) {
+            if (c < 0x80)
+                out.push_back(static_cast<char>(c));
+            else
+                out.append(kReplacement);
+        }
+        return out;
+    }
+    const char* in = gbk.data();
+    std::size_t left = gbk.size();
+    while (!converter.run(in, left, out)) {
+        // Skip one byte of the bad sequence. A lead byte followed by an invalid trail
+        // byte loses only the lead byte, so an ASCII trail (a quote, a comma) survives.
+        out.append(kReplacement);
+        ++in;
+        --left;
+    }
+    return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    Converter converter("GBK", "UTF-8");
+    const char* in = utf8.data();
+    std::size_t left = utf8.size();
+    if (!converter.valid()) {
+        for (unsigned char c : utf8)
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
+    while (!converter.run(in, left, out)) {
+        // Skip the whole character that GBK cannot hold (or one bad byte).
+        std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(*in));
+        if (length == 0 || length > left)
+            length = 1;
+        out.push_back('?');
+        in += length;
+        left -= length;
+    }
+    return out;
+}
+
+std::size_t GbkLength(std::string_view utf8) { return Utf8ToGbk(utf8).size(); }
+
+std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+    std::size_t used = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(utf8[pos]));
+        if (length == 0 || pos + length > utf8.size())
+            length = 1;
+        std::size_t bytes = Utf8ToGbk(utf8.substr(pos, length)).size();
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        pos += length;
+    }
+    return std::string(utf8.substr(0, pos));
+}
+
+} // namespace marlune
