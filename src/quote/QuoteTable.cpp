@@ -1,0 +1,71 @@
+#include "quote/QuoteTable.h"
+
+#include "text/CNumber.h"
+
+namespace marlune {
+
+const std::array<QuoteColumnInfo, kQuoteColumnCount>& QuoteColumns() {
+    static const std::array<QuoteColumnInfo, kQuoteColumnCount> columns = {{
+        {"代码", 45},
+        {"简称", 60},
+        {"最新价", 60},
+        {"涨跌额", 60},
+        {"涨跌率", 60},
+        {"最高价", 60},
+        {"最低价", 60},
+        {"分时图", 40},
+        {"今开盘", 60},
+        {"昨收盘", 60},
+        {"振幅", 40},
+        {"成交量", 60},
+        {"成交额", 60},
+        {"盈亏额", 60},
+        {"盈亏率", 40},
+    }};
+    return columns;
+}
+
+std::array<std::string, kQuoteColumnCount> QuoteRowTexts(const StockEntry& entry) {
+    const QuoteRecord& q = entry.quote;
+    return {entry.code,
+            entry.name,
+            q.price,
+            q.change,
+            q.changeRate,
+            q.high,
+            q.low,
+            q.price.empty() ? std::string() : std::string("分时图"),
+            q.open,
+            q.previousClose,
+            q.amplitude,
+            q.volume,
+            q.amount,
+            q.plAmount,
+            q.plRate};
+}
+
+CellColor QuoteCellColor(const StockEntry& entry, int column) {
+    switch (column) {
+    case kColCode:
+    case kColName:
+    case kColChart:
+        return CellColor::Name;
+    case kColPrice:
+    case kColChange:
+    case kColChangeRate:
+        return !entry.quote.change.empty() && entry.quote.change[0] == '+' ? CellColor::Up : CellColor::Down;
+    case kColPlAmount:
+    case kColPlRate:
+        // The amount is printed without a plus sign, so a gain is told by its value.
+        return AtoF(entry.quote.plAmount) > 0.0 ? CellColor::Up : CellColor::Down;
+    default:
+        return CellColor::Default;
+    }
+}
+
+std::string TotalLineText(const std::string& totalPlAmount, const std::string& totalPlRate,
+                          const std::string& updateTime) {
+    return "总盈亏:" + totalPlAmount + "  " + totalPlRate + "  " + updateTime;
+}
+
+} // namespace marlune
