@@ -1,0 +1,52 @@
+#pragma once
+// Setting up the quote grid of the ticker window and refilling it from the quote state after
+// every parsed reply. The rules (which text and which colour in which cell) come from
+// quote/QuoteTable.h; this step applies them to the widget.
+
+#include <QColor>
+
+#include <cstdint>
+
+namespace marlune {
+
+class QuoteGrid;
+struct QuoteBook;
+
+// The five colours the ticker window reads from base.ini.
+struct GridColors {
+    QColor up;         // ColorUp: rising quotes
+    QColor down;       // ColorDown: falling or unchanged quotes
+    QColor name;       // ColorName: code, name and chart columns
+    QColor title;      // ColorTitle: header row (and the status line)
+    QColor background; // ColorBK: every background of the grid
+};
+
+// base.ini keeps colours as the Windows colour value 0x00BBGGRR.
+QColor ColorFromColorRef(std::uint32_t colorRef);
+
+// Pixel sizes of the quote grid.
+constexpr int kQuoteGridRowHeight = 20;
+// The selection highlight of the quote grid and of the detail popup: blue 255, green 18, red 0.
+QColor GridSelectionColor();
+
+// Rows of a grid for entryCount watch-list entries: header, one per entry, total row.
+constexpr int QuoteGridRowCount(int entryCount) {
+    return entryCount + 2;
+}
+// The grid's height in the ticker window (one spare pixel per row below the cells).
+constexpr int QuoteGridHeight(int entryCount) {
+    return 21 * entryCount + 42;
+}
+
+// Shapes the grid for entryCount entries: 15 columns with their widths, headers, header
+// colours and alignments, 20-pixel rows, underlines of the clickable cells and the colours.
+// Calling it again with another count rebuilds the grid (all cells cleared).
+void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors);
+
+// Redraws the grid from the quote state with one repaint: every entry's texts and colours and
+// the merged total row. Rows whose alert is on and which have traded collect their triggered
+// alert messages into book.alertText on the way. Entries beyond the grid's rows are skipped
+// (the grid is rebuilt by SetUpQuoteGrid when the watch list changes size).
+void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors);
+
+} // namespace marlune

@@ -1,0 +1,491 @@
+#include "ticker/QuoteGrid.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace marlune {
+
+namespace {
+
+// Space between a cell's border and its text.
+constexpr int kTextMargin = 2;
+// A text wider than its cell is narrowed down to this share of its width before it is cut off:
+// the columns are narrow and a slightly condensed number reads better than a cut one.
+constexpr double kMinTextSqueeze = 0.7;
+
+bool LooksNumeric(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    int i = 0;
+    if (t[i] == u'+' || t[i] == u'-')
+        ++i;
+    bool digits = false;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 0x80) {
+            digits = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else if (c == u'%' && i == t.size() - 1) {
+            break;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+Qt::Alignment HorizontalAlignment(GridAlignment alignment, const QString& text) {
+    switch (alignment) {
+    case GridAlignment::Left:
+        return Qt::AlignLeft;
+    case GridAlignment::Center:
+        return Qt::AlignHCenter;
+    case GridAlignment::Right:
+        return Qt::AlignRight;
+    case GridAlignment::General:
+        break;
+    }
+    return LooksNumeric(text) ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+} // namespace
+
+QuoteGrid::QuoteGrid(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// --- shape -------------------------------------------------------------------------------
+
+void QuoteGrid::resize(int rows, int cols) {
+    rows = std::max(rows, 0);
+    cols = std::max(cols, 0);
+    if (rows == m_rows && cols == m_cols)
+        return;
+    std::vector<Cell> cells(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+    for (int r = 0; r < std::min(rows, m_rows); ++r)
+        for (int c = 0; c < std::min(cols, m_cols); ++c)
+            cells[static_cast<std::size_t>(r) * cols + c] =
+                std::move(m_cells[static_cast<std::size_t>(r) * m_cols + c]);
+    m_cells = std::move(cells);
+    m_rows = rows;
+    m_cols = cols;
+    m_colWidths.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
+    m_colAlignments.resize(static_cast<std::size_t>(cols), GridAlignment::General);
+    m_rowHeights.resize(static_cast<std::size_t>(rows), kDefaultRowHeight);
+    m_mergeRows.resize(static_cast<std::size_t>(rows), false);
+    m_fixedRows = std::min(m_fixedRows, m_rows);
+    // Keep the selection inside the grid.
+    m_curRow = std::clamp(m_curRow, 0, std::max(m_rows - 1, 0));
+    m_curCol = std::clamp(m_curCol, 0, std::max(m_cols - 1, 0));
+    m_selRow = m_curRow;
+    m_selCol = m_curCol;
+    updateGeometry();
+    changed();
+}
+
+void QuoteGrid::setShape(int rows, int cols, int fixedRows) {
+    resize(rows, cols);
+    setFixedRows(fixedRows);
+}
+
+void QuoteGrid::setRows(int rows) {
+    resize(rows, m_cols);
+}
+
+void QuoteGrid::setCols(int cols) {
+    resize(m_rows, cols);
+}
+
+void QuoteGrid::setFixedRows(int fixedRows) {
+    fixedRows = std::clamp(fixedRows, 0, m_rows);
+    if (fixedRows == m_fixedRows)
+        return;
+    m_fixedRows = fixedRows;
+    changed();
+}
+
+void QuoteGrid::setColWidth(int col, int pixels) {
+    if (col < 0 || col >= m_cols)
+        return;
+    m_colWidths[static_cast<std::size_t>(col)] = std::max(pixels, 0);
+    updateGeometry();
+    changed();
+}
+
+int QuoteGrid::colWidth(int col) const {
+    return col >= 0 && col < m_cols ? m_colWidths[static_cast<std::size_t>(col)] : 0;
+}
+
+void QuoteGrid::setRowHeight(int row, int pixels) {
+    if (row < 0 || row >= m_rows)
+        return;
+    m_rowHeights[static_cast<std::size_t>(row)] = std::max(pixels, 0);
+    updateGeometry();
+    changed();
+}
+
+int QuoteGrid::rowHeight(int row) const {
+    return row >= 0 && row < m_rows ? m_rowHeights[static_cast<std::size_t>(row)] : 0;
+}
+
+void QuoteGrid::setColAlignment(int col, GridAlignment alignment) {
+    if (col < 0 || col >= m_cols)
+        return;
+    m_colAlignments[static_cast<std::size_t>(col)] = alignment;
+    changed();
+}
+
+GridAlignment QuoteGrid::colAlignment(int col) const {
+    return col >= 0 && col < m_cols ? m_colAlignments[static_cast<std::size_t>(col)] : GridAlignment::General;
+}
+
+// --- cells -------------------------------------------------------------------------------
+
+bool QuoteGrid::contains(int row, int col) const {
+    return row >= 0 && row < m_rows && col >= 0 && col < m_cols;
+}
+
+const QuoteGrid::Cell* QuoteGrid::cellAt(int row, int col) const {
+    return contains(row, col) ? &m_cells[static_cast<std::size_t>(row) * m_cols + col] : nullptr;
+}
+
+QuoteGrid::Cell* QuoteGrid::cellAt(int row, int col) {
+    return contains(row, col) ? &m_cells[static_cast<std::size_t>(row) * m_cols + col] : nullptr;
+}
+
+void QuoteGrid::setText(int row, int col, const QString& text) {
+    Cell* cell = cellAt(row, col);
+    if (cell == nullptr || cell->text == text)
+        return;
+    cell->text = text;
+    changed();
+}
+
+QString QuoteGrid::text(int row, int col) const {
+    const Cell* cell = cellAt(row, col);
+    return cell != nullptr ? cell->text : QString();
+}
+
+void QuoteGrid::setCellForeColor(int row, int col, const QColor& color) {
+    Cell* cell = cellAt(row, col);
+    if (cell == nullptr || cell->foreColor == color)
+        return;
+    cell->foreColor = color;
+    changed();
+}
+
+QColor QuoteGrid::cellForeColor(int row, int col) const {
+    const Cell* cell = cellAt(row, col);
+    return cell != nullptr ? cell->foreColor : QColor();
+}
+
+QColor QuoteGrid::effectiveForeColor(int row, int col) const {
+    const QColor own = cellForeColor(row, col);
+    return own.isValid() ? own : m_foreColor;
+}
+
+void QuoteGrid::setCellUnderline(int row, int col, bool underline) {
+    Cell* cell = cellAt(row, col);
+    if (cell == nullptr || cell->underline == underline)
+        return;
+    cell->underline = underline;
+    changed();
+}
+
+bool QuoteGrid::cellUnderline(int row, int col) const {
+    const Cell* cell = cellAt(row, col);
+    return cell != nullptr && cell->underline;
+}
+
+// --- grid colours ------------------------------------------------------------------------
+
+void QuoteGrid::setForeColor(const QColor& color) {
+    m_foreColor = color;
+    changed();
+}
+
+void QuoteGrid::setBackColor(const QColor& color) {
+    m_backColor = color;
+    changed();
+}
+
+void QuoteGrid::setBackColorFixed(const QColor& color) {
+    m_backColorFixed = color;
+    changed();
+}
+
+void QuoteGrid::setBackColorBkg(const QColor& color) {
+    m_backColorBkg = color;
+    changed();
+}
+
+void QuoteGrid::setBackColorSel(const QColor& color) {
+    m_backColorSel = color;
+    changed();
+}
+
+void QuoteGrid::setForeColorSel(const QColor& color) {
+    m_foreColorSel = color;
+    changed();
+}
+
+void QuoteGrid::setGridColor(const QColor& color) {
+    m_gridColor = color;
+    changed();
+}
+
+void QuoteGrid::setGridLines(bool on) {
+    m_gridLines = on;
+    changed();
+}
+
+// --- merging and selection ---------------------------------------------------------------
+
+void QuoteGrid::setMergeRow(int row, bool merge) {
+    if (row < 0 || row >= m_rows || m_mergeRows[static_cast<std::size_t>(row)] == merge)
+        return;
+    m_mergeRows[static_cast<std::size_t>(row)] = merge;
+    changed();
+}
+
+bool QuoteGrid::mergeRow(int row) const {
+    return row >= 0 && row < m_rows && m_mergeRows[static_cast<std::size_t>(row)];
+}
+
+std::pair<int, int> QuoteGrid::mergedSpan(int row, int col) const {
+    if (!contains(row, col) || !mergeRow(row))
+        return {col, col};
+    const QString& text = cellAt(row, col)->text;
+    int first = col;
+    while (first > 0 && cellAt(row, first - 1)->text == text)
+        --first;
+    int last = col;
+    while (last + 1 < m_cols && cellAt(row, last + 1)->text == text)
+        ++last;
+    return {first, last};
+}
+
+void QuoteGrid::setSelection(int row, int col, int rowSel, int colSel) {
+    if (!contains(row, col))
+        return;
+    m_curRow = row;
+    m_curCol = col;
+    m_selRow = std::clamp(rowSel, 0, m_rows - 1);
+    m_selCol = std::clamp(colSel, 0, m_cols - 1);
+    changed();
+}
+
+bool QuoteGrid::isHighlighted(int row, int col) const {
+    if (row == m_curRow && col == m_curCol)
+        return false;
+    return row >= std::min(m_curRow, m_selRow) && row <= std::max(m_curRow, m_selRow) &&
+           col >= std::min(m_curCol, m_selCol) && col <= std::max(m_curCol, m_selCol);
+}
+
+// --- redraw ------------------------------------------------------------------------------
+
+void QuoteGrid::setRedraw(bool on) {
+    m_redraw = on;
+    if (on && m_dirty) {
+        m_dirty = false;
+        update();
+    }
+}
+
+void QuoteGrid::changed() {
+    if (m_redraw)
+        update();
+    else
+        m_dirty = true;
+}
+
+// --- geometry ----------------------------------------------------------------------------
+
+int QuoteGrid::rowAt(int y) const {
+    if (y < 0)
+        return -1;
+    int top = 0;
+    for (int r = 0; r < m_rows; ++r) {
+        top += m_rowHeights[static_cast<std::size_t>(r)];
+        if (y < top)
+            return r;
+    }
+    return -1;
+}
+
+int QuoteGrid::colAt(int x) const {
+    if (x < 0)
+        return -1;
+    int left = 0;
+    for (int c = 0; c < m_cols; ++c) {
+        left += m_colWidths[static_cast<std::size_t>(c)];
+        if (x < left)
+            return c;
+    }
+    return -1;
+}
+
+QRect QuoteGrid::cellRect(int row, int col) const {
+    if (!contains(row, col))
+        return {};
+    int x = 0;
+    for (int c = 0; c < col; ++c)
+        x += m_colWidths[static_cast<std::size_t>(c)];
+    int y = 0;
+    for (int r = 0; r < row; ++r)
+        y += m_rowHeights[static_cast<std::size_t>(r)];
+    return {x, y, m_colWidths[static_cast<std::size_t>(col)], m_rowHeights[static_cast<std::size_t>(row)]};
+}
+
+int QuoteGrid::contentWidth() const {
+    int width = 0;
+    for (int w : m_colWidths)
+        width += w;
+    return width;
+}
+
+int QuoteGrid::contentHeight() const {
+    int height = 0;
+    for (int h : m_rowHeights)
+        height += h;
+    return height;
+}
+
+QSize QuoteGrid::sizeHint() const {
+    return {contentWidth(), contentHeight()};
+}
+
+// --- painting ----------------------------------------------------------------------------
+
+void QuoteGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, m_backColorBkg);
+
+    int y = 0;
+    for (int r = 0; r < m_rows && y < height(); ++r) {
+        const int h = m_rowHeights[static_cast<std::size_t>(r)];
+        if (y + h > dirty.top() && y <= dirty.bottom() && h > 0) {
+            int x = 0;
+            for (int c = 0; c < m_cols && x < width();) {
+                const auto [first, last] = mergedSpan(r, c);
+                int w = 0;
+                for (int k = first; k <= last; ++k)
+                    w += m_colWidths[static_cast<std::size_t>(k)];
+                const QRect rect(x, y, w, h);
+                if (w > 0 && rect.intersects(dirty))
+                    paintCell(painter, r, first, last, rect);
+                x += w;
+                c = last + 1;
+            }
+        }
+        y += h;
+    }
+}
+
+void QuoteGrid::paintCell(QPainter& painter, int row, int firstCol, int lastCol, const QRect& rect) {
+    const Cell& cell = *cellAt(row, firstCol);
+    const bool fixed = row < m_fixedRows;
+    const bool highlighted = !fixed && isHighlighted(row, firstCol) && isHighlighted(row, lastCol);
+
+    painter.fillRect(rect, highlighted ? m_backColorSel : (fixed ? m_backColorFixed : m_backColor));
+    QRect textArea = rect;
+    if (m_gridLines) {
+        painter.setPen(m_gridColor);
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        textArea.adjust(0, 0, -1, -1);
+    }
+    if (cell.text.isEmpty())
+        return;
+    textArea.adjust(kTextMargin, 0, -kTextMargin, 0);
+    if (textArea.width() <= 0 || textArea.height() <= 0)
+        return;
+
+    QFont font = this->font();
+    font.setUnderline(cell.underline);
+    painter.setFont(font);
+    painter.setPen(highlighted ? m_foreColorSel : (cell.foreColor.isValid() ? cell.foreColor : m_foreColor));
+    const Qt::Alignment align =
+        HorizontalAlignment(m_colAlignments[static_cast<std::size_t>(firstCol)], cell.text);
+
+    painter.save();
+    painter.setClipRect(textArea);
+    const int textWidth = painter.fontMetrics().horizontalAdvance(cell.text);
+    if (textWidth > textArea.width()) {
+        // Narrow the text to fit (down to a limit), keeping it where the alignment puts it.
+        const double squeeze = std::max(kMinTextSqueeze, static_cast<double>(textArea.width()) / textWidth);
+        const double squeezedWidth = textWidth * squeeze;
+        double left = textArea.left();
+        if (align & Qt::AlignRight)
+            left = textArea.right() + 1 - squeezedWidth;
+        else if (align & Qt::AlignHCenter)
+            left = textArea.left() + (textArea.width() - squeezedWidth) / 2.0;
+        painter.translate(left, 0);
+        painter.scale(squeeze, 1.0);
+        painter.drawText(QRectF(0, textArea.top(), textWidth, textArea.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
+    } else {
+        painter.drawText(textArea, align | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
+    }
+    painter.restore();
+}
+
+// --- mouse -------------------------------------------------------------------------------
+
+void QuoteGrid::updateMousePosition(const QPointF& position) {
+    const QPoint p = position.toPoint();
+    m_mouseRow = rowAt(p.y());
+    m_mouseCol = colAt(p.x());
+    if (m_mouseRow < 0 || m_mouseCol < 0) {
+        m_mouseRow = -1;
+        m_mouseCol = -1;
+    }
+}
+
+void QuoteGrid::mouseMoveEvent(QMouseEvent* event) {
+    updateMousePosition(event->position());
+    if (m_selecting && (event->buttons() & Qt::LeftButton) && m_mouseRow >= m_fixedRows && m_mouseCol >= 0 &&
+        (m_mouseRow != m_selRow || m_mouseCol != m_selCol)) {
+        m_selRow = m_mouseRow;
+        m_selCol = m_mouseCol;
+        changed();
+    }
+    emit mouseMoved(m_mouseRow, m_mouseCol);
+}
+
+void QuoteGrid::mousePressEvent(QMouseEvent* event) {
+    updateMousePosition(event->position());
+    if (event->button() == Qt::LeftButton && m_mouseRow >= m_fixedRows && m_mouseCol >= 0) {
+        m_selecting = true;
+        setSelection(m_mouseRow, m_mouseCol, m_mouseRow, m_mouseCol);
+    }
+    event->accept();
+}
+
+void QuoteGrid::mouseReleaseEvent(QMouseEvent* event) {
+    updateMousePosition(event->position());
+    const Qt::MouseButton button = event->button();
+    if (button == Qt::LeftButton)
+        m_selecting = false;
+    emit mouseReleased(m_mouseRow, m_mouseCol, button);
+    if (button == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked(m_mouseRow, m_mouseCol);
+    event->accept();
+}
+
+void QuoteGrid::leaveEvent(QEvent* event) {
+    m_mouseRow = -1;
+    m_mouseCol = -1;
+    emit mouseLeft();
+    QWidget::leaveEvent(event);
+}
+
+} // namespace marlune
