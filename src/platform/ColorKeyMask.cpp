@@ -1,0 +1,57 @@
+// Colour key for window systems without layered windows (X11, Wayland, offscreen):
+// the window gets a shape mask made from the pixels it paints. Pixels in the key
+// colour are cut out of the window, so they show what lies below and let clicks
+// through, as a layered window with a colour key does on Windows. A shape mask works
+// without a compositor, unlike a translucent background, which paints black there.
+#if !defined(_WIN32)
+
+#include "platform/WindowPlatform.h"
+
+#include <QBitmap>
+#include <QImage>
+#include <QRegion>
+#include <QVariant>
+#include <QWidget>
+
+namespace marlune::platform {
+
+namespace {
+constexpr char kKeyProperty[] = "marluneColorKey";
+}
+
+bool SetColorKey(QWidget* window, QColor key) {
+    window->setProperty(kKeyProperty, key);
+    RefreshColorKey(window);
+    return true;
+}
+
+void ClearColorKey(QWidget* window) {
+    window->setProperty(kKeyProperty, QVariant());
+    window->clearMask();
+}
+
+bool HasColorKey(const QWidget* window) {
+    return window->property(kKeyProperty).isValid();
+}
+
+void RefreshColorKey(QWidget* window) {
+    const QVariant stored = window->property(kKeyProperty);
+    if (!stored.isValid() || window->size().isEmpty())
+        return;
+    const QColor key = stored.value<QColor>();
+    // Render at one image pixel per window pixel: the mask is in window coordinates.
+    QImage image(window->size(), QImage::Format_RGB32);
+    image.fill(key);
+    window->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    const QImage mask = image.createMaskFromColor(key.rgb(), Qt::MaskOutColor);
+    QRegion visible(QBitmap::fromImage(mask));
+    // An empty mask would mean "no mask" to the window system: keep one pixel instead
+    // so that an all-key window really is see-through.
+    if (visible.isEmpty())
+        visible = QRegion(0, 0, 1, 1);
+    window->setMask(visible);
+}
+
+} // namespace marlune::platform
+
+#endif

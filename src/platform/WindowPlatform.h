@@ -1,0 +1,38 @@
+#pragma once
+// How the ticker window sits on the desktop: its stacking level and its colour-keyed
+// transparency. One interface; each operating system has its own implementation file.
+
+#include <QColor>
+
+class QWidget;
+
+namespace marlune::platform {
+
+enum class WindowLevel {
+    TopMost, // above every ordinary window
+    Normal,  // an ordinary top-level window, not top-most
+    Desktop, // kept below every other window, as if part of the desktop
+};
+
+// Puts a top-level window on the given level. Changing the level may hide the
+// window (the window system recreates it); callers show it again afterwards.
+void SetWindowLevel(QWidget* window, WindowLevel level);
+
+// The level the window was last given.
+WindowLevel CurrentWindowLevel(const QWidget* window);
+
+// Colour key: every pixel the window paints exactly in `key` becomes see-through.
+// Returns false when this system cannot do it; the window then stays opaque.
+bool SetColorKey(QWidget* window, QColor key);
+
+// Switches the colour key off again; the whole window is opaque.
+void ClearColorKey(QWidget* window);
+
+// Whether a colour key is on for the window.
+bool HasColorKey(const QWidget* window);
+
+// Call after the window's content changed while a colour key is on, so the
+// see-through area follows what is painted now. Does nothing without a colour key.
+void RefreshColorKey(QWidget* window);
+
+} // namespace marlune::platform

@@ -1,0 +1,188 @@
+#include "ticker/EdgeDocking.h"
+
+namespace marlune {
+
+void EdgeDocking::SetWindowSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+}
+
+void EdgeDocking::SetWorkAreaRight(int right) {
+    m_workRight = right;
+}
+
+void EdgeDocking::SetDockPosition(int x, int y) {
+    m_dockX = x;
+    m_dockY = y;
+}
+
+bool EdgeDocking::clearOfEdges(const DockRect& rc) const {
+    return rc.top > kSnapDistance && rc.right < m_workRight - kSnapDistance;
+}
+
+void EdgeDocking::storeFreePosition(const DockRect& rc) {
+    m_host.StorePosition(rc.left, rc.top);
+    m_dockX = rc.left;
+    m_dockY = rc.top;
+}
+
+void EdgeDocking::OnMove(const DockRect& rc) {
+    // Transparent windows never dock; a free position is only remembered.
+    if (m_transparent) {
+        if (clearOfEdges(rc))
+            storeFreePosition(rc);
+        return;
+    }
+    bool skipSnaps = false;
+    if (m_hideFlag == kShownByMouse) {
+        if (clearOfEdges(rc)) {
+            // Dragged away from the edge after it was shown by the mouse.
+            m_dockState = kNotDocked;
+            m_hideFlag = kHideNone;
+            skipSnaps = true;
+        } else if (rc.left == m_dockX && rc.top == m_dockY) {
+            skipSnaps = true;
+        }
+    }
+    if (!skipSnaps) {
+        if (rc.right + kSnapDistance >= m_workRight && m_hideFlag != kHiddenByProgram && !m_programMove) {
+            // Right edge; a window dragged into the top-right corner docks below the top.
+            m_dockX = m_workRight - m_width;
+            m_dockY = rc.top <= kSnapDistance ? kSnapDistance + 1 : rc.top;
+            m_dockState = kDockedRight;
+            // The snap below causes a move of its own, which must not snap again.
+            m_programMove = true;
+            m_host.MoveWindowTo(m_dockX, m_dockY);
+            m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
+            return;
+        }
+        if (rc.top <= kSnapDistance) {
+            if (m_hideFlag != kHiddenByProgram && !m_programMove) {
+                m_dockX = rc.left;
+                m_dockY = 0;
+                m_dockState = kDockedTop;
+                m_programMove = true;
+                m_host.MoveWindowTo(rc.left, 0);
+                m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
+                return;
+            }
+        } else if (rc.right < m_workRight - kSnapDistance) {
+            m_dockState = kNotDocked;
+            m_hideFlag = kHideNone;
+            storeFreePosition(rc);
+        }
+    }
+    m_programMove = false;
+}
+
+void EdgeDocking::OnTimer(int id) {
+    switch (id) {
+    case kTimerHideCheck:
+        OnHideCheckTimer();
+        break;
+    case kTimerSlideRight:
+        OnSlideRightTimer();
+        break;
+    case kTimerSlideUp:
+        OnSlideUpTimer();
+        break;
+    default:
+        break;
+    }
+}
+
+void EdgeDocking::OnHideCheckTimer() {
+    if (m_transparent)
+        return;
+    if (m_host.CursorInsideWindow()) {
+        m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
+        return;
+    }
+    if (m_dockState == kDockedRight) {
+        m_dockState = kHiddenRight;
+        m_hideFlag = kHiddenByProgram;
+        m_host.MoveWindowTo(m_dockX + m_width - kRightRemainder, m_dockY);
+        m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
+    } else if (m_dockState == kDockedTop) {
+        m_dockState = kHiddenTop;
+        m_hideFlag = kHiddenByProgram;
+        m_host.MoveWindowTo(m_dockX, kTopRemainder - m_height);
+        m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
+    }
+    m_tracking = false;
+}
+
+void EdgeDocking::OnMouseMove() {
+    m_host.HideDetailPopup();
+    m_host.KillTimer(kTimerSlideRight);
+    m_host.KillTimer(kTimerSlideUp);
+    if (m_tracking)
+        return;
+    m_tracking = true;
+    m_host.KillTimer(kTimerHideCheck);
+    if (m_dockState == kHiddenRight) {
+        m_hideFlag = kShownByMouse;
+        m_dockState = kDockedRight;
+        m_host.MoveWindowTo(m_dockX, m_dockY);
+        m_host.SetOwnerWindowState(kWindowStateShown);
+    } else if (m_dockState == kHiddenTop) {
+        m_dockState = kDockedTop;
+        m_hideFlag = kShownByMouse;
+        m_host.MoveWindowTo(m_dockX, 0);
+        m_host.SetOwnerWindowState(kWindowStateShown);
+    }
+}
+
+void EdgeDocking::OnMouseLeave(const DockRect& rc) {
+    m_host.HideDetailPopup();
+    if (m_host.CursorInsideWindow()) {
+        // The mouse went onto a child control: check again a second later.
+        m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
+        m_tracking = false;
+        return;
+    }
+    if (m_transparent) {
+        m_host.RepaintWindow();
+    } else if (m_dockState == kDockedRight) {
+        m_hideFlag = kHiddenByProgram;
+        m_dockState = kHiddenRight;
+        m_slideX = rc.left;
+        m_host.StartTimer(kTimerSlideRight, kSlideTickMs);
+        m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
+    } else if (m_dockState == kDockedTop) {
+        m_dockState = kHiddenTop;
+        m_hideFlag = kHiddenByProgram;
+        m_slideY = 0;
+        m_host.StartTimer(kTimerSlideUp, kSlideTickMs);
+        m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
+    }
+    m_tracking = false;
+}
+
+void EdgeDocking::OnSlideRightTimer() {
+    const int limit = m_workRight - kRightRemainder;
+    if (m_slideX + kSlideStepRight >= limit) {
+        m_host.MoveWindowTo(limit, m_dockY);
+        return;
+    }
+    m_slideX += kSlideStepRight;
+    m_host.MoveWindowTo(m_slideX, m_dockY);
+    m_host.StartTimer(kTimerSlideRight, kSlideTickMs);
+}
+
+void EdgeDocking::OnSlideUpTimer() {
+    const int next = m_slideY - kSlideStepUp;
+    if (next + m_height <= kTopRemainder) {
+        m_host.MoveWindowTo(m_dockX, kTopRemainder - m_height);
+        return;
+    }
+    m_slideY = next;
+    m_host.MoveWindowTo(m_dockX, m_slideY);
+    m_host.StartTimer(kTimerSlideUp, kSlideTickMs);
+}
+
+void EdgeDocking::OnDragStart() {
+    m_host.KillTimer(kTimerHideCheck);
+}
+
+} // namespace marlune
