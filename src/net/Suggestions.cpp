@@ -1,0 +1,106 @@
+#include "net/Suggestions.h"
+
+#include "net/ServiceEndpoints.h"
+#include "text/Fields.h"
+#include "text/Gbk.h"
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kValueOpening = "=\"";
+constexpr std::string_view kValueClosing = ";\";";
+constexpr std::size_t kShortestValue = 5; // characters
+constexpr std::size_t kFieldsOfAnEntry = 6;
+constexpr std::size_t kFullCodeTail = 9; // "-" + the 8-character full code
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+std::size_t CountCharacters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (char c : utf8) {
+        if (!IsContinuationByte(c))
+            ++count;
+    }
+    return count;
+}
+
+// The text without its last n characters; empty when it has no more than n.
+std::string DropLastCharacters(std::string_view utf8, std::size_t n) {
+    std::size_t end = utf8.size();
+    for (std::size_t dropped = 0; dropped < n; ++dropped) {
+        if (end == 0)
+            return {};
+        --end;
+        while (end > 0 && IsContinuationByte(utf8[end]))
+            --end;
+    }
+    return std::string(utf8.substr(0, end));
+}
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+} // namespace
+
+std::string EncodeSuggestionKey(std::string_view typedText) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (char c : Utf8ToGbk(typedText)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsUnreserved(byte)) {
+            encoded.push_back(c);
+        } else {
+            encoded.push_back('%');
+            encoded.push_back(kHex[byte >> 4]);
+            encoded.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    return encoded;
+}
+
+QuoteFetchJob BuildSuggestionJob(std::string_view typedText) {
+    QuoteFetchJob job;
+    job.url =
+        ServiceBaseUrl(Service::kSinaSuggest) + std::string(kSuggestPath) + EncodeSuggestionKey(typedText);
+    job.headerBlock = ServiceHeaderBlock(Service::kSinaSuggest);
+    job.jobKind = kJobSideDownload;
+    job.useProxy = 0;
+    job.threadPriority = kThreadPriorityIdle;
+    return job;
+}
+
+std::optional<SuggestionResults> ParseSuggestionText(std::string_view replyUtf8) {
+    const std::size_t opening = replyUtf8.find(kValueOpening);
+    if (opening == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t valueStart = opening + kValueOpening.size();
+    const std::size_t closing = replyUtf8.find(kValueClosing, valueStart);
+    if (closing == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view value = replyUtf8.substr(valueStart, closing - valueStart);
+    if (CountCharacters(value) < kShortestValue)
+        return std::nullopt;
+
+    SuggestionResults found;
+    for (const std::string& entry : SplitFields(value, ";")) {
+        const std::vector<std::string> fields = SplitFields(entry, ",");
+        if (fields.size() < kFieldsOfAnEntry)
+            continue;
+        std::string result = fields[2] + "-" + fields[4] + "-" + fields[3];
+        found.boxEntries.push_back(DropLastCharacters(result, kFullCodeTail));
+        found.results.push_back(std::move(result));
+    }
+    if (found.results.empty())
+        return std::nullopt;
+    return found;
+}
+
+std::optional<SuggestionResults> ParseSuggestionReply(std::string_view replyGbk) {
+    return ParseSuggestionText(GbkToUtf8(replyGbk));
+}
+
+} // namespace marlune

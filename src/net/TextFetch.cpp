@@ -1,0 +1,96 @@
+#include "net/TextFetch.h"
+
+#include "net/CurlGlobal.h"
+
+#include <curl/curl.h>
+#include <memory>
+#include <new>
+
+namespace marlune {
+namespace {
+
+constexpr const char* kUserAgent = "Marlune";
+constexpr long kMaxRedirects = 5;
+
+struct CurlEasyDeleter {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+
+struct BodySink {
+    std::string* body;
+    std::size_t limit;
+};
+
+// Called by libcurl with each piece of the body; returning less than offered aborts
+// the transfer. No exception may leave it, since libcurl is C.
+std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* sink = static_cast<BodySink*>(context);
+    const std::size_t bytes = size * count;
+    if (bytes > sink->limit - sink->body->size())
+        return 0;
+    try {
+        sink->body->append(data, bytes);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return bytes;
+}
+
+} // namespace
+
+HttpGetResult HttpGet(const HttpGetRequest& request) {
+    HttpGetResult result;
+    if (!EnsureCurlGlobalInit())
+        return result;
+    CurlEasy curl(curl_easy_init());
+    if (!curl)
+        return result;
+    CURL* handle = curl.get();
+    BodySink sink{&result.body, request.maxBodyBytes};
+
+    curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    if (request.followRedirects) {
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    }
+    ApplyDownloadProxy(handle, request.proxy);
+    if (!request.proxy.user.empty() && !DownloadProxyUrl(request.proxy).empty()) {
+        // Whatever scheme the proxy asks for (Basic, Digest, NTLM).
+        curl_easy_setopt(handle, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+    }
+
+    if (curl_easy_perform(handle) != CURLE_OK) {
+        result.body.clear();
+        return result;
+    }
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.status);
+    result.transferred = true;
+    return result;
+}
+
+TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy) {
+    HttpGetRequest request;
+    request.url = url;
+    request.proxy = proxy;
+    // Through an explicit proxy a redirect is not followed.
+    request.followRedirects = DownloadProxyUrl(proxy).empty();
+    HttpGetResult reply = HttpGet(request);
+    if (!reply.transferred || reply.status != 200)
+        return {};
+    return {true, std::move(reply.body)};
+}
+
+TextFetchResult TextFetch(const std::string& url) {
+    return TextFetch(url, CurrentDownloadProxy());
+}
+
+} // namespace marlune

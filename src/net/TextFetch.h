@@ -1,0 +1,45 @@
+#pragma once
+// Small synchronous downloads: the update and new-stock files (TextFetch) and the proxy
+// test's text file. Blocking: callers run them off the GUI thread.
+
+#include "net/DownloadProxy.h"
+
+#include <cstddef>
+#include <string>
+
+namespace marlune {
+
+// One GET request with the knobs the small downloads need.
+struct HttpGetRequest {
+    std::string url;
+    DownloadProxy proxy; // the default: the environment's proxy variables apply
+    bool followRedirects = true;
+    long connectTimeoutMs = 2000;
+    long totalTimeoutMs = 30000; // a server that accepts and never answers ends here
+    std::size_t maxBodyBytes = 4u * 1024u * 1024u;
+};
+
+struct HttpGetResult {
+    bool transferred = false; // a complete reply arrived (any status)
+    long status = 0;          // its HTTP status code
+    std::string body;         // the whole body, exactly as sent
+};
+
+// Performs the request. A transfer that fails to connect, times out, breaks off before
+// its Content-Length or sends more than maxBodyBytes is not transferred.
+HttpGetResult HttpGet(const HttpGetRequest& request);
+
+struct TextFetchResult {
+    bool ok = false;
+    std::string body;
+};
+
+// Fetches a small text file: status 200 and the whole body (at most 4 MB), or failure.
+// Connect time-out 2 s, the whole transfer at most 30 s. Without an explicit proxy
+// redirects are followed; through one they are not (a redirect then fails).
+TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy);
+
+// As above through the process-wide download proxy setting.
+TextFetchResult TextFetch(const std::string& url);
+
+} // namespace marlune
