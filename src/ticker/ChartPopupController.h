@@ -16,22 +16,20 @@ namespace marlune {
 
 class QuoteGrid;
 class QuoteDetailPopup;
-struct QuoteBook;
 
 class ChartPopupController final : public QObject {
     Q_OBJECT
 public:
     // Gives the chart file of a watch-list row (the same file the chart downloads write).
-    using ChartPathFn = std::function<std::string(const QuoteBook& book, std::size_t row)>;
+    using ChartPathFn = std::function<std::string(const WatchList& watchList, std::size_t row)>;
 
     // Neither the grid nor the popup is owned.
     ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent = nullptr);
 
-    // The quote state the grid shows; read at every mouse event, never changed.
-    void setBook(const QuoteBook* book) { m_book = book; }
+    // The watch list the grid shows, with its quotes; read at every mouse event, never changed.
+    void setWatchList(const WatchList* watchList) { m_watchList = watchList; }
+    // Replaces the default chart file rule (the file the chart downloads write).
     void setChartPath(ChartPathFn chartPath) { m_chartPath = std::move(chartPath); }
-    // Base URL of the vendor's web site, without a trailing slash, e.g. "http://www.orvento.example".
-    void setVendorSite(const QString& baseUrl) { m_vendorSite = baseUrl; }
 
     // Hides the popup and forgets its cell (the mouse left the grid or the window).
     void hidePopup();
@@ -39,8 +37,9 @@ public:
     const PopupHoverTracker& tracker() const { return m_tracker; }
 
 signals:
-    // The chart column was clicked: show this vendor-site page in the data window. When nothing
-    // is connected the page opens in the default browser.
+    // The chart column was clicked: show this page of the vendor's web site in the data window.
+    // When nothing is connected the page opens in the default browser. Clicks on the code and
+    // name columns open the stock's page in the default browser.
     void dataWindowRequested(const QString& url);
     // A right click on a quote cell: open the popup menu at this screen position.
     void menuRequested(const QPoint& globalPos);
@@ -55,9 +54,8 @@ private:
 
     QuoteGrid* m_grid;
     QuoteDetailPopup* m_popup;
-    const QuoteBook* m_book = nullptr;
+    const WatchList* m_watchList = nullptr;
     ChartPathFn m_chartPath;
-    QString m_vendorSite;
     PopupHoverTracker m_tracker;
 };
 

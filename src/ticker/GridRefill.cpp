@@ -1,0 +1,108 @@
+#include "ticker/GridRefill.h"
+
+#include "quote/DerivedValues.h"
+#include "quote/QuoteBook.h"
+#include "quote/QuoteTable.h"
+#include "ticker/QuoteGrid.h"
+
+#include <QString>
+
+namespace marlune {
+
+namespace {
+
+// Rows 1 to n underline the cells that open a page when clicked.
+constexpr int kLinkColumns[] = {kColCode, kColName, kColChart};
+constexpr int kGridFontPixels = 12;
+
+QColor CellColorFor(CellColor role, const GridColors& colors) {
+    switch (role) {
+    case CellColor::Name:
+        return colors.name;
+    case CellColor::Up:
+        return colors.up;
+    case CellColor::Down:
+        return colors.down;
+    case CellColor::Default:
+        break;
+    }
+    return {}; // the grid's own fore colour
+}
+
+} // namespace
+
+QColor ColorFromColorRef(std::uint32_t colorRef) {
+    return QColor(static_cast<int>(colorRef & 0xff), static_cast<int>((colorRef >> 8) & 0xff),
+                  static_cast<int>((colorRef >> 16) & 0xff));
+}
+
+QColor GridSelectionColor() {
+    return ColorFromColorRef(0xff1200);
+}
+
+void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors) {
+    const int n = std::max(entryCount, 0);
+    const int totalRow = n + 1;
+    grid.setRedraw(false);
+    // Start from an empty grid so that a rebuild leaves nothing of the old rows behind.
+    grid.setShape(0, 0, 0);
+    grid.setShape(QuoteGridRowCount(n), kQuoteColumnCount, 1);
+
+    grid.setBackColorFixed(colors.background);
+    grid.setBackColor(colors.background);
+    grid.setBackColorBkg(colors.background);
+    grid.setBackColorSel(GridSelectionColor());
+    QFont font = grid.font();
+    font.setPixelSize(kGridFontPixels);
+    grid.setFont(font);
+
+    const auto& columns = QuoteColumns();
+    for (int k = 0; k < kQuoteColumnCount; ++k) {
+        grid.setColWidth(k, columns[static_cast<std::size_t>(k)].width);
+        grid.setCellForeColor(0, k, colors.title);
+        grid.setColAlignment(k, GridAlignment::Center);
+    }
+    for (int r = 0; r <= totalRow; ++r) {
+        grid.setRowHeight(r, kQuoteGridRowHeight);
+        if (r > 0) {
+            for (int col : kLinkColumns)
+                grid.setCellUnderline(r, col, true);
+        }
+    }
+    // Codes line up on the right; the total row is no link.
+    grid.setColAlignment(kColCode, GridAlignment::Right);
+    grid.setCellUnderline(totalRow, kColCode, false);
+
+    for (int k = 0; k < kQuoteColumnCount; ++k)
+        grid.setText(0, k, QString::fromUtf8(columns[static_cast<std::size_t>(k)].header));
+    grid.setRedraw(true);
+}
+
+void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors) {
+    grid.setRedraw(false);
+    const std::size_t rows =
+        std::min<std::size_t>(book.watchList.size(), static_cast<std::size_t>(std::max(grid.rows() - 2, 0)));
+    for (std::size_t i = 0; i < rows; ++i) {
+        const StockEntry& entry = book.watchList[i];
+        if (CollectsAlerts(entry))
+            CollectAlerts(book, i);
+        const int r = static_cast<int>(i) + 1;
+        const auto texts = QuoteRowTexts(entry);
+        for (int col = 0; col < kQuoteColumnCount; ++col) {
+            grid.setCellForeColor(r, col, CellColorFor(QuoteCellColor(entry, col), colors));
+            grid.setText(r, col, QString::fromStdString(texts[static_cast<std::size_t>(col)]));
+        }
+    }
+
+    const int totalRow = grid.rows() - 1;
+    if (totalRow >= 1) {
+        const QString total =
+            QString::fromStdString(TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime));
+        for (int col = 0; col < kQuoteColumnCount; ++col)
+            grid.setText(totalRow, col, total);
+        grid.setMergeRow(totalRow, true);
+    }
+    grid.setRedraw(true);
+}
+
+} // namespace marlune

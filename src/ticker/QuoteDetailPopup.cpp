@@ -1,0 +1,239 @@
+#include "ticker/QuoteDetailPopup.h"
+
+#include "net/ChartImage.h"
+#include "text/Fields.h"
+#include "ticker/GridRefill.h"
+#include "ticker/QuoteGrid.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace marlune {
+
+namespace {
+
+constexpr int kGridRows = 5;
+constexpr int kGridCols = 6;
+constexpr std::size_t kMinSummaryParts = 8;
+constexpr std::size_t kMinDetailParts = 13;
+
+// Positions in the detail text (see PopupDetailText).
+enum DetailField : std::size_t {
+    kPrice = 0,
+    kLow,
+    kHigh,
+    kOpen,
+    kPreviousClose,
+    kVolume,
+    kAmount,
+    kChangeRate,
+    kChange,
+    kSpare,
+    kAmplitude,
+    kPlRate,
+    kPlAmount,
+    kDateTime,
+};
+
+// Values that carry the sign colour: the price, the change rate and the change.
+constexpr std::array<std::size_t, 3> kSignedValues = {2, 9, 10};
+
+QImage ToQImage(const ChartImage& image) {
+    // The fourth byte is 0 for images without transparency: draw those opaque.
+    bool hasAlpha = false;
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
+        if (image.pixels[i] != 0) {
+            hasAlpha = true;
+            break;
+        }
+    }
+    QImage result(image.width, image.height, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (result.isNull())
+        return result;
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
+    for (int y = 0; y < image.height; ++y) {
+        uchar* line = result.scanLine(y);
+        std::memcpy(line, image.pixels.data() + rowBytes * static_cast<std::size_t>(y), rowBytes);
+        if (!hasAlpha) {
+            // Qt's 32-bit RGB wants 0xff in the fourth byte; the bytes in memory are B, G, R, A
+            // on a little-endian machine, which is the decoder's order.
+            auto* pixels = reinterpret_cast<QRgb*>(line);
+            for (int x = 0; x < image.width; ++x)
+                pixels[x] |= 0xff000000u;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+std::optional<DetailValues> ParseDetailValues(std::string_view summary, std::string_view detail) {
+    const std::vector<std::string> s = SplitFields(summary, ",");
+    if (s.size() < kMinSummaryParts)
+        return std::nullopt;
+    const std::vector<std::string> d = SplitFields(detail, ",");
+    if (d.size() < kMinDetailParts)
+        return std::nullopt;
+
+    DetailValues result;
+    result.values = {s[0],
+                     s[1],
+                     d[kPrice],
+                     d[kLow],
+                     d[kHigh],
+                     d[kOpen],
+                     d[kPreviousClose],
+                     d[kVolume],
+                     d[kAmount],
+                     d[kChangeRate],
+                     d[kChange],
+                     d[kAmplitude],
+                     d[kPlRate],
+                     d[kPlAmount],
+                     FieldAt(d, kDateTime)};
+    result.rising = !d[kChange].empty() && d[kChange][0] == '+';
+    return result;
+}
+
+const std::array<const char*, 15>& DetailLabels() {
+    static const std::array<const char*, 15> labels = {
+        "代码",   "简称",   "当前价", "最低价", "最高价", "开盘价", "昨开盘",   "成交量",
+        "成交额", "涨跌率", "涨跌额", "振幅",   "收益率", "收益额", "数据日期",
+    };
+    return labels;
+}
+
+QColor QuoteDetailPopup::RisingColor() {
+    return ColorFromColorRef(0x0000ff);
+}
+
+QColor QuoteDetailPopup::FallingColor() {
+    return ColorFromColorRef(0x009900);
+}
+
+QColor QuoteDetailPopup::BackgroundColor() {
+    return ColorFromColorRef(0xe6ffff);
+}
+
+QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint), m_grid(new QuoteGrid(this)) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, kWidth, kHeight);
+    setFixedSize(kWidth, kHeight);
+    setUpGrid();
+}
+
+void QuoteDetailPopup::setUpGrid() {
+    QuoteGrid& grid = *m_grid;
+    grid.setShape(kGridRows, kGridCols, 0);
+    grid.setBackColor(BackgroundColor());
+    grid.setBackColorFixed(BackgroundColor());
+    grid.setBackColorBkg(BackgroundColor());
+    grid.setBackColorSel(GridSelectionColor());
+    QFont font = grid.font();
+    font.setPixelSize(12);
+    grid.setFont(font);
+    // The cell that is current when the grid is set up gets the falling green.
+    grid.setCellForeColor(grid.currentRow(), grid.currentCol(), FallingColor());
+    grid.setGeometry(0, 0, width(), kGridHeight);
+    for (int c = 0; c < kGridCols; ++c)
+        grid.setColWidth(c, kCellWidth);
+    for (int r = 0; r < kGridRows; ++r)
+        grid.setRowHeight(r, kCellHeight);
+    const auto& labels = DetailLabels();
+    for (std::size_t k = 0; k < labels.size(); ++k)
+        grid.setText(static_cast<int>(k / 3), static_cast<int>(2 * (k % 3)), QString::fromUtf8(labels[k]));
+}
+
+bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detail,
+                            const std::string& chartPath) {
+    const std::optional<DetailValues> parsed = ParseDetailValues(summary, detail);
+    if (!parsed)
+        return false;
+    const QColor sign = parsed->rising ? RisingColor() : FallingColor();
+    QuoteGrid& grid = *m_grid;
+    grid.setRedraw(false);
+    for (std::size_t k = 0; k < parsed->values.size(); ++k) {
+        const int row = static_cast<int>(k / 3);
+        const int col = static_cast<int>(2 * (k % 3) + 1);
+        if (std::find(kSignedValues.begin(), kSignedValues.end(), k) != kSignedValues.end())
+            grid.setCellForeColor(row, col, sign);
+        grid.setText(row, col, QString::fromStdString(parsed->values[k]));
+    }
+    grid.setRedraw(true);
+    loadChart(chartPath);
+    return true;
+}
+
+QSize QuoteDetailPopup::ChartBox(const QSize& clientSize) {
+    return {std::min(kChartBoxWidth, std::max(clientSize.width() - kChartLeft, 0)),
+            std::min(kChartBoxHeight, std::max(clientSize.height() - kChartTop, 0))};
+}
+
+QSize QuoteDetailPopup::FitChart(const QSize& imageSize, const QSize& box) {
+    if (imageSize.isEmpty() || box.isEmpty())
+        return {};
+    const double factor = std::min(static_cast<double>(box.width()) / imageSize.width(),
+                                   static_cast<double>(box.height()) / imageSize.height());
+    const int w = static_cast<int>(std::lround(imageSize.width() * factor));
+    const int h = static_cast<int>(std::lround(imageSize.height() * factor));
+    return {std::clamp(w, 1, box.width()), std::clamp(h, 1, box.height())};
+}
+
+void QuoteDetailPopup::loadChart(const std::string& chartPath) {
+    m_chart = QImage();
+    m_scaledChart = QImage();
+    if (const std::optional<ChartImage> image = LoadChartImage(chartPath)) {
+        m_chart = ToQImage(*image);
+        const QSize fitted = FitChart(m_chart.size(), ChartBox(size()));
+        if (!m_chart.isNull() && fitted.isValid())
+            m_scaledChart = m_chart.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    update();
+}
+
+QRect QuoteDetailPopup::chartRect() const {
+    return hasChart() ? QRect(QPoint(kChartLeft, kChartTop), m_scaledChart.size()) : QRect();
+}
+
+void QuoteDetailPopup::showAt(const QPoint& topLeft) {
+    setGeometry(QRect(topLeft, QSize(kWidth, kHeight)));
+    show();
+    raise();
+}
+
+void QuoteDetailPopup::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), BackgroundColor());
+    if (hasChart())
+        painter.drawImage(QPoint(kChartLeft, kChartTop), m_scaledChart);
+    // A thin frame keeps the borderless popup apart from what lies behind it.
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void QuoteDetailPopup::leaveEvent(QEvent* event) {
+    if (!frameGeometry().contains(QCursor::pos()))
+        hide();
+    QWidget::leaveEvent(event);
+}
+
+void QuoteDetailPopup::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept(); // the popup is closed only with its owner
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace marlune
