@@ -1,0 +1,140 @@
+#include "config/Profile.h"
+
+#include "config/IniText.h"
+#include "config/SettingsFile.h"
+#include "text/CNumber.h"
+#include "text/FileBytes.h"
+#include "text/Gbk.h"
+
+#include <sys/stat.h>
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kUtf8BomSize = 3;
+
+std::string ToFileEncoding(std::string_view utf8, IniEncoding encoding) {
+    return encoding == IniEncoding::Gbk ? Utf8ToGbk(utf8) : std::string(utf8);
+}
+
+// A C reader stops at the first NUL byte.
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+std::string_view WithoutQuotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// The longest prefix of GBK bytes of at most maxBytes that does not end inside a
+// double-byte character.
+std::string_view CutGbk(std::string_view gbk, std::size_t maxBytes) {
+    std::size_t pos = 0;
+    while (pos < gbk.size()) {
+        unsigned char c = static_cast<unsigned char>(gbk[pos]);
+        std::size_t length = (c >= 0x81 && c <= 0xFE && pos + 1 < gbk.size()) ? 2 : 1;
+        if (pos + length > maxBytes)
+            break;
+        pos += length;
+    }
+    return gbk.substr(0, pos);
+}
+
+std::string DecodeValue(std::string_view raw, IniEncoding encoding) {
+    std::string_view value = WithoutQuotes(UpToNul(raw));
+    if (encoding == IniEncoding::Gbk)
+        return GbkToUtf8(CutGbk(value, kProfileValueMaxBytes));
+    // Each UTF-8 character takes at least one GBK byte: look no further than needed.
+    return CutToGbkBytes(value.substr(0, kProfileValueMaxBytes * 4), kProfileValueMaxBytes);
+}
+
+bool HasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool IsWritableName(std::string_view name) {
+    return !TrimBlanks(name).empty() && !HasLineBreakOrNul(name);
+}
+
+// The line end to add after a last line that has none: a lone CR at its end only
+// needs its LF.
+std::string_view MissingLineEnd(std::string_view bytes, std::size_t lineEnd) {
+    return (lineEnd > 0 && bytes[lineEnd - 1] == '\r') ? std::string_view("\n") : kLineEnd;
+}
+
+} // namespace
+
+std::string ProfileRead(const std::string& path, std::string_view section, std::string_view key) {
+    std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes)
+        return {};
+    IniEncoding encoding = DetectIniEncoding(*bytes);
+    IniKeyLocation location =
+        LocateIniKey(*bytes, ToFileEncoding(section, encoding), ToFileEncoding(key, encoding));
+    if (!location.keyFound)
+        return {};
+    return DecodeValue(location.keyLine.value, encoding);
+}
+
+int ProfileReadInt(const std::string& path, std::string_view section, std::string_view key) {
+    return AtoI(ProfileRead(path, section, key));
+}
+
+bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
+                  std::string_view value) {
+    if (!IsWritableName(section) || !IsWritableName(key) || HasLineBreakOrNul(value))
+        return false;
+    if (key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+        return false;
+    std::string_view trimmedKey = TrimBlanks(key);
+    if (trimmedKey.front() == '[' || trimmedKey.front() == ';' || trimmedKey.front() == '#')
+        return false;
+
+    std::string bytes;
+    if (FileExists(path)) {
+        std::optional<std::string> existing = ReadFileBytes(path);
+        if (!existing)
+            return false; // never replace a file that could not be read
+        bytes = std::move(*existing);
+    }
+    IniEncoding encoding = DetectIniEncoding(bytes);
+    std::string fileSection = ToFileEncoding(TrimBlanks(section), encoding);
+    std::string fileKey = ToFileEncoding(trimmedKey, encoding);
+    std::string fileValue = ToFileEncoding(value, encoding);
+    IniKeyLocation location = LocateIniKey(bytes, fileSection, fileKey);
+
+    if (location.keyFound) {
+        // The key keeps the spelling it has in the file.
+        const IniLine& line = location.keyLine;
+        std::string replacement(line.name);
+        replacement.append("=").append(fileValue);
+        bytes.replace(line.begin, line.contentEnd - line.begin, replacement);
+    } else if (location.sectionFound) {
+        std::string insertion;
+        if (location.insertNeedsLineEnd)
+            insertion.append(MissingLineEnd(bytes, location.insertAt));
+        insertion.append(fileKey).append("=").append(fileValue).append(kLineEnd);
+        bytes.insert(location.insertAt, insertion);
+    } else {
+        std::size_t textStart = encoding == IniEncoding::Utf8 ? kUtf8BomSize : 0;
+        if (bytes.size() > textStart && bytes.back() != '\n')
+            bytes.append(MissingLineEnd(bytes, bytes.size()));
+        bytes.append("[").append(fileSection).append("]").append(kLineEnd);
+        bytes.append(fileKey).append("=").append(fileValue).append(kLineEnd);
+    }
+    return ReplaceSettingsFile(path, bytes);
+}
+
+bool ProfileWriteInt(const std::string& path, std::string_view section, std::string_view key, int value) {
+    return ProfileWrite(path, section, key, Format("%d", value));
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+} // namespace marlune

@@ -1,0 +1,70 @@
+#include "config/ProgramFolder.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace marlune {
+namespace {
+
+std::mutex g_folderMutex;
+std::string g_chosenFolder; // empty: the executable's folder
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error && exe.has_parent_path())
+        return WithTrailingSlash(exe.parent_path().string());
+    // No /proc: the current folder is the best remaining guess.
+    std::filesystem::path current = std::filesystem::current_path(error);
+    return WithTrailingSlash(error ? std::string(".") : current.string());
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    {
+        std::lock_guard<std::mutex> lock(g_folderMutex);
+        if (!g_chosenFolder.empty())
+            return g_chosenFolder;
+    }
+    // The executable does not move while it runs, but resolving it is cheap enough
+    // that it needs no cache.
+    return ExecutableFolder();
+}
+
+void SetProgramFolder(std::string_view folder) {
+    std::string chosen;
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(folder), error);
+        chosen = WithTrailingSlash(error ? std::string(folder) : absolute.lexically_normal().string());
+    }
+    std::lock_guard<std::mutex> lock(g_folderMutex);
+    g_chosenFolder = std::move(chosen);
+}
+
+std::string ProgramPath(std::string_view relative) {
+    return ProgramFolder().append(relative);
+}
+
+std::string BaseIniPath() {
+    return ProgramPath(kBaseIniFile);
+}
+std::string ListIniPath() {
+    return ProgramPath(kListIniFile);
+}
+std::string XmlSettingsPath() {
+    return ProgramPath(kXmlSettingsFile);
+}
+std::string DataFolder() {
+    return ProgramPath(kDataFolder) + '/';
+}
+
+} // namespace marlune
