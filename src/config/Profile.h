@@ -28,7 +28,8 @@ int ProfileReadInt(const std::string& path, std::string_view section, std::strin
 
 // Writes the value, creating the file when it is missing (not its folder). The file
 // is replaced atomically, so a failed write leaves it as it was. Returns false when
-// nothing was written: the file cannot be read or replaced, or a name is empty or a
+// nothing was written: the file cannot be read or replaced, it has no write
+// permission (a read-only file stays read-only), or a name is empty or a
 // name or the value holds a line break or a NUL byte (it would break the file apart),
 // a key holds '=' or a section name holds ']'. Most callers ignore the result.
 bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,

@@ -177,6 +177,7 @@ public:
         if (!bytes)
             return false;
         m_byteOrderMark = StartsWithByteOrderMark(*bytes);
+        m_endsWithLineBreak = !bytes->empty() && bytes->back() == '\n';
         pugi::xml_parse_result result;
         if (!m_byteOrderMark && NamesGbk(DeclaredEncoding(*bytes))) {
             // Decode first: the file is written back in GBK, declaration and all.
@@ -214,14 +215,31 @@ public:
     bool isChildOfRoot(pugi::xml_node node) const { return node.parent() == m_document.document_element(); }
 
     bool save(const std::string& path) const {
-        std::ostringstream out;
-        unsigned flags = pugi::format_raw | pugi::format_no_declaration;
-        if (m_byteOrderMark)
-            flags |= pugi::format_write_bom;
-        m_document.save(out, "", flags, m_encoding);
-        std::string bytes = out.str();
-        if (m_gbk)
-            bytes = Utf8ToGbk(bytes);
+        std::string bytes;
+        if (m_gbk || m_encoding == pugi::encoding_utf8) {
+            // Whitespace between the top-level nodes is not kept by the parser: put
+            // each on its own line, as the shipped file has them.
+            std::ostringstream out;
+            for (pugi::xml_node node = m_document.first_child(); node; node = node.next_sibling()) {
+                if (node != m_document.first_child())
+                    out << '\n';
+                node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+            }
+            if (m_endsWithLineBreak)
+                out << '\n';
+            bytes = out.str();
+            if (m_gbk)
+                bytes = Utf8ToGbk(bytes);
+            else if (m_byteOrderMark)
+                bytes.insert(0, "\xEF\xBB\xBF");
+        } else {
+            std::ostringstream out;
+            unsigned flags = pugi::format_raw | pugi::format_no_declaration;
+            if (m_byteOrderMark)
+                flags |= pugi::format_write_bom;
+            m_document.save(out, "", flags, m_encoding);
+            bytes = out.str();
+        }
         return ReplaceSettingsFile(path, bytes);
     }
 
@@ -245,6 +263,7 @@ private:
     pugi::xml_encoding m_encoding = pugi::encoding_utf8;
     bool m_gbk = false;
     bool m_byteOrderMark = false;
+    bool m_endsWithLineBreak = false;
 };
 
 } // namespace

@@ -78,6 +78,10 @@ inline bool RunWithTinyFileLimit(const std::function<bool()>& action) {
     return !WIFEXITED(status) || WEXITSTATUS(status) != 0;
 }
 
+inline bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
 inline bool RunningAsRoot() {
     return ::geteuid() == 0;
 }
