@@ -3,6 +3,7 @@
 #include "config/ProgramFolder.h"
 #include "net/ChartRequest.h"
 #include "net/ServiceEndpoints.h"
+#include "quote/QuoteBook.h"
 #include "quote/QuoteTable.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
@@ -20,7 +21,8 @@ namespace {
 
 // The chart file the chart downloads write for a row: an entry of an unknown market takes the
 // prefix of the entry before it, as its download does.
-std::string DownloadedChartPath(const WatchList& watchList, std::size_t row) {
+std::string DownloadedChartPath(const QuoteBook& book, std::size_t row) {
+    const WatchList& watchList = book.watchList;
     std::string prefix;
     for (std::size_t i = 0; i <= row && i < watchList.size(); ++i) {
         const std::string own = MarketPrefix(watchList[i].market);
@@ -33,7 +35,8 @@ std::string DownloadedChartPath(const WatchList& watchList, std::size_t row) {
 } // namespace
 
 ChartPopupController::ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent)
-    : QObject(parent), m_grid(grid), m_popup(popup), m_chartPath(DownloadedChartPath) {
+    : QObject(parent), m_grid(grid), m_popup(popup), m_chartPath(DownloadedChartPath),
+      m_openUrl([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }) {
     connect(grid, &QuoteGrid::mouseMoved, this, &ChartPopupController::onMouseMoved);
     connect(grid, &QuoteGrid::clicked, this, &ChartPopupController::onClicked);
     connect(grid, &QuoteGrid::mouseReleased, this, &ChartPopupController::onMouseReleased);
@@ -41,13 +44,13 @@ ChartPopupController::ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* po
 }
 
 int ChartPopupController::entryCount() const {
-    return m_watchList != nullptr ? static_cast<int>(m_watchList->size()) : 0;
+    return m_book != nullptr ? static_cast<int>(m_book->watchList.size()) : 0;
 }
 
 const StockEntry* ChartPopupController::entryForRow(int row) const {
     if (row < 1 || row > entryCount())
         return nullptr;
-    return &(*m_watchList)[static_cast<std::size_t>(row - 1)];
+    return &m_book->watchList[static_cast<std::size_t>(row - 1)];
 }
 
 void ChartPopupController::hidePopup() {
@@ -91,7 +94,9 @@ void ChartPopupController::onMouseMoved(int row, int col) {
 }
 
 QString ChartPopupController::vendorUrl(const std::string& path) const {
-    return QString::fromStdString(ServiceBaseUrl(Service::kVendorSite) + path);
+    const QString site =
+        m_vendorSite.isEmpty() ? QString::fromStdString(ServiceBaseUrl(Service::kVendorSite)) : m_vendorSite;
+    return site + QString::fromStdString(path);
 }
 
 void ChartPopupController::onClicked(int row, int col) {
@@ -99,13 +104,13 @@ void ChartPopupController::onClicked(int row, int col) {
     if (entry == nullptr)
         return;
     if (col == kColCode || col == kColName) {
-        QDesktopServices::openUrl(QUrl(vendorUrl(StockInfoPath(*entry))));
+        m_openUrl(vendorUrl(StockInfoPath(*entry)));
     } else if (col == kColChart) {
         const QString url = vendorUrl(MiniStockPath(*entry));
         if (isSignalConnected(QMetaMethod::fromSignal(&ChartPopupController::dataWindowRequested)))
             emit dataWindowRequested(url);
         else
-            QDesktopServices::openUrl(QUrl(url));
+            m_openUrl(url);
     }
 }
 

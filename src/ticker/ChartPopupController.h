@@ -16,20 +16,27 @@ namespace marlune {
 
 class QuoteGrid;
 class QuoteDetailPopup;
+struct QuoteBook;
 
 class ChartPopupController final : public QObject {
     Q_OBJECT
 public:
     // Gives the chart file of a watch-list row (the same file the chart downloads write).
-    using ChartPathFn = std::function<std::string(const WatchList& watchList, std::size_t row)>;
+    using ChartPathFn = std::function<std::string(const QuoteBook& book, std::size_t row)>;
 
     // Neither the grid nor the popup is owned.
     ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent = nullptr);
 
-    // The watch list the grid shows, with its quotes; read at every mouse event, never changed.
-    void setWatchList(const WatchList* watchList) { m_watchList = watchList; }
+    // The quote state the grid shows; read at every mouse event, never changed.
+    void setBook(const QuoteBook* book) { m_book = book; }
+    // Replaces the default browser (QDesktopServices), e.g. in tests.
+    using OpenUrlFn = std::function<void(const QString& url)>;
+    void setBrowser(OpenUrlFn openUrl) { m_openUrl = std::move(openUrl); }
     // Replaces the default chart file rule (the file the chart downloads write).
     void setChartPath(ChartPathFn chartPath) { m_chartPath = std::move(chartPath); }
+    // Base URL of the vendor's web site without a trailing slash; when empty (the default) the
+    // current service table's vendor site is used at every click.
+    void setVendorSite(const QString& baseUrl) { m_vendorSite = baseUrl; }
 
     // Hides the popup and forgets its cell (the mouse left the grid or the window).
     void hidePopup();
@@ -54,8 +61,10 @@ private:
 
     QuoteGrid* m_grid;
     QuoteDetailPopup* m_popup;
-    const WatchList* m_watchList = nullptr;
+    const QuoteBook* m_book = nullptr;
+    QString m_vendorSite;
     ChartPathFn m_chartPath;
+    OpenUrlFn m_openUrl;
     PopupHoverTracker m_tracker;
 };
 
