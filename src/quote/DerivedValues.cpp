@@ -1,0 +1,162 @@
+#include "quote/DerivedValues.h"
+
+#include "quote/WatchListFile.h"
+#include "text/CNumber.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <unordered_map>
+
+namespace marlune {
+namespace {
+
+// Beyond this many comparisons the quotes are looked up through an index instead.
+constexpr std::size_t kLinearLookupLimit = 4096;
+
+// First quote per (market, code), as FindQuote would find it.
+class QuoteIndex {
+public:
+    explicit QuoteIndex(const QuoteList& quotes) {
+        m_first.reserve(quotes.size());
+        for (std::size_t i = 0; i < quotes.size(); ++i)
+            m_first.emplace(Key(quotes[i].code, quotes[i].market), static_cast<int>(i));
+    }
+    int find(const std::string& code, int market) const {
+        auto it = m_first.find(Key(code, market));
+        return it == m_first.end() ? -1 : it->second;
+    }
+
+private:
+    static std::string Key(const std::string& code, int market) {
+        std::string key = std::to_string(market);
+        key += '|';
+        key += code;
+        return key;
+    }
+    std::unordered_map<std::string, int> m_first;
+};
+
+// The price a holding is valued at: the latest price, or the previous close before the first
+// trade of the day and while the stock is suspended.
+double ValuationPrice(const QuoteRecord& quote) {
+    double price = AtoF(quote.price);
+    return price > 0.0 ? price : AtoF(quote.previousClose);
+}
+
+// A limit as the user entered it. Limits are single-precision; widened directly, 9.6 would
+// become 9.6000004 and a price of exactly 9.60 would not reach it.
+double LimitValue(float limit) {
+    char digits[32];
+    auto written = std::to_chars(digits, digits + sizeof digits, limit);
+    double value = static_cast<double>(limit);
+    if (written.ec == std::errc())
+        std::from_chars(digits, written.ptr, value);
+    return value;
+}
+
+std::string AlertMessage(const StockEntry& entry, int state) {
+    const std::string& name = entry.name.empty() ? entry.quote.name : entry.name;
+    std::string message = name + "(" + entry.code + ") 现价" + entry.quote.price;
+    if (state == kAlertAtLowerLimit)
+        message += "，已跌到预警下限" + Format("%.2f", static_cast<double>(entry.lowerLimit));
+    else
+        message += "，已涨到预警上限" + Format("%.2f", static_cast<double>(entry.upperLimit));
+    return message;
+}
+
+} // namespace
+
+void ComputeDerivedValues(QuoteBook& book) {
+    double totalPl = 0.0;
+    double totalCost = 0.0;
+    std::optional<QuoteIndex> index;
+    if (book.watchList.size() * book.quoteList.size() > kLinearLookupLimit)
+        index.emplace(book.quoteList);
+
+    for (StockEntry& entry : book.watchList) {
+        int found = index ? index->find(entry.code, entry.market)
+                          : FindQuote(book.quoteList, entry.code, entry.market);
+        if (found < 0) {
+            ClearQuote(entry);
+            continue;
+        }
+        QuoteRecord& quote = book.quoteList[static_cast<std::size_t>(found)];
+        double amount = 0.0;
+        std::string rate = "0.00%";
+        if (entry.quantity > 0) {
+            double price = ValuationPrice(quote);
+            double cost = static_cast<double>(entry.cost);
+            amount = (price - cost) * entry.quantity;
+            double ratio = cost != 0.0 ? (price - cost) / cost : 0.0;
+            rate = cost != 0.0 && std::isfinite(ratio) ? Format("%.2f%%", ratio * 100.0) : "-";
+            totalPl += amount;
+            totalCost += entry.quantity * cost;
+        }
+        quote.plRate = rate;
+        quote.plAmount = Format("%.2f", amount);
+        CopyQuote(entry, quote);
+    }
+
+    book.totalPlAmount = Format("%.2f", totalPl);
+    book.totalPlRate = totalCost < 0.00001 ? "0.00%" : Format("%.2f%%", totalPl / totalCost * 100.0);
+
+    if (book.alerts.size() != book.watchList.size())
+        book.alerts.resize(book.watchList.size());
+    for (std::size_t row = 0; row < book.watchList.size(); ++row)
+        UpdateAlert(book, row);
+}
+
+void UpdateAlert(QuoteBook& book, std::size_t row) {
+    if (row >= book.watchList.size())
+        return;
+    if (book.alerts.size() != book.watchList.size())
+        book.alerts.resize(book.watchList.size());
+    const StockEntry& entry = book.watchList[row];
+    AlertRow& alert = book.alerts[row];
+    if (entry.alertFlag != 1) {
+        alert = AlertRow{};
+        return;
+    }
+    double price = AtoF(entry.quote.price);
+    if (!(price > 0.0))
+        return;
+    double lower = LimitValue(entry.lowerLimit);
+    double upper = LimitValue(entry.upperLimit);
+    int state = kAlertNone;
+    if (lower > 0.0 && price <= lower)
+        state = kAlertAtLowerLimit;
+    else if (upper > 0.0 && price >= upper)
+        state = kAlertAtUpperLimit;
+    if (state == kAlertNone)
+        alert.message.clear(); // back inside the band: an alert not yet shown is no longer true
+    else if (alert.state == kAlertNone)
+        alert.message = AlertMessage(entry, state);
+    alert.state = state;
+}
+
+void CollectAlerts(QuoteBook& book, std::size_t row) {
+    if (row >= book.alerts.size())
+        return;
+    AlertRow& alert = book.alerts[row];
+    bool triggered = alert.state == kAlertTriggered || alert.state == kAlertAtLowerLimit ||
+                     alert.state == kAlertAtUpperLimit;
+    if (!triggered || alert.message.empty())
+        return;
+    book.alertText += alert.message;
+    book.alertText += '\n';
+    alert.message.clear();
+}
+
+bool CollectsAlerts(const StockEntry& entry) {
+    return entry.alertFlag == 1 && entry.quote.price.compare(0, 3, "0.0") != 0;
+}
+
+void CollectAllAlerts(QuoteBook& book) {
+    for (std::size_t row = 0; row < book.watchList.size(); ++row) {
+        if (CollectsAlerts(book.watchList[row]))
+            CollectAlerts(book, row);
+    }
+}
+
+} // namespace marlune

@@ -1,0 +1,88 @@
+// The NetEase 163 quote reply.
+#include "quote/DerivedValues.h"
+#include "quote/QuoteParsers.h"
+#include "quote/ServiceText.h"
+#include "text/CNumber.h"
+#include "text/Fields.h"
+#include "text/Gbk.h"
+
+#include <vector>
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kValueOpen = "='";
+constexpr std::string_view kValueClose = "';";
+constexpr std::size_t kFieldsRead = 33; // fields 0 to 32
+
+std::vector<std::string_view> CollectValues(std::string_view text) {
+    std::vector<std::string_view> values;
+    constexpr auto npos = std::string_view::npos;
+    std::size_t scan = 1;
+    while (true) {
+        std::size_t open = text.find(kValueOpen, scan);
+        if (open == npos)
+            break;
+        std::size_t valueStart = open + kValueOpen.size();
+        std::size_t close = text.find(kValueClose, valueStart);
+        if (close == npos)
+            break; // no later value can be closed either
+        values.push_back(text.substr(valueStart, close - valueStart));
+        scan = close;
+    }
+    return values;
+}
+
+// market: the market of the previous record, kept when field 0 names none.
+QuoteRecord BuildRecord(std::string_view value, int& market) {
+    std::vector<std::string> fields = SplitHead(value, ";", kFieldsRead);
+    auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
+
+    std::string key = field(0);
+    if (!key.empty() && key.front() == '0') {
+        key = "sh" + std::string(Utf8Right(key, 6));
+        market = kMarketShanghai;
+    } else if (!key.empty() && key.front() == '1') {
+        key = "sz" + std::string(Utf8Right(key, 6));
+        market = kMarketShenzhen;
+    }
+
+    QuoteRecord record;
+    record.market = market;
+    record.code = std::string(Utf8Right(key, 6));
+    record.name = field(1);
+    record.previousClose = field(2);
+    record.open = field(3);
+    double previousClose = AtoF(field(2));
+    record.amount = Format("%.2f", AtoF(field(4)) * 0.0001);
+    record.volume = Format("%.0f", AtoF(field(5)) * 0.01);
+
+    double change = AtoF(field(7));
+    bool rising = IsRisingChange(change);
+    record.change = rising ? WithPlusSign(field(7)) : field(7);
+    record.high = field(8);
+    record.low = field(9);
+    record.price = field(10);
+    record.dateTime = field(32);
+    double high = AtoF(field(8));
+    double low = AtoF(field(9));
+
+    record.amplitude = previousClose > 0.05 ? PercentText(high - low, previousClose) : "-";
+    record.changeRate = PercentText(change, previousClose);
+    if (rising && record.changeRate != "-")
+        record.changeRate = WithPlusSign(record.changeRate);
+    return record;
+}
+
+} // namespace
+
+void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
+    const std::string text = GbkToUtf8(gbkReply);
+    book.quoteList.clear();
+    int market = 0;
+    for (std::string_view value : CollectValues(text))
+        book.quoteList.push_back(BuildRecord(value, market));
+    ComputeDerivedValues(book);
+}
+
+} // namespace marlune

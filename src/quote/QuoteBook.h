@@ -1,0 +1,48 @@
+#pragma once
+// The ticker window's quote state as a plain object: the watch list, the quotes of the latest
+// reply, the totals over all holdings and the price alerts. The parsers fill it, the grid
+// and the terminal ticker show it.
+
+#include "quote/StockEntry.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace marlune {
+
+// Alert states of a watch-list row. 1, 4 and 5 count as triggered; this program sets 4 and 5.
+enum AlertState : int {
+    kAlertNone = 0,
+    kAlertTriggered = 1,
+    kAlertAtLowerLimit = 4,
+    kAlertAtUpperLimit = 5,
+};
+
+// The alert of one watch-list row: its state and the message waiting to be collected.
+struct AlertRow {
+    int state = kAlertNone;
+    std::string message; // UTF-8; emptied once collected
+};
+
+struct QuoteBook {
+    WatchList watchList;
+    QuoteList quoteList;
+    std::string updateTime;       // date and time of the last Sina quote
+    std::string totalPlAmount;    // "%.2f" of the summed profit or loss
+    std::string totalPlRate;      // "%.2f%%" of it over the summed cost, or "0.00%"
+    std::vector<AlertRow> alerts; // one per watch-list row
+    std::string alertText;        // collected alert messages, each followed by "\n"
+
+    // Replaces the watch list; every row's alert starts afresh.
+    void setWatchList(WatchList list);
+
+    // One untriggered alert per watch-list row.
+    void ResetAlerts();
+
+    // The collected alert text, emptied: the owner calls this once it has shown the text.
+    std::string takeAlertText();
+    void clearAlertText() { alertText.clear(); }
+};
+
+} // namespace marlune

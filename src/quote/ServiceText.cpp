@@ -1,0 +1,91 @@
+#include "quote/ServiceText.h"
+
+#include "text/CNumber.h"
+#include "text/Fields.h"
+
+#include <cmath>
+
+namespace marlune {
+namespace {
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+} // namespace
+
+std::size_t ServiceByteLength(std::string_view utf8) {
+    std::size_t length = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            ++length;
+            ++i;
+            continue;
+        }
+        std::size_t next = i + 1;
+        while (next < utf8.size() && IsContinuationByte(utf8[next]))
+            ++next;
+        length += utf8.substr(i, next - i) == kReplacement ? 1 : 2;
+        i = next;
+    }
+    return length;
+}
+
+std::vector<std::string> SplitHead(std::string_view text, std::string_view separator, std::size_t maxFields) {
+    if (separator.empty() || maxFields == 0)
+        return {};
+    // Find the separator that would start field maxFields and split only what comes before it,
+    // searching the way Split does (the first search from the second character).
+    std::size_t found = text.find(separator, 1);
+    for (std::size_t fields = 1; found != std::string_view::npos && fields < maxFields; ++fields)
+        found = text.find(separator, found + separator.size());
+    return Split(found == std::string_view::npos ? text : text.substr(0, found), separator);
+}
+
+std::string_view Utf8Slice(std::string_view text, std::size_t pos, std::size_t n) {
+    if (pos >= text.size())
+        return {};
+    std::size_t end = text.size() - pos > n ? pos + n : text.size();
+    while (pos < end && IsContinuationByte(text[pos]))
+        ++pos;
+    // A character that runs past the end is left out: move back to its lead byte.
+    while (end > pos && end < text.size() && IsContinuationByte(text[end]))
+        --end;
+    return text.substr(pos, end - pos);
+}
+
+std::string_view Utf8Right(std::string_view text, std::size_t n) {
+    std::size_t start = text.size() > n ? text.size() - n : 0;
+    while (start < text.size() && IsContinuationByte(text[start]))
+        ++start;
+    return text.substr(start);
+}
+
+std::string PercentText(double numerator, double denominator) {
+    if (denominator == 0.0)
+        return "-";
+    double rate = numerator * 100.0 / denominator;
+    if (!std::isfinite(rate))
+        return "-";
+    return Format("%.2f%%", rate);
+}
+
+bool IsRisingChange(double change) {
+    return change >= 0.001 - 1e-9;
+}
+
+std::string WithPlusSign(std::string_view text) {
+    if (!text.empty() && text.front() == '+')
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 1);
+    out += '+';
+    out += text;
+    return out;
+}
+
+} // namespace marlune

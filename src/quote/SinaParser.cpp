@@ -1,0 +1,104 @@
+// The Sina quote reply.
+#include "quote/DerivedValues.h"
+#include "quote/QuoteParsers.h"
+#include "quote/ServiceText.h"
+#include "text/CNumber.h"
+#include "text/Fields.h"
+#include "text/Gbk.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kStatementMark = "_str_";
+constexpr std::string_view kValueOpen = "=\"";
+constexpr std::string_view kValueClose = "\";";
+constexpr std::size_t kShortestItem = 10; // bytes; a key and a comma alone are 9
+constexpr std::size_t kFieldsRead = 33;   // key and fields 1 to 32
+
+// The statements of a reply as items "key,value": key = market text and code.
+std::vector<std::string> CollectStatements(std::string_view text) {
+    std::vector<std::string> items;
+    constexpr auto npos = std::string_view::npos;
+    std::size_t mark = text.find(kStatementMark, 1);
+    std::size_t close = npos; // the first closing quote at or after the last search start
+    while (mark != npos) {
+        std::size_t open = text.find(kValueOpen, mark + 7);
+        if (open == npos)
+            break; // no later statement has a value either
+        std::size_t valueStart = open + kValueOpen.size();
+        if (close == npos || close < valueStart)
+            close = text.find(kValueClose, valueStart);
+        if (close == npos)
+            break; // no later statement can be closed either
+        std::size_t nextMark = text.find(kStatementMark, valueStart);
+        std::size_t valueEnd = std::min(close, nextMark);
+
+        std::string item(Utf8Slice(text, mark + 5, 2));
+        item += Utf8Slice(text, mark + 7, 6);
+        item += ',';
+        item += text.substr(valueStart, valueEnd - valueStart);
+        items.push_back(std::move(item));
+        mark = nextMark;
+    }
+    return items;
+}
+
+bool IsIndexKey(std::string_view key) {
+    return key == "sz399001" || key == "sh000001";
+}
+
+QuoteRecord BuildRecord(const std::string& item) {
+    std::vector<std::string> fields = SplitHead(item, ",", kFieldsRead);
+    auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
+    const std::string& key = field(0);
+
+    QuoteRecord record;
+    record.market = key.compare(0, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
+    record.code = std::string(Utf8Right(key, 6));
+    record.name = field(1);
+    record.open = field(2);
+    record.previousClose = field(3);
+    record.price = field(4);
+    record.high = field(5);
+    record.low = field(6);
+    double previousClose = AtoF(field(3));
+    double price = AtoF(field(4));
+    double high = AtoF(field(5));
+    double low = AtoF(field(6));
+
+    record.amplitude = price > 0.05 ? PercentText(high - low, previousClose) : "-";
+    record.volume = Format("%.0f", AtoF(field(9)) * 0.01);
+    record.amount = Format("%.2f", AtoF(field(10)) * 0.0001);
+    record.dateTime = field(31) + " " + field(32);
+
+    // Before the first trade and while suspended the price is 0: the stock has not moved.
+    double change = (price > 0.0 ? price : previousClose) - previousClose;
+    record.change = Format(IsIndexKey(key) ? "%.3f" : "%.2f", change);
+    bool rising = IsRisingChange(change);
+    record.changeRate = PercentText(change, previousClose);
+    if (rising) {
+        record.change = WithPlusSign(record.change);
+        if (record.changeRate != "-")
+            record.changeRate = WithPlusSign(record.changeRate);
+    }
+    return record;
+}
+
+} // namespace
+
+void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
+    const std::string text = GbkToUtf8(gbkReply);
+    book.quoteList.clear();
+    for (const std::string& item : CollectStatements(text)) {
+        if (ServiceByteLength(item) < kShortestItem)
+            continue;
+        book.quoteList.push_back(BuildRecord(item));
+        book.updateTime = book.quoteList.back().dateTime;
+    }
+    ComputeDerivedValues(book);
+}
+
+} // namespace marlune

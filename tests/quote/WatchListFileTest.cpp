@@ -1,0 +1,205 @@
+#include "quote/WatchListFile.h"
+#include "QuoteTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace marlune {
+namespace {
+
+using test::TempDir;
+
+// The list file written at first run, as its bytes stand on disk.
+std::string FirstRunListBytes() {
+    return Utf8ToGbk("dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00\r\n"
+                     "dac399001|399001|深证成指|2|2|0|0|0|0.0\r\n");
+}
+
+TEST(WatchListFile, FirstRunFileReadsBackAsTheTwoIndices) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileAtomically(dir.file("list.ini"), FirstRunListBytes()));
+    WatchList list = LoadWatchList(dir.file("list.ini"));
+    ASSERT_EQ(list.size(), 2u);
+
+    EXPECT_EQ(list[0].recordKey, "dac000001");
+    EXPECT_EQ(list[0].code, "000001");
+    EXPECT_EQ(list[0].name, "上证指数");
+    EXPECT_EQ(list[0].rowIndex, 0);
+    EXPECT_EQ(list[0].market, 1);
+    EXPECT_EQ(list[0].alertFlag, 1);
+    EXPECT_FLOAT_EQ(list[0].upperLimit, 3.0f);
+    EXPECT_FLOAT_EQ(list[0].lowerLimit, 2.0f);
+    EXPECT_EQ(list[0].quantity, 5);
+    EXPECT_FLOAT_EQ(list[0].cost, 1.0f);
+    EXPECT_TRUE(list[0].quote.price.empty());
+
+    EXPECT_EQ(list[1].name, "深证成指");
+    EXPECT_EQ(list[1].rowIndex, 1);
+    EXPECT_EQ(list[1].market, 2);
+    EXPECT_EQ(list[1].alertFlag, 2); // counts as off
+    EXPECT_EQ(list[1].upperLimit, 0.0f);
+    EXPECT_EQ(list[1].lowerLimit, 0.0f);
+    EXPECT_EQ(list[1].quantity, 0);
+    EXPECT_EQ(list[1].cost, 0.0f);
+
+    // Written back, the numbers take their fixed formats; limits stay in place.
+    EXPECT_EQ(WatchListFileBytes(list), Utf8ToGbk("dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+                                                  "dac399001|399001|深证成指|2|2|0.00|0.00|0|0.00\r\n"));
+}
+
+TEST(WatchListFile, LineRulesKeepRowIndexOfKeptLines) {
+    std::string bytes = "[list]\n"
+                        "#comment|a|b|1|0|0|0|0|0\n"
+                        "abcd\n"
+                        "k1|600000|one|1|0|0|0|0|0\r\n"
+                        "k2|600001|too|few\n" // kept, then skipped for fewer than 9 fields
+                        "k3|600002|three|3|0|0|0|0|0|extra|fields\n"
+                        "k4|000002|four|0|1|12.5|9.5|300|8.25"; // no line end at the end
+    std::vector<std::string> lines = SplitListLines(bytes);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "k1|600000|one|1|0|0|0|0|0"); // CR LF removed
+
+    WatchList list = WatchListFromLines(lines, MarketReading::Number);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].rowIndex, 0);
+    EXPECT_EQ(list[1].code, "600002");
+    EXPECT_EQ(list[1].rowIndex, 2);
+    EXPECT_EQ(list[1].market, 3); // kept as read
+    EXPECT_EQ(list[2].rowIndex, 3);
+    EXPECT_EQ(list[2].market, 0);
+    EXPECT_FLOAT_EQ(list[2].upperLimit, 12.5f);
+    EXPECT_FLOAT_EQ(list[2].lowerLimit, 9.5f);
+    EXPECT_EQ(list[2].quantity, 300);
+    EXPECT_FLOAT_EQ(list[2].cost, 8.25f);
+
+    // The my-stocks page: market from the first character, index = entries before it.
+    WatchList page = WatchListFromLines(lines, MarketReading::FirstDigit);
+    ASSERT_EQ(page.size(), 3u);
+    EXPECT_EQ(page[0].market, 1);
+    EXPECT_EQ(page[1].market, 2);
+    EXPECT_EQ(page[1].rowIndex, 1);
+    EXPECT_EQ(page[2].market, 2);
+    EXPECT_EQ(page[2].rowIndex, 2);
+}
+
+TEST(WatchListFile, ReadingHasNoCountLimitAndReadsNumbersLeniently) {
+    std::string bytes;
+    for (int i = 0; i < 25; ++i)
+        bytes += "k|" + std::to_string(600000 + i) + "|n|1x|on|abc|-|7.5y| 2.5\r\n";
+    WatchList list = WatchListFromLines(SplitListLines(bytes), MarketReading::Number);
+    ASSERT_EQ(list.size(), 25u);
+    EXPECT_EQ(list[24].code, "600024");
+    EXPECT_EQ(list[24].market, 1);
+    EXPECT_EQ(list[24].alertFlag, 0);
+    EXPECT_EQ(list[24].upperLimit, 0.0f);
+    EXPECT_EQ(list[24].quantity, 7);
+    EXPECT_FLOAT_EQ(list[24].cost, 2.5f);
+}
+
+TEST(WatchListFile, MissingFileGivesEmptyList) {
+    TempDir dir;
+    std::vector<std::string> lines = {"left over"};
+    EXPECT_FALSE(ReadListLines(dir.file("absent.ini"), lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(LoadWatchList(dir.file("absent.ini")).empty());
+    EXPECT_TRUE(LoadWatchListForEditing(dir.file("absent.ini")).empty());
+}
+
+TEST(WatchListFile, NamesSurviveTheGbkRoundTrip) {
+    // 億 ends in the byte of "|" and 乢 in that of "_" when encoded as GBK; Ａ is full width.
+    WatchList list;
+    for (const char* name : {"億通科技", "乢乢", "万  科Ａ", "浦发银行"}) {
+        StockEntry entry = test::Entry("600000", 1, 100, 9.87f);
+        entry.recordKey = "5E0C5B7B2C1F2E1B9A0F6C3D2E1A4B5C";
+        entry.name = name;
+        entry.alertFlag = 1;
+        entry.lowerLimit = 9.6f;
+        entry.upperLimit = 11.05f;
+        list.push_back(entry);
+    }
+    TempDir dir;
+    ASSERT_TRUE(SaveWatchList(dir.file("list.ini"), list));
+
+    std::string bytes = ReadFileBytes(dir.file("list.ini")).value();
+    std::string firstLine =
+        Utf8ToGbk("5E0C5B7B2C1F2E1B9A0F6C3D2E1A4B5C|600000|億通科技|1|1|11.05|9.60|100|9.87\r\n");
+    EXPECT_EQ(bytes.substr(0, firstLine.size()), firstLine);
+    EXPECT_EQ(bytes.find("億"), std::string::npos); // GBK on disk, not UTF-8
+
+    for (WatchList loaded :
+         {LoadWatchList(dir.file("list.ini")), LoadWatchListForEditing(dir.file("list.ini"))}) {
+        ASSERT_EQ(loaded.size(), list.size());
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            EXPECT_EQ(loaded[i].name, list[i].name);
+            EXPECT_EQ(FormatListLine(loaded[i]), FormatListLine(list[i]));
+        }
+    }
+}
+
+TEST(WatchListFile, SeparatorsInsideTextsCannotBreakTheLine) {
+    StockEntry entry = test::Entry("600000", 1);
+    entry.recordKey = "key";
+    entry.name = "A|B\nC";
+    EXPECT_EQ(FormatListLine(entry), "key|600000|A B C|1|0|0.00|0.00|0|0.00");
+    WatchList reloaded =
+        WatchListFromLines(SplitListLines(WatchListFileBytes({entry})), MarketReading::Number);
+    ASSERT_EQ(reloaded.size(), 1u);
+    EXPECT_EQ(reloaded[0].name, "A B C");
+    EXPECT_EQ(reloaded[0].market, 1);
+}
+
+TEST(WatchListFile, FailedSaveKeepsTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("list.ini");
+    ASSERT_TRUE(WriteFileAtomically(path, FirstRunListBytes()));
+
+    WatchList big;
+    for (int i = 0; i < 20; ++i)
+        big.push_back(test::Entry(std::to_string(600000 + i), 1));
+
+    // A disk that fills up mid-write: the file size limit stops the write after 64 bytes.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool saved = SaveWatchList(path, big);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadFileBytes(path).value(), FirstRunListBytes());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 1); // no temp left
+
+    EXPECT_FALSE(SaveWatchList(dir.file("no/such/folder/list.ini"), big));
+}
+
+TEST(WatchListFile, FindClearAndCopyQuote) {
+    QuoteList quotes(3);
+    quotes[0].code = "000001";
+    quotes[0].market = 2;
+    quotes[1].code = "000001";
+    quotes[1].market = 1;
+    quotes[1].price = "3000.00";
+    quotes[2] = quotes[1];
+    quotes[2].price = "second";
+    EXPECT_EQ(FindQuote(quotes, "000001", 1), 1);
+    EXPECT_EQ(FindQuote(quotes, "000001", 2), 0);
+    EXPECT_EQ(FindQuote(quotes, "000001 ", 1), -1);
+    EXPECT_EQ(FindQuote(quotes, "600000", 1), -1);
+
+    StockEntry entry = test::Entry("000001", 1);
+    CopyQuote(entry, quotes[1]);
+    EXPECT_EQ(entry.quote.price, "3000.00");
+    EXPECT_EQ(entry.quote.market, 1);
+    ClearQuote(entry);
+    EXPECT_TRUE(entry.quote.code.empty());
+    EXPECT_TRUE(entry.quote.price.empty());
+    EXPECT_EQ(entry.quote.market, 1); // left as it was
+}
+
+} // namespace
+} // namespace marlune
