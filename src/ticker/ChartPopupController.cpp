@@ -77,9 +77,8 @@ void ChartPopupController::onMouseMoved(int row, int col) {
         return;
     case HoverAction::ShowNewRow: {
         const std::size_t index = static_cast<std::size_t>(row - 1);
-        const StockEntry& entry = (*m_watchList)[index];
-        m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote),
-                      m_chartPath(*m_watchList, index));
+        const StockEntry& entry = m_book->watchList[index];
+        m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), m_chartPath(*m_book, index));
         break;
     }
     case HoverAction::Replace:
