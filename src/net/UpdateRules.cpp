@@ -1,5 +1,6 @@
 #include "net/UpdateRules.h"
 
+#include "net/ServiceEndpoints.h"
 #include "text/Fields.h"
 #include "text/Gbk.h"
 
@@ -47,6 +48,14 @@ std::size_t WellFormedSequenceLength(std::string_view text) {
 }
 
 } // namespace
+
+std::string UpdateFileUrl() {
+    return ServiceBaseUrl(Service::kVendorSite) + std::string(kUpdateFilePath);
+}
+
+std::string NewStockFileUrl() {
+    return ServiceBaseUrl(Service::kVendorSite) + std::string(kNewStockFilePath);
+}
 
 std::string CleanUtf8Reply(std::string_view reply) {
     if (reply.substr(0, kByteOrderMark.size()) == kByteOrderMark)

@@ -31,6 +31,10 @@ inline constexpr int kNewStockBalloonTimeoutMs = 3000;
 inline constexpr int kRetryDelayMs = 15000;
 inline constexpr int kMaxRetries = 3;
 
+// The addresses of the two files on the vendor's web site.
+std::string UpdateFileUrl();
+std::string NewStockFileUrl();
+
 // The files arrive as UTF-8 and the program keeps its text in UTF-8, so the reply is
 // only made safe to hold: a leading byte-order mark is dropped and byte sequences that
 // are not UTF-8 become U+FFFD. Lengths the rules state in characters of the system code
