@@ -168,28 +168,43 @@ void AppendElement(pugi::xml_node body, std::string_view key, std::string_view v
     ReplaceText(body.insert_child_before(name.c_str(), closing), value);
 }
 
+// How a settings file is written, so that a save keeps it in the same form.
+struct DocumentForm {
+    bool gbk = false; // decoded from GBK, written back in GBK
+    pugi::xml_encoding encoding = pugi::encoding_utf8;
+    bool byteOrderMark = false;
+    bool endsWithLineBreak = false;
+    bool writable = true;
+};
+
+// Parses the bytes of a settings file; false when they do not parse or give no root.
+bool ParseDocument(const std::string& bytes, pugi::xml_document& document, DocumentForm& form) {
+    form.byteOrderMark = StartsWithByteOrderMark(bytes);
+    form.endsWithLineBreak = !bytes.empty() && bytes.back() == '\n';
+    pugi::xml_parse_result result;
+    if (!form.byteOrderMark && NamesGbk(DeclaredEncoding(bytes))) {
+        // Decode first; the file is written back in GBK, declaration and all. Bytes
+        // that are no GBK could not be written back as they were: such a file is
+        // read but never rewritten.
+        form.gbk = true;
+        std::string utf8 = GbkToUtf8(bytes);
+        form.writable = Utf8ToGbk(utf8) == bytes;
+        result = document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
+        form.encoding = pugi::encoding_utf8;
+    } else {
+        result = document.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+        form.encoding = result.encoding;
+    }
+    return result && document.document_element();
+}
+
 // One load of the settings file, kept for the length of one store operation.
 class SettingsDocument {
 public:
     // False when the file cannot be read, does not parse or has no root element.
     bool load(const std::string& path) {
         std::optional<std::string> bytes = ReadFileBytes(path);
-        if (!bytes)
-            return false;
-        m_byteOrderMark = StartsWithByteOrderMark(*bytes);
-        m_endsWithLineBreak = !bytes->empty() && bytes->back() == '\n';
-        pugi::xml_parse_result result;
-        if (!m_byteOrderMark && NamesGbk(DeclaredEncoding(*bytes))) {
-            // Decode first: the file is written back in GBK, declaration and all.
-            m_gbk = true;
-            std::string utf8 = GbkToUtf8(*bytes);
-            result = m_document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
-            m_encoding = pugi::encoding_utf8;
-        } else {
-            result = m_document.load_buffer(bytes->data(), bytes->size(), kParseOptions, pugi::encoding_auto);
-            m_encoding = result.encoding;
-        }
-        return result && m_document.document_element();
+        return bytes && ParseDocument(*bytes, m_document, m_form);
     }
 
     // The first element two levels below the root whose name is the key.
@@ -215,8 +230,10 @@ public:
     bool isChildOfRoot(pugi::xml_node node) const { return node.parent() == m_document.document_element(); }
 
     bool save(const std::string& path) const {
+        if (!m_form.writable)
+            return false;
         std::string bytes;
-        if (m_gbk || m_encoding == pugi::encoding_utf8) {
+        if (m_form.gbk || m_form.encoding == pugi::encoding_utf8) {
             // Whitespace between the top-level nodes is not kept by the parser: put
             // each on its own line, as the shipped file has them.
             std::ostringstream out;
@@ -225,21 +242,26 @@ public:
                     out << '\n';
                 node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
             }
-            if (m_endsWithLineBreak)
+            if (m_form.endsWithLineBreak)
                 out << '\n';
             bytes = out.str();
-            if (m_gbk)
+            if (m_form.gbk)
                 bytes = Utf8ToGbk(bytes);
-            else if (m_byteOrderMark)
+            else if (m_form.byteOrderMark)
                 bytes.insert(0, "\xEF\xBB\xBF");
         } else {
             std::ostringstream out;
             unsigned flags = pugi::format_raw | pugi::format_no_declaration;
-            if (m_byteOrderMark)
+            if (m_form.byteOrderMark)
                 flags |= pugi::format_write_bom;
-            m_document.save(out, "", flags, m_encoding);
+            m_document.save(out, "", flags, m_form.encoding);
             bytes = out.str();
         }
+        // Never write what could not be read back: the settings would be lost.
+        pugi::xml_document check;
+        DocumentForm checkForm;
+        if (!ParseDocument(bytes, check, checkForm))
+            return false;
         return ReplaceSettingsFile(path, bytes);
     }
 
@@ -260,10 +282,7 @@ public:
 
 private:
     pugi::xml_document m_document;
-    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
-    bool m_gbk = false;
-    bool m_byteOrderMark = false;
-    bool m_endsWithLineBreak = false;
+    DocumentForm m_form;
 };
 
 } // namespace

@@ -88,6 +88,15 @@ TEST_F(XmlSettingsStoreTest, KeepsAGbkDocumentInGbk) {
     EXPECT_EQ(document(), declaration + "\n<Config><Body><LoginPd>\xC3\xDC\xC2\xEB</LoginPd>"
                                         "<ProxyUser>\xD3\xC3\xBB\xA7</ProxyUser></Body></Config>");
     EXPECT_EQ(m_store.GetValue("ProxyUser"), "用户");
+
+    // Bytes that are no GBK could not be written back as they stand: read, never rewritten.
+    const std::string damaged =
+        declaration + "<Config><Body><A\xFE\xFF>1</A\xFE\xFF><B>2</B></Body></Config>";
+    writeDocument(damaged);
+    EXPECT_EQ(m_store.GetValue("B"), "2");
+    EXPECT_FALSE(m_store.SetValue("B", "3"));
+    EXPECT_EQ(m_store.GetValue("C"), "0");
+    EXPECT_EQ(document(), damaged);
 }
 
 TEST_F(XmlSettingsStoreTest, KeepsAUtf8DocumentInUtf8) {
