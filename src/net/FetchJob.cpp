@@ -1,0 +1,372 @@
+#include "net/FetchJob.h"
+
+#include "net/CurlGlobal.h"
+#include "net/DownloadProxy.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace marlune {
+
+void FetchCancelToken::Cancel() {
+    m_cancelled.store(true);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_multi != nullptr) {
+        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+    }
+    m_wake.notify_all();
+}
+
+bool FetchCancelToken::WaitFor(long milliseconds) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_cancelled.load(); });
+    return !m_cancelled.load();
+}
+
+void FetchCancelToken::AttachMulti(void* multi) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_multi = multi;
+}
+
+namespace {
+
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.0; Trident/4.0)";
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct HeaderListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The header block's lines as libcurl's header list; blank lines are skipped.
+HeaderList BuildHeaderList(const std::string& block) {
+    HeaderList list;
+    std::size_t start = 0;
+    while (start < block.size()) {
+        std::size_t end = block.find('\n', start);
+        if (end == std::string::npos) {
+            end = block.size();
+        }
+        std::string line = block.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+            if (grown != nullptr) {
+                list.release();
+                list.reset(grown);
+            }
+        }
+        start = end + 1;
+    }
+    return list;
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
+// Takes the body of one reply: checks status and length when the first bytes
+// arrive, then stores them in memory or in the temporary file.
+class ReplyReceiver {
+public:
+    ReplyReceiver(const QuoteFetchJob& job, CURL* easy, FetchCancelToken& cancel, const FetchLimits& limits,
+                  const FetchProgress& progress)
+        : m_job(job), m_easy(easy), m_cancel(cancel), m_limits(limits), m_progress(progress),
+          m_toFile(!job.replyFile.empty()), m_tempPath(job.replyFile + ".tmp") {}
+
+    ~ReplyReceiver() {
+        if (m_file) {
+            m_file.reset();
+            RemoveQuietly(m_tempPath);
+        }
+    }
+
+    static size_t OnWrite(char* data, size_t size, size_t count, void* self) {
+        const size_t bytes = size * count;
+        return static_cast<ReplyReceiver*>(self)->receive(data, bytes) ? bytes : 0;
+    }
+
+    // Each header line; the blank line after the last header of the final reply
+    // is where status and length are checked, before any body arrives.
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        const size_t bytes = size * count;
+        auto* receiver = static_cast<ReplyReceiver*>(self);
+        const bool blankLine =
+            (bytes == 2 && data[0] == '\r' && data[1] == '\n') || (bytes == 1 && data[0] == '\n');
+        if (blankLine && !receiver->m_begun && !receiver->isInterimReply()) {
+            return receiver->begin() ? bytes : 0;
+        }
+        return bytes;
+    }
+
+    static int OnTransferInfo(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        return static_cast<ReplyReceiver*>(self)->m_cancel.IsCancelled() ? 1 : 0;
+    }
+
+    // After libcurl reported a complete transfer: the status check for a reply
+    // without a body, then the hand-over of the reply.
+    bool finish(FetchOutcome& outcome) {
+        if (!m_begun && !begin()) {
+            return false;
+        }
+        outcome.expectedTotal = m_expectedTotal;
+        outcome.bytesReceived = static_cast<std::int32_t>(m_received);
+        if (!m_toFile) {
+            outcome.reply = std::move(m_reply);
+            return true;
+        }
+        std::FILE* file = m_file.release();
+        const bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
+        const bool closed = std::fclose(file) == 0;
+        if (!written || !closed) {
+            RemoveQuietly(m_tempPath);
+            return fail("cannot write " + m_tempPath);
+        }
+        std::error_code error;
+        std::filesystem::rename(m_tempPath, m_job.replyFile, error);
+        if (error) {
+            RemoveQuietly(m_tempPath);
+            return fail("cannot rename " + m_tempPath + ": " + error.message());
+        }
+        return true;
+    }
+
+    bool begun() const { return m_begun; }
+    const std::string& error() const { return m_error; }
+
+private:
+    bool isInterimReply() const {
+        long status = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        return status >= 100 && status < 200;
+    }
+
+    bool fail(std::string text) {
+        if (m_error.empty()) {
+            m_error = std::move(text);
+        }
+        return false;
+    }
+
+    // The first bytes of the body (or the end of a reply without one): the status
+    // must be 200, the length within the limit; a file job opens its temporary file.
+    bool begin() {
+        m_begun = true;
+        long status = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        if (status != 200) {
+            return fail("HTTP status " + std::to_string(status));
+        }
+        curl_off_t length = -1;
+        curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        const std::uint32_t ceiling = m_toFile ? m_limits.fileLimit : m_limits.memoryLimit;
+        if (length > static_cast<curl_off_t>(ceiling)) {
+            return fail("reply of " + std::to_string(length) + " bytes is over the limit");
+        }
+        m_limit = length > 0 ? static_cast<std::uint32_t>(length) : ceiling;
+        if (!m_toFile) {
+            m_reply.reserve(std::min<std::size_t>(m_limit, 256 * 1024));
+            return true;
+        }
+        const std::filesystem::path folder = std::filesystem::path(m_job.replyFile).parent_path();
+        if (!folder.empty()) {
+            std::error_code ignored; // a failure shows when the file is opened
+            std::filesystem::create_directories(folder, ignored);
+        }
+        m_file.reset(std::fopen(m_tempPath.c_str(), "wb"));
+        if (!m_file) {
+            return fail("cannot create " + m_tempPath);
+        }
+        return true;
+    }
+
+    bool receive(const char* data, size_t bytes) {
+        if (m_cancel.IsCancelled()) {
+            return fail("cancelled");
+        }
+        if (!m_begun && !begin()) {
+            return false;
+        }
+        if (!m_error.empty()) {
+            return false;
+        }
+        if (bytes > m_limit - m_received) {
+            return fail("reply grows over " + std::to_string(m_limit) + " bytes");
+        }
+        m_received += static_cast<std::uint32_t>(bytes);
+        if (!m_toFile) {
+            m_reply.append(data, bytes);
+            return true;
+        }
+        if (std::fwrite(data, 1, bytes, m_file.get()) != bytes) {
+            return fail("cannot write " + m_tempPath);
+        }
+        if (++m_reads > m_limits.readsPerProgress) {
+            m_expectedTotal = m_limit;
+            m_reads = 0;
+            if (m_progress) {
+                m_progress(m_expectedTotal, static_cast<std::int32_t>(m_received));
+            }
+        }
+        return true;
+    }
+
+    const QuoteFetchJob& m_job;
+    CURL* m_easy;
+    FetchCancelToken& m_cancel;
+    const FetchLimits& m_limits;
+    const FetchProgress& m_progress;
+    const bool m_toFile;
+    const std::string m_tempPath;
+
+    bool m_begun = false;
+    std::uint32_t m_limit = 0;
+    std::uint32_t m_received = 0;
+    std::uint32_t m_expectedTotal = 0;
+    int m_reads = 0;
+    std::string m_reply;
+    FileHandle m_file;
+    std::string m_error;
+};
+
+struct AttemptResult {
+    CURLcode code = CURLE_OK;
+    bool connected = false;
+};
+
+// Drives the transfer through a private multi handle, so that a cancel from
+// another thread wakes the wait for network activity at once.
+AttemptResult Perform(CURL* easy, FetchCancelToken& cancel) {
+    AttemptResult result;
+    MultiHandle multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
+        result.code = CURLE_OUT_OF_MEMORY;
+        return result;
+    }
+    cancel.AttachMulti(multi.get());
+    bool done = false;
+    while (!done) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result.code = CURLE_RECV_ERROR;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+                if (message->msg == CURLMSG_DONE) {
+                    result.code = message->data.result;
+                }
+            }
+            done = true;
+            break;
+        }
+        if (cancel.IsCancelled()) {
+            result.code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK) {
+            result.code = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    cancel.DetachMulti();
+    curl_off_t connectTime = 0;
+    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+    result.connected = connectTime > 0;
+    curl_multi_remove_handle(multi.get(), easy);
+    return result;
+}
+
+bool IsConnectFailure(const AttemptResult& result) {
+    return result.code == CURLE_COULDNT_CONNECT ||
+           (result.code == CURLE_OPERATION_TIMEDOUT && !result.connected);
+}
+
+} // namespace
+
+FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
+                         const FetchProgress& progress) {
+    FetchOutcome outcome;
+    if (!job.replyFile.empty()) {
+        // Nobody may read an old reply while the new one downloads or after it failed.
+        RemoveQuietly(job.replyFile);
+        RemoveQuietly(job.replyFile + ".tmp");
+    }
+    if (!EnsureCurlGlobalInit()) {
+        outcome.errorText = "libcurl cannot be initialised";
+        return outcome;
+    }
+    const HeaderList headers = BuildHeaderList(job.headerBlock);
+    const DownloadProxy proxy = CurrentDownloadProxy();
+
+    for (int attempt = 0; attempt < std::max(1, limits.connectAttempts); ++attempt) {
+        if (attempt > 0 && !cancel.WaitFor(limits.connectBackoffMs)) {
+            outcome.errorText = "cancelled";
+            return outcome;
+        }
+        EasyHandle easy(curl_easy_init());
+        if (!easy) {
+            outcome.errorText = "libcurl cannot create a transfer";
+            return outcome;
+        }
+        ReplyReceiver receiver(job, easy.get(), cancel, limits, progress);
+        CURL* e = easy.get();
+        curl_easy_setopt(e, CURLOPT_URL, job.url.c_str());
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, limits.stallTimeoutSeconds);
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &ReplyReceiver::OnWrite);
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, &receiver);
+        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &ReplyReceiver::OnHeader);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, &receiver);
+        curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &ReplyReceiver::OnTransferInfo);
+        curl_easy_setopt(e, CURLOPT_XFERINFODATA, &receiver);
+        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        ApplyDownloadProxy(e, proxy);
+
+        const AttemptResult result = Perform(e, cancel);
+        if (result.code == CURLE_OK) {
+            outcome.succeeded = receiver.finish(outcome);
+            if (!outcome.succeeded) {
+                outcome.errorText = receiver.error();
+            }
+            return outcome;
+        }
+        outcome.errorText = !receiver.error().empty() ? receiver.error()
+                            : cancel.IsCancelled()    ? std::string("cancelled")
+                                                      : std::string(curl_easy_strerror(result.code));
+        if (receiver.begun() || cancel.IsCancelled() || !IsConnectFailure(result)) {
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+} // namespace marlune

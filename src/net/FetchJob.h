@@ -1,0 +1,115 @@
+#pragma once
+// One HTTP download: the job record, its reports and the transfer itself.
+//
+// A job fetches one URL with a GET request, either into memory or into a file,
+// and ends finished (3) or failed (5); file jobs report progress (7) on the way.
+// FetchManager runs each job on a worker thread of its own; RunFetchJob is the
+// transfer that thread performs.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace marlune {
+
+enum FetchStatus : int { kFetchFinished = 3, kFetchFailed = 5, kFetchProgress = 7 };
+
+// What a job fetches; echoed in every report so the owner knows how to read it.
+enum JobKind : int { kJobQuoteText = 1, kJobSideDownload = 2, kJobGoogleFile = 3 };
+
+// The thread priority every caller passes: idle, below all interactive work.
+constexpr int kThreadPriorityIdle = -15;
+
+struct QuoteFetchJob {
+    std::string url;         // absolute http or https URL
+    std::string replyFile;   // full path of the file for the reply; empty = keep it in memory
+    std::string headerBlock; // extra request headers, each line ending in CR LF
+    int jobKind = -1;
+    int useProxy = 0; // kept for the record; every job goes through the DownloadProxy setting
+    int threadPriority = kThreadPriorityIdle;
+};
+
+struct FetchReport {
+    int jobKind = -1;
+    int status = kFetchFailed;
+    std::string reply; // the job's own reply: memory jobs, on finished; every byte kept
+    std::string replyFile;
+    std::string url;
+    std::uint32_t expectedTotal = 0; // file jobs: the byte limit of the download
+    std::int32_t bytesReceived = 0;  // file jobs: bytes written so far
+    std::string errorText;           // failed: what went wrong, for logs and diagnostics
+};
+
+// Limits and time-outs of one transfer. The defaults are the program's; tests use
+// smaller ones.
+struct FetchLimits {
+    // A reply never grows beyond this many bytes. File jobs without a Content-Length
+    // stop there; a Content-Length above it fails at once.
+    std::uint32_t fileLimit = 500u * 1024u * 1024u;
+    // In-memory replies (quote texts, suggestions) are a few kilobytes; a server that
+    // sends an endless or oversized body fails the job at this size instead of
+    // taking the program's memory.
+    std::uint32_t memoryLimit = 64u * 1024u * 1024u;
+    long connectTimeoutMs = 3000;
+    long connectBackoffMs = 1000; // wait before the one retry of a failed connection
+    int connectAttempts = 2;      // the first try and one retry
+    // A server that sends nothing for this long (no headers, or a stalled body)
+    // fails the job, so a hung server never holds a worker for ever.
+    long stallTimeoutSeconds = 30;
+    // File jobs report progress after more than this many reads.
+    int readsPerProgress = 5;
+};
+
+// Cancels one running transfer from another thread, promptly: the transfer's wait
+// for network activity is woken, and libcurl's progress callback sees the flag.
+class FetchCancelToken {
+public:
+    FetchCancelToken() = default;
+    FetchCancelToken(const FetchCancelToken&) = delete;
+    FetchCancelToken& operator=(const FetchCancelToken&) = delete;
+
+    void Cancel();
+    bool IsCancelled() const { return m_cancelled.load(); }
+
+    // Waits up to the given time; false when cancelled before or during the wait.
+    bool WaitFor(long milliseconds);
+
+    // Used by the transfer: the libcurl multi handle to wake on Cancel (or null).
+    void AttachMulti(void* multi);
+    void DetachMulti() { AttachMulti(nullptr); }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    void* m_multi = nullptr;
+};
+
+struct FetchOutcome {
+    bool succeeded = false;
+    std::string reply; // memory jobs
+    std::uint32_t expectedTotal = 0;
+    std::int32_t bytesReceived = 0;
+    std::string errorText;
+};
+
+// Called by file jobs after more than FetchLimits::readsPerProgress reads, with the
+// byte limit of the download and the bytes written so far.
+using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32_t bytesReceived)>;
+
+// Performs one job on the calling thread and returns when it has ended.
+//
+// The request carries the header block, the user agent "Mozilla/4.0 (compatible;
+// MSIE 7.0; Windows NT 6.0; Trident/4.0)" and the DownloadProxy setting; redirects
+// are not followed. Only status 200 succeeds. A job with a reply file deletes the
+// old file first, writes reply file + ".tmp" and renames it when the whole reply
+// has arrived; a failed file job leaves neither file behind (the reply file's
+// folder is created when missing). A memory job keeps every byte of the reply.
+// A reply shorter than its Content-Length fails.
+FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
+                         const FetchProgress& progress);
+
+} // namespace marlune

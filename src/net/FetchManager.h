@@ -1,0 +1,91 @@
+#pragma once
+// Runs download jobs on worker threads and passes their reports to the owner.
+//
+// One FetchManager per owning window. Its methods are called on the owner's thread
+// (the GUI thread); each job runs on a thread of its own at the job's priority and
+// reports through the owner's FetchStatusSink.
+
+#include "net/FetchJob.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace marlune {
+
+// Receives the reports of a FetchManager's jobs.
+//
+// OnFetchStatus is called on the worker thread, one report at a time per job: any
+// number of progress reports (file jobs), then exactly one finished or failed
+// report. It may block until the owner's thread has handled the report; the
+// worker (and its transfer) waits meanwhile, which keeps the reports of one job in
+// order and lets the owner read the reply file while nothing writes it.
+//
+// What an implementation must do: it must never wait unconditionally for the
+// owner's thread. When the owner's thread destroys the FetchManager, a worker may
+// be inside OnFetchStatus waiting for that very thread; the destructor therefore
+// first stops further reports, then calls ReleaseWaitingReports() on the owner's
+// thread, and only then joins the workers. From that call on, every OnFetchStatus
+// that waits must return promptly, and a report handed to the owner's thread but
+// not handled yet must not be handled any more. BlockingHandoff does exactly this:
+// OnFetchStatus runs its task through BlockingHandoff::Run (the post function
+// queues it to the GUI thread) and ReleaseWaitingReports calls Release(). A plain
+// Qt::BlockingQueuedConnection does not: it would deadlock that join.
+class FetchStatusSink {
+public:
+    virtual ~FetchStatusSink() = default;
+    virtual void OnFetchStatus(const FetchReport& report) = 0;
+    virtual void ReleaseWaitingReports() {}
+};
+
+class FetchManager {
+public:
+    // owner may be null: the jobs run and nothing is reported.
+    explicit FetchManager(FetchStatusSink* owner, FetchLimits limits = {});
+    // Stops reports, cancels every running transfer, releases the sink's waiting
+    // reports and joins every worker. Never kills a thread; returns within about a
+    // second even when a server never answers.
+    ~FetchManager();
+    FetchManager(const FetchManager&) = delete;
+    FetchManager& operator=(const FetchManager&) = delete;
+
+    // Starts the job on a new worker thread with its own copy of the record and
+    // returns at once. Workers that have ended are joined first, so threads do
+    // not pile up over a day of refreshes. False when no thread could be started
+    // (nothing will be reported for the job).
+    bool StartJob(const QuoteFetchJob& job);
+
+    // The reply of the last finished in-memory job, as the owner set it from that
+    // job's report (each job hands over its own reply, so overlapping jobs never
+    // mix). Owner's thread only.
+    const std::string& ReplyText() const { return m_replyText; }
+    void SetReplyText(std::string text) { m_replyText = std::move(text); }
+
+    // The current file job's byte limit and bytes written, as of its last progress
+    // report. Readable from any thread.
+    std::uint32_t ExpectedTotal() const;
+    std::int32_t BytesReceived() const;
+
+    // Cancels every running transfer; each ends with a failed report. Jobs started
+    // afterwards run normally.
+    void CancelAll();
+
+    // Worker threads started and not yet joined.
+    std::size_t ThreadCount() const { return m_workers.size(); }
+
+private:
+    struct Shared;
+    struct Worker;
+
+    void reapEndedWorkers();
+
+    std::shared_ptr<Shared> m_shared;
+    std::vector<std::unique_ptr<Worker>> m_workers;
+    FetchLimits m_limits;
+    std::string m_replyText;
+};
+
+} // namespace marlune

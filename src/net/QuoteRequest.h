@@ -1,0 +1,67 @@
+#pragma once
+// The quote request: the watch list and the selected quote service turned into one
+// download job.
+
+#include "net/FetchJob.h"
+#include "quote/StockEntry.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace marlune {
+
+// The DataSour values of base.ini.
+enum QuoteSource : int { kSourceSina = 1, kSourceNetEase = 2, kSourceGoogle = 3 };
+
+// The service a DataSour value selects: 2 NetEase 163, 3 Google, anything else
+// Sina. Requests and parsers both go by this, so an unknown value asks Sina for
+// the watch list and reads the reply with the Sina parser.
+QuoteSource QuoteSourceOf(int dataSource);
+
+// Appended to the Google code list, also when the list is empty.
+constexpr const char* kGoogleQuerySuffix = "&infotype=infoquoteall&oe=gb2312";
+
+// The code list of the request, in watch-list order: Sina "sh600000,sz000001",
+// NetEase 163 "0600000;1000001", Google "SHA:600000,SHE:000001" followed by the
+// Google suffix. An entry of neither market takes the prefix of the entry before
+// it (none for the first). Characters a code may not carry into a URL are
+// percent-encoded, so a broken list file cannot change the request.
+std::string BuildCodeList(const WatchList& watchList, int dataSource);
+
+// The full quote URL for the source at the given time (the Sina URL carries it).
+std::string BuildQuoteUrl(const WatchList& watchList, int dataSource, std::uint32_t now);
+
+// Whole seconds since 1970-01-01 UTC.
+std::uint32_t SystemClockSeconds();
+
+// Builds quote jobs, at most one per 4 seconds. Owned by the ticker window.
+class QuoteRequester {
+public:
+    using Clock = std::function<std::uint32_t()>;
+    static constexpr std::uint32_t kThrottleSeconds = 4;
+
+    explicit QuoteRequester(Clock clock = SystemClockSeconds);
+
+    // The job to start for the watch list and source, or nothing when the call
+    // comes less than 4 seconds after the previous call. Every call, dropped or
+    // not, moves the throttle time on. programFolder ends in a path separator;
+    // a Google job writes its reply to programFolder + "data/gData.dat".
+    std::optional<QuoteFetchJob> RequestQuotes(const WatchList& watchList, int dataSource,
+                                               const std::string& programFolder);
+
+    // The file the last Google request writes its reply to; empty after a request
+    // to another service.
+    const std::string& GoogleReplyFile() const { return m_googleReplyFile; }
+
+    std::uint32_t LastCallTime() const { return m_lastCallTime; }
+
+private:
+    Clock m_clock;
+    bool m_called = false; // the first call always requests, whatever the clock says
+    std::uint32_t m_lastCallTime = 0;
+    std::string m_googleReplyFile;
+};
+
+} // namespace marlune
