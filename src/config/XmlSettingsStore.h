@@ -2,7 +2,13 @@
 // scnf/SSTConf.xml: a flat list of named values in an XML document. Each setting is
 // an element two levels below the document's root; its name is the key, its text
 // the value. Every call reads the file anew and every change reaches the file before
-// the call returns; nothing is cached.
+// the call returns (replaced atomically); nothing is cached.
+//
+// A document whose XML declaration names GBK or GB2312 is decoded before parsing and
+// written back in GBK with its declaration; other documents keep their encoding
+// (UTF-8 unless a byte order mark says otherwise). Values in and out are UTF-8.
+// Nothing is written that would not parse again, and a GBK document holding bytes
+// that are no GBK is read but never rewritten.
 
 #include <string>
 #include <string_view>
