@@ -205,7 +205,6 @@ QRect QuoteDetailPopup::chartRect() const {
 void QuoteDetailPopup::showAt(const QPoint& topLeft) {
     setGeometry(QRect(topLeft, QSize(kWidth, kHeight)));
     show();
-    raise();
 }
 
 void QuoteDetailPopup::paintEvent(QPaintEvent*) {

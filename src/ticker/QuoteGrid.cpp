@@ -63,7 +63,7 @@ QuoteGrid::QuoteGrid(QWidget* parent) : QWidget(parent) {
 
 // --- shape -------------------------------------------------------------------------------
 
-void QuoteGrid::resize(int rows, int cols) {
+void QuoteGrid::reshapeCells(int rows, int cols) {
     rows = std::max(rows, 0);
     cols = std::max(cols, 0);
     if (rows == m_rows && cols == m_cols)
@@ -91,16 +91,16 @@ void QuoteGrid::resize(int rows, int cols) {
 }
 
 void QuoteGrid::setShape(int rows, int cols, int fixedRows) {
-    resize(rows, cols);
+    reshapeCells(rows, cols);
     setFixedRows(fixedRows);
 }
 
 void QuoteGrid::setRows(int rows) {
-    resize(rows, m_cols);
+    reshapeCells(rows, m_cols);
 }
 
 void QuoteGrid::setCols(int cols) {
-    resize(m_rows, cols);
+    reshapeCells(m_rows, cols);
 }
 
 void QuoteGrid::setFixedRows(int fixedRows) {

@@ -128,7 +128,7 @@ private:
     bool contains(int row, int col) const;
     const Cell* cellAt(int row, int col) const;
     Cell* cellAt(int row, int col);
-    void resize(int rows, int cols);
+    void reshapeCells(int rows, int cols);
     void updateMousePosition(const QPointF& position);
     void changed();
     void paintCell(QPainter& painter, int row, int firstCol, int lastCol, const QRect& rect);

@@ -1,0 +1,332 @@
+// The grid widget: cell geometry and mouse mapping, painting (backgrounds, text colours,
+// underline, alignment, merged rows, selection) and batched redraw.
+#include "ticker/QuoteGrid.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace marlune;
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void SendMouse(QWidget& w, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton) {
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent event(type, QPointF(pos), QPointF(w.mapToGlobal(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &event);
+}
+
+// Horizontal extent of the pixels in a rectangle that differ clearly from the background.
+std::pair<int, int> InkExtent(const QImage& image, const QRect& rect, QColor background) {
+    int left = -1;
+    int right = -1;
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            const int diff = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                             std::abs(c.blue() - background.blue());
+            if (diff > 120) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+        }
+    }
+    return {left, right};
+}
+
+// The longest horizontal run of exactly this colour inside a rectangle.
+int LongestRun(const QImage& image, const QRect& rect, QColor color) {
+    int best = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        int run = 0;
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            run = image.pixelColor(x, y) == color ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+    }
+    return best;
+}
+
+// Whether some pixel of the rectangle is close to the colour (anti-aliased text).
+bool HasColor(const QImage& image, const QRect& rect, QColor color) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - color.red()) + std::abs(c.green() - color.green()) +
+                    std::abs(c.blue() - color.blue()) <
+                60)
+                return true;
+        }
+    return false;
+}
+
+struct SmallGrid {
+    QuoteGrid grid;
+    SmallGrid() {
+        grid.setShape(4, 3, 1);
+        grid.setColWidth(0, 40);
+        grid.setColWidth(1, 60);
+        grid.setColWidth(2, 50);
+        for (int r = 0; r < 4; ++r)
+            grid.setRowHeight(r, 20);
+        grid.resize(170, 90); // 20 pixels of empty area right, 10 below
+        grid.setBackColor(Qt::white);
+        grid.setBackColorFixed(QColor(200, 200, 255));
+        grid.setBackColorBkg(QColor(0, 128, 0));
+        grid.setGridColor(QColor(10, 10, 10));
+    }
+};
+
+} // namespace
+
+TEST(QuoteGrid, MapsPointsToCellsAndKeepsCellsWhenReshaped) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    EXPECT_EQ(g.contentWidth(), 150);
+    EXPECT_EQ(g.contentHeight(), 80);
+    EXPECT_EQ(g.colAt(0), 0);
+    EXPECT_EQ(g.colAt(39), 0);
+    EXPECT_EQ(g.colAt(40), 1);
+    EXPECT_EQ(g.colAt(149), 2);
+    EXPECT_EQ(g.colAt(150), -1); // empty area
+    EXPECT_EQ(g.colAt(-1), -1);
+    EXPECT_EQ(g.rowAt(19), 0);
+    EXPECT_EQ(g.rowAt(20), 1);
+    EXPECT_EQ(g.rowAt(80), -1);
+    EXPECT_EQ(g.cellRect(2, 1), QRect(40, 40, 60, 20));
+    EXPECT_EQ(g.cellRect(4, 0), QRect());
+
+    g.setText(1, 1, "kept");
+    g.setText(3, 2, "dropped");
+    g.setText(9, 9, "ignored");
+    EXPECT_EQ(g.text(9, 9), QString());
+    g.setShape(3, 2, 1);
+    EXPECT_EQ(g.text(1, 1), "kept");
+    g.setShape(4, 3, 1);
+    EXPECT_EQ(g.text(3, 2), QString()); // came back empty
+    EXPECT_EQ(g.colWidth(2), QuoteGrid::kDefaultColWidth);
+}
+
+TEST(QuoteGrid, ReportsMouseCellsButtonsAndLeave) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    QSignalSpy moved(&g, &QuoteGrid::mouseMoved);
+    QSignalSpy clicked(&g, &QuoteGrid::clicked);
+    QSignalSpy released(&g, &QuoteGrid::mouseReleased);
+    QSignalSpy left(&g, &QuoteGrid::mouseLeft);
+
+    SendMouse(g, QEvent::MouseMove, {45, 65});
+    ASSERT_EQ(moved.size(), 1);
+    EXPECT_EQ(moved[0][0].toInt(), 3);
+    EXPECT_EQ(moved[0][1].toInt(), 1);
+    EXPECT_EQ(g.mouseRow(), 3);
+    EXPECT_EQ(g.mouseCol(), 1);
+
+    SendMouse(g, QEvent::MouseMove, {160, 65}); // right of the last column
+    EXPECT_EQ(moved.last()[0].toInt(), -1);
+    EXPECT_EQ(moved.last()[1].toInt(), -1);
+
+    SendMouse(g, QEvent::MouseButtonPress, {110, 25}, Qt::RightButton);
+    SendMouse(g, QEvent::MouseButtonRelease, {110, 25}, Qt::RightButton);
+    ASSERT_EQ(released.size(), 1);
+    EXPECT_EQ(released[0][0].toInt(), 1);
+    EXPECT_EQ(released[0][1].toInt(), 2);
+    EXPECT_EQ(released[0][2].value<Qt::MouseButton>(), Qt::RightButton);
+    EXPECT_EQ(clicked.size(), 0); // only the left button clicks
+
+    SendMouse(g, QEvent::MouseButtonPress, {10, 45}, Qt::LeftButton);
+    SendMouse(g, QEvent::MouseButtonRelease, {10, 45}, Qt::LeftButton);
+    ASSERT_EQ(clicked.size(), 1);
+    EXPECT_EQ(clicked[0][0].toInt(), 2);
+    EXPECT_EQ(clicked[0][1].toInt(), 0);
+    EXPECT_EQ(g.currentRow(), 2);
+    EXPECT_EQ(g.currentCol(), 0);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&g, &leave);
+    EXPECT_EQ(left.size(), 1);
+    EXPECT_EQ(g.mouseRow(), -1);
+}
+
+TEST(QuoteGrid, PaintsBackgroundsLinesColoursAndUnderline) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    const QColor red(255, 0, 0);
+    g.setText(1, 1, "||||||");
+    g.setCellForeColor(1, 1, red);
+    g.setText(2, 1, "||||||");
+    g.setCellForeColor(2, 1, red);
+    g.setCellUnderline(2, 1, true);
+    g.setText(1, 2, "MMMM");
+    g.setCellForeColor(1, 2, red);
+    g.setText(3, 2, "MMMM");
+    const QImage image = g.grab().toImage();
+
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(200, 200, 255)); // fixed row
+    EXPECT_EQ(image.pixelColor(5, 25), QColor(Qt::white));    // cell
+    EXPECT_EQ(image.pixelColor(160, 25), QColor(0, 128, 0));  // right of the columns
+    EXPECT_EQ(image.pixelColor(20, 85), QColor(0, 128, 0));   // below the rows
+    EXPECT_EQ(image.pixelColor(39, 25), QColor(10, 10, 10));  // line at the right of column 0
+    EXPECT_EQ(image.pixelColor(20, 39), QColor(10, 10, 10));  // line below row 1
+
+    EXPECT_TRUE(HasColor(image, g.cellRect(1, 2), red));
+    EXPECT_FALSE(HasColor(image, g.cellRect(1, 0), red));
+    EXPECT_FALSE(HasColor(image, g.cellRect(3, 2), red));
+    // Bars have no horizontal strokes; only the underline makes a long run of the text colour.
+    EXPECT_LT(LongestRun(image, g.cellRect(1, 1), red), 5);
+    EXPECT_GT(LongestRun(image, g.cellRect(2, 1), red), 12);
+    // Cells without their own colour use the grid's fore colour.
+    EXPECT_TRUE(HasColor(image, g.cellRect(3, 2), Qt::black));
+    EXPECT_EQ(g.effectiveForeColor(3, 2), QColor(Qt::black));
+}
+
+TEST(QuoteGrid, AlignsTextsAsTheColumnSays) {
+    QuoteGrid g;
+    g.setShape(5, 1, 0);
+    g.setColWidth(0, 100);
+    g.resize(100, 100);
+    g.setGridLines(false);
+    g.setText(0, 0, "|");
+    g.setText(1, 0, "|");
+    g.setText(2, 0, "|");
+    g.setText(3, 0, "12.5%"); // General: a number goes right
+    g.setText(4, 0, "abc");   // General: other text goes left
+    g.setColAlignment(0, GridAlignment::Left);
+    const auto leftExtent = InkExtent(g.grab().toImage(), g.cellRect(0, 0), Qt::white);
+    g.setColAlignment(0, GridAlignment::Right);
+    const auto rightExtent = InkExtent(g.grab().toImage(), g.cellRect(1, 0), Qt::white);
+    g.setColAlignment(0, GridAlignment::Center);
+    const auto centreExtent = InkExtent(g.grab().toImage(), g.cellRect(2, 0), Qt::white);
+    EXPECT_LE(leftExtent.first, 6);
+    EXPECT_GE(rightExtent.second, 93);
+    EXPECT_NEAR((centreExtent.first + centreExtent.second) / 2.0, 50, 3);
+
+    g.setColAlignment(0, GridAlignment::General);
+    const QImage general = g.grab().toImage();
+    const auto number = InkExtent(general, g.cellRect(3, 0), Qt::white);
+    const auto word = InkExtent(general, g.cellRect(4, 0), Qt::white);
+    EXPECT_GE(number.second, 93);
+    EXPECT_LE(word.first, 6);
+}
+
+TEST(QuoteGrid, SqueezesATextThatIsTooWideInsteadOfCuttingIt) {
+    QuoteGrid g;
+    g.setShape(1, 2, 0);
+    g.setColWidth(0, 60);
+    g.setColWidth(1, 60);
+    g.resize(120, 20);
+    g.setGridLines(false);
+    g.setColAlignment(0, GridAlignment::Right);
+    // Bars a little too wide for the 56 pixels inside the cell's margins.
+    QString wide = "|";
+    while (g.fontMetrics().horizontalAdvance(wide) < 62)
+        wide += " |";
+    ASSERT_LT(g.fontMetrics().horizontalAdvance(wide), 56 / 0.7);
+    g.setText(0, 0, wide);
+    const QImage image = g.grab().toImage();
+    // Every bar is still there, and nothing spills into the next column.
+    int bars = 0;
+    bool inBar = false;
+    for (int x = 0; x < 120; ++x) {
+        const QColor c = image.pixelColor(x, 10);
+        const bool ink = 765 - c.red() - c.green() - c.blue() > 60;
+        bars += ink && !inBar;
+        inBar = ink;
+        if (x >= 60)
+            EXPECT_FALSE(ink) << x;
+    }
+    EXPECT_EQ(bars, wide.count('|'));
+}
+
+TEST(QuoteGrid, MergesEqualNeighboursOfAMergedRow) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    for (int c = 0; c < 3; ++c) {
+        g.setText(3, c, "total");
+        g.setText(2, c, "same");
+    }
+    g.setText(3, 2, "other");
+    g.setMergeRow(3, true);
+    EXPECT_EQ(g.mergedSpan(3, 1), std::make_pair(0, 1));
+    EXPECT_EQ(g.mergedSpan(3, 2), std::make_pair(2, 2));
+    EXPECT_EQ(g.mergedSpan(2, 1), std::make_pair(1, 1)); // row 2 is not merged
+
+    const QImage image = g.grab().toImage();
+    // No line between the merged cells; the line stays in the row that is not merged.
+    EXPECT_NE(image.pixelColor(39, 62), QColor(10, 10, 10));
+    EXPECT_EQ(image.pixelColor(39, 42), QColor(10, 10, 10));
+    EXPECT_EQ(image.pixelColor(99, 62), QColor(10, 10, 10)); // end of the merged span
+}
+
+TEST(QuoteGrid, HighlightsTheSelectedRangeButNotTheCurrentCell) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    g.setBackColorSel(QColor(0, 18, 255));
+    g.setSelection(1, 0, 2, 1);
+    EXPECT_FALSE(g.isHighlighted(1, 0));
+    EXPECT_TRUE(g.isHighlighted(2, 1));
+    EXPECT_FALSE(g.isHighlighted(3, 1));
+    QImage image = g.grab().toImage();
+    EXPECT_EQ(image.pixelColor(5, 25), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(45, 45), QColor(0, 18, 255));
+
+    // Dragging with the left button extends the range from the pressed cell.
+    SendMouse(g, QEvent::MouseButtonPress, {5, 25}, Qt::LeftButton);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(120, 65), QPointF(g.mapToGlobal(QPoint(120, 65))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&g, &drag);
+    SendMouse(g, QEvent::MouseButtonRelease, {120, 65}, Qt::LeftButton);
+    EXPECT_TRUE(g.isHighlighted(3, 2));
+    EXPECT_TRUE(g.isHighlighted(2, 0));
+    image = g.grab().toImage();
+    EXPECT_EQ(image.pixelColor(125, 65), QColor(0, 18, 255));
+}
+
+TEST(QuoteGrid, PaintsOnceWhenRedrawComesBackOn) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    PaintCounter counter;
+    g.installEventFilter(&counter);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    QApplication::processEvents();
+    counter.paints = 0;
+
+    g.setRedraw(false);
+    for (int r = 1; r < 4; ++r) {
+        g.setText(r, 0, QString::number(r));
+        QApplication::processEvents(); // even with events in between nothing paints
+        g.setCellForeColor(r, 1, Qt::red);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
+    g.setRedraw(true);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+
+    // Switching redraw on without a change paints nothing.
+    counter.paints = 0;
+    g.setRedraw(false);
+    g.setRedraw(true);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+}
