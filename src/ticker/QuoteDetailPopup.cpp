@@ -172,7 +172,7 @@ bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detai
 }
 
 QSize QuoteDetailPopup::ChartBox(const QSize& clientSize) {
-    return {std::min(kChartBoxWidth, std::max(clientSize.width() - kChartLeft, 0)),
+    return {std::min(kChartBoxWidth, std::max(clientSize.width() - 2 * kChartLeft, 0)),
             std::min(kChartBoxHeight, std::max(clientSize.height() - kChartTop, 0))};
 }
 

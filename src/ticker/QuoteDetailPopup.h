@@ -70,8 +70,9 @@ public:
     const QImage& scaledChart() const { return m_scaledChart; }
     QRect chartRect() const;
 
-    // Where the chart box ends: the box shrunk to the popup's client area right of and below
-    // its top-left corner, so that a wide chart is not cut off at the popup's right edge.
+    // The chart box within a client area: no wider than the client area less a margin as wide
+    // as the chart's left one, no taller than the space below the grid, so that a wide chart
+    // is not cut off at the popup's right edge.
     static QSize ChartBox(const QSize& clientSize);
     // The size an image of imageSize is scaled to so that it fits the box, keeping its shape.
     static QSize FitChart(const QSize& imageSize, const QSize& box);

@@ -1,5 +1,7 @@
 #include "ticker/QuoteGrid.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +17,8 @@ constexpr int kTextMargin = 2;
 // A text wider than its cell is narrowed down to this share of its width before it is cut off:
 // the columns are narrow and a slightly condensed number reads better than a cut one.
 constexpr double kMinTextSqueeze = 0.7;
+// A text that is too wide even then is drawn in a smaller font, down to this size in pixels.
+constexpr int kMinFontPixels = 9;
 
 bool LooksNumeric(const QString& text) {
     const QString t = text.trimmed();
@@ -418,7 +422,16 @@ void QuoteGrid::paintCell(QPainter& painter, int row, int firstCol, int lastCol,
 
     painter.save();
     painter.setClipRect(textArea);
-    const int textWidth = painter.fontMetrics().horizontalAdvance(cell.text);
+    int textWidth = painter.fontMetrics().horizontalAdvance(cell.text);
+    if (textWidth * kMinTextSqueeze > textArea.width()) {
+        for (int pixels = QFontInfo(font).pixelSize() - 1; pixels >= kMinFontPixels; --pixels) {
+            font.setPixelSize(pixels);
+            textWidth = QFontMetrics(font).horizontalAdvance(cell.text);
+            if (textWidth * kMinTextSqueeze <= textArea.width())
+                break;
+        }
+        painter.setFont(font);
+    }
     if (textWidth > textArea.width()) {
         // Narrow the text to fit (down to a limit), keeping it where the alignment puts it.
         const double squeeze = std::max(kMinTextSqueeze, static_cast<double>(textArea.width()) / textWidth);

@@ -145,14 +145,15 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     ASSERT_TRUE(popup.Fill(kSummary, kRising, WritePng(dir.filePath("grey.dat"), grey)));
     ASSERT_TRUE(popup.hasChart());
     EXPECT_EQ(popup.chart().size(), QSize(400, 250));
-    // The box is 426 x 290, narrowed to the 410 pixels right of x = 20: factor 410 / 400.
-    EXPECT_EQ(popup.scaledChart().size(), QSize(410, 256));
-    EXPECT_EQ(popup.chartRect(), QRect(20, 110, 410, 256));
+    // The box is 426 x 290, narrowed to 390 pixels, 20 from either side: factor 390 / 400.
+    EXPECT_EQ(popup.scaledChart().size(), QSize(390, 244));
+    EXPECT_EQ(popup.chartRect(), QRect(20, 110, 390, 244));
     const QImage shot = popup.grab().toImage();
     EXPECT_EQ(shot.pixelColor(25, 115), QColor(77, 77, 77)); // grey: blue = green = red
     EXPECT_EQ(shot.pixelColor(200, 300), QColor(77, 77, 77));
     EXPECT_EQ(shot.pixelColor(10, 200), QColor(255, 255, 230));  // left of the chart
     EXPECT_EQ(shot.pixelColor(200, 380), QColor(255, 255, 230)); // below it
+    EXPECT_EQ(shot.pixelColor(415, 200), QColor(255, 255, 230)); // right of it
 
     // A coloured chart keeps its colours; a tall one is bounded by the box height.
     QImage tall(100, 580, QImage::Format_RGB32);
@@ -163,9 +164,9 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
 }
 
 TEST(QuoteDetailPopup, FitsChartsKeepingTheirShape) {
-    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(430, 400)), QSize(410, 290));
+    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(430, 400)), QSize(390, 290));
     EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(1000, 1000)), QSize(426, 290));
-    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(300, 200)), QSize(280, 90));
+    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(300, 200)), QSize(260, 90));
     EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(213, 145), QSize(426, 290)), QSize(426, 290)); // small: grows
     EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(3, 1), QSize(426, 290)), QSize(426, 142));
     EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(0, 10), QSize(426, 290)), QSize());
