@@ -14,30 +14,25 @@
 namespace {
 
 // One scratch folder per process, removed at exit.
+// The file the input is written to, in memory when possible (every write is flushed
+// to disk, which would make the fuzzer crawl). Removed after each input, so that
+// nothing is left behind however the fuzzer ends.
 class ScratchFile {
 public:
     explicit ScratchFile(const char* name) {
-        // Memory-backed when possible: every write is flushed to disk, which would
-        // make the fuzzer crawl.
         std::error_code error;
         std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
                                          ? std::filesystem::path("/dev/shm")
                                          : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "marlune-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            m_folder = pattern;
-            m_path = pattern + "/" + name;
-        }
+        m_path = (base / ("marlune-fuzz-" + std::to_string(::getpid()) + "-" + name)).string();
     }
-    ~ScratchFile() {
-        std::error_code error;
-        if (!m_folder.empty())
-            std::filesystem::remove_all(m_folder, error);
-    }
+    ~ScratchFile() { std::remove(m_path.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
     const std::string& path() const { return m_path; }
 
 private:
-    std::string m_folder;
     std::string m_path;
 };
 
@@ -51,7 +46,7 @@ void Check(bool condition, const char* what) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static ScratchFile file("base.ini");
+    ScratchFile file("base.ini");
     const std::string& path = file.path();
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
