@@ -57,9 +57,12 @@ QPoint PlaceDetailPopup(const QPoint& cursor, const QSize& popupSize, const QRec
         y -= kAboveCursor;
     else
         y += kBelowCursor;
-    // On a screen too small for the rules above the popup would start outside it.
+    // On a screen too small for the rules above the popup would start outside it; it is kept
+    // on the screen unless it would then cover the cursor (it would hide as soon as it shows).
     x = std::max(x, workArea.left());
-    y = std::max(y, workArea.top());
+    const int top = std::max(y, workArea.top());
+    if (!QRect(QPoint(x, top), popupSize).contains(cursor))
+        y = top;
     return {x, y};
 }
 

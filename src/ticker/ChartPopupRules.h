@@ -44,7 +44,8 @@ bool IsLinkColumn(int col);
 
 // The popup's top-left corner for a cursor position: at the cursor and 30 pixels below it; 450
 // pixels to the left when it would pass the work area's right edge, 430 pixels up when it would
-// pass the screen's bottom edge. It never starts left of or above the work area.
+// pass the screen's bottom edge. It never starts left of the work area, nor above it unless it
+// would then cover the cursor.
 QPoint PlaceDetailPopup(const QPoint& cursor, const QSize& popupSize, const QRect& workArea,
                         const QRect& screen);
 

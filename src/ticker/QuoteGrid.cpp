@@ -476,20 +476,32 @@ void QuoteGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void QuoteGrid::mousePressEvent(QMouseEvent* event) {
     updateMousePosition(event->position());
-    if (event->button() == Qt::LeftButton && m_mouseRow >= m_fixedRows && m_mouseCol >= 0) {
-        m_selecting = true;
-        setSelection(m_mouseRow, m_mouseCol, m_mouseRow, m_mouseCol);
+    if (event->button() == Qt::LeftButton) {
+        m_clickArmed = true;
+        if (m_mouseRow >= m_fixedRows && m_mouseCol >= 0) {
+            m_selecting = true;
+            setSelection(m_mouseRow, m_mouseCol, m_mouseRow, m_mouseCol);
+        }
     }
     event->accept();
+}
+
+void QuoteGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    m_clickArmed = false;
 }
 
 void QuoteGrid::mouseReleaseEvent(QMouseEvent* event) {
     updateMousePosition(event->position());
     const Qt::MouseButton button = event->button();
-    if (button == Qt::LeftButton)
+    const bool click =
+        button == Qt::LeftButton && m_clickArmed && rect().contains(event->position().toPoint());
+    if (button == Qt::LeftButton) {
         m_selecting = false;
+        m_clickArmed = false;
+    }
     emit mouseReleased(m_mouseRow, m_mouseCol, button);
-    if (button == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (click)
         emit clicked(m_mouseRow, m_mouseCol);
     event->accept();
 }

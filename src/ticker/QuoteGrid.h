@@ -106,7 +106,8 @@ public:
 
 signals:
     void mouseMoved(int row, int col);
-    // Sent after mouseReleased when the left button is released over the grid.
+    // Sent after mouseReleased when the left button is released over the grid; the second
+    // press of a double click gives no second click.
     void clicked(int row, int col);
     void mouseReleased(int row, int col, Qt::MouseButton button);
     void mouseLeft();
@@ -116,6 +117,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -156,6 +158,7 @@ private:
     int m_selRow = 0;
     int m_selCol = 0;
     bool m_selecting = false;
+    bool m_clickArmed = false; // a left press that a release turns into a click
 
     bool m_redraw = true;
     bool m_dirty = false;

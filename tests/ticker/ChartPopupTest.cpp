@@ -82,8 +82,11 @@ TEST(ChartPopupRules, PlacesThePopupAwayFromTheScreenEdges) {
     EXPECT_EQ(PlaceDetailPopup({100, 625}, size, work, screen), QPoint(100, 195));
     // Lower right corner: 450 to the left and 430 up.
     EXPECT_EQ(PlaceDetailPopup({1270, 1000}, size, work, screen), QPoint(820, 570));
-    // A screen too small for the rule keeps the popup's corner on it.
-    EXPECT_EQ(PlaceDetailPopup({300, 300}, size, QRect(0, 0, 640, 480), QRect(0, 0, 640, 480)), QPoint(0, 0));
+    // A screen too small for the rule keeps the popup's corner on it, but never under the cursor.
+    const QRect small(0, 0, 640, 480);
+    EXPECT_EQ(PlaceDetailPopup({300, 40}, size, small, small), QPoint(0, 70));
+    EXPECT_EQ(PlaceDetailPopup({300, 300}, size, small, small), QPoint(0, -130));
+    EXPECT_EQ(PlaceDetailPopup({300, 450}, size, small, small), QPoint(0, 20));
     // Work areas that do not start at 0 (a second screen, a task bar on the left).
     EXPECT_EQ(PlaceDetailPopup({1300, 100}, size, QRect(1280, 0, 1280, 1024), QRect(1280, 0, 1280, 1024)),
               QPoint(1300, 130));

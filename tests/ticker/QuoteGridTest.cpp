@@ -160,6 +160,11 @@ TEST(QuoteGrid, ReportsMouseCellsButtonsAndLeave) {
     EXPECT_EQ(clicked[0][1].toInt(), 0);
     EXPECT_EQ(g.currentRow(), 2);
     EXPECT_EQ(g.currentCol(), 0);
+    // The second press of a double click clicks no second time.
+    SendMouse(g, QEvent::MouseButtonDblClick, {10, 45}, Qt::LeftButton);
+    SendMouse(g, QEvent::MouseButtonRelease, {10, 45}, Qt::LeftButton);
+    EXPECT_EQ(clicked.size(), 1);
+    EXPECT_EQ(released.size(), 3);
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&g, &leave);
