@@ -320,21 +320,3 @@ TEST(ChartRequest, OneJobPerEntryWithItsUrlAndFile) {
     EXPECT_EQ(BuildChartJobs(odd, "/d").at(0).replyFile, "/d/1.dat");
     RestoreDefaultServices();
 }
-
-TEST(ChartImage, DecodesImagesOfAnotherEncoder) {
-    // The fuzz seeds were written by ImageMagick: every colour type, 1 to 16 bits,
-    // interlaced, palette with transparency.
-    int decoded = 0;
-    for (const auto& file : std::filesystem::directory_iterator(MARLUNE_TEST_DATA_DIR "/fuzz/chart_png")) {
-        SCOPED_TRACE(file.path().string());
-        const auto image = LoadChartImage(file.path().string());
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->pixels.size(), static_cast<std::size_t>(image->width) * image->height * 4);
-        ++decoded;
-    }
-    EXPECT_GE(decoded, 9);
-    const auto transparent = LoadChartImage(MARLUNE_TEST_DATA_DIR "/fuzz/chart_png/palette-trns.png");
-    ASSERT_TRUE(transparent);
-    EXPECT_EQ(PixelAt(*transparent, 0, 0)[3], 0);
-    EXPECT_EQ(PixelAt(*transparent, 1, 1), (Pixel{0, 0, 255, 255}));
-}
