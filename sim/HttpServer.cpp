@@ -1,0 +1,307 @@
+#include "sim/HttpServer.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace marlune::sim {
+
+namespace {
+
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+constexpr std::size_t kMaxConnections = 256;
+constexpr auto kRequestTimeout = std::chrono::seconds(10);
+constexpr int kPollSliceMs = 100;
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] - 'A' + 'a' : a[i];
+        const char y = (b[i] >= 'A' && b[i] <= 'Z') ? b[i] - 'A' + 'a' : b[i];
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Parses the request line and headers; false for anything malformed.
+bool ParseRequestHead(std::string_view head, HttpRequest& request) {
+    std::size_t lineEnd = head.find('\n');
+    std::string_view line = TrimBlanks(head.substr(0, lineEnd));
+    const std::size_t firstBlank = line.find(' ');
+    const std::size_t lastBlank = line.rfind(' ');
+    if (firstBlank == std::string_view::npos || lastBlank == firstBlank) {
+        return false;
+    }
+    request.method = std::string(line.substr(0, firstBlank));
+    request.target = std::string(TrimBlanks(line.substr(firstBlank + 1, lastBlank - firstBlank - 1)));
+    if (request.method.empty() || request.target.empty() || line.substr(lastBlank + 1, 5) != "HTTP/") {
+        return false;
+    }
+    while (lineEnd != std::string_view::npos) {
+        const std::size_t start = lineEnd + 1;
+        lineEnd = head.find('\n', start);
+        line = TrimBlanks(
+            head.substr(start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start));
+        if (line.empty()) {
+            continue;
+        }
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0) {
+            return false;
+        }
+        request.headers.emplace_back(std::string(line.substr(0, colon)),
+                                     std::string(TrimBlanks(line.substr(colon + 1))));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string HttpRequest::Header(std::string_view name) const {
+    for (const auto& [key, value] : headers) {
+        if (EqualNoCase(key, name)) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::string HttpRequest::LocalTarget() const {
+    std::string_view view = target;
+    for (std::string_view scheme : {"http://", "https://"}) {
+        if (view.size() > scheme.size() && EqualNoCase(view.substr(0, scheme.size()), scheme)) {
+            const std::size_t slash = view.find('/', scheme.size());
+            return slash == std::string_view::npos ? "/" : std::string(view.substr(slash));
+        }
+    }
+    return target;
+}
+
+bool HttpConnection::Send(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (m_server.stopping()) {
+            return false;
+        }
+        const ssize_t sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+}
+
+bool HttpConnection::Wait(std::chrono::milliseconds duration) {
+    std::unique_lock<std::mutex> lock(m_server.m_stopMutex);
+    return !m_server.m_stopSignal.wait_for(lock, duration, [this] { return m_server.stopping(); });
+}
+
+void HttpConnection::WaitForStop() {
+    std::unique_lock<std::mutex> lock(m_server.m_stopMutex);
+    m_server.m_stopSignal.wait(lock, [this] { return m_server.stopping(); });
+}
+
+HttpServer::HttpServer(Handler handler) : m_handler(std::move(handler)) {}
+
+HttpServer::~HttpServer() {
+    Stop();
+}
+
+int HttpServer::Start(int port) {
+    if (m_acceptThread.joinable()) {
+        return m_port;
+    }
+    if (port < 0 || port > 65535) {
+        return -1;
+    }
+    const int listenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenSocket < 0) {
+        return -1;
+    }
+    const int yes = 1;
+    ::setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    socklen_t length = sizeof address;
+    int wake[2] = {-1, -1};
+    if (::bind(listenSocket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenSocket, 128) != 0 ||
+        ::getsockname(listenSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::pipe2(wake, O_CLOEXEC) != 0) {
+        ::close(listenSocket);
+        return -1;
+    }
+    m_listenSocket = listenSocket;
+    m_wakeRead = wake[0];
+    m_wakeWrite = wake[1];
+    m_port = ntohs(address.sin_port);
+    m_stopping = false;
+    m_acceptThread = std::thread([this] { acceptLoop(); });
+    return m_port;
+}
+
+void HttpServer::Stop() {
+    if (!m_acceptThread.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        m_stopping = true;
+    }
+    m_stopSignal.notify_all();
+    const char wake = 'x';
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeWrite, &wake, 1);
+    m_acceptThread.join();
+    ::close(m_listenSocket);
+    ::close(m_wakeRead);
+    ::close(m_wakeWrite);
+    m_listenSocket = m_wakeRead = m_wakeWrite = -1;
+
+    std::list<std::unique_ptr<ConnectionSlot>> connections;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& slot : m_connections) {
+            if (slot->socket >= 0) {
+                ::shutdown(slot->socket, SHUT_RDWR);
+            }
+        }
+        connections.swap(m_connections);
+    }
+    for (auto& slot : connections) {
+        slot->thread.join();
+    }
+    m_port = -1;
+}
+
+void HttpServer::reapFinished() {
+    std::list<std::unique_ptr<ConnectionSlot>> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_connections.begin(); it != m_connections.end();) {
+            if ((*it)->finished) {
+                finished.push_back(std::move(*it));
+                it = m_connections.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& slot : finished) {
+        slot->thread.join();
+    }
+}
+
+void HttpServer::acceptLoop() {
+    while (!stopping()) {
+        pollfd watched[2] = {{m_listenSocket, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        const int ready = ::poll(watched, 2, 1000);
+        reapFinished();
+        if (stopping()) {
+            break;
+        }
+        if (ready <= 0 || !(watched[0].revents & POLLIN)) {
+            continue;
+        }
+        const int socket = ::accept4(m_listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (socket < 0) {
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_connections.size() >= kMaxConnections) {
+            ::close(socket); // too many at once: refuse rather than pile up threads
+            continue;
+        }
+        auto slot = std::make_unique<ConnectionSlot>();
+        slot->socket = socket;
+        ConnectionSlot& placed = *slot;
+        m_connections.push_back(std::move(slot));
+        placed.thread = std::thread([this, &placed] { serve(placed); });
+    }
+}
+
+void HttpServer::serve(ConnectionSlot& slot) {
+    const int socket = slot.socket;
+    std::string received;
+    std::size_t headEnd = std::string::npos;
+    const auto deadline = std::chrono::steady_clock::now() + kRequestTimeout;
+    char buffer[4096];
+    while (!stopping() && std::chrono::steady_clock::now() < deadline) {
+        pollfd watched{socket, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, kPollSliceMs);
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        const ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        received.append(buffer, static_cast<std::size_t>(count));
+        headEnd = received.find("\r\n\r\n");
+        if (headEnd == std::string::npos) {
+            headEnd = received.find("\n\n");
+        }
+        if (headEnd != std::string::npos || received.size() > kMaxHeaderBytes) {
+            break;
+        }
+    }
+
+    HttpConnection connection(*this, socket);
+    HttpRequest request;
+    if (headEnd != std::string::npos &&
+        ParseRequestHead(std::string_view(received).substr(0, headEnd), request)) {
+        m_handler(request, connection);
+    } else if (!received.empty() && !stopping()) {
+        const bool tooLong = headEnd == std::string::npos && received.size() > kMaxHeaderBytes;
+        connection.Send(tooLong
+                            ? "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n"
+                              "Connection: close\r\n\r\n"
+                            : "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    }
+
+    // End the reply, then read whatever the client still sends until it closes: closing
+    // with unread bytes would reset the connection under a reply not yet read.
+    ::shutdown(socket, SHUT_WR);
+    const auto drainDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!stopping() && std::chrono::steady_clock::now() < drainDeadline) {
+        pollfd watched{socket, POLLIN, 0};
+        if (::poll(&watched, 1, kPollSliceMs) > 0 && ::recv(socket, buffer, sizeof buffer, 0) <= 0) {
+            break;
+        }
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ::close(socket);
+    slot.socket = -1;
+    slot.finished = true;
+}
+
+} // namespace marlune::sim

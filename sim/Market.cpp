@@ -1,0 +1,132 @@
+#include "sim/Market.h"
+
+#include "sim/ChartDrawing.h"
+#include "sim/QuoteReplies.h"
+#include "sim/Suggestions.h"
+#include "text/Gbk.h"
+
+#include <ctime>
+
+namespace marlune::sim {
+
+namespace {
+
+// Paths kept before the cache starts afresh: enough for every security in two sessions.
+constexpr std::size_t kMaxCachedPaths = 4096;
+
+} // namespace
+
+Market::Market(std::uint64_t seed, Clock clock) : m_seed(seed), m_clock(std::move(clock)) {}
+
+std::int64_t Market::Now() const {
+    return m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
+}
+
+std::shared_ptr<const DayPath> Market::pathOf(const StockInfo& stock, std::int64_t session) const {
+    const auto key = std::make_pair(StockKey(stock), session);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto found = m_paths.find(key);
+        if (found != m_paths.end()) {
+            return found->second;
+        }
+    }
+    // Built outside the lock: two threads may build the same path, which is harmless.
+    auto path = std::make_shared<const DayPath>(m_seed, stock, session);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_paths.size() >= kMaxCachedPaths) {
+        m_paths.clear();
+    }
+    return m_paths.emplace(key, std::move(path)).first->second;
+}
+
+SimQuote Market::QuoteAt(const StockInfo& stock, std::int64_t unixSeconds) const {
+    SimQuote quote;
+    quote.stock = &stock;
+    quote.time = SessionAt(unixSeconds);
+    const auto path = pathOf(stock, quote.time.session);
+    const DaySnapshot day = path->At(quote.time.second);
+    quote.previousClose = day.previousClose;
+    quote.open = day.open;
+    quote.price = day.price;
+    quote.high = day.high;
+    quote.low = day.low;
+    quote.volume = day.volume;
+    quote.amount = day.amount;
+    quote.limitUp = path->LimitUp();
+    quote.limitDown = path->LimitDown();
+    quote.book = path->Book(quote.time.second, day.price);
+    return quote;
+}
+
+std::vector<MinuteBar> Market::BarsAt(const StockInfo& stock, std::int64_t unixSeconds) const {
+    const SessionTime time = SessionAt(unixSeconds);
+    return pathOf(stock, time.session)->BarsUntil(time.second);
+}
+
+std::string Market::SinaReply(const std::vector<std::string>& codes) const {
+    const std::int64_t now = Now();
+    std::string reply;
+    for (const std::string& code : codes) {
+        const StockInfo* stock = FindStockByPrefixedCode(code);
+        if (stock == nullptr) {
+            reply += SinaStatement(code, nullptr);
+        } else {
+            const SimQuote quote = QuoteAt(*stock, now);
+            reply += SinaStatement(code, &quote);
+        }
+    }
+    return Utf8ToGbk(reply);
+}
+
+std::string Market::NeteaseReply(const std::vector<std::string>& codes) const {
+    const std::int64_t now = Now();
+    std::string reply;
+    for (const std::string& code : codes) {
+        if (code.size() != 7 || (code[0] != '0' && code[0] != '1')) {
+            continue;
+        }
+        const StockInfo* stock = FindStock(code[0] == '0' ? 1 : 2, std::string_view(code).substr(1));
+        if (stock != nullptr) {
+            reply += NeteaseStatement(QuoteAt(*stock, now));
+        }
+    }
+    return Utf8ToGbk(reply);
+}
+
+std::string Market::GoogleReply(const std::vector<std::string>& codes, bool gbk) const {
+    const std::int64_t now = Now();
+    std::vector<SimQuote> quotes;
+    for (const std::string& code : codes) {
+        std::string_view text = code;
+        const int market = text.substr(0, 4) == "SHA:" ? 1 : text.substr(0, 4) == "SHE:" ? 2 : 0;
+        const StockInfo* stock = market == 0 ? nullptr : FindStock(market, text.substr(4));
+        if (stock != nullptr) {
+            quotes.push_back(QuoteAt(*stock, now));
+        }
+    }
+    const std::string reply = GoogleReplyText(quotes);
+    return gbk ? Utf8ToGbk(reply) : reply;
+}
+
+std::string Market::SuggestReply(std::string_view keyUtf8) const {
+    return Utf8ToGbk(SuggestReplyText(keyUtf8));
+}
+
+std::optional<std::string> Market::ChartPng(int market, std::string_view code) const {
+    const StockInfo* stock = FindStock(market, code);
+    if (stock == nullptr) {
+        return std::nullopt;
+    }
+    const std::int64_t now = Now();
+    const SessionTime time = SessionAt(now);
+    const auto path = pathOf(*stock, time.session);
+    ChartInput input;
+    input.code = stock->code;
+    input.isIndex = stock->IsIndex();
+    input.previousClose = path->PreviousClose();
+    input.bars = path->BarsUntil(time.second);
+    return DrawIntradayChart(input);
+}
+
+} // namespace marlune::sim

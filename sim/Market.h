@@ -1,0 +1,80 @@
+#pragma once
+// The simulated market: a seeded random walk over the securities of StockTable.h,
+// deterministic for a seed and a moment, and the reply bodies of the quote, chart and
+// suggestion services built from it (usable without the HTTP server).
+
+#include "sim/DayPath.h"
+#include "sim/StockTable.h"
+#include "sim/TradingClock.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace marlune::sim {
+
+// One security's quote at one moment.
+struct SimQuote {
+    const StockInfo* stock = nullptr;
+    SessionTime time;
+    double previousClose = 0;
+    double open = 0;
+    double price = 0;
+    double high = 0;
+    double low = 0;
+    double volume = 0; // shares
+    double amount = 0; // yuan
+    double limitUp = 0;
+    double limitDown = 0;
+    BookLevels book;
+
+    double Change() const { return price - previousClose; }
+    // Change against the previous close in percent.
+    double ChangeRate() const { return previousClose > 0 ? Change() * 100 / previousClose : 0; }
+};
+
+class Market {
+public:
+    using Clock = std::function<std::int64_t()>; // seconds since 1970 (UTC)
+
+    // An empty clock reads the real time.
+    explicit Market(std::uint64_t seed = 20261208, Clock clock = {});
+
+    std::uint64_t Seed() const { return m_seed; }
+    std::int64_t Now() const;
+
+    SimQuote Quote(const StockInfo& stock) const { return QuoteAt(stock, Now()); }
+    SimQuote QuoteAt(const StockInfo& stock, std::int64_t unixSeconds) const;
+    // The minute bars of the security's session so far.
+    std::vector<MinuteBar> BarsAt(const StockInfo& stock, std::int64_t unixSeconds) const;
+
+    // Reply bodies at the market's current time, exactly as each service sends them.
+    // Sina: codes such as "sh600000"; one statement per code, GBK.
+    std::string SinaReply(const std::vector<std::string>& codes) const;
+    // NetEase 163: codes such as "0600000" (0 Shanghai, 1 Shenzhen); GBK.
+    std::string NeteaseReply(const std::vector<std::string>& codes) const;
+    // Google: codes such as "SHA:600000" or "SHE:000001"; GBK, or UTF-8 when gbk is false.
+    std::string GoogleReply(const std::vector<std::string>& codes, bool gbk = true) const;
+    // Sina suggestions for a key in UTF-8; GBK.
+    std::string SuggestReply(std::string_view keyUtf8) const;
+    // Hexun intraday chart of a security (market 1 or 2) as PNG bytes; nothing for an
+    // unknown security.
+    std::optional<std::string> ChartPng(int market, std::string_view code) const;
+
+private:
+    std::shared_ptr<const DayPath> pathOf(const StockInfo& stock, std::int64_t session) const;
+
+    std::uint64_t m_seed;
+    Clock m_clock;
+    mutable std::mutex m_mutex;
+    mutable std::map<std::pair<std::uint64_t, std::int64_t>, std::shared_ptr<const DayPath>> m_paths;
+};
+
+} // namespace marlune::sim

@@ -1,0 +1,191 @@
+#include "sim/QuoteReplies.h"
+
+#include "sim/Noise.h"
+#include "text/CNumber.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace marlune::sim {
+
+namespace {
+
+int PriceDecimals(const SimQuote& quote) {
+    return quote.stock->IsIndex() ? 3 : 2;
+}
+
+std::string Price(const SimQuote& quote, double value) {
+    return FixedText(value, PriceDecimals(quote));
+}
+
+std::string Whole(double value) {
+    return FixedText(value, 0);
+}
+
+// The change rounded to the tick, so that it reads like the prices it comes from.
+double TickChange(const SimQuote& quote) {
+    const double tick = quote.stock->IsIndex() ? 0.001 : 0.01;
+    return std::round(quote.Change() / tick) * tick;
+}
+
+// Google's short form of big counts: 950, 12.35K, 12.35M, 1.23B.
+std::string ShortCount(double value) {
+    if (value >= 1e9) {
+        return FixedText(value / 1e9, 2) + "B";
+    }
+    if (value >= 1e6) {
+        return FixedText(value / 1e6, 2) + "M";
+    }
+    if (value >= 1e4) {
+        return FixedText(value / 1e3, 2) + "K";
+    }
+    return Whole(value);
+}
+
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// "10:35AM GMT+8", as Google showed the time of the last trade.
+std::string GoogleClock(const SessionTime& time) {
+    const int hour12 = time.hour % 12 == 0 ? 12 : time.hour % 12;
+    return Format("%d:%02d%s GMT+8", hour12, time.minute, time.hour < 12 ? "AM" : "PM");
+}
+
+// "Dec 8, 10:35AM GMT+8".
+std::string GoogleTradeTime(const SessionTime& time) {
+    return Format("%s %d, ", kMonths[(time.month + 11) % 12], time.day) + GoogleClock(time);
+}
+
+void AddGoogleLine(std::string& out, const char* key, const std::string& value) {
+    out += Format(",\"%s\" : \"", key);
+    out += value;
+    out += "\"\n";
+}
+
+std::string GoogleObject(const SimQuote& quote) {
+    const StockInfo& stock = *quote.stock;
+    const bool isIndex = stock.IsIndex();
+    const double change = TickChange(quote);
+    const std::uint64_t key = StockKey(stock);
+    std::string out = "{\n";
+    out += Format("\"id\": \"%llu\"\n", static_cast<unsigned long long>(Mix(key) % 9000000 + 600000));
+    AddGoogleLine(out, "t", stock.code);
+    AddGoogleLine(out, "e", stock.market == 1 ? "SHA" : "SHE");
+    AddGoogleLine(out, "l", FixedText(quote.price, 2));
+    AddGoogleLine(out, "l_cur", (isIndex ? "" : "CN￥") + FixedText(quote.price, 2));
+    AddGoogleLine(out, "lt", GoogleTradeTime(quote.time));
+    AddGoogleLine(out, "lt_dts", quote.time.Date() + "T" + quote.time.Time() + "Z");
+    // Written without a blank after the colon, as Google did: not a string line for readers.
+    out += ",\"ltt\":\"" + GoogleClock(quote.time) + "\"\n";
+    AddGoogleLine(out, "c", (change > 0.0005 ? "+" : "") + FixedText(change, 2));
+    AddGoogleLine(out, "cp", FixedText(quote.ChangeRate(), 2));
+    AddGoogleLine(out, "ccol", change > 0.0005 ? "chg" : change < -0.0005 ? "chr" : "chb");
+    AddGoogleLine(out, "pcls_fix", FixedText(quote.previousClose, 2));
+    AddGoogleLine(out, "eo", "");
+    AddGoogleLine(out, "op", FixedText(quote.open, 2));
+    AddGoogleLine(out, "hi", FixedText(quote.high, 2));
+    AddGoogleLine(out, "lo", FixedText(quote.low, 2));
+    AddGoogleLine(out, "vo", ShortCount(quote.volume));
+    AddGoogleLine(out, "avvo", "");
+    AddGoogleLine(out, "hi52", FixedText(stock.baseClose * 1.35, 2));
+    AddGoogleLine(out, "lo52", FixedText(stock.baseClose * 0.7, 2));
+    if (isIndex) {
+        for (const char* empty : {"mc", "pe", "fwpe", "beta", "eps", "shares"}) {
+            AddGoogleLine(out, empty, "");
+        }
+    } else {
+        const double shares = std::pow(10.0, 9 + 1.5 * UnitFrom(Mix(key * 3 + 1)));
+        const double earningsRatio = 8 + 52 * UnitFrom(Mix(key * 3 + 2));
+        AddGoogleLine(out, "mc", ShortCount(shares * quote.previousClose));
+        AddGoogleLine(out, "pe", FixedText(earningsRatio, 2));
+        AddGoogleLine(out, "fwpe", "");
+        AddGoogleLine(out, "beta", FixedText(0.6 + 0.8 * UnitFrom(Mix(key * 3 + 3)), 2));
+        AddGoogleLine(out, "eps", FixedText(quote.previousClose / earningsRatio, 2));
+        AddGoogleLine(out, "shares", ShortCount(shares));
+    }
+    AddGoogleLine(out, "name", stock.name);
+    AddGoogleLine(out, "type", isIndex ? "Index" : "Company");
+    out += "}\n";
+    return out;
+}
+
+} // namespace
+
+std::string FixedText(double value, int decimals) {
+    std::string text = Format("%.*f", decimals, value);
+    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
+}
+
+std::string SinaStatement(std::string_view requestedCode, const SimQuote* quote) {
+    std::string name;
+    for (char c : requestedCode) {
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            name += c;
+        }
+    }
+    std::string out = "var hq_str_" + name + "=\"";
+    if (quote != nullptr) {
+        const SimQuote& q = *quote;
+        out += q.stock->name;
+        for (double price :
+             {q.open, q.previousClose, q.price, q.high, q.low, q.book.bidPrice[0], q.book.askPrice[0]}) {
+            out += "," + Price(q, price);
+        }
+        out += "," + Whole(q.volume) + "," + Whole(q.amount);
+        for (int level = 0; level < 5; ++level) {
+            out += "," + Whole(q.book.bidVolume[level]) + "," + Price(q, q.book.bidPrice[level]);
+        }
+        for (int level = 0; level < 5; ++level) {
+            out += "," + Whole(q.book.askVolume[level]) + "," + Price(q, q.book.askPrice[level]);
+        }
+        out += "," + q.time.Date() + "," + q.time.Time() + ",00";
+    }
+    out += "\";\n";
+    return out;
+}
+
+std::string NeteaseStatement(const SimQuote& quote) {
+    const StockInfo& stock = *quote.stock;
+    const std::string code = std::string(stock.market == 1 ? "0" : "1") + stock.code;
+    std::string out = "var hq_" + code + "='" + code + ";" + stock.name;
+    auto add = [&out](const std::string& field) { out += ";" + field; };
+    add(FixedText(quote.previousClose, 2));
+    add(FixedText(quote.open, 2));
+    add(Whole(quote.amount));
+    add(Whole(quote.volume));
+    add(FixedText(quote.ChangeRate() / 100, 4));
+    add(FixedText(TickChange(quote), 2));
+    add(FixedText(quote.high, 2));
+    add(FixedText(quote.low, 2));
+    add(FixedText(quote.price, 2));
+    for (int level = 0; level < 5; ++level) {
+        add(FixedText(quote.book.bidPrice[level], 2));
+        add(Whole(quote.book.bidVolume[level]));
+    }
+    for (int level = 0; level < 5; ++level) {
+        add(FixedText(quote.book.askPrice[level], 2));
+        add(Whole(quote.book.askVolume[level]));
+    }
+    add(stock.market == 1 ? "SH" : "SZ");
+    add(Format("%04d/%02d/%02d %s", quote.time.year, quote.time.month, quote.time.day,
+               quote.time.Time().c_str()));
+    out += "';\n";
+    return out;
+}
+
+std::string GoogleReplyText(const std::vector<SimQuote>& quotes) {
+    std::string out = "// [\n";
+    for (std::size_t i = 0; i < quotes.size(); ++i) {
+        if (i > 0) {
+            out += ",";
+        }
+        out += GoogleObject(quotes[i]);
+    }
+    out += "]\n";
+    return out;
+}
+
+} // namespace marlune::sim

@@ -1,0 +1,166 @@
+#include "sim/ServiceRouter.h"
+
+#include "sim/UrlQuery.h"
+#include "sim/VendorSite.h"
+#include "text/Fields.h"
+#include "text/Gbk.h"
+
+#include <cctype>
+
+namespace marlune::sim {
+
+namespace {
+
+constexpr const char* kGbkScript = "application/javascript; charset=GBK";
+constexpr const char* kGbkHtml = "text/html; charset=GBK";
+constexpr const char* kUtf8Html = "text/html; charset=utf-8";
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+HttpReply Reply(std::string body, const char* contentType, int status = 200) {
+    HttpReply reply;
+    reply.status = status;
+    reply.contentType = contentType;
+    reply.body = std::move(body);
+    return reply;
+}
+
+HttpReply HtmlPage(const std::string& utf8Page, int status = 200) {
+    return Reply(Utf8ToGbk(utf8Page), kGbkHtml, status);
+}
+
+// The non-empty items of a list.
+std::vector<std::string> Items(std::string_view text, char separator) {
+    std::vector<std::string> items;
+    for (std::string& item : SplitFields(text, std::string(1, separator))) {
+        if (!item.empty()) {
+            items.push_back(std::move(item));
+        }
+    }
+    return items;
+}
+
+HttpReply SinaQuotes(const Market& market, std::string_view target) {
+    // "/rn=1700000000&list=sh600000,sz000001": the list runs to the end of the target.
+    const std::size_t list = target.find("list=");
+    const std::string codes =
+        list == std::string_view::npos ? std::string() : PercentDecode(target.substr(list + 5));
+    return Reply(market.SinaReply(Items(codes, ',')), kGbkScript);
+}
+
+HttpReply NeteaseQuotes(const Market& market, const std::string& query) {
+    std::string codes = PercentDecode(query.substr(0, query.find('&')));
+    for (char& c : codes) {
+        if (c == ',') {
+            c = ';';
+        }
+    }
+    return Reply(market.NeteaseReply(Items(codes, ';')), kGbkScript);
+}
+
+HttpReply GoogleQuotes(const Market& market, const std::string& query) {
+    const std::string codes = PercentDecode(QueryValue(query, "q").value_or(""));
+    std::string encoding = QueryValue(query, "oe").value_or("");
+    for (char& c : encoding) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const bool gbk = encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030";
+    return Reply(market.GoogleReply(Items(codes, ','), gbk),
+                 gbk ? "text/plain; charset=GB2312" : "text/plain; charset=utf-8");
+}
+
+HttpReply Suggestions(const Market& market, const std::string& query) {
+    // The key is GBK, %-encoded by the program; raw bytes pass through the decoding.
+    const std::string key = GbkToUtf8(PercentDecode(QueryValue(query, "key").value_or("")));
+    return Reply(market.SuggestReply(key), kGbkScript);
+}
+
+HttpReply Chart(const Market& market, std::string_view path) {
+    // "/stock/chart/bf/0/600000.png": 0 Shanghai, 1 Shenzhen.
+    const std::string_view rest = path.substr(std::string_view("/stock/chart/bf/").size());
+    if (rest.size() != 12 || (rest[0] != '0' && rest[0] != '1') || rest[1] != '/' ||
+        rest.substr(8) != ".png") {
+        return ErrorReply(404);
+    }
+    const auto png = market.ChartPng(rest[0] - '0' + 1, rest.substr(2, 6));
+    return png ? Reply(*png, "image/png") : ErrorReply(404);
+}
+
+// The stock named by ?stockid=sh600000, with the raw text asked for.
+const StockInfo* RequestedStock(const std::string& query, std::string& requestedId) {
+    requestedId = PercentDecode(QueryValue(query, "stockid").value_or(""));
+    std::string lower = requestedId;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return FindStockByPrefixedCode(lower);
+}
+
+} // namespace
+
+HttpReply RouteServiceRequest(const Market& market, const SiteSettings& site, std::string_view target) {
+    if (StartsWith(target, "/rn=")) {
+        return SinaQuotes(market, target);
+    }
+    std::string path;
+    std::string query;
+    SplitTarget(target, path, query);
+    SiteContext context{&market, market.Now(), site.siteUrl};
+
+    if (path == "/") {
+        return query.empty() ? HtmlPage(HomePage(context)) : NeteaseQuotes(market, query);
+    }
+    if (path == "/finance/info") {
+        return GoogleQuotes(market, query);
+    }
+    if (path == "/suggest/" || path == "/suggest") {
+        return Suggestions(market, query);
+    }
+    if (StartsWith(path, "/stock/chart/bf/")) {
+        return Chart(market, path);
+    }
+    if (path == "/update.html") {
+        return Reply(UpdateFileText(site.offeredVersion, site.siteUrl), kUtf8Html);
+    }
+    if (path == "/stock/newstock.php") {
+        return Reply(NewStockFileText(context.now), kUtf8Html);
+    }
+    if (path == "/163.txt") {
+        return Reply(ProxyTestText(), "text/plain");
+    }
+    if (path == "/stock/" || path == "/stock") {
+        return HtmlPage(StockCenterPage(context));
+    }
+    if (path == "/stock/stock_info.php") {
+        std::string requestedId;
+        const StockInfo* stock = RequestedStock(query, requestedId);
+        return HtmlPage(StockInfoPage(context, stock, requestedId), stock ? 200 : 404);
+    }
+    if (path == "/stock/ministock.php") {
+        std::string requestedId;
+        const StockInfo* stock = RequestedStock(query, requestedId);
+        return HtmlPage(MiniStockPage(context, stock, requestedId), stock || requestedId.empty() ? 200 : 404);
+    }
+    if (path == "/ent/advice.php") {
+        // A form of a GBK page: "+" for blanks, GBK bytes %-encoded.
+        std::string content = QueryValue(query, "content").value_or("");
+        for (char& c : content) {
+            if (c == '+') {
+                c = ' ';
+            }
+        }
+        const std::string message = GbkToUtf8(PercentDecode(content));
+        return HtmlPage(AdvicePage(message));
+    }
+    if (path == "/ent/softinfo.php") {
+        return HtmlPage(SoftInfoPage(context));
+    }
+    if (path == "/ent/help.php") {
+        return HtmlPage(HelpPage());
+    }
+    return ErrorReply(404);
+}
+
+} // namespace marlune::sim

@@ -1,0 +1,77 @@
+#include "sim/Suggestions.h"
+#include "sim/Market.h"
+#include "text/Fields.h"
+#include "text/Gbk.h"
+
+#include <gtest/gtest.h>
+
+using namespace marlune;
+using namespace marlune::sim;
+
+namespace {
+
+std::vector<std::string> Codes(const std::vector<Suggestion>& found) {
+    std::vector<std::string> codes;
+    for (const Suggestion& suggestion : found) {
+        codes.push_back(std::string(suggestion.stock->MarketPrefix()) + suggestion.stock->code);
+    }
+    return codes;
+}
+
+} // namespace
+
+TEST(Suggestions, CodePrefixNameAndInitials) {
+    // An exact code first: both securities with code 000001, the index before the bank.
+    EXPECT_EQ(Codes(FindSuggestions("000001")), (std::vector<std::string>{"sh000001", "sz000001"}));
+    const auto prefix = FindSuggestions("6000");
+    ASSERT_EQ(prefix.size(), 10u); // at most ten
+    for (const Suggestion& suggestion : prefix) {
+        EXPECT_EQ(std::string(suggestion.stock->code).substr(0, 4), "6000");
+    }
+    EXPECT_EQ(Codes(FindSuggestions("sh60000")).front(), "sh600000");
+    EXPECT_EQ(Codes(FindSuggestions("sz60000")), std::vector<std::string>{});
+    // Pinyin initials in either case, and their prefixes.
+    EXPECT_EQ(Codes(FindSuggestions("pfyh")), std::vector<std::string>{"sh600000"});
+    EXPECT_EQ(Codes(FindSuggestions(" PFYH ")), std::vector<std::string>{"sh600000"});
+    EXPECT_EQ(FindSuggestions("pfyh")[0].matched, "pfyh");
+    EXPECT_EQ(Codes(FindSuggestions("gzmt")), std::vector<std::string>{"sh600519"});
+    // Names: prefixes first, then names containing the key.
+    EXPECT_EQ(Codes(FindSuggestions("贵州茅台")), std::vector<std::string>{"sh600519"});
+    const auto banks = FindSuggestions("银行");
+    ASSERT_EQ(banks.size(), 10u);
+    for (const Suggestion& suggestion : banks) {
+        EXPECT_NE(std::string(suggestion.stock->name).find("银行"), std::string::npos);
+    }
+    EXPECT_EQ(FindSuggestions("TCL").front().stock->code, std::string("000100"));
+    EXPECT_TRUE(FindSuggestions("").empty());
+    EXPECT_TRUE(FindSuggestions("   ").empty());
+    EXPECT_TRUE(FindSuggestions("qqqqqq").empty());
+}
+
+TEST(Suggestions, ReplyReadsAsTheSuggestionBoxReadsIt) {
+    const std::string reply = GbkToUtf8(Market().SuggestReply("浦发"));
+    // The value lies between =" and the first ;"; after it.
+    const std::size_t open = reply.find("=\"");
+    const std::size_t close = reply.find(";\";", open);
+    ASSERT_NE(open, std::string::npos);
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_EQ(reply.substr(0, open), "var suggestvalue");
+    const std::vector<std::string> entries = SplitFields(reply.substr(open + 2, close - open - 2), ";");
+    ASSERT_EQ(entries.size(), 1u);
+    const std::vector<std::string> fields = SplitFields(entries[0], ",");
+    ASSERT_GE(fields.size(), 6u);
+    EXPECT_EQ(fields[2], "600000");
+    EXPECT_EQ(fields[3], "sh600000");
+    EXPECT_EQ(fields[4], "浦发银行");
+
+    const std::string many = SuggestReplyText("600");
+    const std::string value = many.substr(18, many.size() - 21); // between =" and ;";
+    ASSERT_EQ(many.substr(many.size() - 3), ";\";");
+    const std::vector<std::string> manyEntries = SplitFields(value, ";");
+    EXPECT_EQ(manyEntries.size(), 10u);
+    for (const std::string& entry : manyEntries) {
+        EXPECT_GE(SplitFields(entry, ",").size(), 6u) << entry;
+    }
+    EXPECT_EQ(SuggestReplyText(""), "var suggestvalue=\"\";");
+    EXPECT_EQ(SuggestReplyText("no such thing"), "var suggestvalue=\"\";");
+}
