@@ -43,7 +43,19 @@ void RefreshColorKey(QWidget* window) {
     QImage image(window->size(), QImage::Format_RGB32);
     image.fill(key);
     window->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    const QImage mask = image.createMaskFromColor(key.rgb(), Qt::MaskOutColor);
+    // One bit per pixel, set (black, Qt::color1) where the window keeps its pixel.
+    QImage mask(image.size(), QImage::Format_Mono);
+    mask.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mask.fill(0);
+    const QRgb keyRgb = key.rgb() & RGB_MASK;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uchar* bits = mask.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if ((pixels[x] & RGB_MASK) != keyRgb)
+                bits[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+        }
+    }
     QRegion visible(QBitmap::fromImage(mask));
     // An empty mask would mean "no mask" to the window system: keep one pixel instead
     // so that an all-key window really is see-through.

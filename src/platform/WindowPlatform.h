@@ -35,4 +35,9 @@ bool HasColorKey(const QWidget* window);
 // see-through area follows what is painted now. Does nothing without a colour key.
 void RefreshColorKey(QWidget* window);
 
+// The Windows generation the menu offsets and the desktop level go by: 1 below
+// Windows Vista, 2 for Vista, 3 for Windows 7, 0 for every later Windows and for every
+// other system.
+int OsGeneration();
+
 } // namespace marlune::platform

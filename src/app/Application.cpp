@@ -1,0 +1,110 @@
+#include "app/Application.h"
+
+#include "app/Owner.h"
+#include "config/FirstRun.h"
+#include "config/ProgramFolder.h"
+#include "net/ServiceEndpoints.h"
+#include "sim/SimServer.h"
+#include "ticker/QuoteGrid.h"
+#include "ticker/TickerWindow.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace marlune {
+
+const char* const Application::kConfigFailedText = "无法创建配置文件，请检查磁盘空间";
+
+Application::Application(StartupOptions options) : m_options(std::move(options)) {}
+
+// The owner (and its ticker window and download workers) ends before the simulated
+// market it may be talking to.
+Application::~Application() {
+    m_owner.reset();
+    m_sim.reset();
+}
+
+bool Application::start(int& exitCode) {
+    if (!m_options.home.isEmpty())
+        SetProgramFolder(m_options.home.toStdString());
+    if (m_options.demo) {
+        m_sim = std::make_unique<sim::SimServer>();
+        if (m_sim->Start(0) < 0) {
+            std::fprintf(stderr, "marlune: the simulated market could not be started\n");
+            exitCode = 1;
+            return false;
+        }
+        PointAllServicesAt(m_sim->BaseUrl());
+    } else if (!m_options.services.isEmpty() && !PointAllServicesAt(m_options.services.toStdString())) {
+        std::fprintf(stderr, "marlune: not a usable service URL: %s\n", qPrintable(m_options.services));
+        exitCode = 2;
+        return false;
+    }
+    if (!CreateFirstRunFiles()) {
+        QMessageBox::warning(nullptr, QStringLiteral("Marlune"), QString::fromUtf8(kConfigFailedText));
+        exitCode = 0;
+        return false;
+    }
+    m_owner = std::make_unique<Owner>();
+    QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });
+    m_owner->Start();
+    // The first refill comes from the event loop, so tracing can start after the window.
+    if (std::getenv("MARLUNE_TRACE_FIRST_PAINT") != nullptr)
+        TraceFirstQuotesPainted(*m_owner);
+    return true;
+}
+
+int Application::Run() {
+    int exitCode = 0;
+    if (!start(exitCode))
+        return exitCode;
+    return QApplication::exec();
+}
+
+namespace {
+
+// Waits for the grid's first paint after its first refill with quotes.
+class FirstPaintTracer final : public QObject {
+public:
+    explicit FirstPaintTracer(QWidget* grid) : QObject(grid), m_grid(grid) {}
+    void Arm() {
+        if (!m_armed) {
+            m_armed = true;
+            m_grid->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_grid && event->type() == QEvent::Paint) {
+            // The paint runs right after this filter; it takes well under a millisecond.
+            std::fprintf(stderr, "marlune: first quotes painted at %lld\n",
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+            std::fflush(stderr);
+            m_grid->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_grid;
+    bool m_armed = false;
+};
+
+} // namespace
+
+void TraceFirstQuotesPainted(Owner& owner) {
+    TickerWindow* ticker = owner.Ticker();
+    if (ticker == nullptr)
+        return;
+    auto* tracer = new FirstPaintTracer(ticker->Grid());
+    QObject::connect(ticker, &TickerWindow::quotesRefilled, tracer, [tracer] { tracer->Arm(); });
+}
+
+} // namespace marlune

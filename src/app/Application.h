@@ -1,0 +1,45 @@
+#pragma once
+// Start-up of the desktop program: the program folder and service options, the
+// simulated market for --demo, the first-run files, then the owner with its ticker
+// window. main() creates the QApplication and runs this.
+
+#include "app/StartupOptions.h"
+
+#include <memory>
+
+namespace marlune {
+
+namespace sim {
+class SimServer;
+}
+
+class Owner;
+
+class Application {
+public:
+    explicit Application(StartupOptions options);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Runs start-up and the event loop; returns the process exit code.
+    int Run();
+
+    // The first-run failure message.
+    static const char* const kConfigFailedText;
+
+private:
+    // Start-up up to the shown ticker window. False ends the program with exitCode.
+    bool start(int& exitCode);
+
+    StartupOptions m_options;
+    std::unique_ptr<sim::SimServer> m_sim;
+    std::unique_ptr<Owner> m_owner;
+};
+
+// Prints a line "marlune: first quotes painted at <milliseconds since 1970>" to
+// standard error when the ticker's grid is first painted with quotes, if the
+// environment variable MARLUNE_TRACE_FIRST_PAINT is set. Used by the start-up benchmark.
+void TraceFirstQuotesPainted(Owner& owner);
+
+} // namespace marlune

@@ -1,0 +1,43 @@
+#include "app/StartupOptions.h"
+
+namespace marlune {
+
+StartupOptions ParseStartupOptions(const QStringList& arguments) {
+    StartupOptions options;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        auto value = [&](QString& target) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                options.error = QStringLiteral("%1 needs a value").arg(argument);
+                return;
+            }
+            target = arguments[++i];
+        };
+        if (argument == QLatin1String("--home"))
+            value(options.home);
+        else if (argument.startsWith(QLatin1String("--home=")))
+            options.home = argument.mid(7);
+        else if (argument == QLatin1String("--services"))
+            value(options.services);
+        else if (argument.startsWith(QLatin1String("--services=")))
+            options.services = argument.mid(11);
+        else if (argument == QLatin1String("--demo"))
+            options.demo = true;
+        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            options.help = true;
+        else
+            options.error = QStringLiteral("unknown argument: %1").arg(argument);
+        if (!options.error.isEmpty())
+            break;
+    }
+    return options;
+}
+
+QString StartupUsage() {
+    return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo]\n"
+                          "  --home DIR      keep settings, watch list and downloads below DIR\n"
+                          "  --services URL  fetch every outside service from this base URL\n"
+                          "  --demo          start the simulated market in this process and use it\n");
+}
+
+} // namespace marlune

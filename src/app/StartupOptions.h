@@ -1,0 +1,23 @@
+#pragma once
+// The command line of the desktop program: marlune [--home DIR] [--services URL] [--demo].
+
+#include <QString>
+#include <QStringList>
+
+namespace marlune {
+
+struct StartupOptions {
+    QString home;      // --home DIR: the program folder instead of the executable's
+    QString services;  // --services URL: every outside service at this base URL
+    bool demo = false; // --demo: the simulated market, started in this process
+    bool help = false;
+    QString error; // not empty when the command line cannot be used
+};
+
+// Reads the arguments after the program name. --demo wins over --services.
+StartupOptions ParseStartupOptions(const QStringList& arguments);
+
+// The usage text for --help and errors.
+QString StartupUsage();
+
+} // namespace marlune

@@ -1,0 +1,76 @@
+#pragma once
+// The ticker window's geometry: its size from the column widths and the row count, where
+// its parts sit, and the rules that bring a window placed off the work area back into view.
+
+#include <array>
+#include <optional>
+
+namespace marlune {
+
+// Widths of the 15 grid columns, in pixels.
+constexpr std::array<int, 15> kTickerColumnWidths = {45, 60, 60, 60, 60, 60, 60, 40,
+                                                     60, 60, 40, 60, 60, 60, 40};
+
+constexpr int TickerWidth() {
+    int sum = 26;
+    for (int width : kTickerColumnWidths)
+        sum += width;
+    return sum;
+}
+constexpr int TickerHeight(int entryCount) {
+    return 21 * entryCount + 86;
+}
+
+// Parts of the window, in window coordinates.
+constexpr int kCaptionButtonSize = 17;
+constexpr int kCaptionButtonY = 1;
+constexpr int kCloseButtonX = 1;
+constexpr int kHideButtonX = 18;
+constexpr int kSetButtonX = 35;
+constexpr int DataButtonX(int width) {
+    return width - 36;
+}
+constexpr int FreshButtonX(int width) {
+    return width - 19;
+}
+constexpr int kGridX = 5;
+constexpr int kGridY = 20;
+constexpr int GridWidth(int width) {
+    return width - 10;
+}
+constexpr int kStatusX = 4;
+constexpr int StatusY(int entryCount) {
+    return 21 * entryCount + 62;
+}
+constexpr int StatusWidth(int width) {
+    return width - 8;
+}
+constexpr int kStatusHeight = 20;
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(ScreenPoint a, ScreenPoint b) { return a.x == b.x && a.y == b.y; }
+};
+
+// The screen and its work area (the screen without panels). Right and bottom are one
+// past the last pixel, so a 1920-pixel wide screen has right 1920.
+struct ScreenArea {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int workRight = 0;
+    int workBottom = 0;
+};
+
+// The stored position when it is usable, or the lower right corner of the work area
+// when the window would reach within 10 pixels of the work area's right edge or start
+// in the top 3 pixels. The caller stores a replaced position.
+ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const ScreenArea& area);
+bool IsStartPositionUsable(ScreenPoint stored, int width, const ScreenArea& area);
+
+// Where re-placing puts a window whose rectangle is (left, top, right, bottom): nothing
+// when it is clear of the screen's edges, else the lower right corner of the work area.
+std::optional<ScreenPoint> ReplacePosition(int left, int top, int right, int bottom, int width, int height,
+                                           const ScreenArea& area);
+
+} // namespace marlune

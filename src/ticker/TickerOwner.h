@@ -1,0 +1,49 @@
+#pragma once
+// What the ticker window needs from its owner, the program's hidden controller with the
+// tray icon and the hot key: the shared window state, the commands the window passes on
+// (alert balloon, exit, the popup menu's entries) and the open settings dialog.
+
+#include <cstdint>
+
+namespace marlune {
+
+// Visibility of the ticker window as the owner records it.
+enum WindowState : int {
+    kWindowHidden = 0,
+    kWindowShown = 1,
+    kWindowShownByHotKey = 3,
+    kWindowDockedAtEdge = 4,
+    kWindowHiddenByHotKey = -2,
+};
+
+// Commands between the ticker window and its owner.
+enum TickerCommandId : int {
+    kCmdReadSettings = 1125,
+    kCmdRefresh = 1127,
+    kCmdOpaque = 1128,
+    kCmdTransparent = 1129,
+    kCmdSettingsApplied = 1131,
+    kCmdShowAlert = 1132, // to the owner: show the alert text
+    kCmdExit = 1134,      // to the owner: end the program
+    kCmdRestore = 1135,
+    kCmdReplace = 1137,
+    kCmdHeaderHoverOn = 1139,
+    kCmdHeaderHoverOff = 1140,
+};
+
+class TickerOwner {
+public:
+    virtual ~TickerOwner() = default;
+    virtual int GetWindowState() const = 0;
+    virtual void SetWindowState(int state) = 0;
+    // Seconds since 1970 of the last time the window was hidden (for the auto-lock).
+    virtual void SetLastHideTime(std::int64_t seconds) = 0;
+    // kCmdShowAlert after every refresh, kCmdExit from the close button.
+    virtual void OnTickerCommand(int command) = 0;
+    // A popup-menu entry the ticker window does not handle itself.
+    virtual void OnMenuCommand(int id) = 0;
+    // The caption buttons only do this while the settings dialog is open.
+    virtual void BringSettingsToFront() = 0;
+};
+
+} // namespace marlune

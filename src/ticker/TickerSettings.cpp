@@ -1,0 +1,38 @@
+#include "ticker/TickerSettings.h"
+
+#include "config/Profile.h"
+
+namespace marlune {
+
+namespace {
+
+int ReadInt(const std::string& path, const IniKey& key) {
+    return ProfileReadInt(path, key.section, key.name);
+}
+
+Rgb ReadColor(const std::string& path, const IniKey& key) {
+    return ParseIniColor(ProfileRead(path, key.section, key.name));
+}
+
+} // namespace
+
+TickerSettings ReadTickerSettings(const std::string& baseIniPath) {
+    using namespace baseini;
+    TickerSettings s;
+    s.custColor = ReadInt(baseIniPath, kCustColor);
+    s.colorUp = ReadColor(baseIniPath, kColorUp);
+    s.colorDown = ReadColor(baseIniPath, kColorDown);
+    s.colorName = ReadColor(baseIniPath, kColorName);
+    s.colorTitle = ReadColor(baseIniPath, kColorTitle);
+    s.colorBK = ReadColor(baseIniPath, kColorBK);
+    s.lastX = ReadInt(baseIniPath, kLastX);
+    s.lastY = ReadInt(baseIniPath, kLastY);
+    s.dataSource = ReadInt(baseIniPath, kDataSour);
+    s.freshSec = ReadInt(baseIniPath, kFreshSec);
+    s.topMost = ReadInt(baseIniPath, kTopMost);
+    s.transBK = ReadInt(baseIniPath, kTransBK);
+    s.showTitle = ReadInt(baseIniPath, kShowTitle);
+    return s;
+}
+
+} // namespace marlune

@@ -1,0 +1,31 @@
+#pragma once
+// The ticker window's own copy of its base.ini settings, read in one go at start-up and
+// again when the settings change. A missing or non-numeric value reads as 0, so a
+// damaged file gives black colours, no automatic refresh and the off-screen placement.
+
+#include "config/SettingsKeys.h"
+
+#include <string>
+
+namespace marlune {
+
+struct TickerSettings {
+    int custColor = 0; // read, without effect
+    Rgb colorUp;
+    Rgb colorDown;
+    Rgb colorName;
+    Rgb colorTitle;
+    Rgb colorBK;
+    int lastX = 0;
+    int lastY = 0;
+    int dataSource = 0;
+    int freshSec = 0;
+    int topMost = 0;
+    int transBK = 0;
+    int showTitle = 0;
+};
+
+// Reads every value the ticker window uses from the base.ini file at path.
+TickerSettings ReadTickerSettings(const std::string& baseIniPath);
+
+} // namespace marlune

@@ -1,0 +1,670 @@
+#include "ticker/TickerWindow.h"
+
+#include "config/Profile.h"
+#include "config/ProgramFolder.h"
+#include "net/ChartRequest.h"
+#include "net/ServiceEndpoints.h"
+#include "platform/WindowPlatform.h"
+#include "quote/QuoteParsers.h"
+#include "quote/WatchListFile.h"
+#include "ticker/ChartPopupController.h"
+#include "ticker/FetchBridge.h"
+#include "ticker/GridRefill.h"
+#include "ticker/HoverButton.h"
+#include "ticker/QuoteDetailPopup.h"
+#include "ticker/QuoteGrid.h"
+#include "ticker/RefreshTimers.h"
+#include "ticker/ReplyDispatch.h"
+#include "ticker/TickerMenu.h"
+#include "ticker/TickerOwner.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <ctime>
+
+namespace marlune {
+
+namespace {
+
+// The body of the window around the grid, in the caption strip's lower tone.
+const QColor kBodyColour(0xDC, 0xE7, 0xF4);
+
+// The caption buttons' tips wake up after half a second.
+class TipDelayStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+struct CaptionButtonSpec {
+    int id;
+    const char* image;
+    const char* tip;
+};
+
+const CaptionButtonSpec kCaptionButtons[] = {
+    {kButtonClose, ":/images/button_close.png", "关闭"}, {kButtonHide, ":/images/button_hide.png", "最小化"},
+    {kButtonSet, ":/images/button_set.png", "设置"},     {kButtonData, ":/images/button_data.png", "数据"},
+    {kButtonFresh, ":/images/button_fresh.png", "刷新"},
+};
+
+ScreenArea ReadScreenArea() {
+    ScreenArea area;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return area;
+    const QRect whole = screen->geometry();
+    const QRect work = screen->availableGeometry();
+    area.screenWidth = whole.width();
+    area.screenHeight = whole.height();
+    area.workRight = work.x() + work.width();
+    area.workBottom = work.y() + work.height();
+    return area;
+}
+
+} // namespace
+
+TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent) : TickerWindow(owner, Services{}, parent) {}
+
+TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_owner(owner), m_services(std::move(services)),
+      m_requester(m_services.clock ? m_services.clock : QuoteRequester::Clock(SystemClockSeconds)) {
+    setWindowTitle(QStringLiteral("Marlune"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QFont windowFont = font();
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+
+    m_bridge =
+        std::make_unique<FetchBridge>([this](const FetchReport& report) { HandleFetchStatus(report); });
+    m_fetchManager = std::make_unique<FetchManager>(m_bridge.get());
+
+    // Start-up: screen, program folder and the detail popup first, then the settings
+    // and the watch list, the children, the layout, and the first refresh.
+    m_area = ReadScreenArea();
+    m_programFolder = ProgramFolder();
+    m_osGeneration = platform::OsGeneration();
+    m_popup = new QuoteDetailPopup(this);
+    readSettings();
+    loadWatchList();
+    m_strip = QPixmap(QStringLiteral(":/images/caption_strip.png"));
+    m_checkMark = QPixmap(QStringLiteral(":/images/check_mark.png"));
+    createChildren();
+    applyChromeTransparency();
+    layOut();
+    if (m_settings.transBK == 1)
+        platform::SetColorKey(this, colorOf(m_settings.colorBK));
+    startRefreshCycle();
+}
+
+TickerWindow::~TickerWindow() {
+    // Workers may be waiting for this thread to take their reports: let them go
+    // before the FetchManager joins them.
+    m_bridge->ReleaseWaitingReports();
+    m_fetchManager.reset();
+}
+
+// ---------------------------------------------------------------------------------
+// Start-up pieces
+
+void TickerWindow::readSettings() {
+    m_settings = ReadTickerSettings(BaseIniPath());
+    m_transparency.transBK = m_settings.transBK;
+    m_transparency.showTitle = m_settings.showTitle;
+}
+
+void TickerWindow::loadWatchList() {
+    m_book.setWatchList(LoadWatchList(ListIniPath()));
+}
+
+QColor TickerWindow::colorOf(Rgb rgb) const {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+void TickerWindow::createChildren() {
+    auto* tipStyle = new TipDelayStyle();
+    tipStyle->setParent(this);
+    for (const CaptionButtonSpec& spec : kCaptionButtons) {
+        auto* button = new HoverButton(spec.id, this);
+        button->setStyle(tipStyle);
+        button->SetStrip(QPixmap(QString::fromLatin1(spec.image)));
+        button->setProperty("tip", QString::fromUtf8(spec.tip));
+        connect(button, &HoverButton::clicked, this, &TickerWindow::onCaptionButton);
+        m_buttons[spec.id] = button;
+    }
+    // The background strip as a button without hover and without size, as the window
+    // template has it.
+    auto* stripButton = new HoverButton(kButtonStrip, this);
+    stripButton->SetStrip(m_strip);
+    stripButton->SetHoverEnabled(false);
+    m_buttons[kButtonStrip] = stripButton;
+
+    m_grid = new QuoteGrid(this);
+    m_status = new QLabel(this);
+    m_status->setAutoFillBackground(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_status->setTextFormat(Qt::PlainText);
+
+    m_popupController = new ChartPopupController(m_grid, m_popup, this);
+    m_popupController->setBook(&m_book);
+    connect(m_popupController, &ChartPopupController::dataWindowRequested, this,
+            [this](const QString& url) { openDataWindow(url); });
+    connect(m_popupController, &ChartPopupController::menuRequested, this,
+            [this](const QPoint& pos) { ShowPopupMenu(pos); });
+
+    m_menu = new TickerMenu(m_checkMark, m_osGeneration, this);
+    connect(m_menu, &TickerMenu::commandChosen, this, &TickerWindow::onMenuCommand);
+}
+
+void TickerWindow::applyChromeTransparency() {
+    const QColor background = colorOf(m_settings.colorBK);
+    const bool tips = CaptionTipsActive(m_transparency);
+    for (auto& [id, button] : m_buttons) {
+        button->SetTransparency(m_transparency, background);
+        button->setToolTip(tips ? button->property("tip").toString() : QString());
+    }
+    m_docking.SetTransparent(m_transparency.transBK == 1);
+    QPalette statusPalette = m_status->palette();
+    statusPalette.setColor(QPalette::WindowText, colorOf(m_settings.colorTitle));
+    statusPalette.setColor(QPalette::Window, background);
+    m_status->setPalette(statusPalette);
+    update();
+}
+
+void TickerWindow::setUpGrid() {
+    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
+                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
+                            colorOf(m_settings.colorBK)};
+    SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
+}
+
+void TickerWindow::layOut() {
+    const int n = static_cast<int>(m_book.watchList.size());
+    m_width = TickerWidth();
+    m_height = TickerHeight(n);
+    const ScreenPoint stored{m_settings.lastX, m_settings.lastY};
+    if (!IsStartPositionUsable(stored, m_width, m_area)) {
+        const ScreenPoint corrected = StartPosition(stored, m_width, m_height, m_area);
+        m_settings.lastX = corrected.x;
+        m_settings.lastY = corrected.y;
+        ProfileWriteInt(BaseIniPath(), baseini::kLastX.section, baseini::kLastX.name, corrected.x);
+        ProfileWriteInt(BaseIniPath(), baseini::kLastY.section, baseini::kLastY.name, corrected.y);
+    }
+    m_docking.SetWindowSize(m_width, m_height);
+    m_docking.SetWorkAreaRight(m_area.workRight);
+    m_docking.SetDockPosition(m_settings.lastX, m_settings.lastY);
+    applyWindowLevel();
+    setFixedSize(m_width, m_height);
+    move(m_settings.lastX, m_settings.lastY);
+    setUpGrid();
+    placeChildren();
+    m_status->setText(QString::fromUtf8(kStatusStarting));
+}
+
+void TickerWindow::placeChildren() {
+    const int n = static_cast<int>(m_book.watchList.size());
+    const std::pair<int, int> buttonX[] = {{kButtonClose, kCloseButtonX},
+                                           {kButtonHide, kHideButtonX},
+                                           {kButtonSet, kSetButtonX},
+                                           {kButtonData, DataButtonX(m_width)},
+                                           {kButtonFresh, FreshButtonX(m_width)}};
+    for (const auto& [id, x] : buttonX)
+        m_buttons[id]->setGeometry(x, kCaptionButtonY, kCaptionButtonSize, kCaptionButtonSize);
+    m_buttons[kButtonStrip]->setGeometry(69, 0, 0, 0);
+    m_grid->setGeometry(kGridX, kGridY, GridWidth(m_width), QuoteGridHeight(n));
+    m_status->setGeometry(kStatusX, StatusY(n), StatusWidth(m_width), kStatusHeight);
+}
+
+void TickerWindow::applyWindowLevel() {
+    platform::WindowLevel level = platform::WindowLevel::Normal;
+    if (m_settings.topMost == 1)
+        level = platform::WindowLevel::TopMost;
+    else if (m_osGeneration == 0 || m_osGeneration == 1)
+        level = platform::WindowLevel::Desktop;
+    platform::SetWindowLevel(this, level);
+}
+
+void TickerWindow::startRefreshCycle() {
+    m_lastRefreshTime = now();
+    RequestQuotes();
+    if (QuoteTimerMs(m_settings.freshSec))
+        StartTimer(kTimerCharts, kFirstChartDelayMs);
+    RestartRefreshTimer(kRestartNormal);
+}
+
+// ---------------------------------------------------------------------------------
+// Refresh cycle
+
+std::int64_t TickerWindow::now() const {
+    return m_services.clock ? static_cast<std::int64_t>(m_services.clock())
+                            : static_cast<std::int64_t>(std::time(nullptr));
+}
+
+void TickerWindow::startJob(const QuoteFetchJob& job) {
+    if (m_services.startJob)
+        m_services.startJob(job);
+    else
+        m_fetchManager->StartJob(job);
+}
+
+void TickerWindow::RequestQuotes() {
+    if (auto job = m_requester.RequestQuotes(m_book.watchList, m_settings.dataSource, m_programFolder))
+        startJob(*job);
+}
+
+void TickerWindow::RequestCharts() {
+    for (const QuoteFetchJob& job : BuildChartJobs(m_book.watchList, DataFolder()))
+        startJob(job);
+}
+
+QTimer* TickerWindow::timer(int id) {
+    auto found = m_timers.find(id);
+    if (found != m_timers.end())
+        return found->second;
+    auto* created = new QTimer(this);
+    created->setSingleShot(true);
+    connect(created, &QTimer::timeout, this, [this, id] { onTimer(id); });
+    m_timers[id] = created;
+    return created;
+}
+
+void TickerWindow::StartTimer(int id, int milliseconds) {
+    timer(id)->start(milliseconds);
+}
+
+void TickerWindow::KillTimer(int id) {
+    auto found = m_timers.find(id);
+    if (found != m_timers.end())
+        found->second->stop();
+}
+
+bool TickerWindow::IsTimerActive(int id) const {
+    auto found = m_timers.find(id);
+    return found != m_timers.end() && found->second->isActive();
+}
+
+int TickerWindow::TimerInterval(int id) const {
+    auto found = m_timers.find(id);
+    return found != m_timers.end() && found->second->isActive() ? found->second->interval() : -1;
+}
+
+void TickerWindow::FireTimer(int id) {
+    KillTimer(id);
+    onTimer(id);
+}
+
+void TickerWindow::onTimer(int id) {
+    switch (id) {
+    case kTimerQuotes:
+        m_lastRefreshTime = now();
+        RequestQuotes();
+        if (auto ms = QuoteTimerMs(m_settings.freshSec))
+            StartTimer(kTimerQuotes, *ms);
+        break;
+    case kTimerCharts:
+        m_lastRefreshTime = now();
+        RequestCharts();
+        if (auto ms = ChartTimerMs(m_settings.freshSec))
+            StartTimer(kTimerCharts, *ms);
+        break;
+    default:
+        m_docking.OnTimer(id);
+        break;
+    }
+}
+
+void TickerWindow::RestartRefreshTimer(int mode) {
+    KillTimer(kTimerQuotes);
+    if (auto ms = RestartedQuoteTimerMs(m_settings.freshSec, mode))
+        StartTimer(kTimerQuotes, *ms);
+}
+
+void TickerWindow::HandleFetchStatus(const FetchReport& report) {
+    if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
+        m_fetchManager->SetReplyText(report.reply);
+        dispatchReply(report.jobKind, report.reply);
+        m_status->setText(QString::fromUtf8(kStatusWelcome));
+    } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
+        const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
+        m_fetchManager->SetReplyText(ReadGoogleReply(file));
+        dispatchReply(report.jobKind, m_fetchManager->ReplyText());
+        m_status->setText(QString::fromUtf8(kStatusWelcome));
+    } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
+        m_status->setText(QString::fromUtf8(kStatusFailed));
+    }
+    // Chart files are read when the popup opens; progress and other kinds need nothing.
+}
+
+void TickerWindow::dispatchReply(int jobKind, const std::string& reply) {
+    if (!DispatchFinishedReply(m_book, m_settings.dataSource, jobKind, reply))
+        return;
+    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
+                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
+                            colorOf(m_settings.colorBK)};
+    RefillQuoteGrid(*m_grid, m_book, colors);
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+    emit quotesRefilled();
+    emit alertTextReady(AlertText());
+    if (m_owner != nullptr)
+        m_owner->OnTickerCommand(kCmdShowAlert);
+}
+
+QString TickerWindow::AlertText() const {
+    return QString::fromStdString(m_book.alertText);
+}
+
+void TickerWindow::ClearAlertText() {
+    m_book.clearAlertText();
+}
+
+QString TickerWindow::StatusText() const {
+    return m_status->text();
+}
+
+// ---------------------------------------------------------------------------------
+// Commands
+
+void TickerWindow::TickerCommand(int command) {
+    switch (command) {
+    case kCmdReadSettings:
+        readSettings();
+        applyChromeTransparency();
+        break;
+    case kCmdRefresh:
+        RequestQuotes();
+        break;
+    case kCmdOpaque:
+        setTransparent(false);
+        break;
+    case kCmdTransparent:
+        setTransparent(true);
+        break;
+    case kCmdSettingsApplied:
+        settingsApplied();
+        break;
+    case kCmdRestore:
+        restore();
+        break;
+    case kCmdReplace:
+        replace();
+        break;
+    case kCmdHeaderHoverOn:
+        if (m_settings.showTitle == 1 && m_settings.transBK == 1 &&
+            !(m_docking.State() != 0 && m_docking.HideFlagValue() != 0))
+            m_transparency.headerHover = 1;
+        setHeaderHover(m_transparency.headerHover);
+        break;
+    case kCmdHeaderHoverOff:
+        if (m_settings.showTitle == 1 && m_settings.transBK == 1 && m_docking.State() == 0 &&
+            m_docking.HideFlagValue() == 0)
+            m_transparency.headerHover = 0;
+        setHeaderHover(m_transparency.headerHover);
+        break;
+    default:
+        break;
+    }
+}
+
+void TickerWindow::settingsApplied() {
+    const std::size_t oldCount = m_book.watchList.size();
+    readSettings();
+    loadWatchList();
+    applyChromeTransparency();
+    if (m_transparency.transBK == 1)
+        platform::SetColorKey(this, colorOf(m_settings.colorBK));
+    else if (platform::HasColorKey(this))
+        platform::ClearColorKey(this);
+    // New colours and new stocks show at once; the quotes follow with the request below.
+    setUpGrid();
+    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
+                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
+                            colorOf(m_settings.colorBK)};
+    RefillQuoteGrid(*m_grid, m_book, colors);
+    if (m_book.watchList.size() != oldCount) {
+        m_height = TickerHeight(static_cast<int>(m_book.watchList.size()));
+        m_docking.SetWindowSize(m_width, m_height);
+        setFixedSize(m_width, m_height);
+        placeChildren();
+    }
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+    m_lastRefreshTime = now();
+    RequestQuotes();
+    if (QuoteTimerMs(m_settings.freshSec))
+        StartTimer(kTimerCharts, kFirstChartDelayMs);
+    else
+        KillTimer(kTimerCharts);
+    RestartRefreshTimer(kRestartNormal);
+}
+
+void TickerWindow::setTransparent(bool transparent) {
+    m_settings.transBK = transparent ? 1 : 0;
+    m_transparency.transBK = m_settings.transBK;
+    applyChromeTransparency();
+    if (transparent) {
+        platform::SetColorKey(this, colorOf(m_settings.colorBK));
+        hide();
+        show();
+    } else {
+        platform::ClearColorKey(this);
+    }
+    replace();
+}
+
+void TickerWindow::setHeaderHover(int hover) {
+    m_transparency.headerHover = hover;
+    applyChromeTransparency();
+    repaint();
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+}
+
+void TickerWindow::replace() {
+    const QRect r = geometry();
+    if (auto target =
+            ReplacePosition(r.x(), r.y(), r.x() + r.width(), r.y() + r.height(), m_width, m_height, m_area))
+        move(target->x, target->y);
+    applyWindowLevel();
+    show();
+    if (m_settings.topMost == 1)
+        raise();
+}
+
+void TickerWindow::restore() {
+    setFixedSize(m_width, m_height);
+    move(m_settings.lastX, m_settings.lastY);
+    if (m_settings.transBK == 1) {
+        platform::SetColorKey(this, colorOf(m_settings.colorBK));
+        hide();
+    } else {
+        platform::ClearColorKey(this);
+    }
+    show();
+}
+
+void TickerWindow::onCaptionButton(int id) {
+    const bool lockable = id == kButtonClose || id == kButtonHide || id == kButtonSet || id == kButtonData;
+    if (lockable && m_locked) {
+        if (m_owner != nullptr)
+            m_owner->BringSettingsToFront();
+        return;
+    }
+    switch (id) {
+    case kButtonClose:
+        if (m_owner != nullptr)
+            m_owner->OnTickerCommand(kCmdExit);
+        break;
+    case kButtonHide:
+        hideLikeHideButton();
+        break;
+    case kButtonSet:
+        RestartRefreshTimer(kRestartNormal);
+        ShowPopupMenu(QCursor::pos());
+        break;
+    case kButtonData:
+        openDataWindow(QString::fromStdString(ServiceBaseUrl(Service::kVendorSite) + "/stock/ministock.php"));
+        break;
+    case kButtonFresh:
+        RequestQuotes();
+        break;
+    default: // the tool button does nothing
+        break;
+    }
+}
+
+void TickerWindow::hideLikeHideButton() {
+    hide();
+    SetOwnerWindowState(kWindowHidden);
+    if (m_owner != nullptr)
+        m_owner->SetLastHideTime(now());
+}
+
+void TickerWindow::ShowPopupMenu(const QPoint& globalPos) {
+    m_popupController->hidePopup();
+    m_menu->Prepare(OwnerWindowState(), m_settings.topMost, m_settings.transBK);
+    activateWindow();
+    m_menu->popup(globalPos);
+}
+
+void TickerWindow::onMenuCommand(int id) {
+    if (m_owner != nullptr)
+        m_owner->OnMenuCommand(id);
+}
+
+void TickerWindow::openDataWindow(const QString& url) {
+    m_dataWindows.Open(url);
+}
+
+int TickerWindow::OwnerWindowState() const {
+    return m_owner != nullptr ? m_owner->GetWindowState() : m_localWindowState;
+}
+
+HoverButton* TickerWindow::CaptionButton(int id) const {
+    auto found = m_buttons.find(id);
+    return found != m_buttons.end() ? found->second : nullptr;
+}
+
+// ---------------------------------------------------------------------------------
+// DockingHost
+
+void TickerWindow::MoveWindowTo(int x, int y) {
+    move(x, y);
+}
+
+bool TickerWindow::CursorInsideWindow() const {
+    return geometry().contains(QCursor::pos());
+}
+
+void TickerWindow::SetOwnerWindowState(int state) {
+    if (m_owner != nullptr)
+        m_owner->SetWindowState(state);
+    else
+        m_localWindowState = state;
+}
+
+void TickerWindow::StorePosition(int x, int y) {
+    if (x == m_settings.lastX && y == m_settings.lastY)
+        return;
+    m_settings.lastX = x;
+    m_settings.lastY = y;
+    ProfileWriteInt(BaseIniPath(), baseini::kLastX.section, baseini::kLastX.name, x);
+    ProfileWriteInt(BaseIniPath(), baseini::kLastY.section, baseini::kLastY.name, y);
+}
+
+void TickerWindow::HideDetailPopup() {
+    m_popupController->hidePopup();
+}
+
+void TickerWindow::RepaintWindow() {
+    repaint();
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+}
+
+// ---------------------------------------------------------------------------------
+// Events
+
+void TickerWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!WindowShowsBackgroundStrip(m_transparency)) {
+        painter.fillRect(rect(), colorOf(m_settings.colorBK));
+        return;
+    }
+    painter.fillRect(rect(), kBodyColour);
+    painter.drawPixmap(0, 0, m_strip);
+}
+
+void TickerWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    const QRect r = geometry();
+    m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+}
+
+void TickerWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_locked) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_docking.OnDragStart();
+    setCursor(Qt::SizeAllCursor);
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove())
+        return;
+    // Without a window manager that moves windows itself, follow the mouse.
+    m_manualDrag = true;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (m_manualDrag && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+    else if (event->buttons() == Qt::NoButton)
+        unsetCursor();
+    m_docking.OnMouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void TickerWindow::mouseReleaseEvent(QMouseEvent* event) {
+    m_manualDrag = false;
+    unsetCursor();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TickerWindow::leaveEvent(QEvent* event) {
+    const QRect r = geometry();
+    m_docking.OnMouseLeave(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    QWidget::leaveEvent(event);
+}
+
+void TickerWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        m_dataWindows.Close();
+        m_popupController->hidePopup();
+        [[fallthrough]];
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The window only goes out of sight: the owner keeps it and can show it again.
+        onCaptionButton(kButtonHide);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        break;
+    }
+}
+
+} // namespace marlune

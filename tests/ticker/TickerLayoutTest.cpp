@@ -1,0 +1,75 @@
+// Window geometry and refresh periods as plain rules.
+#include "ticker/TickerLayout.h"
+#include "ticker/RefreshTimers.h"
+#include "ticker/ReplyDispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace marlune {
+namespace {
+
+constexpr ScreenArea kFullHd{1920, 1080, 1920, 1040};
+
+TEST(TickerLayout, SizesFromColumnsAndRows) {
+    EXPECT_EQ(TickerWidth(), 851);
+    EXPECT_EQ(TickerHeight(0), 86);
+    EXPECT_EQ(TickerHeight(20), 506);
+    EXPECT_EQ(DataButtonX(851), 815);
+    EXPECT_EQ(FreshButtonX(851), 832);
+    EXPECT_EQ(StatusY(2), 104);
+}
+
+TEST(TickerLayout, StartPositionRule) {
+    // Usable: right edge more than 10 pixels inside the work area, top below 3.
+    EXPECT_EQ(StartPosition({100, 400}, 851, 128, kFullHd), (ScreenPoint{100, 400}));
+    EXPECT_EQ(StartPosition({1920 - 851 - 11, 4}, 851, 128, kFullHd), (ScreenPoint{1920 - 851 - 11, 4}));
+    const ScreenPoint corner{1920 - 851 - 20, 1040 - 128 - 50};
+    EXPECT_EQ(StartPosition({1920 - 851 - 10, 400}, 851, 128, kFullHd), corner);
+    EXPECT_EQ(StartPosition({100, 3}, 851, 128, kFullHd), corner);
+    EXPECT_EQ(StartPosition({0, 0}, 851, 128, kFullHd), corner); // a missing base.ini
+}
+
+TEST(TickerLayout, ReplaceRule) {
+    EXPECT_FALSE(ReplacePosition(11, 11, 862, 139, 851, 128, kFullHd));
+    const ScreenPoint corner{1920 - 851 - 20, 1040 - 128 - 20};
+    EXPECT_EQ(ReplacePosition(10, 300, 861, 428, 851, 128, kFullHd), corner);
+    EXPECT_EQ(ReplacePosition(300, 10, 1151, 138, 851, 128, kFullHd), corner);
+    EXPECT_EQ(ReplacePosition(300, 942, 1151, 1070, 851, 128, kFullHd),
+              corner); // bottom at screen height - 10
+    EXPECT_EQ(ReplacePosition(1059, 300, 1910, 428, 851, 128, kFullHd), corner); // right at work right - 10
+    EXPECT_FALSE(ReplacePosition(1058, 300, 1909, 428, 851, 128, kFullHd));
+}
+
+TEST(RefreshTimers, PeriodsFromFreshSec) {
+    EXPECT_EQ(QuoteTimerMs(10), 10000);
+    EXPECT_EQ(ChartTimerMs(10), 28000);
+    EXPECT_EQ(ChartTimerMs(1), 1000);
+    EXPECT_FALSE(QuoteTimerMs(0));
+    EXPECT_FALSE(ChartTimerMs(0));
+    EXPECT_FALSE(QuoteTimerMs(-5));
+    EXPECT_EQ(RestartedQuoteTimerMs(10, 0), 10000);
+    EXPECT_EQ(RestartedQuoteTimerMs(10, 1), 10000);
+    EXPECT_EQ(RestartedQuoteTimerMs(10, 2), 100000);
+    EXPECT_FALSE(RestartedQuoteTimerMs(10, 3));
+    EXPECT_FALSE(RestartedQuoteTimerMs(0, 2));
+    // A period too long for a timer is held at the longest one instead of overflowing.
+    EXPECT_EQ(ChartTimerMs(INT_MAX), INT_MAX);
+    EXPECT_EQ(RestartedQuoteTimerMs(3'000'000, 2), INT_MAX);
+}
+
+TEST(ReplyDispatch, ParserByJobKindAndSource) {
+    EXPECT_EQ(ReplySource(1, 1), 1);
+    EXPECT_EQ(ReplySource(2, 1), 2);
+    EXPECT_EQ(ReplySource(0, 1), 1);
+    EXPECT_EQ(ReplySource(4, 1), 1);
+    EXPECT_EQ(ReplySource(3, 1), 1); // a text reply is never Google's
+    EXPECT_EQ(ReplySource(1, 3), 3);
+    QuoteBook book;
+    EXPECT_FALSE(DispatchFinishedReply(book, 1, 1, "abcd"));
+    EXPECT_TRUE(DispatchFinishedReply(book, 1, 1, "abcde"));
+}
+
+} // namespace
+} // namespace marlune

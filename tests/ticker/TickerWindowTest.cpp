@@ -1,0 +1,516 @@
+// The ticker window on the offscreen platform: layout, refresh cycle, commands, lock flag.
+#include "ticker/TickerWindow.h"
+#include "config/FirstRun.h"
+#include "config/Profile.h"
+#include "config/ProgramFolder.h"
+#include "net/FetchJob.h"
+#include "platform/WindowPlatform.h"
+#include "text/FileBytes.h"
+#include "text/Gbk.h"
+#include "ticker/HoverButton.h"
+#include "ticker/QuoteDetailPopup.h"
+#include "ticker/QuoteGrid.h"
+#include "ticker/ReplyDispatch.h"
+#include "ticker/TickerMenu.h"
+#include "ticker/TickerOwner.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace marlune {
+namespace {
+
+class FakeOwner final : public TickerOwner {
+public:
+    int GetWindowState() const override { return state; }
+    void SetWindowState(int s) override { state = s; }
+    void SetLastHideTime(std::int64_t seconds) override { lastHideTime = seconds; }
+    void OnTickerCommand(int command) override { commands.push_back(command); }
+    void OnMenuCommand(int id) override { menuCommands.push_back(id); }
+    void BringSettingsToFront() override { ++settingsFront; }
+
+    int Count(int command) const {
+        return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+    }
+
+    int state = kWindowShown;
+    std::int64_t lastHideTime = 0;
+    std::vector<int> commands;
+    std::vector<int> menuCommands;
+    int settingsFront = 0;
+};
+
+// One Sina statement with 33 fields after the key.
+std::string SinaStatement(const std::string& key, const std::string& name, const char* prev,
+                          const char* price) {
+    std::string value = name + ",3000.00," + prev + "," + price + ",3050.00,2950.00,0,0,12345600,98765432100";
+    for (int i = 0; i < 20; ++i)
+        value += ",0";
+    value += ",2024-05-06,10:30:00,00";
+    return "var hq_str_" + key + "=\"" + value + "\";\n";
+}
+
+std::string IndexReply() {
+    return Utf8ToGbk(SinaStatement("sh000001", "上证指数", "3000.00", "3010.50") +
+                     SinaStatement("sz399001", "深证成指", "3000.00", "2990.25"));
+}
+
+class TickerWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        SetProgramFolder(m_dir.path().toStdString());
+        ASSERT_TRUE(CreateFirstRunFiles());
+    }
+    void TearDown() override {
+        m_window.reset();
+        SetProgramFolder("");
+    }
+
+    void SetSys(const char* key, const std::string& value) { ProfileWrite(BaseIniPath(), "sys", key, value); }
+    void SetColor(const char* key, const std::string& value) {
+        ProfileWrite(BaseIniPath(), "Color", key, value);
+    }
+    int ReadSys(const char* key) { return ProfileReadInt(BaseIniPath(), "sys", key); }
+    void WriteList(int entries) {
+        std::string bytes;
+        for (int i = 0; i < entries; ++i) {
+            char line[96];
+            std::snprintf(line, sizeof line, "k%d|%06d|S%d|1|0|0|0|0|0\r\n", i, 600000 + i, i);
+            bytes += line;
+        }
+        ASSERT_TRUE(WriteFileAtomically(ListIniPath(), bytes));
+    }
+
+    TickerWindow& Make() {
+        TickerWindow::Services services;
+        services.startJob = [this](const QuoteFetchJob& job) { jobs.push_back(job); };
+        services.clock = [this] { return clock; };
+        m_window = std::make_unique<TickerWindow>(&owner, services);
+        return *m_window;
+    }
+
+    int JobsOfKind(int kind) const {
+        return static_cast<int>(std::count_if(jobs.begin(), jobs.end(),
+                                              [kind](const QuoteFetchJob& j) { return j.jobKind == kind; }));
+    }
+
+    FetchReport Report(int kind, int status, std::string reply = {}) {
+        FetchReport report;
+        report.jobKind = kind;
+        report.status = status;
+        report.reply = std::move(reply);
+        return report;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TickerWindow> m_window;
+    FakeOwner owner;
+    std::vector<QuoteFetchJob> jobs;
+    std::uint32_t clock = 1'700'000'000;
+};
+
+TEST_F(TickerWindowTest, LaysItselfOutToThePixel) {
+    TickerWindow& w = Make();
+    const ScreenArea area = w.Area();
+    EXPECT_EQ(w.WindowWidth(), 851);
+    EXPECT_EQ(w.WindowHeight(), 21 * 2 + 86);
+    EXPECT_EQ(w.size(), QSize(851, 128));
+    EXPECT_EQ(w.CaptionButton(kButtonClose)->geometry(), QRect(1, 1, 17, 17));
+    EXPECT_EQ(w.CaptionButton(kButtonHide)->geometry(), QRect(18, 1, 17, 17));
+    EXPECT_EQ(w.CaptionButton(kButtonSet)->geometry(), QRect(35, 1, 17, 17));
+    EXPECT_EQ(w.CaptionButton(kButtonData)->geometry(), QRect(851 - 36, 1, 17, 17));
+    EXPECT_EQ(w.CaptionButton(kButtonFresh)->geometry(), QRect(851 - 19, 1, 17, 17));
+    EXPECT_EQ(w.CaptionButton(kButtonStrip)->geometry(), QRect(69, 0, 0, 0));
+    EXPECT_EQ(w.Grid()->geometry(), QRect(5, 20, 841, 84));
+    EXPECT_EQ(w.Grid()->rows(), 4);
+    EXPECT_EQ(w.StatusLine()->geometry(), QRect(4, 104, 843, 20));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusStarting);
+
+    // Tool window without frame, kept on top (TopMost=1 on the first run).
+    EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+
+    // The five tips.
+    EXPECT_EQ(w.CaptionButton(kButtonClose)->toolTip(), QStringLiteral("关闭"));
+    EXPECT_EQ(w.CaptionButton(kButtonHide)->toolTip(), QStringLiteral("最小化"));
+    EXPECT_EQ(w.CaptionButton(kButtonSet)->toolTip(), QStringLiteral("设置"));
+    EXPECT_EQ(w.CaptionButton(kButtonData)->toolTip(), QStringLiteral("数据"));
+    EXPECT_EQ(w.CaptionButton(kButtonFresh)->toolTip(), QStringLiteral("刷新"));
+
+    // The first-run position (100, 400) puts the right edge past this small screen's
+    // work area: the window goes to the lower right corner, and that is stored.
+    ASSERT_GE(100 + 851 + 10, area.workRight);
+    const QPoint corner(area.workRight - 851 - 20, area.workBottom - 128 - 50);
+    EXPECT_EQ(w.pos(), corner);
+    EXPECT_EQ(ReadSys("LastX"), corner.x());
+    EXPECT_EQ(ReadSys("LastY"), corner.y());
+}
+
+TEST_F(TickerWindowTest, KeepsAUsableStoredPositionAndCorrectsOthers) {
+    // A probe window tells the work area.
+    const ScreenArea area = Make().Area();
+    m_window.reset();
+
+    const int usableX = area.workRight - 851 - 11;
+    SetSys("LastX", std::to_string(usableX));
+    SetSys("LastY", "4");
+    TickerWindow& kept = Make();
+    EXPECT_EQ(kept.pos(), QPoint(usableX, 4));
+    EXPECT_EQ(ReadSys("LastX"), usableX);
+    EXPECT_EQ(ReadSys("LastY"), 4);
+    m_window.reset();
+
+    SetSys("LastY", "3"); // the top 3 pixels are off limits
+    TickerWindow& movedUp = Make();
+    EXPECT_EQ(movedUp.pos(), QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 50));
+    EXPECT_EQ(ReadSys("LastY"), area.workBottom - 128 - 50);
+    m_window.reset();
+
+    SetSys("LastX", std::to_string(area.workRight - 851 - 10)); // right edge 10 pixels from the work area's
+    SetSys("LastY", "300");
+    TickerWindow& movedLeft = Make();
+    EXPECT_EQ(movedLeft.pos().x(), area.workRight - 851 - 20);
+}
+
+TEST_F(TickerWindowTest, EmptyAndLongWatchListsLayOutAsSpecified) {
+    WriteList(0);
+    TickerWindow& empty = Make();
+    EXPECT_EQ(empty.WindowHeight(), 86);
+    EXPECT_EQ(empty.Grid()->rows(), 2);
+    EXPECT_EQ(empty.Grid()->geometry(), QRect(5, 20, 841, 42));
+    EXPECT_EQ(empty.StatusLine()->geometry(), QRect(4, 62, 843, 20));
+    m_window.reset();
+
+    WriteList(25);
+    TickerWindow& full = Make();
+    EXPECT_EQ(full.WindowHeight(), 21 * 25 + 86);
+    EXPECT_EQ(full.Grid()->rows(), 27);
+    EXPECT_EQ(full.Grid()->geometry(), QRect(5, 20, 841, 21 * 25 + 42));
+    EXPECT_EQ(full.StatusLine()->geometry().y(), 21 * 25 + 62);
+}
+
+TEST_F(TickerWindowTest, MissingSettingsGiveZeroValuesWithoutACrash) {
+    ASSERT_EQ(std::remove(BaseIniPath().c_str()), 0);
+    TickerWindow& w = Make();
+    const TickerSettings& s = w.Settings();
+    EXPECT_EQ(s.freshSec, 0);
+    EXPECT_EQ(s.dataSource, 0);
+    EXPECT_EQ(s.colorBK, Rgb{});
+    EXPECT_EQ(s.colorUp, Rgb{});
+    // No automatic refresh, but the start-up request (handled as Sina).
+    EXPECT_FALSE(w.IsTimerActive(1));
+    EXPECT_FALSE(w.IsTimerActive(7));
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].jobKind, kJobQuoteText);
+    EXPECT_NE(jobs[0].url.find("list=sh000001,sz399001"), std::string::npos);
+    // Not top-most: on this platform the window stays at desktop level.
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnBottomHint);
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    // LastY 0 is off limits: placed in the corner and stored.
+    EXPECT_EQ(ReadSys("LastY"), w.Area().workBottom - 128 - 50);
+    EXPECT_EQ(w.StatusLine()->palette().color(QPalette::WindowText), QColor(Qt::black));
+
+    // Non-numeric values read as 0 too.
+    m_window.reset();
+    SetSys("FreshSec", "abc");
+    SetColor("ColorBK", "zz");
+    TickerWindow& garbled = Make();
+    EXPECT_EQ(garbled.Settings().freshSec, 0);
+    EXPECT_FALSE(garbled.IsTimerActive(1));
+}
+
+TEST_F(TickerWindowTest, RefreshesEveryTenSecondsAndChartsEveryTwentyEight) {
+    TickerWindow& w = Make();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].jobKind, kJobQuoteText);
+    EXPECT_NE(jobs[0].url.find("/rn=1700000000&list=sh000001,sz399001"), std::string::npos);
+    EXPECT_EQ(w.LastRefreshTime(), clock);
+    EXPECT_EQ(w.TimerInterval(1), 10000);
+    EXPECT_EQ(w.TimerInterval(7), 3000);
+
+    clock += 3;
+    w.FireTimer(7); // the first chart download
+    EXPECT_EQ(JobsOfKind(kJobSideDownload), 2);
+    EXPECT_EQ(w.TimerInterval(7), 28000);
+    EXPECT_EQ(w.LastRefreshTime(), clock);
+    EXPECT_NE(jobs.back().replyFile.find("data/sz399001.dat"), std::string::npos);
+
+    clock += 7;
+    w.FireTimer(1);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
+    EXPECT_EQ(w.TimerInterval(1), 10000);
+
+    // A tick within 4 seconds of the last request is dropped, and the timer re-arms.
+    clock += 3;
+    w.FireTimer(1);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
+    EXPECT_TRUE(w.IsTimerActive(1));
+
+    // Restart modes: 2 is ten times the period, 3 stops it.
+    w.RestartRefreshTimer(2);
+    EXPECT_EQ(w.TimerInterval(1), 100000);
+    w.RestartRefreshTimer(3);
+    EXPECT_FALSE(w.IsTimerActive(1));
+    w.RestartRefreshTimer(1);
+    EXPECT_EQ(w.TimerInterval(1), 10000);
+}
+
+TEST_F(TickerWindowTest, FreshSecZeroArmsNoTimer) {
+    SetSys("FreshSec", "0");
+    TickerWindow& w = Make();
+    EXPECT_EQ(jobs.size(), 1u);
+    EXPECT_FALSE(w.IsTimerActive(1));
+    EXPECT_FALSE(w.IsTimerActive(7));
+    w.RestartRefreshTimer(0);
+    EXPECT_FALSE(w.IsTimerActive(1));
+    // The refresh button and command 1127 still request.
+    clock += 5;
+    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
+    clock += 5;
+    w.TickerCommand(kCmdRefresh);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 3);
+    // A timer that fires anyway does not re-arm itself.
+    w.FireTimer(1);
+    EXPECT_FALSE(w.IsTimerActive(1));
+}
+
+TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
+    TickerWindow& w = Make();
+    QSignalSpy alerts(&w, &TickerWindow::alertTextReady);
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_EQ(w.Grid()->text(1, 0), QStringLiteral("000001"));
+    EXPECT_EQ(w.Grid()->text(1, 1), QStringLiteral("上证指数"));
+    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
+    EXPECT_EQ(w.Grid()->text(2, 2), QStringLiteral("2990.25"));
+    // Rising in ColorUp (red), falling in ColorDown (green).
+    EXPECT_EQ(w.Grid()->effectiveForeColor(1, 2), QColor(255, 0, 0));
+    EXPECT_EQ(w.Grid()->effectiveForeColor(2, 2), QColor(0, 0x99, 0));
+    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+    EXPECT_EQ(alerts.count(), 1);
+
+    // A failed quote download shows the failure text and keeps the values.
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
+    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
+    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+
+    // A reply of 4 bytes or fewer: no parse, no redraw, nothing to the owner.
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, "\n\n\n\n"));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
+    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+
+    // Chart downloads and progress reports change nothing on screen.
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
+    w.HandleFetchStatus(Report(kJobSideDownload, kFetchFailed));
+    w.HandleFetchStatus(Report(kJobSideDownload, kFetchFinished));
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchProgress));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
+    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+}
+
+TEST_F(TickerWindowTest, UnknownSourcesAreReadAsSinaAndGoogleFilesAsGoogle) {
+    SetSys("DataSour", "4");
+    TickerWindow& w = Make();
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
+
+    // A Google file reply: read from its file, parsed, and the file deleted.
+    std::string file = "{\n";
+    const char* values[] = {"1", "000001", "SHA", "3100.00", "", "May 6, 10:30AM", "", "+90.00", "3.00"};
+    for (const char* v : values)
+        file += std::string(",\"k\" : \"") + v + "\"\n";
+    for (int i = 0; i < 18; ++i)
+        file += ",\"k\" : \"0\"\n";
+    file += "}\n";
+    const std::string path = DataFolder() + "gData.dat";
+    ASSERT_TRUE(WriteFileAtomically(path, file));
+    FetchReport report = Report(kJobGoogleFile, kFetchFinished);
+    report.replyFile = path;
+    w.HandleFetchStatus(report);
+    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3100.00"));
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(owner.Count(kCmdShowAlert), 2);
+}
+
+TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
+    SetSys("FreshSec", "0");
+    TickerWindow& w = Make();
+    ASSERT_FALSE(w.IsTimerActive(1));
+    const QPoint before = w.pos();
+
+    SetSys("FreshSec", "20");
+    SetSys("DataSour", "2");
+    SetColor("ColorBK", "ffffff");
+    WriteList(3);
+    clock += 5;
+    w.TickerCommand(kCmdSettingsApplied);
+    EXPECT_EQ(w.Settings().freshSec, 20);
+    EXPECT_EQ(w.TimerInterval(1), 20000);
+    EXPECT_EQ(w.TimerInterval(7), 3000);
+    ASSERT_EQ(JobsOfKind(kJobQuoteText), 2);
+    EXPECT_NE(jobs.back().url.find("0600000;0600001;0600002"), std::string::npos);
+    // Three rows now: grid and window grow, the top-left corner stays.
+    EXPECT_EQ(w.WindowHeight(), 21 * 3 + 86);
+    EXPECT_EQ(w.size(), QSize(851, 149));
+    EXPECT_EQ(w.Grid()->rows(), 5);
+    EXPECT_EQ(w.Grid()->height(), 21 * 3 + 42);
+    EXPECT_EQ(w.StatusLine()->geometry().y(), 21 * 3 + 62);
+    EXPECT_EQ(w.Grid()->text(3, 0), QStringLiteral("600002")); // shown before the quotes arrive
+    EXPECT_EQ(w.Grid()->backColor(), QColor(255, 255, 255));
+    EXPECT_EQ(w.pos(), before);
+
+    // Command 1125 only re-reads the values.
+    SetColor("ColorTitle", "0000ff");
+    w.TickerCommand(kCmdReadSettings);
+    EXPECT_EQ(w.StatusLine()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
+    TickerWindow& w = Make();
+    const ScreenArea area = w.Area();
+    w.move(3, 300);
+    w.TickerCommand(kCmdReplace);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.pos(), QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 20));
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+
+    // TopMost switched off: the platform's not-top-most level.
+    w.SetTopMost(0);
+    w.TickerCommand(kCmdReplace);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(platform::CurrentWindowLevel(&w), platform::WindowLevel::Desktop);
+
+    // Restore: back to the stored position, shown.
+    w.hide();
+    w.move(20, 20);
+    w.TickerCommand(kCmdRestore);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.pos(), QPoint(w.Settings().lastX, w.Settings().lastY));
+    EXPECT_FALSE(platform::HasColorKey(&w));
+}
+
+TEST_F(TickerWindowTest, TransparencyCommandsSwitchTheColourKey) {
+    TickerWindow& w = Make();
+    w.show();
+    w.TickerCommand(kCmdTransparent);
+    EXPECT_EQ(w.Settings().transBK, 1);
+    EXPECT_TRUE(platform::HasColorKey(&w));
+    EXPECT_TRUE(w.isVisible());
+    // Caption buttons vanish with the header: filled with ColorBK.
+    const QImage button = w.CaptionButton(kButtonClose)->grab().toImage();
+    EXPECT_EQ(QColor(button.pixel(8, 8)), QColor(0xff, 0xff, 0xe6));
+    // The window keeps only what is not painted in ColorBK.
+    EXPECT_FALSE(w.mask().isEmpty());
+    EXPECT_FALSE(w.mask().contains(QPoint(1, 1)));
+    EXPECT_FALSE(w.mask().contains(QPoint(5 + 841 - 2, 20 + 84 - 1)));   // empty grid area
+    EXPECT_FALSE(w.mask().intersected(QRect(5, 20, 841, 20)).isEmpty()); // the header texts
+    EXPECT_TRUE(w.CaptionButton(kButtonClose)->toolTip().isEmpty());
+
+    w.TickerCommand(kCmdOpaque);
+    EXPECT_EQ(w.Settings().transBK, 0);
+    EXPECT_FALSE(platform::HasColorKey(&w));
+    EXPECT_TRUE(w.mask().isEmpty());
+    EXPECT_EQ(w.CaptionButton(kButtonClose)->toolTip(), QStringLiteral("关闭"));
+}
+
+TEST_F(TickerWindowTest, HeaderHoverOnlyInTransparentModeWithShowTitle) {
+    SetSys("TransBK", "1");
+    SetSys("ShowTitle", "1");
+    TickerWindow& w = Make();
+    EXPECT_TRUE(platform::HasColorKey(&w));
+    w.TickerCommand(kCmdHeaderHoverOn);
+    EXPECT_EQ(w.HeaderHover(), 1);
+    w.TickerCommand(kCmdHeaderHoverOff);
+    EXPECT_EQ(w.HeaderHover(), 0);
+    m_window.reset();
+
+    SetSys("ShowTitle", "0");
+    TickerWindow& hidden = Make();
+    hidden.TickerCommand(kCmdHeaderHoverOn);
+    EXPECT_EQ(hidden.HeaderHover(), 0);
+}
+
+TEST_F(TickerWindowTest, LockedButtonsOnlyBringTheSettingsForward) {
+    TickerWindow& w = Make();
+    w.show();
+    w.SetLocked(true);
+    for (int id : {kButtonClose, kButtonHide, kButtonSet, kButtonData})
+        QTest::mouseClick(w.CaptionButton(id), Qt::LeftButton);
+    EXPECT_EQ(owner.settingsFront, 4);
+    EXPECT_EQ(owner.Count(kCmdExit), 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Menu()->isVisible());
+    clock += 5;
+    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
+
+    w.SetLocked(false);
+    QTest::mouseClick(w.CaptionButton(kButtonClose), Qt::LeftButton);
+    EXPECT_EQ(owner.Count(kCmdExit), 1);
+    w.RestartRefreshTimer(3);
+    QTest::mouseClick(w.CaptionButton(kButtonSet), Qt::LeftButton);
+    EXPECT_TRUE(w.Menu()->isVisible());
+    EXPECT_EQ(w.TimerInterval(1), 10000);
+    w.Menu()->hide();
+    clock += 1;
+    QTest::mouseClick(w.CaptionButton(kButtonHide), Qt::LeftButton);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(owner.state, kWindowHidden);
+    EXPECT_EQ(owner.lastHideTime, clock);
+}
+
+TEST_F(TickerWindowTest, MenuCommandsGoToTheOwner) {
+    TickerWindow& w = Make();
+    owner.state = kWindowShown;
+    w.ShowPopupMenu(QPoint(10, 10));
+    ASSERT_TRUE(w.Menu()->isVisible());
+    EXPECT_EQ(w.Menu()->ActionFor(kMenuShowHide)->text(), QStringLiteral("隐藏窗口(最小化)"));
+    EXPECT_TRUE(w.Menu()->ActionFor(kMenuTopMost)->isChecked());
+    w.Menu()->ActionFor(kMenuRefresh)->trigger();
+    w.Menu()->ActionFor(kMenuExit)->trigger();
+    EXPECT_EQ(owner.menuCommands, (std::vector<int>{kMenuRefresh, kMenuExit}));
+}
+
+TEST_F(TickerWindowTest, EnterAndEscapeHideTheWindowInsteadOfDestroyingIt) {
+    TickerWindow& w = Make();
+    w.show();
+    QTest::keyClick(&w, Qt::Key_Return);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(owner.state, kWindowHidden);
+    owner.state = kWindowShown;
+    w.TickerCommand(kCmdRestore);
+    EXPECT_TRUE(w.isVisible());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.DetailPopup()->isVisible());
+    EXPECT_EQ(owner.state, kWindowHidden);
+}
+
+TEST_F(TickerWindowTest, LockedWindowCannotBeDragged) {
+    TickerWindow& w = Make();
+    w.show();
+    const QPoint start = w.pos();
+    w.SetLocked(true);
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(200, 10));
+    QTest::mouseMove(&w, QPoint(260, 60));
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(260, 60));
+    EXPECT_EQ(w.pos(), start);
+}
+
+} // namespace
+} // namespace marlune
