@@ -162,12 +162,3 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     EXPECT_EQ(popup.scaledChart().size(), QSize(50, 290));
     EXPECT_EQ(popup.grab().toImage().pixelColor(40, 200), QColor(200, 30, 40));
 }
-
-TEST(QuoteDetailPopup, FitsChartsKeepingTheirShape) {
-    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(430, 400)), QSize(390, 290));
-    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(1000, 1000)), QSize(426, 290));
-    EXPECT_EQ(QuoteDetailPopup::ChartBox(QSize(300, 200)), QSize(260, 90));
-    EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(213, 145), QSize(426, 290)), QSize(426, 290)); // small: grows
-    EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(3, 1), QSize(426, 290)), QSize(426, 142));
-    EXPECT_EQ(QuoteDetailPopup::FitChart(QSize(0, 10), QSize(426, 290)), QSize());
-}
