@@ -205,7 +205,7 @@ std::string DrawIntradayChart(const ChartInput& input) {
             canvas.Line(kLeft, y, kRight, y, kGrid);
         }
         const Colour colour = step > 0 ? kRed : step < 0 ? kGreen : kBlack;
-        const std::string priceText = Format("%.2f", price);
+        const std::string priceText = Format(price >= 1000 ? "%.1f" : "%.2f", price); // fits the margin
         canvas.Text(kLeft - 3 - Canvas::TextWidth(priceText), y - 3, priceText, colour);
         const double rate = spread * step / 2 * 100 / previousClose;
         const std::string rateText = Format(step > 0 ? "+%.2f%%" : "%.2f%%", rate);

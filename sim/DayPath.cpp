@@ -11,11 +11,16 @@ namespace marlune::sim {
 
 namespace {
 
-// Purposes of the random numbers, so that no two uses share a value.
+// Purposes of the random numbers, so that no two uses share a value. Per second (or
+// minute) of a session, below 8:
+enum Purpose : std::uint64_t {
+    kWalkNoise = 0,
+    kVolumeNoise = 1,
+    kBookNoise = 2,
+    kMinuteActivity = 3, // indexed by minute instead of second
+};
+// Per security or session:
 enum Salt : std::uint64_t {
-    kSaltWalk = 0,
-    kSaltVolume = 1,
-    kSaltBook = 2,
     kSaltDayShock = 3,
     kSaltGap = 4,
     kSaltTurnover = 5,
@@ -32,20 +37,26 @@ std::uint64_t SessionBits(std::int64_t session) {
 }
 
 // Trading intensity over the day: busy at the open, quiet at noon, busy at the close.
-double Profile(int second) {
+double ProfileFormula(int second) {
     const double minute = second / 60.0;
     return 1.0 + 1.6 * std::exp(-minute / 15.0) + 0.9 * std::exp(-(kSessionMinutes - minute) / 12.0);
 }
 
-double MeanProfile() {
-    static const double mean = [] {
+// The intensity of every second, scaled to an average of 1.
+const std::vector<double>& Profile() {
+    static const std::vector<double> profile = [] {
+        std::vector<double> values(kSessionSeconds + 1);
         double sum = 0;
         for (int second = 1; second <= kSessionSeconds; ++second) {
-            sum += Profile(second);
+            values[second] = ProfileFormula(second);
+            sum += values[second];
         }
-        return sum / kSessionSeconds;
+        for (double& value : values) {
+            value *= kSessionSeconds / sum;
+        }
+        return values;
     }();
-    return mean;
+    return profile;
 }
 
 } // namespace
@@ -71,6 +82,7 @@ double DayPath::PreviousCloseOf(std::uint64_t seed, const StockInfo& stock, std:
 DayPath::DayPath(std::uint64_t seed, const StockInfo& stock, std::int64_t session)
     : m_seed(seed), m_key(StockKey(stock)), m_session(session), m_isIndex(stock.IsIndex()),
       m_tick(stock.IsIndex() ? 0.001 : 0.01) {
+    m_sessionBits = Hash(seed, m_key, SessionBits(session));
     m_previousClose = PreviousCloseOf(seed, stock, session);
     m_limitUp = roundToTick(m_previousClose * 1.1);
     m_limitDown = std::max(m_tick, roundToTick(m_previousClose * 0.9));
@@ -100,7 +112,14 @@ DayPath::DayPath(std::uint64_t seed, const StockInfo& stock, std::int64_t sessio
         dayAmount = std::pow(10.0, 8.3 + 1.3 * sizeUnit) * (0.7 + 0.6 * dayUnit);
         dayShares = dayAmount / m_previousClose;
     }
-    m_sharesPerSecond = dayShares * (1 - kAuctionShare) / kSessionSeconds / MeanProfile();
+    m_sharesPerSecond = dayShares * (1 - kAuctionShare) / kSessionSeconds;
+
+    // Busy and quiet minutes, averaging 1.
+    m_minuteActivity.resize(kSessionMinutes);
+    for (int minute = 0; minute < kSessionMinutes; ++minute) {
+        const double unit = UnitFrom(secondBits(minute, kMinuteActivity));
+        m_minuteActivity[minute] = 0.35 + 1.95 * unit * unit;
+    }
 
     // First pass: where the driving walk ends, which the bridge subtracts everywhere.
     for (int second = 1; second <= kSessionSeconds; ++second) {
@@ -143,13 +162,17 @@ double DayPath::roundToTick(double value) const {
     return std::round(value / m_tick) * m_tick;
 }
 
+std::uint64_t DayPath::secondBits(int second, std::uint64_t purpose) const {
+    return Mix(m_sessionBits ^ Mix(static_cast<std::uint64_t>(second) * 8 + purpose));
+}
+
 double DayPath::noiseAt(int second) const {
-    return NormalFrom(
-        Hash(m_seed, m_key, SessionBits(m_session), static_cast<std::uint64_t>(second) * 8 + kSaltWalk));
+    return NormalFrom(secondBits(second, kWalkNoise));
 }
 
 void DayPath::advance(State& state, int second) const {
-    state.w += noiseAt(second);
+    const double noise = noiseAt(second);
+    state.w += noise;
     const double share = static_cast<double>(second) / kSessionSeconds;
     const double logPrice =
         m_logOpen + (m_logClose - m_logOpen) * share + m_sigmaPerSecond * (state.w - share * m_walkEnd);
@@ -157,11 +180,12 @@ void DayPath::advance(State& state, int second) const {
     state.high = std::max(state.high, state.price);
     state.low = std::min(state.low, state.price);
 
-    const std::uint64_t bits =
-        Hash(m_seed, m_key, SessionBits(m_session), static_cast<std::uint64_t>(second) * 8 + kSaltVolume);
+    const std::uint64_t bits = secondBits(second, kVolumeNoise);
     const double amountUnit = static_cast<double>(bits & 0xFFFFFFFFu) / 4294967296.0;
     const double roundingUnit = static_cast<double>(bits >> 32) / 4294967296.0;
-    const double expected = m_sharesPerSecond * Profile(second) * (0.25 + 1.5 * amountUnit);
+    // Spiky: mostly small trades, now and then a big one, more of them when the price jumps.
+    const double expected = m_sharesPerSecond * Profile()[second] * m_minuteActivity[(second - 1) / 60] *
+                            (0.2 + 2.4 * amountUnit * amountUnit) * (0.6 + 0.5 * std::fabs(noise));
     if (m_isIndex) {
         const double shares = std::floor(expected + roundingUnit);
         state.volume += shares;
@@ -182,8 +206,7 @@ DaySnapshot DayPath::At(int second) const {
     }
     DaySnapshot snapshot;
     snapshot.previousClose = m_previousClose;
-    snapshot.open = std::exp(m_logOpen);
-    snapshot.open = roundToTick(snapshot.open);
+    snapshot.open = roundToTick(std::exp(m_logOpen));
     snapshot.price = state.price;
     snapshot.high = state.high;
     snapshot.low = state.low;
@@ -224,8 +247,7 @@ BookLevels DayPath::Book(int second, double price) const {
     if (m_isIndex) {
         return book;
     }
-    std::uint64_t bits =
-        Hash(m_seed, m_key, SessionBits(m_session), static_cast<std::uint64_t>(second) * 8 + kSaltBook);
+    std::uint64_t bits = secondBits(second, kBookNoise);
     const double lotsPerLevel = std::max(1.0, m_sharesPerSecond * 60 / 100 / 4);
     auto nextUnit = [&bits] {
         bits = Mix(bits);

@@ -79,6 +79,8 @@ private:
         double amount = 0;
     };
 
+    // Random bits for one purpose at one second of this security's session.
+    std::uint64_t secondBits(int second, std::uint64_t purpose) const;
     double noiseAt(int second) const;
     void advance(State& state, int second) const;
     double roundToTick(double value) const;
@@ -86,6 +88,7 @@ private:
     std::uint64_t m_seed;
     std::uint64_t m_key;
     std::int64_t m_session;
+    std::uint64_t m_sessionBits = 0; // the seed, security and session hashed once
     bool m_isIndex;
     double m_tick;
     double m_previousClose;
@@ -96,8 +99,9 @@ private:
     double m_sigmaPerSecond;
     double m_walkEnd = 0; // the driving walk at the last second, which the bridge pins down
     double m_sharesPerSecond;
-    double m_indexSharePrice = 0;      // an index's average traded share price at its previous close
-    std::vector<State> m_minuteStates; // the state after each whole minute, [0] at the open
+    double m_indexSharePrice = 0;         // an index's average traded share price at its previous close
+    std::vector<double> m_minuteActivity; // how busy each minute is, 1 on average
+    std::vector<State> m_minuteStates;    // the state after each whole minute, [0] at the open
     std::vector<MinuteBar> m_bars;
 };
 
