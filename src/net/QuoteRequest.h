@@ -3,6 +3,7 @@
 // download job.
 
 #include "net/FetchJob.h"
+#include "quote/QuoteDispatch.h"
 #include "quote/StockEntry.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 namespace marlune {
 
 // The DataSour values of base.ini.
-enum QuoteSource : int { kSourceSina = 1, kSourceNetEase = 2, kSourceGoogle = 3 };
+// QuoteSource (1 Sina, 2 NetEase 163, 3 Google) comes from quote/QuoteDispatch.h.
 
 // The service a DataSour value selects: 2 NetEase 163, 3 Google, anything else
 // Sina. Requests and parsers both go by this, so an unknown value asks Sina for

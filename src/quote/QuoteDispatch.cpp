@@ -8,7 +8,7 @@ bool DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply) {
     if (reply.size() <= 4)
         return false;
     switch (source) {
-    case kSourceNetease:
+    case kSourceNetEase:
         ParseNeteaseReply(book, reply);
         break;
     case kSourceGoogle:

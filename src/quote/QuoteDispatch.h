@@ -8,7 +8,7 @@
 namespace marlune {
 
 // Quote sources as base.ini's DataSour stores them. Any other value is served as Sina.
-enum QuoteSource : int { kSourceSina = 1, kSourceNetease = 2, kSourceGoogle = 3 };
+enum QuoteSource : int { kSourceSina = 1, kSourceNetEase = 2, kSourceGoogle = 3 };
 
 // Status-line texts of the refresh.
 inline constexpr const char* kWelcomeText = "欢迎使用Marlune1.0 - Orvento。";

@@ -12,7 +12,7 @@ const char* const kStatusFailed = kFetchFailedText;
 int ReplySource(int dataSource, int jobKind) {
     if (jobKind == kJobGoogleFile)
         return kSourceGoogle;
-    return dataSource == kSourceNetease ? kSourceNetease : kSourceSina;
+    return dataSource == kSourceNetEase ? kSourceNetEase : kSourceSina;
 }
 
 bool DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply) {

@@ -1,0 +1,176 @@
+#include "cli/QuotePrinter.h"
+
+#include "quote/QuoteTable.h"
+#include "text/CNumber.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace marlune {
+namespace {
+
+// Decodes one UTF-8 code point at pos and advances pos; invalid bytes count as one column.
+std::uint32_t NextCodePoint(const std::string& text, std::size_t& pos) {
+    unsigned char lead = static_cast<unsigned char>(text[pos]);
+    int length = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 1;
+    if (pos + static_cast<std::size_t>(length) > text.size())
+        length = 1;
+    std::uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+    pos += static_cast<std::size_t>(length);
+    return cp;
+}
+
+bool IsWide(std::uint32_t cp) {
+    return (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+           (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+           (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
+}
+
+const char* ColourCode(CellColor colour) {
+    switch (colour) {
+    case CellColor::Up:
+        return "\x1b[31m";
+    case CellColor::Down:
+        return "\x1b[32m";
+    case CellColor::Name:
+        return "\x1b[34m";
+    default:
+        return "";
+    }
+}
+
+void AppendPadded(std::string& out, const std::string& text, int width, bool alignRight) {
+    int padding = std::max(0, width - DisplayWidth(text));
+    if (alignRight)
+        out.append(static_cast<std::size_t>(padding), ' ');
+    out += text;
+    if (!alignRight)
+        out.append(static_cast<std::size_t>(padding), ' ');
+}
+
+void AppendJsonString(std::string& out, const std::string& text) {
+    out += '"';
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20)
+                out += Format("\\u%04x", c);
+            else
+                out += static_cast<char>(c);
+        }
+    }
+    out += '"';
+}
+
+} // namespace
+
+int DisplayWidth(const std::string& utf8) {
+    int width = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size())
+        width += IsWide(NextCodePoint(utf8, pos)) ? 2 : 1;
+    return width;
+}
+
+std::string FormatQuoteTable(const QuoteBook& book, bool colour) {
+    const auto& columns = QuoteColumns();
+    std::vector<std::array<std::string, kQuoteColumnCount>> rows;
+    rows.reserve(book.watchList.size());
+    for (const StockEntry& entry : book.watchList)
+        rows.push_back(QuoteRowTexts(entry));
+
+    std::array<int, kQuoteColumnCount> widths{};
+    for (int c = 0; c < kQuoteColumnCount; ++c) {
+        widths[c] = DisplayWidth(columns[c].header);
+        for (const auto& row : rows)
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+
+    std::string out;
+    const char* bold = colour ? "\x1b[1m" : "";
+    const char* reset = colour ? "\x1b[0m" : "";
+    out += bold;
+    for (int c = 0; c < kQuoteColumnCount; ++c) {
+        if (c > 0)
+            out += "  ";
+        AppendPadded(out, columns[c].header, widths[c], c == kColCode);
+    }
+    out += reset;
+    out += '\n';
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < kQuoteColumnCount; ++c) {
+            if (c > 0)
+                out += "  ";
+            const char* code = colour ? ColourCode(QuoteCellColor(book.watchList[r], c)) : "";
+            out += code;
+            AppendPadded(out, rows[r][c], widths[c], c == kColCode);
+            if (*code)
+                out += reset;
+        }
+        out += '\n';
+    }
+    out += bold;
+    out += TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime);
+    out += reset;
+    out += '\n';
+    return out;
+}
+
+std::string FormatQuoteJson(const QuoteBook& book) {
+    static const std::array<const char*, 15> keys = {
+        "code",      "name",      "price",  "change", "changeRate", "high",   "low",     "open",
+        "prevClose", "amplitude", "volume", "amount", "plAmount",   "plRate", "dateTime"};
+    std::string out = "{\"rows\":[";
+    for (std::size_t r = 0; r < book.watchList.size(); ++r) {
+        const StockEntry& entry = book.watchList[r];
+        const QuoteRecord& q = entry.quote;
+        const std::array<const std::string*, 15> values = {
+            &entry.code, &entry.name, &q.price,    &q.change,        &q.changeRate,
+            &q.high,     &q.low,      &q.open,     &q.previousClose, &q.amplitude,
+            &q.volume,   &q.amount,   &q.plAmount, &q.plRate,        &q.dateTime};
+        if (r > 0)
+            out += ',';
+        out += '{';
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (k > 0)
+                out += ',';
+            AppendJsonString(out, keys[k]);
+            out += ':';
+            AppendJsonString(out, *values[k]);
+        }
+        out += '}';
+    }
+    out += "],\"total\":{\"plAmount\":";
+    AppendJsonString(out, book.totalPlAmount);
+    out += ",\"plRate\":";
+    AppendJsonString(out, book.totalPlRate);
+    out += ",\"updateTime\":";
+    AppendJsonString(out, book.updateTime);
+    out += "}}";
+    return out;
+}
+
+} // namespace marlune

@@ -1,0 +1,21 @@
+#pragma once
+// Printing the quote table of the terminal ticker: an aligned, optionally coloured table, or
+// one JSON object with the same display texts.
+
+#include "quote/QuoteBook.h"
+
+#include <string>
+
+namespace marlune {
+
+// The watch list as a table: header, one line per entry, the total line. ANSI colours when
+// `colour` is set (rising red, falling green, names blue, as on the desktop).
+std::string FormatQuoteTable(const QuoteBook& book, bool colour);
+
+// {"rows":[{...15 display texts...}],"total":{"plAmount","plRate","updateTime"}}
+std::string FormatQuoteJson(const QuoteBook& book);
+
+// Terminal columns a UTF-8 text takes (CJK characters take two).
+int DisplayWidth(const std::string& utf8);
+
+} // namespace marlune

@@ -1,0 +1,175 @@
+// marlune-cli: the terminal ticker on the same engine as the desktop program.
+//   marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] [--watch]
+// Exit status: 0 success, 1 the download failed, 2 bad arguments.
+
+#include "SimServer.h"
+#include "cli/QuoteFetcher.h"
+#include "cli/QuotePrinter.h"
+#include "config/FirstRun.h"
+#include "config/Profile.h"
+#include "config/ProgramFolder.h"
+#include "net/ServiceEndpoints.h"
+#include "quote/QuoteBook.h"
+#include "quote/WatchListFile.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace marlune;
+
+struct CliOptions {
+    std::string home;
+    std::string services;
+    std::string replyFile;
+    std::optional<int> source;
+    bool json = false;
+    bool watch = false;
+    bool demo = false;
+};
+
+constexpr const char* kUsage =
+    "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
+    "[--watch]\n"
+    "  --home DIR      program folder with config/list.ini and config/base.ini\n"
+    "  --services URL  send every request to this base URL\n"
+    "  --demo          start the simulated market and use it\n"
+    "  --source N      quote source (1 Sina, 2 NetEase 163, 3 Google) instead of DataSour\n"
+    "  --reply FILE    parse these reply bytes instead of downloading\n"
+    "  --json          print one JSON object\n"
+    "  --watch         refresh every FreshSec seconds until Ctrl-C\n";
+
+std::optional<CliOptions> ParseArguments(int argc, char** argv) {
+    CliOptions options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--home" || arg == "--services" || arg == "--reply" || arg == "--source") {
+            std::optional<std::string> v = value();
+            if (!v || v->empty())
+                return std::nullopt;
+            if (arg == "--home")
+                options.home = *v;
+            else if (arg == "--services")
+                options.services = *v;
+            else if (arg == "--reply")
+                options.replyFile = *v;
+            else {
+                if (v->find_first_not_of("0123456789") != std::string::npos || v->size() > 4)
+                    return std::nullopt;
+                options.source = std::stoi(*v);
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.json && options.watch)
+        return std::nullopt; // one JSON object, not a stream of them
+    if (options.demo && !options.services.empty())
+        return std::nullopt;
+    return options;
+}
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int) {
+    g_stop = true;
+}
+
+// Sleeps up to the given seconds, waking early on Ctrl-C.
+void SleepInterruptibly(int seconds) {
+    for (int tenth = 0; tenth < seconds * 10 && !g_stop; ++tenth)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::optional<CliOptions> options = ParseArguments(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (!options->home.empty())
+        SetProgramFolder(options->home);
+    if (!CreateFirstRunFiles()) {
+        std::fputs("无法创建配置文件，请检查磁盘空间\n", stderr);
+        return 1;
+    }
+
+    std::unique_ptr<sim::SimServer> market;
+    if (options->demo) {
+        market = std::make_unique<sim::SimServer>();
+        if (market->Start(0) < 0) {
+            std::fputs("marlune-cli: the simulated market could not start\n", stderr);
+            return 1;
+        }
+        PointAllServicesAt(market->BaseUrl());
+    } else if (!options->services.empty()) {
+        PointAllServicesAt(options->services);
+    }
+
+    const std::string folder = ProgramFolder();
+    const std::string baseIni = folder + "config/base.ini";
+    QuoteBook book;
+    book.watchList = LoadWatchList(folder + "config/list.ini");
+    book.ResetAlerts();
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    const bool colour = isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr;
+
+    QuoteFetcher fetcher(folder);
+    int exitStatus = 0;
+    do {
+        const int source = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));
+        RefreshOutcome outcome = options->replyFile.empty()
+                                     ? fetcher.Refresh(book, source)
+                                     : fetcher.RefreshFromFile(book, source, options->replyFile);
+        if (outcome == RefreshOutcome::Failed) {
+            std::cerr << kFetchFailedText << std::endl;
+            exitStatus = 1;
+        } else if (outcome == RefreshOutcome::NoReplyFile) {
+            std::cerr << "marlune-cli: cannot read " << options->replyFile << std::endl;
+            return 1;
+        } else {
+            exitStatus = 0;
+        }
+        if (outcome != RefreshOutcome::Failed || options->watch) {
+            if (options->json)
+                std::cout << FormatQuoteJson(book) << std::endl;
+            else
+                std::cout << FormatQuoteTable(book, colour) << std::flush;
+        }
+        if (!options->watch || !options->replyFile.empty())
+            break;
+        const int freshSec = ProfileReadInt(baseIni, "sys", "FreshSec");
+        if (freshSec <= 0) {
+            std::cerr << "marlune-cli: FreshSec is 0 (no automatic refresh)" << std::endl;
+            break;
+        }
+        SleepInterruptibly(freshSec);
+        if (!g_stop && colour)
+            std::cout << "\n";
+    } while (!g_stop);
+    return exitStatus;
+}
