@@ -187,3 +187,35 @@ TEST(Market, ChangeTextsNeverShowNegativeZero) {
     EXPECT_EQ(FixedText(-0.006, 2), "-0.01");
     EXPECT_EQ(FixedText(12.345, 0), "12");
 }
+
+TEST(DayPath, OrderBookEmptiesOneSideAtTheDailyLimits) {
+    const DayPath path(3, *FindStock(1, "600000"), 1234);
+    EXPECT_NEAR(path.LimitUp(), std::round(path.PreviousClose() * 110) / 100, 1e-9);
+    EXPECT_NEAR(path.LimitDown(), std::round(path.PreviousClose() * 90) / 100, 1e-9);
+    const BookLevels up = path.Book(100, path.LimitUp());
+    EXPECT_DOUBLE_EQ(up.bidPrice[0], path.LimitUp());
+    for (int level = 0; level < 5; ++level) {
+        EXPECT_EQ(up.askPrice[level], 0); // nobody sells at the upper limit
+        EXPECT_EQ(up.askVolume[level], 0);
+        EXPECT_GT(up.bidVolume[level], 0);
+    }
+    const BookLevels down = path.Book(100, path.LimitDown());
+    EXPECT_DOUBLE_EQ(down.askPrice[0], path.LimitDown());
+    for (int level = 0; level < 5; ++level) {
+        EXPECT_EQ(down.bidPrice[level], 0); // nor buys at the lower one
+        EXPECT_GT(down.askVolume[level], 0);
+    }
+    // Minute bars add up to the day: volume, and the last close is the latest price.
+    const std::vector<MinuteBar> bars = path.BarsUntil(5000);
+    ASSERT_EQ(bars.size(), 84u); // 83 whole minutes and the one in progress
+    double volume = 0;
+    for (const MinuteBar& bar : bars) {
+        volume += bar.volume;
+        EXPECT_GE(bar.high, std::max(bar.open, bar.close));
+        EXPECT_LE(bar.low, std::min(bar.open, bar.close));
+    }
+    const DaySnapshot day = path.At(5000);
+    EXPECT_DOUBLE_EQ(volume, day.volume);
+    EXPECT_DOUBLE_EQ(bars.back().close, day.price);
+    EXPECT_EQ(path.BarsUntil(4980).size(), 83u);
+}
