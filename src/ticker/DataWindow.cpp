@@ -11,6 +11,8 @@ namespace marlune {
 
 DataWindow::DataWindow(QWidget* ticker) : QDialog(ticker) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed-size window with its caption and close button only.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Marlune数据 - Orvento"));
     setFixedSize(kWidth, kHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -52,7 +52,8 @@ public:
     bool hasBrowser() const { return m_host != nullptr; }
     // Whether the page last asked for has finished loading.
     bool downloadComplete() const { return m_downloadComplete; }
-    bool isShowingFailurePage() const { return m_failure != FailureState::None; }
+    // Whether the failure page is in place of the page last asked for.
+    bool isShowingFailurePage() const { return m_failure == FailureState::Shown; }
 
     // Replace pages that fail by the failure page (FailurePage.h). Off by default.
     void setShowsFailurePage(bool on) { m_showsFailurePage = on; }
