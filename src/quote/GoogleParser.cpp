@@ -104,7 +104,7 @@ void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
     book.quoteList.clear();
     int market = 0;
     ForEachPiece(flattenedUtf8, "|", [&](std::string_view flattened) {
-        if (ServiceByteLength(flattened) >= kShortestText)
+        if (book.quoteList.size() < kMaxQuoteRecords && ServiceByteLength(flattened) >= kShortestText)
             book.quoteList.push_back(BuildRecord(flattened, market));
     });
     ComputeDerivedValues(book);

@@ -15,8 +15,8 @@ constexpr std::string_view kValueOpen = "='";
 constexpr std::string_view kValueClose = "';";
 constexpr std::size_t kFieldsRead = 33; // fields 0 to 32
 
-std::vector<std::string_view> CollectValues(std::string_view text) {
-    std::vector<std::string_view> values;
+// Calls visit(value) for the values of a reply in order while visit returns true.
+template <typename Visit> void ForEachValue(std::string_view text, Visit visit) {
     constexpr auto npos = std::string_view::npos;
     std::size_t scan = 1;
     while (true) {
@@ -27,10 +27,10 @@ std::vector<std::string_view> CollectValues(std::string_view text) {
         std::size_t close = text.find(kValueClose, valueStart);
         if (close == npos)
             break; // no later value can be closed either
-        values.push_back(text.substr(valueStart, close - valueStart));
+        if (!visit(text.substr(valueStart, close - valueStart)))
+            break;
         scan = close;
     }
-    return values;
 }
 
 // market: the market of the previous record, kept when field 0 names none.
@@ -80,8 +80,10 @@ void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
     int market = 0;
-    for (std::string_view value : CollectValues(text))
+    ForEachValue(text, [&](std::string_view value) {
         book.quoteList.push_back(BuildRecord(value, market));
+        return book.quoteList.size() < kMaxQuoteRecords;
+    });
     ComputeDerivedValues(book);
 }
 

@@ -7,6 +7,10 @@
 // shorter") count the bytes the service sent: ServiceByteLength gives that count for a
 // decoded text (one byte per ASCII character or undecodable byte, two per other character).
 // Malformed replies give what the rules below make of them; nothing is reported.
+//
+// A reply holds one quote per requested stock. Past kMaxQuoteRecords records the rest of a
+// reply is ignored: no request asks for that many, and a hostile reply of millions of empty
+// values would otherwise take gigabytes.
 
 #include "quote/QuoteBook.h"
 #include "quote/ServiceText.h"
@@ -16,6 +20,8 @@
 #include <string_view>
 
 namespace marlune {
+
+constexpr std::size_t kMaxQuoteRecords = 4096;
 
 // Sina: statements var hq_str_sh600000="name,open,previous close,price,...,date,time,..";
 // One record per statement longer than 9 bytes (key, comma and value), in reply order; an

@@ -18,9 +18,9 @@ constexpr std::string_view kValueClose = "\";";
 constexpr std::size_t kShortestItem = 10; // bytes; a key and a comma alone are 9
 constexpr std::size_t kFieldsRead = 33;   // key and fields 1 to 32
 
-// The statements of a reply as items "key,value": key = market text and code.
-std::vector<std::string> CollectStatements(std::string_view text) {
-    std::vector<std::string> items;
+// Calls visit(item) for the statements of a reply in order, as items "key,value" (key =
+// market text and code), while visit returns true.
+template <typename Visit> void ForEachStatement(std::string_view text, Visit visit) {
     constexpr auto npos = std::string_view::npos;
     std::size_t mark = text.find(kStatementMark, 1);
     std::size_t close = npos; // the first closing quote at or after the last search start
@@ -40,10 +40,10 @@ std::vector<std::string> CollectStatements(std::string_view text) {
         item += Utf8Slice(text, mark + 7, 6);
         item += ',';
         item += text.substr(valueStart, valueEnd - valueStart);
-        items.push_back(std::move(item));
+        if (!visit(item))
+            break;
         mark = nextMark;
     }
-    return items;
 }
 
 bool IsIndexKey(std::string_view key) {
@@ -92,12 +92,13 @@ QuoteRecord BuildRecord(const std::string& item) {
 void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
-    for (const std::string& item : CollectStatements(text)) {
-        if (ServiceByteLength(item) < kShortestItem)
-            continue;
-        book.quoteList.push_back(BuildRecord(item));
-        book.updateTime = book.quoteList.back().dateTime;
-    }
+    ForEachStatement(text, [&book](const std::string& item) {
+        if (ServiceByteLength(item) >= kShortestItem) {
+            book.quoteList.push_back(BuildRecord(item));
+            book.updateTime = book.quoteList.back().dateTime;
+        }
+        return book.quoteList.size() < kMaxQuoteRecords;
+    });
     ComputeDerivedValues(book);
 }
 

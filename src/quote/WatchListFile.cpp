@@ -1,11 +1,13 @@
 #include "quote/WatchListFile.h"
 
+#include "quote/ServiceText.h"
 #include "text/CNumber.h"
 #include "text/Fields.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace marlune {
@@ -15,7 +17,29 @@ constexpr std::size_t kShortestKeptLine = 5; // bytes
 constexpr std::size_t kListFieldCount = 9;
 
 bool IsKeptLine(std::string_view line) {
-    return line.size() >= kShortestKeptLine && line.front() != '[' && line.front() != '#';
+    return !line.empty() && line.front() != '[' && line.front() != '#' &&
+           ServiceByteLength(line) >= kShortestKeptLine;
+}
+
+// The first nine fields of SplitFields(line, "|"). Fields after the ninth are ignored, so
+// they are not split at all: a hostile line of a million separators costs no more than nine.
+std::vector<std::string> ListFields(std::string_view line) {
+    std::size_t cut = std::string_view::npos;
+    std::size_t from = 0;
+    for (std::size_t found = 0; found < kListFieldCount; ++found) {
+        cut = line.find('|', from);
+        if (cut == std::string_view::npos)
+            break;
+        from = cut + 1;
+    }
+    return SplitFields(cut == std::string_view::npos ? line : line.substr(0, cut), "|");
+}
+
+// A number too large for a float reads as the largest float rather than as infinity, which
+// would be written as "inf" and read back as 0.
+float ToFloat(double value) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(value, -kLargest, kLargest));
 }
 
 std::string WithoutSeparators(std::string text) {
@@ -27,18 +51,19 @@ std::string WithoutSeparators(std::string text) {
 } // namespace
 
 std::vector<std::string> SplitListLines(std::string_view fileBytes) {
+    // "\n" and "\r" never occur inside a GBK character, so decoding first cuts no line apart;
+    // the length rule is then measured on the bytes the file had.
+    const std::string text = GbkToUtf8(fileBytes);
     std::vector<std::string> lines;
     std::size_t start = 0;
-    while (start < fileBytes.size()) {
-        std::size_t end = fileBytes.find('\n', start);
-        std::size_t next = end == std::string_view::npos ? fileBytes.size() : end + 1;
-        std::string_view line = fileBytes.substr(start, (end == std::string_view::npos ? next : end) - start);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        std::string_view line(text.data() + start, (end == std::string::npos ? next : end) - start);
+        if (end != std::string::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        // "\n" and "\r" never occur inside a GBK character, so the bytes can be cut before
-        // they are decoded; the length rule is then about the file's bytes.
         if (IsKeptLine(line))
-            lines.push_back(GbkToUtf8(line));
+            lines.emplace_back(line);
         start = next;
     }
     return lines;
@@ -56,7 +81,7 @@ bool ReadListLines(const std::string& path, std::vector<std::string>& lines) {
 WatchList WatchListFromLines(const std::vector<std::string>& lines, MarketReading reading) {
     WatchList list;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::vector<std::string> fields = SplitFields(lines[i], "|");
+        std::vector<std::string> fields = ListFields(lines[i]);
         if (fields.size() < kListFieldCount)
             continue;
         StockEntry entry;
@@ -69,10 +94,10 @@ WatchList WatchListFromLines(const std::vector<std::string>& lines, MarketReadin
         else
             entry.market = !fields[3].empty() && fields[3].front() == '1' ? kMarketShanghai : kMarketShenzhen;
         entry.alertFlag = AtoI(fields[4]);
-        entry.upperLimit = static_cast<float>(AtoF(fields[5]));
-        entry.lowerLimit = static_cast<float>(AtoF(fields[6]));
+        entry.upperLimit = ToFloat(AtoF(fields[5]));
+        entry.lowerLimit = ToFloat(AtoF(fields[6]));
         entry.quantity = AtoI(fields[7]);
-        entry.cost = static_cast<float>(AtoF(fields[8]));
+        entry.cost = ToFloat(AtoF(fields[8]));
         list.push_back(std::move(entry));
     }
     return list;

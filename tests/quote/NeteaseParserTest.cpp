@@ -87,6 +87,12 @@ TEST(NeteaseParser, EmptyValuesAndUnknownMarkets) {
 
     ParseNeteaseReply(book, "no values here ='unclosed");
     EXPECT_TRUE(book.quoteList.empty());
+
+    std::string flood;
+    for (std::size_t i = 0; i < 2 * kMaxQuoteRecords; ++i)
+        flood += "='';";
+    ParseNeteaseReply(book, flood);
+    EXPECT_EQ(book.quoteList.size(), kMaxQuoteRecords);
 }
 
 TEST(NeteaseParser, UntradedHoldingIsValuedAtThePreviousClose) {

@@ -165,6 +165,17 @@ TEST(SinaParser, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(book.quoteList[0].price, "7.22");
 }
 
+TEST(SinaParser, NoMoreRecordsThanAnyRequestAsksFor) {
+    std::string reply;
+    for (int i = 0; i < 5000; ++i)
+        reply += "var hq_str_sh" + std::to_string(600000 + i) + "=\"a,1,1,1,1,1\";\n";
+    QuoteBook book = BookOf({Entry("604095", 1), Entry("604096", 1)});
+    ParseSinaReply(book, reply);
+    EXPECT_EQ(book.quoteList.size(), kMaxQuoteRecords);
+    EXPECT_EQ(book.watchList[0].quote.name, "a");
+    EXPECT_TRUE(book.watchList[1].quote.name.empty());
+}
+
 TEST(SinaParser, RecordedTwentyStockReply) {
     std::string reply = test::QuoteData("sina_20.txt");
     ASSERT_FALSE(reply.empty());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 
 namespace marlune {
@@ -61,6 +62,9 @@ TEST(WatchListFile, LineRulesKeepRowIndexOfKeptLines) {
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "k1|600000|one|1|0|0|0|0|0"); // CR LF removed
 
+    // Lengths are the file's bytes: two GBK characters are 4 bytes, not 6 as in UTF-8.
+    EXPECT_EQ(SplitListLines(Utf8ToGbk("中文\r\n中文a\n")), std::vector<std::string>{"中文a"});
+
     WatchList list = WatchListFromLines(lines, MarketReading::Number);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].rowIndex, 0);
@@ -96,6 +100,14 @@ TEST(WatchListFile, ReadingHasNoCountLimitAndReadsNumbersLeniently) {
     EXPECT_EQ(list[24].upperLimit, 0.0f);
     EXPECT_EQ(list[24].quantity, 7);
     EXPECT_FLOAT_EQ(list[24].cost, 2.5f);
+
+    // Beyond what a float holds: the largest float, which reads back as itself (not "inf").
+    WatchList huge = WatchListFromLines({"k|600000|n|1|1|1e39|-1e39|0|0"}, MarketReading::Number);
+    ASSERT_EQ(huge.size(), 1u);
+    EXPECT_EQ(huge[0].upperLimit, std::numeric_limits<float>::max());
+    EXPECT_EQ(huge[0].lowerLimit, -std::numeric_limits<float>::max());
+    std::string saved = WatchListFileBytes(huge);
+    EXPECT_EQ(WatchListFileBytes(WatchListFromLines(SplitListLines(saved), MarketReading::Number)), saved);
 }
 
 TEST(WatchListFile, MissingFileGivesEmptyList) {
