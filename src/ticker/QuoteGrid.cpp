@@ -17,8 +17,10 @@ constexpr int kTextMargin = 2;
 // A text wider than its cell is narrowed down to this share of its width before it is cut off:
 // the columns are narrow and a slightly condensed number reads better than a cut one.
 constexpr double kMinTextSqueeze = 0.7;
-// A text that is too wide even then is drawn in a smaller font, down to this size in pixels.
+// A text that is too wide even then is drawn in a smaller font, down to this size in pixels,
+// and at that size narrowed a little further.
 constexpr int kMinFontPixels = 9;
+constexpr double kMinSmallTextSqueeze = 0.6;
 
 bool LooksNumeric(const QString& text) {
     const QString t = text.trimmed();
@@ -59,6 +61,23 @@ Qt::Alignment HorizontalAlignment(GridAlignment alignment, const QString& text) 
 }
 
 } // namespace
+
+struct QuoteGrid::TextPainter {
+    TextPainter(QPainter& p, const QFont& font) : painter(p), plain(font), underlined(font), metrics(font) {
+        underlined.setUnderline(true);
+        painter.setFont(plain);
+    }
+    // The baseline of a line of text centred in a height.
+    int baseline(int height) const {
+        return (height - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
+    }
+    QPainter& painter;
+    QFont plain;
+    QFont underlined;
+    QFontMetrics metrics;
+    bool underline = false; // which of the two fonts the painter has
+    QColor penColor;
+};
 
 QuoteGrid::QuoteGrid(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -169,7 +188,8 @@ void QuoteGrid::setText(int row, int col, const QString& text) {
     if (cell == nullptr || cell->text == text)
         return;
     cell->text = text;
-    changed();
+    cell->textWidth = -1;
+    changedCell(row, col);
 }
 
 QString QuoteGrid::text(int row, int col) const {
@@ -182,7 +202,7 @@ void QuoteGrid::setCellForeColor(int row, int col, const QColor& color) {
     if (cell == nullptr || cell->foreColor == color)
         return;
     cell->foreColor = color;
-    changed();
+    changedCell(row, col);
 }
 
 QColor QuoteGrid::cellForeColor(int row, int col) const {
@@ -200,7 +220,7 @@ void QuoteGrid::setCellUnderline(int row, int col, bool underline) {
     if (cell == nullptr || cell->underline == underline)
         return;
     cell->underline = underline;
-    changed();
+    changedCell(row, col);
 }
 
 bool QuoteGrid::cellUnderline(int row, int col) const {
@@ -297,17 +317,33 @@ bool QuoteGrid::isHighlighted(int row, int col) const {
 
 void QuoteGrid::setRedraw(bool on) {
     m_redraw = on;
-    if (on && m_dirty) {
-        m_dirty = false;
+    if (!on)
+        return;
+    if (m_dirtyAll)
         update();
-    }
+    else if (!m_dirtyRegion.isEmpty())
+        update(m_dirtyRegion);
+    m_dirtyAll = false;
+    m_dirtyRegion = QRegion();
 }
 
 void QuoteGrid::changed() {
     if (m_redraw)
         update();
     else
-        m_dirty = true;
+        m_dirtyAll = true;
+}
+
+void QuoteGrid::changedCell(int row, int col) {
+    if (!m_redraw && m_dirtyAll)
+        return;
+    QRect rect = cellRect(row, col);
+    if (mergeRow(row)) // spans can grow or shrink with the change
+        rect = QRect(0, rect.top(), std::max(width(), contentWidth()), rect.height());
+    if (m_redraw)
+        update(rect);
+    else
+        m_dirtyRegion += rect;
 }
 
 // --- geometry ----------------------------------------------------------------------------
@@ -368,15 +404,39 @@ QSize QuoteGrid::sizeHint() const {
 
 // --- painting ----------------------------------------------------------------------------
 
+// One paint of the grid: the backgrounds row by row, then the cell lines, then the texts. A
+// refresh repaints only the cells whose text or colour changed; the painter's font and pen
+// change only when they have to.
 void QuoteGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    const QRegion& region = event->region();
     const QRect dirty = event->rect();
-    painter.fillRect(dirty, m_backColorBkg);
+    // The empty area right of the columns and below the rows; the rows fill the rest.
+    const int rowsWidth = std::min(contentWidth(), width());
+    const int rowsHeight = std::min(contentHeight(), height());
+    if (rowsWidth < width())
+        painter.fillRect(QRect(rowsWidth, 0, width() - rowsWidth, rowsHeight), m_backColorBkg);
+    if (rowsHeight < height())
+        painter.fillRect(QRect(0, rowsHeight, width(), height() - rowsHeight), m_backColorBkg);
+
+    struct Span {
+        int row, first, last;
+        QRect rect;
+    };
+    std::vector<Span> spans;
+    spans.reserve(static_cast<std::size_t>(m_rows) * static_cast<std::size_t>(m_cols));
+    // Cell lines as one-pixel rectangles: filled rectangles are much cheaper than stroked lines.
+    std::vector<QRect> lines;
+    lines.reserve(spans.capacity() + static_cast<std::size_t>(m_rows));
 
     int y = 0;
     for (int r = 0; r < m_rows && y < height(); ++r) {
         const int h = m_rowHeights[static_cast<std::size_t>(r)];
-        if (y + h > dirty.top() && y <= dirty.bottom() && h > 0) {
+        if (h > 0 && y + h > dirty.top() && y <= dirty.bottom()) {
+            const bool fixed = r < m_fixedRows;
+            painter.fillRect(QRect(0, y, rowsWidth, h), fixed ? m_backColorFixed : m_backColor);
+            if (m_gridLines)
+                lines.emplace_back(0, y + h - 1, rowsWidth, 1);
             int x = 0;
             for (int c = 0; c < m_cols && x < width();) {
                 const auto [first, last] = mergedSpan(r, c);
@@ -384,57 +444,88 @@ void QuoteGrid::paintEvent(QPaintEvent* event) {
                 for (int k = first; k <= last; ++k)
                     w += m_colWidths[static_cast<std::size_t>(k)];
                 const QRect rect(x, y, w, h);
-                if (w > 0 && rect.intersects(dirty))
-                    paintCell(painter, r, first, last, rect);
+                if (w > 0 && region.intersects(rect)) {
+                    if (!fixed && isHighlighted(r, first) && isHighlighted(r, last))
+                        painter.fillRect(rect, m_backColorSel);
+                    if (m_gridLines)
+                        lines.emplace_back(rect.right(), rect.top(), 1, h);
+                    spans.push_back({r, first, last, rect});
+                }
                 x += w;
                 c = last + 1;
             }
         }
         y += h;
     }
+    for (const QRect& line : lines)
+        painter.fillRect(line, m_gridColor);
+
+    TextPainter text{painter, font()};
+    for (const Span& span : spans)
+        paintText(text, span.row, span.first, span.last, span.rect);
 }
 
-void QuoteGrid::paintCell(QPainter& painter, int row, int firstCol, int lastCol, const QRect& rect) {
-    const Cell& cell = *cellAt(row, firstCol);
-    const bool fixed = row < m_fixedRows;
-    const bool highlighted = !fixed && isHighlighted(row, firstCol) && isHighlighted(row, lastCol);
-
-    painter.fillRect(rect, highlighted ? m_backColorSel : (fixed ? m_backColorFixed : m_backColor));
-    QRect textArea = rect;
-    if (m_gridLines) {
-        painter.setPen(m_gridColor);
-        painter.drawLine(rect.topRight(), rect.bottomRight());
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        textArea.adjust(0, 0, -1, -1);
-    }
+void QuoteGrid::paintText(TextPainter& out, int row, int firstCol, int lastCol, const QRect& rect) {
+    Cell& cell = *cellAt(row, firstCol);
     if (cell.text.isEmpty())
         return;
+    QRect textArea = rect;
+    if (m_gridLines)
+        textArea.adjust(0, 0, -1, -1);
     textArea.adjust(kTextMargin, 0, -kTextMargin, 0);
     if (textArea.width() <= 0 || textArea.height() <= 0)
         return;
 
-    QFont font = this->font();
-    font.setUnderline(cell.underline);
-    painter.setFont(font);
-    painter.setPen(highlighted ? m_foreColorSel : (cell.foreColor.isValid() ? cell.foreColor : m_foreColor));
+    QPainter& painter = out.painter;
+    const bool highlighted =
+        row >= m_fixedRows && isHighlighted(row, firstCol) && isHighlighted(row, lastCol);
+    const QColor& textColor =
+        highlighted ? m_foreColorSel : (cell.foreColor.isValid() ? cell.foreColor : m_foreColor);
+    const QFont& font = cell.underline ? out.underlined : out.plain;
     const Qt::Alignment align =
         HorizontalAlignment(m_colAlignments[static_cast<std::size_t>(firstCol)], cell.text);
 
+    if (cell.textWidth < 0)
+        cell.textWidth = out.metrics.horizontalAdvance(cell.text);
+    if (out.penColor != textColor) {
+        painter.setPen(textColor);
+        out.penColor = textColor;
+    }
+    if (cell.textWidth <= textArea.width()) {
+        // The common case: the text fits.
+        int left = textArea.left();
+        if (align & Qt::AlignRight)
+            left = textArea.right() + 1 - cell.textWidth;
+        else if (align & Qt::AlignHCenter)
+            left = textArea.left() + (textArea.width() - cell.textWidth) / 2;
+        if (out.underline != cell.underline) {
+            painter.setFont(font);
+            out.underline = cell.underline;
+        }
+        painter.drawText(QPoint(left, textArea.top() + out.baseline(textArea.height())), cell.text);
+        return;
+    }
+
+    // Too wide: a smaller font if need be, then narrowed to fit, and cut at the cell's edges.
+    QFont fitted = font;
+    int textWidth = cell.textWidth;
+    double minSqueeze = kMinTextSqueeze;
+    if (textWidth * kMinTextSqueeze > textArea.width()) {
+        minSqueeze = kMinSmallTextSqueeze;
+        for (int pixels = QFontInfo(fitted).pixelSize() - 1; pixels >= kMinFontPixels; --pixels) {
+            fitted.setPixelSize(pixels);
+            textWidth = QFontMetrics(fitted).horizontalAdvance(cell.text);
+            if (textWidth * kMinTextSqueeze <= textArea.width()) {
+                minSqueeze = kMinTextSqueeze;
+                break;
+            }
+        }
+    }
     painter.save();
     painter.setClipRect(textArea);
-    int textWidth = painter.fontMetrics().horizontalAdvance(cell.text);
-    if (textWidth * kMinTextSqueeze > textArea.width()) {
-        for (int pixels = QFontInfo(font).pixelSize() - 1; pixels >= kMinFontPixels; --pixels) {
-            font.setPixelSize(pixels);
-            textWidth = QFontMetrics(font).horizontalAdvance(cell.text);
-            if (textWidth * kMinTextSqueeze <= textArea.width())
-                break;
-        }
-        painter.setFont(font);
-    }
+    painter.setFont(fitted);
     if (textWidth > textArea.width()) {
-        // Narrow the text to fit (down to a limit), keeping it where the alignment puts it.
-        const double squeeze = std::max(kMinTextSqueeze, static_cast<double>(textArea.width()) / textWidth);
+        const double squeeze = std::max(minSqueeze, static_cast<double>(textArea.width()) / textWidth);
         const double squeezedWidth = textWidth * squeeze;
         double left = textArea.left();
         if (align & Qt::AlignRight)
@@ -448,7 +539,16 @@ void QuoteGrid::paintCell(QPainter& painter, int row, int firstCol, int lastCol,
     } else {
         painter.drawText(textArea, align | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
     }
-    painter.restore();
+    painter.restore(); // font and pen as before
+}
+
+void QuoteGrid::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        for (Cell& cell : m_cells)
+            cell.textWidth = -1;
+        changed();
+    }
+    QWidget::changeEvent(event);
 }
 
 // --- mouse -------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 // with the same text show as one cell. Everything is measured in pixels.
 
 #include <QColor>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
@@ -86,7 +87,8 @@ public:
     int currentCol() const { return m_curCol; }
     bool isHighlighted(int row, int col) const;
 
-    // While redraw is off, changes do not repaint; switching it back on repaints once.
+    // While redraw is off, changes do not repaint; switching it back on repaints once, only
+    // the cells that changed when nothing else did.
     void setRedraw(bool on);
     bool redraw() const { return m_redraw; }
 
@@ -119,12 +121,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Cell {
         QString text;
         QColor foreColor; // invalid: the grid's fore colour
         bool underline = false;
+        // The text's width in the grid's font, measured when first drawn; -1 until then.
+        int textWidth = -1;
     };
 
     bool contains(int row, int col) const;
@@ -132,8 +137,10 @@ private:
     Cell* cellAt(int row, int col);
     void reshapeCells(int rows, int cols);
     void updateMousePosition(const QPointF& position);
-    void changed();
-    void paintCell(QPainter& painter, int row, int firstCol, int lastCol, const QRect& rect);
+    void changed();                     // repaint everything
+    void changedCell(int row, int col); // repaint one cell (a merged row: the row)
+    struct TextPainter;                 // the painter with the cells' two fonts and the state last set on it
+    void paintText(TextPainter& out, int row, int firstCol, int lastCol, const QRect& rect);
 
     int m_rows = 0;
     int m_cols = 0;
@@ -161,7 +168,8 @@ private:
     bool m_clickArmed = false; // a left press that a release turns into a click
 
     bool m_redraw = true;
-    bool m_dirty = false;
+    bool m_dirtyAll = false; // what changed while redraw was off
+    QRegion m_dirtyRegion;
 
     int m_mouseRow = -1;
     int m_mouseCol = -1;

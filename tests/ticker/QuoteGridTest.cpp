@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,11 +18,14 @@ namespace {
 class PaintCounter : public QObject {
 public:
     int paints = 0;
+    QRegion region; // of the last paint
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+            region = static_cast<QPaintEvent*>(event)->region();
+        }
         return false;
     }
 };
@@ -327,6 +331,19 @@ TEST(QuoteGrid, PaintsOnceWhenRedrawComesBackOn) {
     g.setRedraw(true);
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 1);
+    // Only the changed cells are painted.
+    EXPECT_EQ(counter.region.boundingRect(), QRect(0, 20, 100, 60));
+    EXPECT_FALSE(counter.region.intersects(g.cellRect(1, 2)));
+
+    // One changed cell repaints that cell; one in a merged row repaints the row.
+    g.setText(2, 2, "changed");
+    QApplication::processEvents();
+    EXPECT_EQ(counter.region, QRegion(g.cellRect(2, 2)));
+    g.setMergeRow(3, true);
+    QApplication::processEvents();
+    g.setText(3, 0, "merged");
+    QApplication::processEvents();
+    EXPECT_EQ(counter.region, QRegion(QRect(0, 60, 170, 20)));
 
     // Switching redraw on without a change paints nothing.
     counter.paints = 0;
