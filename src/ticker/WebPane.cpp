@@ -1,5 +1,6 @@
 #include "ticker/WebPane.h"
 
+#include "platform/BrowserSandbox.h"
 #include "ticker/BrowserLauncher.h"
 #include "ticker/ExternalObject.h"
 #include "ticker/FailurePage.h"
@@ -28,6 +29,10 @@ QStringList ModuleCandidates() {
 
 CreateWebPaneHostFunction LoadEngineEntryPoint() {
 #ifdef MARLUNE_HAVE_WEBENGINE
+    // Started in an application that was not prepared for it, the engine crashes on displays with
+    // OpenGL; pages then go to the default browser instead.
+    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
+        return nullptr;
     for (const QString& candidate : ModuleCandidates()) {
         // Never unloaded: the engine runs until the program ends.
         QLibrary module(candidate);
@@ -59,6 +64,7 @@ CreateWebPaneHostFunction EngineEntryPoint() {
 
 void PrepareApplicationForWebPanes() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    platform::AllowBrowserEngineWithoutSandboxWhenSuperuser();
 }
 
 WebPane::WebPane(QWidget* parent) : QWidget(parent) {

@@ -19,7 +19,9 @@ class WebPaneHost;
 enum class PageLoadResult;
 
 // Call before the QApplication is constructed: the browser engine, loaded later, shares its
-// OpenGL contexts with the application's. Loads nothing itself.
+// OpenGL contexts with the application's (and, run as superuser, goes without its sandbox,
+// which cannot work there). Loads nothing itself. Without this call no page is shown inside
+// the program: pages open in the default browser.
 void PrepareApplicationForWebPanes();
 
 class WebPane : public QWidget {

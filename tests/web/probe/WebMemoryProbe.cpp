@@ -91,7 +91,6 @@ void Report(const char* when, const Usage& usage) {
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1); // the probe runs as root in CI
     marlune::PrepareApplicationForWebPanes();
     QApplication app(argc, argv);
 
