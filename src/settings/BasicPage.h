@@ -1,0 +1,68 @@
+#pragma once
+// The basic page: the refresh period, the quote source, the show/hide hot key and the trading
+// program, kept in the [sys] section of config/base.ini. Loaded with the dialog; stored by the
+// dialog's apply, and only while this page is the one on display.
+
+#include "settings/SettingsPageBase.h"
+
+#include <string>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSlider;
+
+namespace marlune {
+
+class GradientButton;
+
+inline constexpr char kNoRefreshText[] = "不刷新";
+inline constexpr char kInvalidProgramText[] = "无效的文件，请重新选择";
+
+// The slider's label: "%d 秒", or "不刷新" for 0.
+QString RefreshPeriodText(int seconds);
+
+// The 36 entries of the hot key list: " 0" to " 9", then " A" to " Z".
+QStringList HotKeyEntries();
+
+class BasicPage final : public SettingsPageBase {
+    Q_OBJECT
+public:
+    BasicPage(StatusSink status, QWidget* parent);
+
+    // Writes DataSour, HotKeyPress, HotKey, FreshSec and ReSoft to base.ini.
+    void Store() override;
+
+    // Button "浏览": choose the trading program.
+    void Browse();
+
+    // Controls, for tests.
+    QSlider* Slider() const { return m_slider; }
+    QLabel* SliderLabel() const { return m_sliderLabel; }
+    QComboBox* HotKeyList() const { return m_hotKey; }
+    QLineEdit* ProgramEdit() const { return m_program; }
+    QRadioButton* SourceRadio(int source) const;     // 1 Sina, 2 163, 3 Google
+    QRadioButton* ModifierRadio(int modifier) const; // 1 Alt, 2 Ctrl
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void load();
+    void stepSlider(int delta);
+    void updateSliderLabel();
+
+    std::string m_baseIniPath;
+    QSlider* m_slider = nullptr;
+    QLabel* m_sliderLabel = nullptr;
+    QButtonGroup* m_sources = nullptr;
+    QButtonGroup* m_modifiers = nullptr;
+    QComboBox* m_hotKey = nullptr;
+    QLineEdit* m_program = nullptr;
+    GradientButton* m_browse = nullptr;
+};
+
+} // namespace marlune

@@ -1,0 +1,126 @@
+#pragma once
+// The my-stocks page: edits the watch list config/list.ini. On the left the list of stocks
+// (code and short name), the suggestion box where the user types a code, a short name or
+// pinyin initials, and the buttons to add, move up, move down and delete; on the right the
+// details of the row last clicked (code, name, market, alert limits, holding) with a button
+// that stores them. Every change is written to list.ini at once (crash-safe: a failed write
+// leaves the file as it was).
+//
+// Every change of the typed text asks the suggestion service for matching stocks through the
+// page's own FetchManager; the answers fill the box's drop-down list, which then opens. Only
+// the answer to the newest request is taken: a late answer for an older text changes nothing.
+
+#include "net/FetchJob.h"
+#include "quote/StockEntry.h"
+#include "settings/SettingsPageBase.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace marlune {
+
+class FetchBridge;
+class FetchManager;
+class GradientButton;
+
+// The most rows the watch list holds.
+inline constexpr int kMaxWatchListRows = 20;
+
+// The status texts of the page.
+inline constexpr char kSelectStockFirstText[] = "请先选择要操作的股票";
+inline constexpr char kListFullText[] = "最多只允许添加20只股票信息";
+inline constexpr char kAddErrorText[] = "添加数据错误。输入格式为 代码-简称。请从下拉提示框中选择数据";
+inline constexpr char kAlreadyListedText[] = "该股票代码已存在，请重新添加";
+inline constexpr char kListTipText[] = "双击可以设置详细信息";
+
+// The record key of a stock added on the page: the MD5 digest of the market digit followed by
+// the code ("1" + "600000"), as 32 upper-case hexadecimal digits.
+std::string StockRecordKey(int market, const std::string& code);
+
+class MyStocksPage final : public SettingsPageBase {
+    Q_OBJECT
+public:
+    // Where suggestion requests go; tests replace the page's FetchManager with their own.
+    using JobStarter = std::function<void(const QuoteFetchJob&)>;
+
+    // Loads config/list.ini of the program folder.
+    MyStocksPage(StatusSink status, QWidget* parent);
+    MyStocksPage(StatusSink status, JobStarter startJob, QWidget* parent);
+    ~MyStocksPage() override;
+
+    // The buttons' actions.
+    void Add();
+    void MoveUp();
+    void MoveDown();
+    void Delete();
+    void SaveDetails();
+    // Shows the details of row k, as a click on it does.
+    void ShowDetails(int k);
+
+    // A suggestion download's report, on the GUI thread.
+    void HandleFetchStatus(const FetchReport& report);
+
+    // State, for tests.
+    const WatchList& Rows() const { return m_rows; }
+    const std::vector<std::string>& Results() const { return m_results; }
+    int SelectedRow() const { return m_selectedRow; }
+    QComboBox* SuggestionBox() const { return m_box; }
+    QTreeWidget* List() const { return m_list; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void load();
+    void writeList();
+    void appendListItem(const StockEntry& row);
+    int selectedItem() const;
+    void selectItem(int k);
+    void swapRows(int a, int b);
+    void requestSuggestions(const QString& text);
+    void onItemClicked(QTreeWidgetItem* item);
+    void enterInBox();
+
+    std::string m_listPath;
+    WatchList m_rows;
+    std::vector<std::string> m_results;
+    int m_selectedRow = -1;
+    std::string m_newestRequestUrl;
+
+    QComboBox* m_box = nullptr;
+    QTreeWidget* m_list = nullptr;
+    GradientButton* m_addButton = nullptr;
+    GradientButton* m_upButton = nullptr;
+    GradientButton* m_downButton = nullptr;
+    GradientButton* m_deleteButton = nullptr;
+    GradientButton* m_helpButton = nullptr;
+    GradientButton* m_saveButton = nullptr;
+    QLineEdit* m_code = nullptr;
+    QLineEdit* m_name = nullptr;
+    QRadioButton* m_shanghai = nullptr;
+    QRadioButton* m_shenzhen = nullptr;
+    QCheckBox* m_alert = nullptr;
+    QLineEdit* m_lower = nullptr;
+    QLineEdit* m_upper = nullptr;
+    QCheckBox* m_holding = nullptr;
+    QLineEdit* m_quantity = nullptr;
+    QLineEdit* m_cost = nullptr;
+
+    JobStarter m_startJob;
+    // The bridge outlives the FetchManager, which releases it before joining its workers.
+    std::unique_ptr<FetchBridge> m_bridge;
+    std::unique_ptr<FetchManager> m_fetchManager;
+};
+
+} // namespace marlune

@@ -1,0 +1,40 @@
+#pragma once
+// The small modal questions the settings pages ask: a message box, the file-open dialog for
+// the trading program and the colour dialog. One process-wide set, which tests replace with
+// ScopedSettingsPrompts so that no modal loop ever runs in them.
+
+#include <QColor>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace marlune {
+
+struct SettingsPrompts {
+    // A message box with an OK button.
+    std::function<void(QWidget* parent, const QString& text)> message;
+    // The file-open dialog for a program: the chosen file's full path, or empty on Cancel.
+    std::function<QString(QWidget* parent)> chooseProgram;
+    // The colour dialog, starting from black: the chosen colour, or nothing on Cancel.
+    std::function<std::optional<QColor>(QWidget* parent)> chooseColor;
+};
+
+// The prompts in use: the real dialogs unless replaced.
+const SettingsPrompts& CurrentSettingsPrompts();
+
+// Replaces the prompts while it lives (members left empty keep the current ones).
+class ScopedSettingsPrompts {
+public:
+    explicit ScopedSettingsPrompts(SettingsPrompts prompts);
+    ~ScopedSettingsPrompts();
+    ScopedSettingsPrompts(const ScopedSettingsPrompts&) = delete;
+    ScopedSettingsPrompts& operator=(const ScopedSettingsPrompts&) = delete;
+
+private:
+    SettingsPrompts m_previous;
+};
+
+} // namespace marlune
