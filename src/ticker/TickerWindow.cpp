@@ -35,6 +35,9 @@ namespace marlune {
 
 namespace {
 
+// How long a window position must stay before the docking reacts to it.
+constexpr int kMoveSettleMs = 40;
+
 // The body of the window around the grid, in the caption strip's lower tone.
 const QColor kBodyColour(0xDC, 0xE7, 0xF4);
 
@@ -77,6 +80,24 @@ ScreenArea ReadScreenArea() {
 
 } // namespace
 
+// The window's content: background, caption buttons, grid and status line, always in
+// its full size. The window itself shows the part of it that is on the screen.
+class TickerBody final : public QWidget {
+public:
+    explicit TickerBody(TickerWindow* window) : QWidget(window), m_window(window) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        m_window->paintBackground(painter);
+    }
+
+private:
+    TickerWindow* m_window;
+};
+
 TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent) : TickerWindow(owner, Services{}, parent) {}
 
 TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* parent)
@@ -84,7 +105,12 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
       m_requester(m_services.clock ? m_services.clock : QuoteRequester::Clock(SystemClockSeconds)) {
     setWindowTitle(QStringLiteral("Marlune"));
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    m_body = new TickerBody(this);
+    m_moveSettle = new QTimer(this);
+    m_moveSettle->setSingleShot(true);
+    m_moveSettle->setInterval(kMoveSettleMs);
+    connect(m_moveSettle, &QTimer::timeout, this, &TickerWindow::onMoveSettled);
     QFont windowFont = font();
     windowFont.setPixelSize(12);
     setFont(windowFont);
@@ -139,7 +165,7 @@ void TickerWindow::createChildren() {
     auto* tipStyle = new TipDelayStyle();
     tipStyle->setParent(this);
     for (const CaptionButtonSpec& spec : kCaptionButtons) {
-        auto* button = new HoverButton(spec.id, this);
+        auto* button = new HoverButton(spec.id, m_body);
         button->setStyle(tipStyle);
         button->SetStrip(QPixmap(QString::fromLatin1(spec.image)));
         button->setProperty("tip", QString::fromUtf8(spec.tip));
@@ -148,13 +174,13 @@ void TickerWindow::createChildren() {
     }
     // The background strip as a button without hover and without size, as the window
     // template has it.
-    auto* stripButton = new HoverButton(kButtonStrip, this);
+    auto* stripButton = new HoverButton(kButtonStrip, m_body);
     stripButton->SetStrip(m_strip);
     stripButton->SetHoverEnabled(false);
     m_buttons[kButtonStrip] = stripButton;
 
-    m_grid = new QuoteGrid(this);
-    m_status = new QLabel(this);
+    m_grid = new QuoteGrid(m_body);
+    m_status = new QLabel(m_body);
     m_status->setAutoFillBackground(true);
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_status->setTextFormat(Qt::PlainText);
@@ -208,8 +234,8 @@ void TickerWindow::layOut() {
     m_docking.SetWorkAreaRight(m_area.workRight);
     m_docking.SetDockPosition(m_settings.lastX, m_settings.lastY);
     applyWindowLevel();
-    setFixedSize(m_width, m_height);
-    move(m_settings.lastX, m_settings.lastY);
+    m_body->resize(m_width, m_height);
+    placeWindow(m_settings.lastX, m_settings.lastY);
     setUpGrid();
     placeChildren();
     m_status->setText(QString::fromUtf8(kStatusStarting));
@@ -438,7 +464,8 @@ void TickerWindow::settingsApplied() {
     if (m_book.watchList.size() != oldCount) {
         m_height = TickerHeight(static_cast<int>(m_book.watchList.size()));
         m_docking.SetWindowSize(m_width, m_height);
-        setFixedSize(m_width, m_height);
+        m_body->resize(m_width, m_height);
+        placeWindow(m_logical.x(), m_logical.y());
         placeChildren();
     }
     if (platform::HasColorKey(this))
@@ -475,10 +502,10 @@ void TickerWindow::setHeaderHover(int hover) {
 }
 
 void TickerWindow::replace() {
-    const QRect r = geometry();
+    const QRect r = m_logical;
     if (auto target =
             ReplacePosition(r.x(), r.y(), r.x() + r.width(), r.y() + r.height(), m_width, m_height, m_area))
-        move(target->x, target->y);
+        placeWindow(target->x, target->y);
     applyWindowLevel();
     show();
     if (m_settings.topMost == 1)
@@ -486,8 +513,7 @@ void TickerWindow::replace() {
 }
 
 void TickerWindow::restore() {
-    setFixedSize(m_width, m_height);
-    move(m_settings.lastX, m_settings.lastY);
+    placeWindow(m_settings.lastX, m_settings.lastY);
     if (m_settings.transBK == 1) {
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
         hide();
@@ -560,10 +586,40 @@ HoverButton* TickerWindow::CaptionButton(int id) const {
 }
 
 // ---------------------------------------------------------------------------------
+// Placement
+
+QRect TickerWindow::visiblePart(const QRect& logical) const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return logical;
+    const QRect visible = logical.intersected(screen->virtualGeometry());
+    // Entirely off the screen: keep the window whole, wherever it is.
+    return visible.isEmpty() ? logical : visible;
+}
+
+void TickerWindow::placeWindow(int x, int y) {
+    // Window managers keep windows partly on the screen, so a window slid out of sight
+    // at an edge would stop short of it. Instead the window shrinks to the part of its
+    // content that is on the screen, which looks the same.
+    m_logical = QRect(x, y, m_width, m_height);
+    m_placedAt = m_logical.topLeft();
+    const QRect visible = visiblePart(m_logical);
+    m_body->move(m_logical.topLeft() - visible.topLeft());
+    setFixedSize(visible.size());
+    move(visible.topLeft());
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+}
+
+void TickerWindow::placeWindow(const QPoint& topLeft) {
+    placeWindow(topLeft.x(), topLeft.y());
+}
+
+// ---------------------------------------------------------------------------------
 // DockingHost
 
 void TickerWindow::MoveWindowTo(int x, int y) {
-    move(x, y);
+    placeWindow(x, y);
 }
 
 bool TickerWindow::CursorInsideWindow() const {
@@ -599,20 +655,30 @@ void TickerWindow::RepaintWindow() {
 // ---------------------------------------------------------------------------------
 // Events
 
-void TickerWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+void TickerWindow::paintBackground(QPainter& painter) {
     if (!WindowShowsBackgroundStrip(m_transparency)) {
-        painter.fillRect(rect(), colorOf(m_settings.colorBK));
+        painter.fillRect(m_body->rect(), colorOf(m_settings.colorBK));
         return;
     }
-    painter.fillRect(rect(), kBodyColour);
+    painter.fillRect(m_body->rect(), kBodyColour);
     painter.drawPixmap(0, 0, m_strip);
 }
 
 void TickerWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    const QRect r = geometry();
+    // Window managers report passing positions, e.g. the corner of the screen while a
+    // window is being mapped: the docking sees a move once the position has settled.
+    m_moveSettle->start();
+}
+
+void TickerWindow::onMoveSettled() {
+    // Moves made by the window system or the user: the body keeps its place inside.
+    m_logical.moveTopLeft(pos() + m_body->pos());
+    const QRect r = m_logical;
     m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    // A window that was cut at the screen's edge and is now back on it, or the reverse.
+    if (m_logical.topLeft() != m_placedAt && visiblePart(m_logical) != geometry())
+        placeWindow(m_logical.x(), m_logical.y());
 }
 
 void TickerWindow::mousePressEvent(QMouseEvent* event) {
@@ -626,12 +692,12 @@ void TickerWindow::mousePressEvent(QMouseEvent* event) {
         return;
     // Without a window manager that moves windows itself, follow the mouse.
     m_manualDrag = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    m_dragOffset = event->globalPosition().toPoint() - m_logical.topLeft();
 }
 
 void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_manualDrag && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
+        placeWindow(event->globalPosition().toPoint() - m_dragOffset);
     else if (event->buttons() == Qt::NoButton)
         unsetCursor();
     m_docking.OnMouseMove();
@@ -644,8 +710,15 @@ void TickerWindow::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+void TickerWindow::enterEvent(QEnterEvent* event) {
+    // The mouse can arrive without moving over the window, e.g. when the window slides
+    // under it: entering counts as a move.
+    m_docking.OnMouseMove();
+    QWidget::enterEvent(event);
+}
+
 void TickerWindow::leaveEvent(QEvent* event) {
-    const QRect r = geometry();
+    const QRect r = m_logical;
     m_docking.OnMouseLeave(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
     QWidget::leaveEvent(event);
 }

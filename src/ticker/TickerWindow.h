@@ -25,6 +25,7 @@
 #include <string>
 
 class QLabel;
+class QPainter;
 class QTimer;
 
 namespace marlune {
@@ -101,6 +102,9 @@ public:
     HoverButton* CaptionButton(int id) const;
     QuoteDetailPopup* DetailPopup() const { return m_popup; }
     TickerMenu* Menu() const { return m_menu; }
+    // The window's position and size as the program places it; the part of it on the
+    // screen is what the window system shows.
+    QRect LogicalGeometry() const { return m_logical; }
     const EdgeDocking& Docking() const { return m_docking; }
     EdgeDocking& Docking() { return m_docking; }
     bool IsTimerActive(int id) const;
@@ -119,11 +123,11 @@ signals:
     void quotesRefilled();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -138,6 +142,12 @@ private:
     void HideDetailPopup() override;
     void RepaintWindow() override;
 
+    friend class TickerBody;
+    void paintBackground(QPainter& painter);
+    QRect visiblePart(const QRect& logical) const;
+    void placeWindow(int x, int y);
+    void placeWindow(const QPoint& topLeft);
+    void onMoveSettled();
     void readSettings();
     void loadWatchList();
     void createChildren();
@@ -179,6 +189,10 @@ private:
 
     QPixmap m_strip;
     QPixmap m_checkMark;
+    QWidget* m_body = nullptr;
+    QRect m_logical;
+    QPoint m_placedAt;
+    QTimer* m_moveSettle = nullptr;
     QuoteGrid* m_grid = nullptr;
     QLabel* m_status = nullptr;
     std::map<int, HoverButton*> m_buttons;

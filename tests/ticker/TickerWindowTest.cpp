@@ -14,7 +14,9 @@
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,7 +125,7 @@ TEST_F(TickerWindowTest, LaysItselfOutToThePixel) {
     const ScreenArea area = w.Area();
     EXPECT_EQ(w.WindowWidth(), 851);
     EXPECT_EQ(w.WindowHeight(), 21 * 2 + 86);
-    EXPECT_EQ(w.size(), QSize(851, 128));
+    EXPECT_EQ(w.LogicalGeometry().size(), QSize(851, 128));
     EXPECT_EQ(w.CaptionButton(kButtonClose)->geometry(), QRect(1, 1, 17, 17));
     EXPECT_EQ(w.CaptionButton(kButtonHide)->geometry(), QRect(18, 1, 17, 17));
     EXPECT_EQ(w.CaptionButton(kButtonSet)->geometry(), QRect(35, 1, 17, 17));
@@ -151,9 +153,20 @@ TEST_F(TickerWindowTest, LaysItselfOutToThePixel) {
     // work area: the window goes to the lower right corner, and that is stored.
     ASSERT_GE(100 + 851 + 10, area.workRight);
     const QPoint corner(area.workRight - 851 - 20, area.workBottom - 128 - 50);
-    EXPECT_EQ(w.pos(), corner);
+    EXPECT_EQ(w.LogicalGeometry().topLeft(), corner);
     EXPECT_EQ(ReadSys("LastX"), corner.x());
     EXPECT_EQ(ReadSys("LastY"), corner.y());
+}
+
+TEST_F(TickerWindowTest, ShowsOnlyThePartOnTheScreen) {
+    TickerWindow& w = Make();
+    const QRect logical = w.LogicalGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
+    ASSERT_GT(logical.width(), screen.width()); // the offscreen screen is narrower than the window
+    EXPECT_EQ(w.geometry(), logical.intersected(screen));
+    // The content keeps its full size and its place on the screen.
+    EXPECT_EQ(w.Grid()->parentWidget()->geometry(),
+              QRect(logical.topLeft() - w.geometry().topLeft(), logical.size()));
 }
 
 TEST_F(TickerWindowTest, KeepsAUsableStoredPositionAndCorrectsOthers) {
@@ -165,21 +178,22 @@ TEST_F(TickerWindowTest, KeepsAUsableStoredPositionAndCorrectsOthers) {
     SetSys("LastX", std::to_string(usableX));
     SetSys("LastY", "4");
     TickerWindow& kept = Make();
-    EXPECT_EQ(kept.pos(), QPoint(usableX, 4));
+    EXPECT_EQ(kept.LogicalGeometry().topLeft(), QPoint(usableX, 4));
     EXPECT_EQ(ReadSys("LastX"), usableX);
     EXPECT_EQ(ReadSys("LastY"), 4);
     m_window.reset();
 
     SetSys("LastY", "3"); // the top 3 pixels are off limits
     TickerWindow& movedUp = Make();
-    EXPECT_EQ(movedUp.pos(), QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 50));
+    EXPECT_EQ(movedUp.LogicalGeometry().topLeft(),
+              QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 50));
     EXPECT_EQ(ReadSys("LastY"), area.workBottom - 128 - 50);
     m_window.reset();
 
     SetSys("LastX", std::to_string(area.workRight - 851 - 10)); // right edge 10 pixels from the work area's
     SetSys("LastY", "300");
     TickerWindow& movedLeft = Make();
-    EXPECT_EQ(movedLeft.pos().x(), area.workRight - 851 - 20);
+    EXPECT_EQ(movedLeft.LogicalGeometry().x(), area.workRight - 851 - 20);
 }
 
 TEST_F(TickerWindowTest, EmptyAndLongWatchListsLayOutAsSpecified) {
@@ -350,7 +364,7 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     SetSys("FreshSec", "0");
     TickerWindow& w = Make();
     ASSERT_FALSE(w.IsTimerActive(1));
-    const QPoint before = w.pos();
+    const QPoint before = w.LogicalGeometry().topLeft();
 
     SetSys("FreshSec", "20");
     SetSys("DataSour", "2");
@@ -365,13 +379,13 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     EXPECT_NE(jobs.back().url.find("0600000;0600001;0600002"), std::string::npos);
     // Three rows now: grid and window grow, the top-left corner stays.
     EXPECT_EQ(w.WindowHeight(), 21 * 3 + 86);
-    EXPECT_EQ(w.size(), QSize(851, 149));
+    EXPECT_EQ(w.LogicalGeometry().size(), QSize(851, 149));
     EXPECT_EQ(w.Grid()->rows(), 5);
     EXPECT_EQ(w.Grid()->height(), 21 * 3 + 42);
     EXPECT_EQ(w.StatusLine()->geometry().y(), 21 * 3 + 62);
     EXPECT_EQ(w.Grid()->text(3, 0), QStringLiteral("600002")); // shown before the quotes arrive
     EXPECT_EQ(w.Grid()->backColor(), QColor(255, 255, 255));
-    EXPECT_EQ(w.pos(), before);
+    EXPECT_EQ(w.LogicalGeometry().topLeft(), before);
 
     // Command 1125 only re-reads the values.
     SetColor("ColorTitle", "0000ff");
@@ -385,7 +399,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
     w.move(3, 300);
     w.TickerCommand(kCmdReplace);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.pos(), QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 20));
+    EXPECT_EQ(w.LogicalGeometry().topLeft(), QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 20));
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
 
     // TopMost switched off: the platform's not-top-most level.
@@ -400,7 +414,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
     w.move(20, 20);
     w.TickerCommand(kCmdRestore);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.pos(), QPoint(w.Settings().lastX, w.Settings().lastY));
+    EXPECT_EQ(w.LogicalGeometry().topLeft(), QPoint(w.Settings().lastX, w.Settings().lastY));
     EXPECT_FALSE(platform::HasColorKey(&w));
 }
 
@@ -504,12 +518,18 @@ TEST_F(TickerWindowTest, EnterAndEscapeHideTheWindowInsteadOfDestroyingIt) {
 TEST_F(TickerWindowTest, LockedWindowCannotBeDragged) {
     TickerWindow& w = Make();
     w.show();
-    const QPoint start = w.pos();
+    const QPoint start = w.LogicalGeometry().topLeft();
     w.SetLocked(true);
     QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(200, 10));
     QTest::mouseMove(&w, QPoint(260, 60));
     QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(260, 60));
-    EXPECT_EQ(w.pos(), start);
+    EXPECT_EQ(w.LogicalGeometry().topLeft(), start);
+    // Unlocked, the body drags the window.
+    w.SetLocked(false);
+    QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(200, 10));
+    QTest::mouseMove(&w, QPoint(210, 30));
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(210, 30));
+    EXPECT_NE(w.LogicalGeometry().topLeft(), start);
 }
 
 } // namespace
