@@ -8,9 +8,16 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
+#include <QOpenGLContext>
 #include <QResizeEvent>
 #include <QStringList>
 #include <QUrl>
+
+#if QT_CONFIG(opengl)
+// QtGui's own setter of the global share context (exported, not in its public headers); the
+// browser engine calls it too when it is started after the application.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+#endif
 
 namespace marlune {
 namespace {
@@ -27,12 +34,35 @@ QStringList ModuleCandidates() {
 }
 #endif
 
+#if QT_CONFIG(opengl)
+QOpenGLContext* g_shareContext = nullptr;
+
+void DeleteShareContext() {
+    qt_gl_set_global_share_context(nullptr);
+    delete g_shareContext;
+    g_shareContext = nullptr;
+}
+#endif
+
+// The engine draws with OpenGL contexts that share with the application's global share context
+// (and crashes on OpenGL displays without one). Applications usually ask Qt for it before they
+// start, but that loads the OpenGL driver at every start; it is made here instead, just before
+// the engine, the way the engine itself does when it is started late.
+void ProvideGlobalShareContext() {
+#if QT_CONFIG(opengl)
+    if (QOpenGLContext::globalShareContext() != nullptr)
+        return;
+    g_shareContext = new QOpenGLContext;
+    g_shareContext->create(); // may fail (no OpenGL): the engine then draws without it
+    qt_gl_set_global_share_context(g_shareContext);
+    qAddPostRoutine(DeleteShareContext);
+#endif
+}
+
 CreateWebPaneHostFunction LoadEngineEntryPoint() {
 #ifdef MARLUNE_HAVE_WEBENGINE
-    // Started in an application that was not prepared for it, the engine crashes on displays with
-    // OpenGL; pages then go to the default browser instead.
-    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
-        return nullptr;
+    platform::AllowBrowserEngineWithoutSandboxWhenSuperuser();
+    ProvideGlobalShareContext();
     for (const QString& candidate : ModuleCandidates()) {
         // Never unloaded: the engine runs until the program ends.
         QLibrary module(candidate);
@@ -61,11 +91,6 @@ CreateWebPaneHostFunction EngineEntryPoint() {
 }
 
 } // namespace
-
-void PrepareApplicationForWebPanes() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    platform::AllowBrowserEngineWithoutSandboxWhenSuperuser();
-}
 
 WebPane::WebPane(QWidget* parent) : QWidget(parent) {
     setContextMenuPolicy(Qt::NoContextMenu);

@@ -18,12 +18,6 @@ class ExternalObject;
 class WebPaneHost;
 enum class PageLoadResult;
 
-// Call before the QApplication is constructed: the browser engine, loaded later, shares its
-// OpenGL contexts with the application's (and, run as superuser, goes without its sandbox,
-// which cannot work there). Loads nothing itself. Without this call no page is shown inside
-// the program: pages open in the default browser.
-void PrepareApplicationForWebPanes();
-
 class WebPane : public QWidget {
     Q_OBJECT
 public:

@@ -91,7 +91,6 @@ void Report(const char* when, const Usage& usage) {
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    marlune::PrepareApplicationForWebPanes();
     QApplication app(argc, argv);
 
     httplib::Server site;

@@ -16,7 +16,6 @@ int main(int argc, char** argv) {
     std::string flags =
         std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") ? std::getenv("QTWEBENGINE_CHROMIUM_FLAGS") : "";
     ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox --disable-gpu").c_str(), 1);
-    marlune::PrepareApplicationForWebPanes();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
