@@ -1,9 +1,233 @@
 #include "settings/BasicPage.h"
+
+#include "config/Profile.h"
+#include "config/ProgramFolder.h"
+#include "config/SettingsKeys.h"
+#include "settings/GradientButton.h"
+#include "settings/SettingsPrompts.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
 namespace marlune {
-BasicPage::BasicPage(StatusSink status, QWidget* parent) : SettingsPageBase(std::move(status), parent) {}
-void BasicPage::Store() {}
-void BasicPage::Browse() {}
-bool BasicPage::eventFilter(QObject* w, QEvent* e) {
-    return SettingsPageBase::eventFilter(w, e);
+namespace {
+
+constexpr int kSliderTickInterval = 5;
+constexpr int kSliderPageStep = 5;
+// The entry " 1" is chosen when the stored hot key matches no entry.
+constexpr int kDefaultHotKeyEntry = 1;
+
+QRadioButton* NewRadio(const QString& text, const char* objectName, QButtonGroup* group, int id,
+                       QWidget* parent) {
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(QString::fromLatin1(objectName));
+    group->addButton(radio, id);
+    return radio;
 }
+
+// Ticks the group's button with the id, or none when no button has it.
+void CheckOnly(QButtonGroup* group, int id) {
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons())
+        button->setChecked(group->id(button) == id);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+QString RefreshPeriodText(int seconds) {
+    if (seconds <= 0)
+        return QString::fromUtf8(kNoRefreshText);
+    return QStringLiteral("%1 秒").arg(seconds);
+}
+
+QStringList HotKeyEntries() {
+    QStringList entries;
+    for (char c = '0'; c <= '9'; ++c)
+        entries << QStringLiteral(" ") + QChar::fromLatin1(c);
+    for (char c = 'A'; c <= 'Z'; ++c)
+        entries << QStringLiteral(" ") + QChar::fromLatin1(c);
+    return entries;
+}
+
+BasicPage::BasicPage(StatusSink status, QWidget* parent)
+    : SettingsPageBase(std::move(status), parent), m_baseIniPath(BaseIniPath()) {
+    createControls();
+    load();
+}
+
+void BasicPage::createControls() {
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setObjectName(QStringLiteral("refreshSlider"));
+    m_slider->setRange(0, baseini::kFreshSecMax);
+    m_slider->setTickPosition(QSlider::TicksBelow);
+    m_slider->setTickInterval(kSliderTickInterval);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(kSliderPageStep);
+    m_sliderLabel = new QLabel(this);
+    m_sliderLabel->setObjectName(QStringLiteral("refreshLabel"));
+    m_sliderLabel->setMinimumWidth(60);
+    // The label follows the slider, also while it is dragged.
+    connect(m_slider, &QSlider::valueChanged, this, &BasicPage::updateSliderLabel);
+
+    m_sources = new QButtonGroup(this);
+    auto* sina = NewRadio(QStringLiteral("新浪"), "sinaRadio", m_sources, baseini::kDataSourceSina, this);
+    auto* netease =
+        NewRadio(QStringLiteral("163"), "neteaseRadio", m_sources, baseini::kDataSourceNetEase, this);
+    auto* google =
+        NewRadio(QStringLiteral("google"), "googleRadio", m_sources, baseini::kDataSourceGoogle, this);
+
+    m_modifiers = new QButtonGroup(this);
+    auto* alt = NewRadio(QStringLiteral("Alt"), "altRadio", m_modifiers, baseini::kHotKeyAlt, this);
+    auto* ctrl = NewRadio(QStringLiteral("Ctrl"), "ctrlRadio", m_modifiers, baseini::kHotKeyCtrl, this);
+    m_hotKey = new QComboBox(this);
+    m_hotKey->setObjectName(QStringLiteral("hotKeyList"));
+
+    m_program = new QLineEdit(this);
+    m_program->setObjectName(QStringLiteral("programEdit"));
+    m_browse = new GradientButton(QStringLiteral("浏览"), this);
+    m_browse->setObjectName(QStringLiteral("browseButton"));
+    connect(m_browse, &QPushButton::clicked, this, &BasicPage::Browse);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* frame = new QGroupBox(QStringLiteral("基本设置"), this);
+    auto* inner = new QVBoxLayout(frame);
+
+    auto* refresh = new QGroupBox(QStringLiteral("刷新频率"), frame);
+    auto* refreshRow = new QHBoxLayout(refresh);
+    refreshRow->addWidget(new QLabel(QStringLiteral("刷新频率："), refresh));
+    refreshRow->addWidget(m_slider, 1);
+    refreshRow->addWidget(m_sliderLabel);
+    inner->addWidget(refresh);
+
+    auto* source = new QGroupBox(QStringLiteral("数据来源"), frame);
+    auto* sourceRow = new QHBoxLayout(source);
+    sourceRow->addWidget(sina);
+    sourceRow->addWidget(netease);
+    sourceRow->addWidget(google);
+    sourceRow->addStretch(1);
+    inner->addWidget(source);
+
+    auto* hotKey = new QGroupBox(QStringLiteral("显示/隐藏 快捷键"), frame);
+    auto* hotKeyRow = new QHBoxLayout(hotKey);
+    hotKeyRow->addWidget(alt);
+    hotKeyRow->addWidget(ctrl);
+    hotKeyRow->addWidget(new QLabel(QStringLiteral("+"), hotKey));
+    hotKeyRow->addWidget(m_hotKey);
+    hotKeyRow->addStretch(1);
+    inner->addWidget(hotKey);
+
+    auto* trading = new QGroupBox(QStringLiteral("关联交易软件"), frame);
+    auto* tradingRow = new QHBoxLayout(trading);
+    tradingRow->addWidget(m_program, 1);
+    tradingRow->addWidget(m_browse);
+    inner->addWidget(trading);
+    inner->addStretch(1);
+    outer->addWidget(frame);
+
+    // Left and Right move the slider wherever the keyboard is on the page.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+void BasicPage::load() {
+    using namespace baseini;
+    int freshSec = ProfileReadInt(m_baseIniPath, kFreshSec.section, kFreshSec.name);
+    if (freshSec < 0 || freshSec > kFreshSecMax)
+        freshSec = 0;
+    m_slider->setValue(freshSec);
+    updateSliderLabel();
+
+    const int source = ProfileReadInt(m_baseIniPath, kDataSour.section, kDataSour.name);
+    CheckOnly(m_sources, source == 0 ? kDataSourceSina : source);
+    CheckOnly(m_modifiers, ProfileReadInt(m_baseIniPath, kHotKeyPress.section, kHotKeyPress.name));
+
+    const QString hotKey = QString::fromStdString(ProfileRead(m_baseIniPath, kHotKey.section, kHotKey.name));
+    m_hotKey->addItems(HotKeyEntries());
+    const int entry =
+        m_hotKey->findText(QStringLiteral(" ") + hotKey, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_hotKey->setCurrentIndex(entry >= 0 ? entry : kDefaultHotKeyEntry);
+
+    m_program->setText(QString::fromStdString(ProfileRead(m_baseIniPath, kReSoft.section, kReSoft.name)));
+}
+
+void BasicPage::Store() {
+    using namespace baseini;
+    const int source = m_sources->checkedId();
+    ProfileWrite(m_baseIniPath, kDataSour.section, kDataSour.name, source > 0 ? std::to_string(source) : "");
+    // With neither modifier ticked (a stored value that was neither) the hot key gets the
+    // first-run modifier, Alt, so that it works again.
+    const int modifier = m_modifiers->checkedId() > 0 ? m_modifiers->checkedId() : kHotKeyAlt;
+    ProfileWriteInt(m_baseIniPath, kHotKeyPress.section, kHotKeyPress.name, modifier);
+    ProfileWrite(m_baseIniPath, kHotKey.section, kHotKey.name, m_hotKey->currentText().toStdString());
+    ProfileWriteInt(m_baseIniPath, kFreshSec.section, kFreshSec.name, m_slider->value());
+    ProfileWrite(m_baseIniPath, kReSoft.section, kReSoft.name, m_program->text().toStdString());
+}
+
+void BasicPage::Browse() {
+    const QString chosen = CurrentSettingsPrompts().chooseProgram(this);
+    if (chosen.isEmpty())
+        return;
+    QFile file(chosen);
+    if (!file.open(QIODevice::ReadOnly)) {
+        CurrentSettingsPrompts().message(this, QString::fromUtf8(kInvalidProgramText));
+        return;
+    }
+    file.close();
+    m_program->setText(chosen);
+}
+
+QRadioButton* BasicPage::SourceRadio(int source) const {
+    return qobject_cast<QRadioButton*>(m_sources->button(source));
+}
+
+QRadioButton* BasicPage::ModifierRadio(int modifier) const {
+    return qobject_cast<QRadioButton*>(m_modifiers->button(modifier));
+}
+
+void BasicPage::updateSliderLabel() {
+    m_sliderLabel->setText(RefreshPeriodText(m_slider->value()));
+}
+
+void BasicPage::stepSlider(int delta) {
+    m_slider->setValue(std::clamp(m_slider->value() + delta, 0, baseini::kFreshSecMax));
+    updateSliderLabel();
+}
+
+bool BasicPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            // The slider itself moves one step on its own; elsewhere the page moves it and
+            // the key still reaches the control that has the keyboard.
+            if (watched != m_slider)
+                stepSlider(key == Qt::Key_Left ? -1 : 1);
+            break;
+        default:
+            break;
+        }
+    }
+    return SettingsPageBase::eventFilter(watched, event);
+}
+
 } // namespace marlune

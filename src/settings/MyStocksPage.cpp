@@ -1,27 +1,526 @@
 #include "settings/MyStocksPage.h"
 
+#include "config/ProgramFolder.h"
 #include "net/FetchManager.h"
+#include "net/Suggestions.h"
+#include "quote/WatchListFile.h"
+#include "settings/GradientButton.h"
+#include "text/CNumber.h"
+#include "text/Gbk.h"
 #include "ticker/FetchBridge.h"
 
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <openssl/evp.h>
+
+#include <memory>
+
 namespace marlune {
+namespace {
+
+// The shortest add text that can name a stock ("600000-X" is 8 bytes; the shortest real name
+// makes it 10).
+constexpr std::size_t kShortestAddText = 10;
+
+QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+QLineEdit* NewEdit(const char* objectName, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    return edit;
+}
+
+// Keys that edit the typed text rather than move through the drop-down.
+bool IsTypingKey(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        return true;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+} // namespace
+
+std::string StockRecordKey(int market, const std::string& code) {
+    const std::string text = std::to_string(market) + Utf8ToGbk(code);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1 ||
+        EVP_DigestUpdate(context.get(), text.data(), text.size()) != 1 ||
+        EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+        return {};
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string key;
+    for (unsigned int i = 0; i < length; ++i) {
+        key.push_back(kHex[digest[i] >> 4]);
+        key.push_back(kHex[digest[i] & 0x0F]);
+    }
+    return key;
+}
 
 MyStocksPage::MyStocksPage(StatusSink status, QWidget* parent)
-    : SettingsPageBase(std::move(status), parent) {}
+    : MyStocksPage(std::move(status), {}, parent) {}
+
 MyStocksPage::MyStocksPage(StatusSink status, JobStarter startJob, QWidget* parent)
-    : SettingsPageBase(std::move(status), parent), m_startJob(std::move(startJob)) {}
-MyStocksPage::~MyStocksPage() = default;
-void MyStocksPage::Add() {}
-void MyStocksPage::MoveUp() {}
-void MyStocksPage::MoveDown() {}
-void MyStocksPage::Delete() {}
-void MyStocksPage::SaveDetails() {}
-void MyStocksPage::ShowDetails(int) {}
-void MyStocksPage::HandleFetchStatus(const FetchReport&) {}
-bool MyStocksPage::eventFilter(QObject* w, QEvent* e) {
-    return SettingsPageBase::eventFilter(w, e);
+    : SettingsPageBase(std::move(status), parent), m_listPath(ListIniPath()),
+      m_startJob(std::move(startJob)) {
+    if (!m_startJob) {
+        m_bridge =
+            std::make_unique<FetchBridge>([this](const FetchReport& report) { HandleFetchStatus(report); });
+        m_fetchManager = std::make_unique<FetchManager>(m_bridge.get());
+    }
+    createControls();
+    load();
 }
-void MyStocksPage::keyPressEvent(QKeyEvent* e) {
-    SettingsPageBase::keyPressEvent(e);
+
+// The FetchManager goes first and lets its waiting reports go before it joins its workers.
+MyStocksPage::~MyStocksPage() = default;
+
+void MyStocksPage::createControls() {
+    m_box = new QComboBox(this);
+    m_box->setObjectName(QStringLiteral("suggestionBox"));
+    m_box->setEditable(true);
+    m_box->setInsertPolicy(QComboBox::NoInsert);
+    m_box->setMaxVisibleItems(10);
+    m_box->lineEdit()->installEventFilter(this);
+    m_box->view()->installEventFilter(this);
+    m_box->view()->setAttribute(Qt::WA_InputMethodEnabled);
+    connect(m_box->lineEdit(), &QLineEdit::textEdited, this, &MyStocksPage::requestSuggestions);
+
+    m_addButton = new GradientButton(QStringLiteral("添加"), this);
+    m_addButton->setObjectName(QStringLiteral("addButton"));
+    m_upButton = new GradientButton(QStringLiteral("上移"), this);
+    m_upButton->setObjectName(QStringLiteral("upButton"));
+    m_downButton = new GradientButton(QStringLiteral("下移"), this);
+    m_downButton->setObjectName(QStringLiteral("downButton"));
+    m_deleteButton = new GradientButton(QStringLiteral("删除"), this);
+    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
+    m_helpButton = new GradientButton(QStringLiteral("帮助"), this);
+    m_helpButton->setObjectName(QStringLiteral("helpButton"));
+    m_saveButton = new GradientButton(QStringLiteral("保存修改"), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    connect(m_addButton, &QPushButton::clicked, this, &MyStocksPage::Add);
+    connect(m_upButton, &QPushButton::clicked, this, &MyStocksPage::MoveUp);
+    connect(m_downButton, &QPushButton::clicked, this, &MyStocksPage::MoveDown);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MyStocksPage::Delete);
+    connect(m_saveButton, &QPushButton::clicked, this, &MyStocksPage::SaveDetails);
+
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("stockList"));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({QStringLiteral("代码"), QStringLiteral("简称")});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_list->header()->setSectionsMovable(false);
+    m_list->setToolTip(QString::fromUtf8(kListTipText));
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onItemClicked(item); });
+
+    m_code = NewEdit("codeEdit", this);
+    m_name = NewEdit("nameEdit", this);
+    m_shanghai = new QRadioButton(QStringLiteral("上海"), this);
+    m_shanghai->setObjectName(QStringLiteral("shanghaiRadio"));
+    m_shenzhen = new QRadioButton(QStringLiteral("深圳"), this);
+    m_shenzhen->setObjectName(QStringLiteral("shenzhenRadio"));
+    auto* markets = new QButtonGroup(this);
+    markets->addButton(m_shanghai);
+    markets->addButton(m_shenzhen);
+    m_alert = new QCheckBox(QStringLiteral("预警"), this);
+    m_alert->setObjectName(QStringLiteral("alertBox"));
+    m_lower = NewEdit("lowerEdit", this);
+    m_upper = NewEdit("upperEdit", this);
+    m_holding = new QCheckBox(QStringLiteral("买入量"), this);
+    m_holding->setObjectName(QStringLiteral("holdingBox"));
+    m_quantity = NewEdit("quantityEdit", this);
+    m_cost = NewEdit("costEdit", this);
+
+    // Left: the box, the list and its buttons.
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("输入代码、简称、全拼首字母"), this));
+    auto* addRow = new QHBoxLayout;
+    addRow->addWidget(m_box, 1);
+    addRow->addWidget(m_addButton);
+    left->addLayout(addRow);
+    left->addWidget(m_list, 1);
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(m_upButton);
+    listButtons->addWidget(m_downButton);
+    listButtons->addWidget(m_deleteButton);
+    listButtons->addWidget(m_helpButton);
+    left->addLayout(listButtons);
+
+    // Right: the details of the row last clicked.
+    auto* details = new QGroupBox(QStringLiteral("详细信息"), this);
+    auto* form = new QGridLayout(details);
+    int row = 0;
+    form->addWidget(new QLabel(QStringLiteral("代码"), details), row, 0);
+    form->addWidget(m_code, row++, 1, 1, 2);
+    form->addWidget(new QLabel(QStringLiteral("名称"), details), row, 0);
+    form->addWidget(m_name, row++, 1, 1, 2);
+    form->addWidget(new QLabel(QStringLiteral("地点"), details), row, 0);
+    form->addWidget(m_shanghai, row, 1);
+    form->addWidget(m_shenzhen, row++, 2);
+    form->addWidget(m_alert, row++, 0, 1, 3);
+    form->addWidget(new QLabel(QStringLiteral("下限"), details), row, 0);
+    form->addWidget(m_lower, row++, 1, 1, 2);
+    form->addWidget(new QLabel(QStringLiteral("上限"), details), row, 0);
+    form->addWidget(m_upper, row++, 1, 1, 2);
+    form->addWidget(m_holding, row++, 0, 1, 3);
+    form->addWidget(new QLabel(QStringLiteral("数量"), details), row, 0);
+    form->addWidget(m_quantity, row, 1);
+    form->addWidget(new QLabel(QStringLiteral("股"), details), row++, 2);
+    form->addWidget(new QLabel(QStringLiteral("价格"), details), row, 0);
+    form->addWidget(m_cost, row++, 1, 1, 2);
+    form->addWidget(m_saveButton, row++, 1, 1, 2);
+    form->setRowStretch(row, 1);
+
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addLayout(left, 3);
+    outer->addWidget(details, 2);
+}
+
+void MyStocksPage::load() {
+    m_rows = LoadWatchListForEditing(m_listPath);
+    m_list->clear();
+    for (const StockEntry& row : m_rows)
+        appendListItem(row);
+}
+
+void MyStocksPage::appendListItem(const StockEntry& row) {
+    new QTreeWidgetItem(m_list, QStringList{Q(row.code), Q(row.name)});
+}
+
+void MyStocksPage::writeList() {
+    // A failed write leaves the file as it was; the page keeps the change and writes it
+    // with the next one.
+    SaveWatchList(m_listPath, m_rows);
+}
+
+void MyStocksPage::Add() {
+    if (static_cast<int>(m_rows.size()) >= kMaxWatchListRows) {
+        showStatus(QString::fromUtf8(kListFullText));
+        return;
+    }
+    showStatus(QString());
+    const std::string typed = S(m_box->currentText());
+    const QString addError = QString::fromUtf8(kAddErrorText);
+    if (GbkLength(typed) < kShortestAddText) {
+        showStatus(addError);
+        return;
+    }
+    const std::string* found = nullptr;
+    for (const std::string& result : m_results) {
+        if (result.compare(0, typed.size(), typed) == 0) {
+            found = &result;
+            break;
+        }
+    }
+    if (found == nullptr) {
+        showStatus(addError);
+        return;
+    }
+    // "code-name-fullcode"; a name may hold a dash of its own, so the code ends at the first
+    // dash and the full code starts after the last.
+    const std::size_t first = found->find('-');
+    const std::size_t last = found->rfind('-');
+    if (first == std::string::npos || last == first) {
+        showStatus(addError);
+        return;
+    }
+    StockEntry row;
+    row.code = found->substr(0, first);
+    row.name = found->substr(first + 1, last - first - 1);
+    row.market = found->compare(last + 1, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
+    for (const StockEntry& existing : m_rows) {
+        if (existing.market == row.market && existing.code == row.code) {
+            showStatus(QString::fromUtf8(kAlreadyListedText));
+            return;
+        }
+    }
+    showStatus(QString());
+    row.rowIndex = static_cast<int>(m_rows.size());
+    row.recordKey = StockRecordKey(row.market, row.code);
+    appendListItem(row);
+    m_rows.push_back(std::move(row));
+    writeList();
+}
+
+int MyStocksPage::selectedItem() const {
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    return m_list->indexOfTopLevelItem(selected.front());
+}
+
+void MyStocksPage::selectItem(int k) {
+    QTreeWidgetItem* item = m_list->topLevelItem(k);
+    if (item == nullptr)
+        return;
+    m_list->setFocus();
+    m_list->setCurrentItem(item);
+    item->setSelected(true);
+    m_list->scrollToItem(item);
+}
+
+void MyStocksPage::swapRows(int a, int b) {
+    for (int column = 0; column < 2; ++column) {
+        const QString text = m_list->topLevelItem(a)->text(column);
+        m_list->topLevelItem(a)->setText(column, m_list->topLevelItem(b)->text(column));
+        m_list->topLevelItem(b)->setText(column, text);
+    }
+    std::swap(m_rows[a], m_rows[b]);
+    m_rows[a].rowIndex = a;
+    m_rows[b].rowIndex = b;
+    // The details on the right stay with their stock.
+    if (m_selectedRow == a)
+        m_selectedRow = b;
+    else if (m_selectedRow == b)
+        m_selectedRow = a;
+}
+
+void MyStocksPage::MoveUp() {
+    const int k = selectedItem();
+    if (k < 0) {
+        showStatus(QString::fromUtf8(kSelectStockFirstText));
+        return;
+    }
+    showStatus(QString());
+    if (k == 0) {
+        selectItem(0);
+    } else {
+        swapRows(k - 1, k);
+        selectItem(k - 1);
+    }
+    writeList();
+}
+
+void MyStocksPage::MoveDown() {
+    const int k = selectedItem();
+    if (k < 0) {
+        showStatus(QString::fromUtf8(kSelectStockFirstText));
+        return;
+    }
+    showStatus(QString());
+    const int last = m_list->topLevelItemCount() - 1;
+    if (k >= last) {
+        selectItem(k);
+    } else {
+        swapRows(k, k + 1);
+        selectItem(k + 1);
+    }
+    writeList();
+}
+
+void MyStocksPage::Delete() {
+    const int k = selectedItem();
+    if (k < 0) {
+        showStatus(QString::fromUtf8(kSelectStockFirstText));
+        return;
+    }
+    showStatus(QString());
+    delete m_list->takeTopLevelItem(k);
+    if (k < static_cast<int>(m_rows.size()))
+        m_rows.erase(m_rows.begin() + k);
+    for (int i = 0; i < static_cast<int>(m_rows.size()); ++i)
+        m_rows[i].rowIndex = i;
+    // The details shown belonged to the deleted row: they no longer name any row, so that
+    // "保存修改" cannot write them over the row that took its place.
+    if (m_selectedRow == k)
+        m_selectedRow = -1;
+    else if (m_selectedRow > k)
+        --m_selectedRow;
+    m_list->clearSelection();
+    writeList();
+}
+
+void MyStocksPage::onItemClicked(QTreeWidgetItem* item) {
+    if (item != nullptr)
+        ShowDetails(m_list->indexOfTopLevelItem(item));
+}
+
+void MyStocksPage::ShowDetails(int k) {
+    if (k < 0 || k >= m_list->topLevelItemCount() || k >= static_cast<int>(m_rows.size()))
+        return;
+    m_selectedRow = k;
+    const StockEntry& row = m_rows[k];
+    m_code->setText(Q(row.code));
+    m_name->setText(Q(row.name));
+    m_shanghai->setChecked(row.market == kMarketShanghai);
+    m_shenzhen->setChecked(row.market != kMarketShanghai);
+    const bool alert = row.alertFlag == 1;
+    m_alert->setChecked(alert);
+    m_lower->setText(alert ? Q(Format("%.2f", row.lowerLimit)) : QString());
+    m_upper->setText(alert ? Q(Format("%.2f", row.upperLimit)) : QString());
+    m_lower->setEnabled(alert);
+    m_upper->setEnabled(alert);
+    const bool holding = row.quantity > 0;
+    m_holding->setChecked(holding);
+    m_quantity->setText(holding ? Q(Format("%d", row.quantity)) : QString());
+    m_cost->setText(holding ? Q(Format("%.2f", row.cost)) : QString());
+    m_quantity->setEnabled(holding);
+    m_cost->setEnabled(holding);
+}
+
+void MyStocksPage::SaveDetails() {
+    if (m_selectedRow < 0 || m_selectedRow >= static_cast<int>(m_rows.size()))
+        return;
+    StockEntry& row = m_rows[m_selectedRow];
+    if (m_shanghai->isChecked())
+        row.market = kMarketShanghai;
+    else if (m_shenzhen->isChecked())
+        row.market = kMarketShenzhen;
+    row.code = S(m_code->text());
+    row.name = S(m_name->text());
+    if (m_alert->isChecked()) {
+        row.alertFlag = 1;
+        row.lowerLimit = static_cast<float>(AtoF(S(m_lower->text())));
+        row.upperLimit = static_cast<float>(AtoF(S(m_upper->text())));
+    } else {
+        row.alertFlag = 0;
+        row.lowerLimit = 0.0f;
+        row.upperLimit = 0.0f;
+    }
+    if (m_holding->isChecked()) {
+        row.quantity = AtoI(S(m_quantity->text()));
+        row.cost = static_cast<float>(AtoF(S(m_cost->text())));
+    } else {
+        row.quantity = 0;
+        row.cost = 0.0f;
+    }
+    if (QTreeWidgetItem* item = m_list->topLevelItem(m_selectedRow)) {
+        item->setText(0, Q(row.code));
+        item->setText(1, Q(row.name));
+    }
+    writeList();
+}
+
+void MyStocksPage::requestSuggestions(const QString& text) {
+    const QuoteFetchJob job = BuildSuggestionJob(S(text));
+    m_newestRequestUrl = job.url;
+    if (m_startJob) {
+        m_startJob(job);
+        return;
+    }
+    m_fetchManager->SetReplyText({});
+    m_fetchManager->StartJob(job);
+}
+
+void MyStocksPage::HandleFetchStatus(const FetchReport& report) {
+    // Only the answer to the newest text counts: an older one arriving late would replace
+    // the suggestions for what the user sees typed.
+    if (report.jobKind != kJobSideDownload || report.url != m_newestRequestUrl)
+        return;
+    if (report.status == kFetchFailed) {
+        showStatus(QString::fromUtf8(kSuggestionFailedText.data(), int(kSuggestionFailedText.size())));
+        return;
+    }
+    if (report.status != kFetchFinished)
+        return;
+    if (m_fetchManager)
+        m_fetchManager->SetReplyText(report.reply);
+    const std::optional<SuggestionResults> found = ParseSuggestionReply(report.reply);
+    if (!found)
+        return;
+    m_results = found->results;
+
+    // Refill the drop-down without touching what the user has typed.
+    QLineEdit* edit = m_box->lineEdit();
+    const QString typed = edit->text();
+    const int cursor = edit->cursorPosition();
+    {
+        const QSignalBlocker quiet(m_box);
+        m_box->clear();
+        for (const std::string& entry : found->boxEntries)
+            m_box->addItem(Q(entry));
+        m_box->setCurrentIndex(-1);
+        m_box->setEditText(typed);
+        edit->setCursorPosition(cursor);
+    }
+    if (isVisible())
+        m_box->showPopup();
+}
+
+void MyStocksPage::enterInBox(int entry) {
+    if (m_box->count() > 0) {
+        const QSignalBlocker quiet(m_box);
+        m_box->setCurrentIndex(entry >= 0 && entry < m_box->count() ? entry : 0);
+    }
+    m_box->hidePopup();
+    Add();
+}
+
+bool MyStocksPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_box->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            enterInBox(0);
+            return true;
+        }
+    }
+    if (watched == m_box->view()) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const int key = keyEvent->key();
+            // Enter in the open drop-down adds the entry it highlights.
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                enterInBox(m_box->view()->currentIndex().row());
+                return true;
+            }
+            // The open drop-down has the keyboard, but typing goes on in the box: the user
+            // narrows the suggestions down without closing them.
+            if (IsTypingKey(*keyEvent)) {
+                QCoreApplication::sendEvent(m_box->lineEdit(), event);
+                return true;
+            }
+        } else if (event->type() == QEvent::InputMethod) {
+            QCoreApplication::sendEvent(m_box->lineEdit(), event);
+            return true;
+        }
+    }
+    return SettingsPageBase::eventFilter(watched, event);
+}
+
+void MyStocksPage::keyPressEvent(QKeyEvent* event) {
+    // Esc never closes anything here, and Enter outside the box does nothing.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        SettingsPageBase::keyPressEvent(event);
+    }
 }
 
 } // namespace marlune

@@ -90,7 +90,8 @@ private:
     void swapRows(int a, int b);
     void requestSuggestions(const QString& text);
     void onItemClicked(QTreeWidgetItem* item);
-    void enterInBox();
+    // Enter in the box: takes the drop-down entry (the first one from the edit) and adds it.
+    void enterInBox(int entry);
 
     std::string m_listPath;
     WatchList m_rows;

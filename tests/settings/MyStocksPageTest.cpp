@@ -1,0 +1,332 @@
+// The my-stocks page: loading list.ini, add with the suggestion results, the 20-row limit,
+// moves, delete, details, and the suggestion replies.
+#include "settings/MyStocksPage.h"
+
+#include "SettingsTestSupport.h"
+#include "net/Suggestions.h"
+#include "text/Gbk.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace marlune {
+namespace {
+
+constexpr char kIndexRows[] = "dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00\r\n"
+                              "dac399001|399001|深证成指|2|2|0|0|0|0.0\r\n";
+// The same rows once the page has written them.
+constexpr char kIndexRowsAsWritten[] = "dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+                                       "dac399001|399001|深证成指|2|2|0.00|0.00|0|0.00\r\n";
+
+std::string SuggestReply(const std::vector<std::string>& entries) {
+    std::string value;
+    for (const std::string& entry : entries)
+        value += entry + ";";
+    return Utf8ToGbk("var suggestvalue=\"" + value.substr(0, value.size() - 1) + ";\";");
+}
+
+class MyStocksPageTest : public test::ProgramFolderTest {
+protected:
+    void makePage() {
+        m_page = std::make_unique<MyStocksPage>([this](const QString& text) { m_status = text; },
+                                                [this](const QuoteFetchJob& job) { m_jobs.push_back(job); },
+                                                nullptr);
+    }
+
+    // Types the text into the box as the user would; every change requests suggestions.
+    void type(const QString& text) { QTest::keyClicks(m_page->SuggestionBox()->lineEdit(), text); }
+
+    // The reply to the newest request.
+    void answer(const std::string& replyGbk, int status = kFetchFinished) {
+        ASSERT_FALSE(m_jobs.empty());
+        FetchReport report;
+        report.jobKind = kJobSideDownload;
+        report.status = status;
+        report.url = m_jobs.back().url;
+        report.reply = replyGbk;
+        m_page->HandleFetchStatus(report);
+    }
+
+    void setBoxText(const QString& text) { m_page->SuggestionBox()->setEditText(text); }
+
+    QString itemText(int row, int column) const { return m_page->List()->topLevelItem(row)->text(column); }
+    template <class T> T* child(const char* name) const {
+        return m_page->findChild<T*>(QString::fromLatin1(name));
+    }
+    void click(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
+    void clickRow(int row) {
+        QTreeWidget* list = m_page->List();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    std::unique_ptr<MyStocksPage> m_page;
+    QString m_status;
+    std::vector<QuoteFetchJob> m_jobs;
+};
+
+TEST_F(MyStocksPageTest, RecordKeyIsTheUpperCaseMd5OfMarketAndCode) {
+    EXPECT_EQ(StockRecordKey(1, "600000"), "468F4D3D9847570D9E51AF8BBA7956E9");
+    EXPECT_EQ(StockRecordKey(2, "000001"), "3D6C5C5C55DC5DD60B0787017C9DBEF7");
+}
+
+TEST_F(MyStocksPageTest, LoadsTheRowsSkippingShortLinesAndShowsDetailsOnClick) {
+    WriteGbk("config/list.ini", "dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00\r\n"
+                                "bad|600000|浦发银行|1\r\n"
+                                "k2|600036|招商银行|1|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+    ASSERT_EQ(m_page->List()->topLevelItemCount(), 2);
+    EXPECT_EQ(itemText(1, 0), "600036");
+    EXPECT_EQ(itemText(1, 1), "招商银行");
+    EXPECT_EQ(m_page->List()->toolTip(), QString::fromUtf8(kListTipText));
+
+    clickRow(0);
+    EXPECT_EQ(m_page->SelectedRow(), 0);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000001");
+    EXPECT_TRUE(child<QRadioButton>("shanghaiRadio")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("alertBox")->isChecked());
+    EXPECT_EQ(child<QLineEdit>("lowerEdit")->text(), "2.00");
+    EXPECT_EQ(child<QLineEdit>("upperEdit")->text(), "3.00");
+    EXPECT_EQ(child<QLineEdit>("quantityEdit")->text(), "5");
+    EXPECT_EQ(child<QLineEdit>("costEdit")->text(), "1.00");
+
+    // The row after the skipped line shows its own details; no holding leaves the edits off.
+    clickRow(1);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "600036");
+    EXPECT_FALSE(child<QCheckBox>("holdingBox")->isChecked());
+    EXPECT_FALSE(child<QLineEdit>("quantityEdit")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>("quantityEdit")->text().isEmpty());
+
+    // Saving writes the limits back with two decimals, every other field unchanged.
+    clickRow(0);
+    click("saveButton");
+    EXPECT_EQ(ReadGbk("config/list.ini"), "dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+                                          "k2|600036|招商银行|1|0|0.00|0.00|0|0.00\r\n");
+}
+
+TEST_F(MyStocksPageTest, AddsAPickedSuggestionWithItsRecordKey) {
+    makePage();
+    m_page->show();
+    type("pf");
+    ASSERT_EQ(m_jobs.size(), 2u); // one request per change of the text
+    EXPECT_NE(m_jobs.back().url.find("/suggest/?type=11,12,13,14,15&key=pf"), std::string::npos);
+    answer(SuggestReply({"pfyh,11,600000,sh600000,浦发银行,pfyh", "pf,11,000001,sz000001,平安银行,payh"}));
+    ASSERT_EQ(m_page->SuggestionBox()->count(), 2);
+    EXPECT_EQ(m_page->SuggestionBox()->itemText(0), "600000-浦发银行");
+    EXPECT_EQ(m_page->SuggestionBox()->currentText(), "pf"); // the typed text stays
+
+    // The six digits alone are too short to name a stock.
+    setBoxText("600000");
+    click("addButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kAddErrorText));
+    EXPECT_EQ(m_page->Rows().size(), 2u);
+
+    setBoxText("600000-浦发银行");
+    click("addButton");
+    EXPECT_TRUE(m_status.isEmpty());
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    const StockEntry& added = m_page->Rows().back();
+    EXPECT_EQ(added.code, "600000");
+    EXPECT_EQ(added.market, kMarketShanghai);
+    EXPECT_EQ(added.rowIndex, 2);
+    EXPECT_EQ(itemText(2, 1), "浦发银行");
+    EXPECT_EQ(ReadGbk("config/list.ini"),
+              std::string(kIndexRowsAsWritten) +
+                  "468F4D3D9847570D9E51AF8BBA7956E9|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n");
+
+    // The same code again in the same market is refused, in the other market accepted.
+    click("addButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kAlreadyListedText));
+    setBoxText("000001-平安银行");
+    click("addButton");
+    EXPECT_TRUE(m_status.isEmpty());
+    EXPECT_EQ(m_page->Rows().back().market, kMarketShenzhen);
+    EXPECT_EQ(m_page->Rows().back().recordKey, "3D6C5C5C55DC5DD60B0787017C9DBEF7");
+
+    // Texts that match no result, whatever they hold, change nothing but the status text.
+    const std::string before = ReadBytes("config/list.ini");
+    for (const QString& text : {QString(200, QLatin1Char('6')), QStringLiteral("600000|浦发银行|x"),
+                                QStringLiteral("浦发银行-600000")}) {
+        setBoxText(text);
+        click("addButton");
+        EXPECT_EQ(m_status, QString::fromUtf8(kAddErrorText));
+    }
+    EXPECT_EQ(ReadBytes("config/list.ini"), before);
+}
+
+TEST_F(MyStocksPageTest, EnterInTheBoxAddsTheFirstSuggestion) {
+    makePage();
+    m_page->show();
+    type("zs");
+    answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh", "zs,11,600999,sh600999,招商证券,zszq"}));
+    QTest::keyClick(m_page->SuggestionBox()->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().code, "600036");
+    EXPECT_EQ(m_page->SuggestionBox()->currentText(), "600036-招商银行");
+}
+
+TEST_F(MyStocksPageTest, TheTwentyFirstRowIsRefused) {
+    std::string rows = kIndexRows;
+    for (int i = 0; i < 18; ++i)
+        rows += "k|60000" + std::to_string(i % 10) + "|股票|1|0|0|0|0|0\r\n";
+    WriteGbk("config/list.ini", rows);
+    makePage();
+    type("pf");
+    answer(SuggestReply({"pfyh,11,600010,sh600010,包钢股份,bggf"}));
+    setBoxText("600010-包钢股份");
+    click("addButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kListFullText));
+    EXPECT_EQ(m_page->Rows().size(), 20u);
+    EXPECT_EQ(ReadGbk("config/list.ini"), rows);
+}
+
+TEST_F(MyStocksPageTest, MovesAndDeletesKeepRowsFileAndDetailsTogether) {
+    WriteGbk("config/list.ini",
+             "a|000001|甲|1|0|0|0|0|0\r\nb|000002|乙|2|0|0|0|0|0\r\nc|000003|丙|2|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+
+    click("upButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kSelectStockFirstText));
+
+    // Move up on the first row only selects it, and the file is written all the same.
+    clickRow(0);
+    click("upButton");
+    EXPECT_TRUE(m_status.isEmpty());
+    EXPECT_EQ(m_page->Rows()[0].code, "000001");
+
+    clickRow(1); // details of 000002
+    click("downButton");
+    EXPECT_EQ(itemText(2, 0), "000002");
+    EXPECT_EQ(m_page->Rows()[2].rowIndex, 2);
+    EXPECT_EQ(m_page->List()->currentItem(), m_page->List()->topLevelItem(2));
+    EXPECT_EQ(ReadGbk("config/list.ini"), "a|000001|甲|1|0|0.00|0.00|0|0.00\r\n"
+                                          "c|000003|丙|2|0|0.00|0.00|0|0.00\r\n"
+                                          "b|000002|乙|2|0|0.00|0.00|0|0.00\r\n");
+    // Down on the last row changes nothing.
+    click("downButton");
+    EXPECT_EQ(itemText(2, 0), "000002");
+
+    // The details shown still belong to 000002, which has moved: saving edits that row.
+    child<QLineEdit>("nameEdit")->setText(QStringLiteral("乙乙"));
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[2].name, "乙乙");
+    EXPECT_EQ(itemText(2, 1), "乙乙"); // the list shows the saved name
+
+    // Deleting the middle row renumbers the rest; a click then addresses the right row.
+    clickRow(1);
+    click("deleteButton");
+    ASSERT_EQ(m_page->Rows().size(), 2u);
+    EXPECT_EQ(m_page->Rows()[1].code, "000002");
+    EXPECT_EQ(m_page->Rows()[1].rowIndex, 1);
+    EXPECT_EQ(m_page->SelectedRow(), -1);
+    click("saveButton"); // the deleted row's details go nowhere
+    EXPECT_EQ(ReadGbk("config/list.ini"), "a|000001|甲|1|0|0.00|0.00|0|0.00\r\n"
+                                          "b|000002|乙乙|2|0|0.00|0.00|0|0.00\r\n");
+    clickRow(1);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000002");
+}
+
+TEST_F(MyStocksPageTest, SaveDetailsReadsNumbersLeniently) {
+    makePage();
+    m_page->show();
+    click("saveButton"); // before any click: nothing
+    EXPECT_EQ(ReadGbk("config/list.ini"), kIndexRows);
+    EXPECT_EQ(m_page->SelectedRow(), -1);
+
+    clickRow(1);
+    child<QCheckBox>("alertBox")->setChecked(true);
+    child<QLineEdit>("lowerEdit")->setText("abc");
+    child<QLineEdit>("upperEdit")->setText("12.5x");
+    child<QCheckBox>("holdingBox")->setChecked(true);
+    child<QLineEdit>("quantityEdit")->setText("300");
+    child<QLineEdit>("costEdit")->setText("9.87");
+    child<QRadioButton>("shanghaiRadio")->setChecked(true);
+    click("saveButton");
+    const StockEntry& row = m_page->Rows()[1];
+    EXPECT_EQ(row.alertFlag, 1);
+    EXPECT_FLOAT_EQ(row.lowerLimit, 0.0f);
+    EXPECT_FLOAT_EQ(row.upperLimit, 12.5f);
+    EXPECT_EQ(row.market, kMarketShanghai);
+    clickRow(1);
+    EXPECT_EQ(child<QLineEdit>("costEdit")->text(), "9.87");
+    EXPECT_NE(ReadGbk("config/list.ini").find("dac399001|399001|深证成指|1|1|12.50|0.00|300|9.87\r\n"),
+              std::string::npos);
+}
+
+TEST_F(MyStocksPageTest, OnlyTheNewestSuggestionReplyCounts) {
+    makePage();
+    m_page->show();
+    type("6");
+    const QuoteFetchJob older = m_jobs.back();
+    type("0");
+    answer(SuggestReply({"a,11,600000,sh600000,浦发银行,y"}));
+    EXPECT_EQ(m_page->SuggestionBox()->count(), 1);
+
+    // A late reply for "6" changes nothing, nor does its failure.
+    FetchReport late;
+    late.jobKind = kJobSideDownload;
+    late.status = kFetchFinished;
+    late.url = older.url;
+    late.reply = SuggestReply({"a,11,601988,sh601988,中国银行,y"});
+    m_page->HandleFetchStatus(late);
+    late.status = kFetchFailed;
+    m_page->HandleFetchStatus(late);
+    EXPECT_EQ(m_page->SuggestionBox()->itemText(0), "600000-浦发银行");
+    EXPECT_TRUE(m_status.isEmpty());
+
+    // Replies without usable entries keep the list; a failure says so.
+    answer(Utf8ToGbk("var suggestvalue=\"a,11,600000;\";"));
+    answer("garbage without markers");
+    answer(Utf8ToGbk("var suggestvalue=\"a,11,600000,sh600000,X,y"));
+    EXPECT_EQ(m_page->SuggestionBox()->count(), 1);
+    EXPECT_EQ(m_page->Results().size(), 1u);
+    answer("", kFetchFailed);
+    EXPECT_EQ(m_status, QStringLiteral("访问失败"));
+}
+
+TEST_F(MyStocksPageTest, TypingGoesOnWhileTheSuggestionsAreOpen) {
+    makePage();
+    m_page->show();
+    m_page->activateWindow();
+    m_page->SuggestionBox()->lineEdit()->setFocus();
+    type("6");
+    answer(SuggestReply({"a,11,600000,sh600000,浦发银行,y"}));
+    // Keys reach whatever has the keyboard now, as the user's next keystrokes would.
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClicks(focus, "01");
+    EXPECT_EQ(m_page->SuggestionBox()->currentText(), "601");
+}
+
+TEST_F(MyStocksPageTest, AFailedWriteLosesNothingOnDisk) {
+    makePage();
+    type("pf");
+    answer(SuggestReply({"a,11,600000,sh600000,浦发银行,y"}));
+    // The list file's folder turns read-only: the write fails and the old file stays whole.
+    const std::string before = ReadBytes("config/list.ini");
+    ASSERT_EQ(::chmod(Path("config").c_str(), 0500), 0);
+    setBoxText("600000-浦发银行");
+    click("addButton");
+    ::chmod(Path("config").c_str(), 0700);
+    if (::geteuid() != 0) { // the superuser writes anyway
+        EXPECT_EQ(ReadBytes("config/list.ini"), before);
+    }
+    EXPECT_EQ(m_page->Rows().size(), 3u); // the page keeps the row for the next write
+}
+
+} // namespace
+} // namespace marlune
