@@ -58,6 +58,19 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return 0;
 }
 
+// Length of the well-formed UTF-8 sequence at `in`, or 1 for a broken one, so that a broken
+// sequence never swallows the bytes after it (a line end, a separator).
+std::size_t WholeSequenceLength(const char* in, std::size_t left) {
+    std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(*in));
+    if (length == 0 || length > left)
+        return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(in[i]) & 0xC0) != 0x80)
+            return 1;
+    }
+    return length;
+}
+
 } // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
@@ -98,9 +111,7 @@ std::string Utf8ToGbk(std::string_view utf8) {
     }
     while (!converter.run(in, left, out)) {
         // Skip the whole character that GBK cannot hold (or one bad byte).
-        std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(*in));
-        if (length == 0 || length > left)
-            length = 1;
+        std::size_t length = WholeSequenceLength(in, left);
         out.push_back('?');
         in += length;
         left -= length;
@@ -114,9 +125,7 @@ std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
     std::size_t used = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(utf8[pos]));
-        if (length == 0 || pos + length > utf8.size())
-            length = 1;
+        std::size_t length = WholeSequenceLength(utf8.data() + pos, utf8.size() - pos);
         std::size_t bytes = Utf8ToGbk(utf8.substr(pos, length)).size();
         if (used + bytes > maxBytes)
             break;

@@ -29,6 +29,7 @@ TEST(Gbk, InvalidBytesBecomeReplacementWithoutLoss) {
     // Characters GBK cannot hold and broken UTF-8 become '?'.
     EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");
     EXPECT_EQ(Utf8ToGbk("a\xE4z"), "a?z");
+    EXPECT_EQ(Utf8ToGbk("a\xE4\r\n"), "a?\r\n"); // a broken sequence keeps the line end after it
 }
 
 TEST(Gbk, CutNeverSplitsACharacter) {
