@@ -238,7 +238,7 @@ void TickerWindow::layOut() {
     placeWindow(m_settings.lastX, m_settings.lastY);
     setUpGrid();
     placeChildren();
-    m_status->setText(QString::fromUtf8(kStatusStarting));
+    setStatus(kStatusStarting);
 }
 
 void TickerWindow::placeChildren() {
@@ -363,14 +363,14 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
         dispatchReply(report.jobKind, report.reply);
-        m_status->setText(QString::fromUtf8(kStatusWelcome));
+        setStatus(kStatusWelcome);
     } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
         const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
         m_fetchManager->SetReplyText(ReadGoogleReply(file));
         dispatchReply(report.jobKind, m_fetchManager->ReplyText());
-        m_status->setText(QString::fromUtf8(kStatusWelcome));
+        setStatus(kStatusWelcome);
     } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
-        m_status->setText(QString::fromUtf8(kStatusFailed));
+        setStatus(kStatusFailed);
     }
     // Chart files are read when the popup opens; progress and other kinds need nothing.
 }
@@ -396,6 +396,13 @@ QString TickerWindow::AlertText() const {
 
 void TickerWindow::ClearAlertText() {
     m_book.clearAlertText();
+}
+
+void TickerWindow::setStatus(const char* text) {
+    // The same text again needs no repaint: most refreshes end with the same welcome.
+    const QString status = QString::fromUtf8(text);
+    if (m_status->text() != status)
+        m_status->setText(status);
 }
 
 QString TickerWindow::StatusText() const {

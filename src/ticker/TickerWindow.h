@@ -148,6 +148,7 @@ private:
     void placeWindow(int x, int y);
     void placeWindow(const QPoint& topLeft);
     void onMoveSettled();
+    void setStatus(const char* text);
     void readSettings();
     void loadWatchList();
     void createChildren();
