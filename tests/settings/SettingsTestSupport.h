@@ -7,13 +7,29 @@
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
+#include <QAbstractButton>
+#include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace marlune::test {
+
+// Clicks a check box or radio button on its indicator: a button stretched by its layout
+// ignores clicks beside its text.
+inline void ClickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
 
 class ProgramFolderTest : public ::testing::Test {
 protected:

@@ -1,0 +1,129 @@
+// The basic page: loading base.ini, the slider keys, the hot key list and the store.
+#include "settings/BasicPage.h"
+
+#include "SettingsTestSupport.h"
+#include "config/Profile.h"
+#include "settings/SettingsPrompts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+#include <memory>
+
+namespace marlune {
+namespace {
+
+class BasicPageTest : public test::ProgramFolderTest {
+protected:
+    std::unique_ptr<BasicPage> makePage() {
+        auto page = std::make_unique<BasicPage>([this](const QString& text) { m_status = text; }, nullptr);
+        page->show();
+        return page;
+    }
+    void write(const char* key, const char* value) {
+        ProfileWrite(Path("config/base.ini"), "sys", key, value);
+    }
+    std::string read(const char* key) { return ProfileRead(Path("config/base.ini"), "sys", key); }
+
+    QString m_status;
+};
+
+TEST_F(BasicPageTest, LoadsTheFirstRunValues) {
+    auto page = makePage();
+    EXPECT_EQ(page->Slider()->value(), 10);
+    EXPECT_EQ(page->SliderLabel()->text(), "10 秒");
+    EXPECT_TRUE(page->SourceRadio(1)->isChecked());
+    EXPECT_TRUE(page->ModifierRadio(1)->isChecked());
+    EXPECT_EQ(page->HotKeyList()->count(), 36);
+    EXPECT_EQ(page->HotKeyList()->itemText(35), " Z");
+    EXPECT_EQ(page->HotKeyList()->currentText(), " 1");
+}
+
+TEST_F(BasicPageTest, OutOfRangeValuesLoadAsNoneOrZero) {
+    for (const char* freshSec : {"61", "-1", "abc"}) {
+        write("FreshSec", freshSec);
+        write("DataSour", "7");
+        write("HotKeyPress", "3");
+        write("HotKey", "a");
+        auto page = makePage();
+        EXPECT_EQ(page->Slider()->value(), 0) << freshSec;
+        EXPECT_EQ(page->SliderLabel()->text(), "不刷新");
+        for (int source = 1; source <= 3; ++source)
+            EXPECT_FALSE(page->SourceRadio(source)->isChecked());
+        EXPECT_FALSE(page->ModifierRadio(1)->isChecked());
+        EXPECT_FALSE(page->ModifierRadio(2)->isChecked());
+        EXPECT_EQ(page->HotKeyList()->currentText(), " 1"); // lower case matches nothing
+    }
+    // With no modifier ticked the store gives the hot key Alt, so that it works again; no
+    // source is written as an empty value.
+    auto page = makePage();
+    page->Store();
+    EXPECT_EQ(read("HotKeyPress"), "1");
+    EXPECT_EQ(read("DataSour"), "");
+}
+
+TEST_F(BasicPageTest, ArrowKeysMoveTheSliderWithinItsRange) {
+    write("FreshSec", "1");
+    auto page = makePage();
+    page->ProgramEdit()->setFocus();
+    QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
+    EXPECT_EQ(page->Slider()->value(), 0);
+    EXPECT_EQ(page->SliderLabel()->text(), "不刷新");
+    QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
+    EXPECT_EQ(page->Slider()->value(), 0);
+
+    page->Slider()->setValue(60);
+    QTest::keyClick(page->ProgramEdit(), Qt::Key_Right);
+    EXPECT_EQ(page->Slider()->value(), 60);
+    EXPECT_EQ(page->SliderLabel()->text(), "60 秒");
+    // On the slider itself one key press is one step.
+    QTest::keyClick(page->Slider(), Qt::Key_Left);
+    EXPECT_EQ(page->Slider()->value(), 59);
+    EXPECT_EQ(page->SliderLabel()->text(), "59 秒");
+}
+
+TEST_F(BasicPageTest, StoresWhatTheControlsShow) {
+    auto page = makePage();
+    QTest::mouseClick(page->ModifierRadio(2), Qt::LeftButton);
+    QTest::mouseClick(page->SourceRadio(1), Qt::LeftButton);
+    page->HotKeyList()->setCurrentIndex(page->HotKeyList()->findText(" C"));
+    page->Slider()->setValue(0);
+    page->ProgramEdit()->setText("/opt/trade/不存在");
+    page->Store();
+    EXPECT_EQ(read("HotKeyPress"), "2");
+    EXPECT_EQ(read("DataSour"), "1");
+    EXPECT_EQ(read("FreshSec"), "0");
+    EXPECT_EQ(read("ReSoft"), "/opt/trade/不存在"); // typed by hand: not checked
+    EXPECT_NE(ReadBytes("config/base.ini").find("HotKey= C\r\n"), std::string::npos);
+    EXPECT_EQ(makePage()->HotKeyList()->currentText(), " C");
+}
+
+TEST_F(BasicPageTest, BrowseTakesOnlyAFileThatOpens) {
+    QString chosen;
+    QStringList messages;
+    ScopedSettingsPrompts prompts({[&](QWidget*, const QString& text) { messages << text; },
+                                   [&](QWidget*) { return chosen; }, nullptr});
+    auto page = makePage();
+    page->ProgramEdit()->setText("old");
+
+    chosen = QString::fromStdString(Path("missing/trade"));
+    page->Browse();
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8(kInvalidProgramText)});
+    EXPECT_EQ(page->ProgramEdit()->text(), "old");
+
+    chosen.clear(); // cancelled
+    page->Browse();
+    EXPECT_EQ(page->ProgramEdit()->text(), "old");
+
+    chosen = QString::fromStdString(Path("config/base.ini"));
+    page->Browse();
+    EXPECT_EQ(page->ProgramEdit()->text(), chosen);
+    EXPECT_EQ(messages.size(), 1);
+}
+
+} // namespace
+} // namespace marlune
