@@ -1,15 +1,18 @@
 #include "app/Application.h"
 
+#include "app/InstallLayout.h"
 #include "app/Owner.h"
 #include "config/FirstRun.h"
 #include "config/ProgramFolder.h"
 #include "net/ServiceEndpoints.h"
+#include "platform/CommandChannel.h"
 #include "sim/SimServer.h"
 #include "ticker/QuoteGrid.h"
 #include "ticker/TickerWindow.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
 #include <QMessageBox>
 
@@ -19,19 +22,29 @@
 namespace marlune {
 
 const char* const Application::kConfigFailedText = "无法创建配置文件，请检查磁盘空间";
+const char* const Application::kCommandChannel = "marlune";
 
 Application::Application(StartupOptions options) : m_options(std::move(options)) {}
 
 // The owner (and its ticker window and download workers) ends before the simulated
 // market it may be talking to.
 Application::~Application() {
+    m_listener.reset();
     m_owner.reset();
     m_sim.reset();
 }
 
 bool Application::start(int& exitCode) {
-    if (!m_options.home.isEmpty())
+    if (!m_options.home.isEmpty()) {
         SetProgramFolder(m_options.home.toStdString());
+    } else {
+        const QString executableFolder = QCoreApplication::applicationDirPath();
+        const QString folder = DefaultProgramFolder(executableFolder);
+        if (folder != executableFolder) {
+            QDir().mkpath(folder);
+            SetProgramFolder(folder.toStdString());
+        }
+    }
     if (m_options.demo) {
         m_sim = std::make_unique<sim::SimServer>();
         if (m_sim->Start(0) < 0) {
@@ -52,7 +65,19 @@ bool Application::start(int& exitCode) {
     }
     m_owner = std::make_unique<Owner>();
     QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });
+    // Commands from other programs; without a channel the program runs on without them.
+    m_listener = platform::CreateCommandListener(kCommandChannel);
+    m_listener->SetHandler([owner = m_owner.get()](platform::ChannelCommand command) {
+        owner->OnExternalCommand(command.command, command.param);
+    });
+    m_listener->Listen();
     m_owner->Start();
+    // Start-up itself may end the program (a refused start-up password with no way to
+    // ask again); the event loop then never starts.
+    if (m_owner->Core().Ended()) {
+        exitCode = 0;
+        return false;
+    }
     // The first refill comes from the event loop, so tracing can start after the window.
     if (std::getenv("MARLUNE_TRACE_FIRST_PAINT") != nullptr)
         TraceFirstQuotesPainted(*m_owner);

@@ -1,7 +1,8 @@
 #pragma once
 // Start-up of the desktop program: the program folder and service options, the
 // simulated market for --demo, the first-run files, then the owner with its ticker
-// window. main() creates the QApplication and runs this.
+// window, and the channel on which other programs send commands. main() creates the
+// QApplication and runs this. A second start runs as a second, independent program.
 
 #include "app/StartupOptions.h"
 
@@ -11,6 +12,9 @@ namespace marlune {
 
 namespace sim {
 class SimServer;
+}
+namespace platform {
+class CommandListener;
 }
 
 class Owner;
@@ -28,6 +32,9 @@ public:
     // The first-run failure message.
     static const char* const kConfigFailedText;
 
+    // The family name of the command channels.
+    static const char* const kCommandChannel;
+
 private:
     // Start-up up to the shown ticker window. False ends the program with exitCode.
     bool start(int& exitCode);
@@ -35,6 +42,7 @@ private:
     StartupOptions m_options;
     std::unique_ptr<sim::SimServer> m_sim;
     std::unique_ptr<Owner> m_owner;
+    std::unique_ptr<platform::CommandListener> m_listener;
 };
 
 // Prints a line "marlune: first quotes painted at <milliseconds since 1970>" to

@@ -1,35 +1,129 @@
 #include "app/Owner.h"
 
+#include "app/AboutBox.h"
+#include "app/DialogPlacement.h"
+#include "app/MessageDialog.h"
+#include "app/ShellTexts.h"
+#include "app/TrayIcon.h"
+#include "app/UnlockDialog.h"
+#include "config/Profile.h"
+#include "config/ProgramFolder.h"
+#include "config/SettingsKeys.h"
+#include "net/DownloadProxy.h"
+#include "net/ServiceEndpoints.h"
+#include "platform/GlobalHotKey.h"
+#include "platform/WindowPlatform.h"
+#include "settings/SettingsDialog.h"
+#include "ticker/BrowserLauncher.h"
+#include "ticker/RefreshTimers.h"
 #include "ticker/TickerMenu.h"
-#include "ticker/TickerWindow.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
+#include <QProcess>
+#include <QSysInfo>
+#include <QUrl>
+
+#include <cstdio>
+#include <ctime>
 
 namespace marlune {
 
-Owner::Owner(QObject* parent) : QObject(parent) {}
+namespace {
 
-// The ticker window goes first: its teardown joins the download workers.
-Owner::~Owner() = default;
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// The file dialog of "启动交易软件".
+QString ChooseTradingProgramFile() {
+    const QString exeFilter = Text(kTradingFilterExe);
+    const QString allFilter = Text(kTradingFilterAll);
+    // Where programs end in .exe the dialog starts with those; elsewhere with every file.
+    QString selected = QSysInfo::productType() == QLatin1String("windows") ? exeFilter : allFilter;
+    const QString start = QDir(QStringLiteral("d:/")).exists() ? QStringLiteral("d:/") : QDir::homePath();
+    return QFileDialog::getOpenFileName(nullptr, QString(), start,
+                                        exeFilter + QStringLiteral(";;") + allFilter, &selected);
+}
+
+void StartProgramFile(const QString& path) {
+    const QFileInfo file(path);
+    // A program starts; any other file opens with the program the desktop has for it.
+    // Failures are not reported.
+    if (file.isExecutable() && file.isFile())
+        QProcess::startDetached(file.absoluteFilePath(), {}, file.absolutePath());
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+}
+
+} // namespace
+
+bool TradingProgramNeedsChoosing(const QString& stored) {
+    if (stored.size() < 3)
+        return true;
+    const QFileInfo file(stored);
+    return !file.exists() || file.isDir();
+}
+
+Owner::Owner(QObject* parent) : Owner(Parts{}, parent) {}
+
+Owner::Owner(Parts parts, QObject* parent)
+    : QObject(parent), m_parts(std::move(parts)),
+      m_hotKey(m_parts.hotKey ? std::move(m_parts.hotKey) : platform::CreateGlobalHotKey()),
+      m_tray(m_parts.tray ? std::move(m_parts.tray)
+                          : std::make_unique<SystemTrayIcon>(QApplication::windowIcon())),
+      m_core(*this, *m_hotKey, BaseIniPath()),
+      m_updates(std::make_unique<UpdateChecker>(m_parts.updateTimings, m_parts.fetcher)) {
+    m_hotKey->SetPressedHandler([this] { m_core.OnHotKey(); });
+    m_tray->SetHandler([this](int iconId, int message) { m_core.OnTrayIcon(iconId, message); });
+    m_tipTimer.setSingleShot(true);
+    connect(&m_tipTimer, &QTimer::timeout, this, &Owner::RestoreTip);
+    connect(m_updates.get(), &UpdateChecker::newStockTipArrived, this, &Owner::showNewStockBalloon);
+    m_menu = std::make_unique<TickerMenu>(QPixmap(QStringLiteral(":/images/check_mark.png")),
+                                          platform::OsGeneration(), nullptr);
+    connect(m_menu.get(), &TickerMenu::commandChosen, this, &Owner::OnMenuCommand);
+}
+
+Owner::~Owner() {
+    // Downloads stop before anything they report to goes.
+    m_updates->CancelAll();
+    // A settings dialog still open goes with the owner it reports to.
+    delete m_settingsDialog.data();
+    m_ticker.reset();
+}
 
 void Owner::Start() {
-    m_ticker = std::make_unique<TickerWindow>(this);
+    const ShellSettings settings = ReadShellSettings(BaseIniPath(), XmlSettingsPath());
+    SetDownloadProxy(settings.proxy); // a setting that is not usable leaves the default
+    m_core.Configure(settings);
+    m_ticker = std::make_unique<TickerWindow>(this, m_parts.tickerServices);
     m_ticker->setWindowIcon(QApplication::windowIcon());
-    m_ticker->show();
-    m_windowState = kWindowShown;
+    m_updates->Start(settings.autoUpgrade == 1, settings.newStockTip == 1);
+    const bool trayAvailable = m_tray->IsAvailable();
+    if (!trayAvailable) {
+        std::fputs("marlune: this desktop has no notification area; running without the tray icon "
+                   "(the hot key and the ticker window's buttons still work)\n",
+                   stderr);
+    }
+    m_core.StartUp(trayAvailable);
 }
+
+// ---------------------------------------------------------------------------------
+// Commands
 
 void Owner::OnTickerCommand(int command) {
     switch (command) {
     case kCmdShowAlert:
-        // The balloon comes with the tray icon; until then the text is only dropped, so
-        // that it does not grow for ever.
-        if (m_ticker)
-            m_ticker->ClearAlertText();
+        showAlertBalloon();
         break;
     case kCmdExit:
-        emit exitRequested();
+        m_core.Exit();
         break;
     default:
         break;
@@ -38,16 +132,245 @@ void Owner::OnTickerCommand(int command) {
 
 void Owner::OnMenuCommand(int id) {
     switch (id) {
+    case kMenuSettings:
+        m_core.OnSettingsCommand(-1);
+        break;
+    case kMenuAddStock:
+        m_core.OnSettingsCommand(static_cast<int>(SettingsPageId::MyStocks));
+        break;
     case kMenuRefresh:
-        if (m_ticker)
-            m_ticker->TickerCommand(kCmdRefresh);
+        SendTickerCommand(kCmdRefresh);
+        break;
+    case kMenuStartTrading:
+        launchTradingProgram();
+        break;
+    case kMenuTopMost:
+        m_core.OnTopMostCommand();
+        break;
+    case kMenuShowHide:
+        m_core.OnShowHideCommand();
+        break;
+    case kMenuVendorHome:
+        openVendorPage(kVendorRegisterPage);
+        break;
+    case kMenuAdvice:
+        openVendorPage(kVendorAdvicePage);
+        break;
+    case kMenuMarket:
+        openVendorPage(kVendorMarketPage);
+        break;
+    case kMenuAbout:
+        if (m_parts.showAbout) {
+            m_parts.showAbout();
+        } else {
+            AboutBox about;
+            about.exec();
+        }
         break;
     case kMenuExit:
-        emit exitRequested();
+        m_core.Exit();
         break;
     default:
         break;
     }
+}
+
+void Owner::OnExternalCommand(int command, long param) {
+    if (command == kCmdShowMenu)
+        m_core.OnShowMenuCommand();
+    else if (command == kCmdRestore && param == 0)
+        installStep();
+}
+
+void Owner::openVendorPage(std::string_view path) {
+    OpenInBrowser(QString::fromStdString(ServiceBaseUrl(Service::kVendorSite)) + Text(path));
+}
+
+void Owner::startProgram(const QString& path) {
+    if (m_parts.startProgram)
+        m_parts.startProgram(path);
+    else
+        StartProgramFile(path);
+}
+
+void Owner::launchTradingProgram() {
+    const std::string iniPath = BaseIniPath();
+    QString program =
+        QString::fromStdString(ProfileRead(iniPath, baseini::kReSoft.section, baseini::kReSoft.name));
+    if (TradingProgramNeedsChoosing(program)) {
+        program = m_parts.chooseTradingProgram ? m_parts.chooseTradingProgram() : ChooseTradingProgramFile();
+        if (program.isEmpty())
+            return;
+        program = QDir::toNativeSeparators(program);
+        ProfileWrite(iniPath, baseini::kReSoft.section, baseini::kReSoft.name, program.toStdString());
+    }
+    startProgram(program);
+}
+
+// ---------------------------------------------------------------------------------
+// Balloons
+
+void Owner::showAlertBalloon() {
+    if (m_newStockBalloon || !m_ticker)
+        return;
+    const QString text = m_ticker->AlertText();
+    // Nothing to say: no balloon, and the tip timer is left alone (refreshes come
+    // more often than it runs out).
+    if (text.isEmpty())
+        return;
+    m_tray->ShowBalloon(text.toStdString(), kAlertBalloonTitle, kAlertBalloonTimeoutMs);
+    m_ticker->ClearAlertText();
+    m_tipTimer.start(kTipRestoreDelayMs);
+}
+
+void Owner::showNewStockBalloon(const QString& tip) {
+    m_newStockBalloon = true;
+    m_tray->ShowBalloon(tip.toStdString(), kNewStockBalloonTitle, kNewStockBalloonTimeoutMs);
+    m_tipTimer.start(kTipRestoreDelayMs);
+}
+
+void Owner::RestoreTip() {
+    m_tipTimer.stop();
+    m_tray->SetTip(Text(kTrayTipAfterBalloon));
+    m_newStockBalloon = false;
+}
+
+// ---------------------------------------------------------------------------------
+// Update installation
+
+void Owner::installStep() {
+    if (m_installing || m_core.Ended())
+        return;
+    m_installing = true;
+    const InstallAction action = m_updates->State().install(m_core.Settings().autoUpgrade == 1);
+    // Leaving for an updater that is not there would only end the program.
+    const bool updaterThere = FileExists(UpdateChecker::UpdaterPath());
+    if (action == InstallAction::ExitAndRunUpdater && updaterThere) {
+        runUpdater();
+    } else if (action == InstallAction::AskUser && updaterThere) {
+        const QString question = Text(kUpdateQuestion);
+        const bool yes = m_parts.askUser ? m_parts.askUser(question) : MessageDialog::Ask(question);
+        if (yes && !m_core.Ended())
+            runUpdater();
+        else if (!yes)
+            QFile::remove(QString::fromStdString(UpdateChecker::UpdateMarkerPath()));
+    }
+    m_installing = false;
+}
+
+void Owner::runUpdater() {
+    const QString updater = QString::fromStdString(UpdateChecker::UpdaterPath());
+    m_core.Exit();
+    startProgram(updater);
+}
+
+// ---------------------------------------------------------------------------------
+// Settings dialog
+
+void Owner::OnSettingsApplied() {
+    const ShellSettings settings = ReadShellSettings(BaseIniPath(), XmlSettingsPath());
+    SetDownloadProxy(settings.proxy);
+    m_core.OnSettingsApplied(settings);
+}
+
+void Owner::RegisterHotKeyAfterSettings() {
+    m_core.OnSettingsClosed();
+}
+
+void Owner::OnSettingsDialogClosed() {
+    m_settingsDialog = nullptr;
+}
+
+void Owner::BringSettingsToFront() {
+    if (m_settingsDialog)
+        m_settingsDialog->BringToFront();
+}
+
+void Owner::OpenSettings(int page) {
+    auto* dialog = new SettingsDialog(this); // deletes itself when closed
+    m_settingsDialog = dialog;
+    if (page >= 0 && page < kSettingsPageCount)
+        dialog->ShowPage(static_cast<SettingsPageId>(page));
+    MakeTopMost(dialog);
+    CentreInWorkArea(dialog);
+    dialog->show();
+    dialog->BringToFront();
+}
+
+// ---------------------------------------------------------------------------------
+// OwnerEffects
+
+void Owner::ShowTicker() {
+    if (!m_ticker)
+        return;
+    m_ticker->show();
+    m_ticker->raise();
+    m_ticker->activateWindow();
+}
+
+void Owner::HideTicker() {
+    if (m_ticker)
+        m_ticker->hide();
+}
+
+void Owner::SendTickerCommand(int command) {
+    if (m_ticker)
+        m_ticker->TickerCommand(command);
+}
+
+void Owner::SetTickerTopMost(int topMost) {
+    if (m_ticker)
+        m_ticker->SetTopMost(topMost);
+}
+
+void Owner::SetTickerLocked(bool locked) {
+    if (m_ticker)
+        m_ticker->SetLocked(locked);
+}
+
+void Owner::RestartTickerRefresh() {
+    if (m_ticker)
+        m_ticker->RestartRefreshTimer(kRestartNormal);
+}
+
+void Owner::StopTickerRefresh() {
+    if (m_ticker)
+        m_ticker->RestartRefreshTimer(kRestartStopped);
+}
+
+void Owner::AddTrayIcon() {
+    m_tray->Add(Text(kTrayTip));
+}
+
+void Owner::DeleteTrayIcon() {
+    m_tray->Delete();
+}
+
+void Owner::ShowPopupMenu() {
+    m_menu->Prepare(m_core.WindowState(), m_core.TopMost(), m_ticker ? m_ticker->Settings().transBK : 0);
+    m_menu->popup(QCursor::pos());
+    m_menu->activateWindow();
+}
+
+bool Owner::AskPassword(const std::string& expected, const std::string& prompt) {
+    const QString expectedText = QString::fromStdString(expected);
+    const QString promptText = QString::fromStdString(prompt);
+    return m_parts.askPassword ? m_parts.askPassword(expectedText, promptText)
+                               : UnlockDialog::Ask(expectedText, promptText);
+}
+
+std::int64_t Owner::Now() const {
+    if (m_parts.tickerServices.clock)
+        return static_cast<std::int64_t>(m_parts.tickerServices.clock());
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+void Owner::EndProgram() {
+    m_updates->CancelAll();
+    m_tipTimer.stop();
+    if (m_settingsDialog)
+        m_settingsDialog->hide();
+    emit exitRequested();
 }
 
 } // namespace marlune

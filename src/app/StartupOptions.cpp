@@ -21,7 +21,21 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
             value(options.services);
         else if (argument.startsWith(QLatin1String("--services=")))
             options.services = argument.mid(11);
-        else if (argument == QLatin1String("--demo"))
+        else if (argument == QLatin1String("--send") || argument.startsWith(QLatin1String("--send="))) {
+            QString number;
+            if (argument == QLatin1String("--send"))
+                value(number);
+            else
+                number = argument.mid(7);
+            if (!options.error.isEmpty())
+                break;
+            bool ok = false;
+            const int command = number.toInt(&ok);
+            if (ok)
+                options.send = command;
+            else
+                options.error = QStringLiteral("--send needs a command number, not %1").arg(number);
+        } else if (argument == QLatin1String("--demo"))
             options.demo = true;
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
@@ -35,9 +49,14 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
 
 QString StartupUsage() {
     return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo]\n"
+                          "       marlune --send N\n"
                           "  --home DIR      keep settings, watch list and downloads below DIR\n"
+                          "                  (default: the program's folder; for an installed program\n"
+                          "                  ~/.local/share/marlune)\n"
                           "  --services URL  fetch every outside service from this base URL\n"
-                          "  --demo          start the simulated market in this process and use it\n");
+                          "  --demo          start the simulated market in this process and use it\n"
+                          "  --send N        pass command N to the running Marlune and end:\n"
+                          "                  100 shows its popup menu, 1135 runs its update step\n");
 }
 
 } // namespace marlune

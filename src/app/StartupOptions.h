@@ -1,15 +1,20 @@
 #pragma once
-// The command line of the desktop program: marlune [--home DIR] [--services URL] [--demo].
+// The command line of the desktop program:
+//   marlune [--home DIR] [--services URL] [--demo]
+//   marlune --send N
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace marlune {
 
 struct StartupOptions {
-    QString home;      // --home DIR: the program folder instead of the executable's
-    QString services;  // --services URL: every outside service at this base URL
-    bool demo = false; // --demo: the simulated market, started in this process
+    QString home;            // --home DIR: the program folder instead of the executable's
+    QString services;        // --services URL: every outside service at this base URL
+    bool demo = false;       // --demo: the simulated market, started in this process
+    std::optional<int> send; // --send N: pass command N to the running program, then end
     bool help = false;
     QString error; // not empty when the command line cannot be used
 };

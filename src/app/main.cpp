@@ -1,13 +1,37 @@
 // marlune: the desktop stock-quote ticker.
 #include "app/Application.h"
+#include "platform/CommandChannel.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 
 #include <clocale>
 #include <cstdio>
 
+namespace {
+
+// marlune --send N: no window, only the command to the running program.
+int SendCommand(int argc, char** argv, int command) {
+    QCoreApplication app(argc, argv);
+    if (marlune::platform::SendChannelCommand(marlune::Application::kCommandChannel, {command, 0}))
+        return 0;
+    std::fprintf(stderr, "marlune: no running Marlune took the command\n");
+    return 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    {
+        // --send needs no display: it is handled before the GUI starts.
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const marlune::StartupOptions early = marlune::ParseStartupOptions(arguments);
+        if (early.error.isEmpty() && !early.help && early.send)
+            return SendCommand(argc, argv, *early.send);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlune"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -37,6 +37,16 @@ std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* co
     return bytes;
 }
 
+// libcurl's progress hook: a non-zero return ends the transfer.
+int CheckCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::function<bool()>*>(context);
+    try {
+        return (*cancelled)() ? 1 : 0;
+    } catch (...) {
+        return 1;
+    }
+}
+
 } // namespace
 
 HttpGetResult HttpGet(const HttpGetRequest& request) {
@@ -62,6 +72,11 @@ HttpGetResult HttpGet(const HttpGetRequest& request) {
         curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     }
+    if (request.cancelled) {
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, CheckCancelled);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &request.cancelled);
+    }
     ApplyDownloadProxy(handle, request.proxy);
     if (!request.proxy.user.empty() && !DownloadProxyUrl(request.proxy).empty()) {
         // Whatever scheme the proxy asks for (Basic, Digest, NTLM).
@@ -78,9 +93,15 @@ HttpGetResult HttpGet(const HttpGetRequest& request) {
 }
 
 TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy) {
+    return TextFetch(url, proxy, {});
+}
+
+TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy,
+                          std::function<bool()> cancelled) {
     HttpGetRequest request;
     request.url = url;
     request.proxy = proxy;
+    request.cancelled = std::move(cancelled);
     // Through an explicit proxy a redirect is not followed.
     request.followRedirects = DownloadProxyUrl(proxy).empty();
     HttpGetResult reply = HttpGet(request);

@@ -5,6 +5,7 @@
 #include "net/DownloadProxy.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace marlune {
@@ -17,6 +18,9 @@ struct HttpGetRequest {
     long connectTimeoutMs = 2000;
     long totalTimeoutMs = 30000; // a server that accepts and never answers ends here
     std::size_t maxBodyBytes = 4u * 1024u * 1024u;
+    // Asked about once a second while the transfer runs (from the transfer's thread);
+    // true stops it, and the request fails. Empty: never stopped early.
+    std::function<bool()> cancelled;
 };
 
 struct HttpGetResult {
@@ -41,5 +45,10 @@ TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy);
 
 // As above through the process-wide download proxy setting.
 TextFetchResult TextFetch(const std::string& url);
+
+// As above, stopped (failed) soon after cancelled() turns true: for callers that must
+// not wait for a slow server when they end.
+TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy,
+                          std::function<bool()> cancelled);
 
 } // namespace marlune

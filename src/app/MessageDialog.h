@@ -1,0 +1,33 @@
+#pragma once
+// The program's yes-or-no question, asked for the owner: "系统提示" with the icon, the
+// text and "确定". OK answers yes; Esc answers no. No close box; top-most, in the
+// middle of the work area.
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace marlune {
+
+class MessageDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit MessageDialog(const QString& text, QWidget* parent = nullptr);
+
+    // Runs the question modally; true for OK.
+    static bool Ask(const QString& text);
+
+    QLabel* TextLabel() const { return m_text; }
+    QPushButton* OkButton() const { return m_ok; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* m_text = nullptr;
+    QPushButton* m_ok = nullptr;
+};
+
+} // namespace marlune

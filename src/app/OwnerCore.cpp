@@ -1,0 +1,308 @@
+#include "app/OwnerCore.h"
+
+#include "app/ShellTexts.h"
+#include "config/Profile.h"
+#include "config/SettingsKeys.h"
+#include "ticker/TickerOwner.h"
+
+namespace marlune {
+
+OwnerCore::OwnerCore(OwnerEffects& effects, platform::GlobalHotKey& hotKey, std::string baseIniPath)
+    : m_effects(effects), m_hotKey(hotKey), m_baseIniPath(std::move(baseIniPath)) {}
+
+void OwnerCore::Configure(const ShellSettings& settings) {
+    m_settings = settings;
+}
+
+// ---------------------------------------------------------------------------------
+// Hot key and tray icon
+
+void OwnerCore::registerHotKey() {
+    // Nothing is held any more once the program is on its way out.
+    if (m_ended)
+        return;
+    if (auto choice = HotKeyFromSettings(m_settings.hotKey, m_settings.hotKeyPress))
+        m_hotKey.Register(choice->modifiers, choice->key); // a taken combination fails quietly
+    else
+        m_hotKey.Unregister();
+}
+
+void OwnerCore::unregisterHotKey() {
+    m_hotKey.Unregister();
+}
+
+void OwnerCore::addIcon() {
+    m_effects.AddTrayIcon();
+    m_iconShown = true;
+}
+
+void OwnerCore::deleteIcon() {
+    m_effects.DeleteTrayIcon();
+    m_iconShown = false;
+}
+
+// ---------------------------------------------------------------------------------
+// Start-up and exit
+
+void OwnerCore::StartUp(bool trayAvailable) {
+    m_trayAvailable = trayAvailable;
+    // Added even without a tray: the desktop shows it once a tray appears.
+    addIcon();
+    registerHotKey();
+    // The window counts as hidden since start-up for the lock after hiding.
+    m_lastHideTime = m_effects.Now();
+    if (m_settings.lock.asksAtStartUp()) {
+        m_locked = true;
+        if (askPassword(kUnlockLabel))
+            m_locked = false;
+        if (m_ended)
+            return;
+    }
+    if (m_locked) {
+        m_windowState = kWindowHidden;
+        // Without a tray icon or a hot key nothing could raise the prompt again: an
+        // invisible program nobody can reach is of no use, so it ends.
+        if (!m_trayAvailable && !m_hotKey.IsRegistered())
+            Exit();
+        return;
+    }
+    if (m_settings.startHidden == 1) {
+        m_windowState = kWindowHidden;
+        return;
+    }
+    m_effects.ShowTicker();
+    m_windowState = kWindowShown;
+}
+
+void OwnerCore::Exit() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_hotKey.Unregister();
+    if (m_iconShown)
+        deleteIcon();
+    m_effects.EndProgram();
+}
+
+// ---------------------------------------------------------------------------------
+// Lock
+
+bool OwnerCore::askPassword(std::string_view prompt) {
+    m_prompting = true;
+    unregisterHotKey();
+    const bool ok = m_effects.AskPassword(m_settings.lock.password, std::string(prompt));
+    m_prompting = false;
+    registerHotKey(); // whatever the outcome
+    return ok;
+}
+
+bool OwnerCore::LockCheck() {
+    if (m_ended)
+        return false;
+    const std::int64_t now = m_effects.Now();
+    // A prompt that was refused stays due, whatever the mode: otherwise a refused
+    // start-up password (mode 1) would let the next show through.
+    if (!m_locked) {
+        if (!m_settings.lock.locksAfterHiding())
+            return true;
+        if (m_settings.lock.periodSeconds >= now - m_lastHideTime) {
+            m_lastHideTime = now;
+            return true;
+        }
+    }
+    // One prompt at a time: a second show path while it is up only fails.
+    if (m_prompting)
+        return false;
+    m_locked = true;
+    if (!askPassword(kUnlockPrompt) || m_ended)
+        return false;
+    m_locked = false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Showing and hiding
+
+void OwnerCore::showIconAgain() {
+    // With the hide-tray flag the icon went with the window. An icon that is gone for
+    // another reason (the flag was switched off meanwhile) comes back too.
+    if (m_settings.hideTray == 1 || !m_iconShown)
+        addIcon();
+}
+
+void OwnerCore::hideByHotKey(int newState) {
+    m_effects.HideTicker();
+    if (m_settings.hideTray == 1)
+        deleteIcon();
+    m_lastHideTime = m_effects.Now();
+    m_windowState = newState;
+}
+
+void OwnerCore::OnHotKey() {
+    if (m_ended)
+        return;
+    switch (m_windowState) {
+    case kWindowHidden:
+        if (!LockCheck())
+            return;
+        m_effects.ShowTicker();
+        showIconAgain();
+        m_windowState = kWindowShownByHotKey;
+        break;
+    case kWindowDockedAtEdge:
+    case kWindowHiddenByHotKey:
+        if (!LockCheck())
+            return;
+        m_effects.SendTickerCommand(kCmdRestore);
+        showIconAgain();
+        m_windowState = kWindowShown;
+        break;
+    case kWindowShown:
+        hideByHotKey(kWindowHiddenByHotKey);
+        break;
+    case kWindowShownByHotKey:
+        hideByHotKey(kWindowHidden);
+        break;
+    default:
+        break;
+    }
+}
+
+void OwnerCore::OnShowHideCommand() {
+    if (m_ended)
+        return;
+    switch (m_windowState) {
+    case kWindowHidden:
+        if (!LockCheck())
+            return;
+        m_windowState = kWindowShown;
+        m_effects.SendTickerCommand(kCmdRestore);
+        showIconAgain();
+        break;
+    case kWindowShown:
+        m_effects.HideTicker();
+        // Recorded like every other hide, so that the lock after hiding counts from
+        // here and not from the last time the window was shown.
+        m_lastHideTime = m_effects.Now();
+        m_windowState = kWindowHidden;
+        break;
+    case kWindowDockedAtEdge:
+    case kWindowHiddenByHotKey:
+        // The item reads "显示窗口" here, so it shows the window, as the hot key would.
+        if (!LockCheck())
+            return;
+        m_effects.SendTickerCommand(kCmdRestore);
+        showIconAgain();
+        m_windowState = kWindowShown;
+        break;
+    default: // ShownByHotKey: the item reads "显示窗口" and the window is shown already
+        break;
+    }
+}
+
+bool OwnerCore::OnTrayIcon(int iconId, int mouseMessage) {
+    if (iconId != kTrayIconId)
+        return false;
+    if (m_ended)
+        return true;
+    switch (mouseMessage) {
+    case kTrayLeftDoubleClick:
+        if (m_settingsOpen)
+            m_effects.BringSettingsToFront();
+        else
+            OnShowHideCommand();
+        break;
+    case kTrayRightButtonUp:
+        if (m_settingsOpen) {
+            m_effects.BringSettingsToFront();
+        } else if (!m_locked) {
+            m_effects.RestartTickerRefresh();
+            m_effects.ShowPopupMenu();
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void OwnerCore::OnShowMenuCommand() {
+    if (m_ended)
+        return;
+    // Like the icon's right click: the menu would open the settings past the lock.
+    if (m_settingsOpen)
+        m_effects.BringSettingsToFront();
+    else if (!m_locked)
+        m_effects.ShowPopupMenu();
+}
+
+// ---------------------------------------------------------------------------------
+// Menu commands and settings
+
+void OwnerCore::OnTopMostCommand() {
+    if (m_ended)
+        return;
+    const std::string stored = ProfileRead(m_baseIniPath, baseini::kTopMost.section, baseini::kTopMost.name);
+    const int flag = stored == "1" ? 0 : 1;
+    ProfileWriteInt(m_baseIniPath, baseini::kTopMost.section, baseini::kTopMost.name, flag);
+    m_settings.topMost = flag;
+    // The window's copy follows in every state, so that it is right when the window
+    // is shown again later.
+    m_effects.SetTickerTopMost(flag);
+    switch (m_windowState) {
+    case kWindowHiddenByHotKey:
+        // Re-placing shows the window: the lock guards that like every other show.
+        if (!LockCheck())
+            return;
+        showIconAgain();
+        [[fallthrough]];
+    case kWindowShown:
+    case kWindowDockedAtEdge:
+        m_effects.SendTickerCommand(kCmdReplace);
+        m_windowState = kWindowShown;
+        break;
+    default:
+        break;
+    }
+}
+
+void OwnerCore::OnSettingsCommand(int page) {
+    if (m_ended)
+        return;
+    // One settings dialog at a time: the menu of the ticker's grid stays reachable
+    // while it is open.
+    if (m_settingsOpen) {
+        m_effects.BringSettingsToFront();
+        return;
+    }
+    m_effects.StopTickerRefresh();
+    m_settingsOpen = true;
+    unregisterHotKey();
+    m_effects.SetTickerLocked(true);
+    m_effects.OpenSettings(page);
+}
+
+void OwnerCore::OnSettingsClosed() {
+    m_effects.SetTickerLocked(false);
+    m_settingsOpen = false;
+    if (m_ended)
+        return;
+    // The quote timer was stopped while the dialog was open.
+    m_effects.RestartTickerRefresh();
+    registerHotKey();
+}
+
+void OwnerCore::OnSettingsApplied(const ShellSettings& settings) {
+    if (m_ended)
+        return;
+    m_settings = settings;
+    m_effects.SendTickerCommand(kCmdSettingsApplied);
+    if (m_windowState == kWindowShown) {
+        m_effects.SetTickerTopMost(m_settings.topMost);
+        m_effects.SendTickerCommand(kCmdReplace);
+    }
+    unregisterHotKey();
+    registerHotKey();
+}
+
+} // namespace marlune

@@ -1,0 +1,134 @@
+#pragma once
+// The owner's rules without any window: the record of the ticker window's visibility
+// (WindowState) and how the hot key, the show/hide command and the tray icon change it,
+// the password lock check, the settings-open and locked flags, when the hot key is
+// registered, the top-most toggle and the exit path. What these rules do to windows,
+// the tray icon and dialogs goes through OwnerEffects, which the Qt owner implements
+// and tests replace.
+
+#include "app/ShellSettings.h"
+#include "platform/GlobalHotKey.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marlune {
+
+// Mouse messages of the tray icon's callback, with the values the notification area
+// has always used.
+enum TrayMouseMessage : int {
+    kTrayLeftDoubleClick = 0x0203,
+    kTrayRightButtonUp = 0x0205,
+};
+// The one tray icon's identifier.
+inline constexpr int kTrayIconId = 128;
+
+class OwnerEffects {
+public:
+    virtual ~OwnerEffects() = default;
+
+    // The ticker window.
+    virtual void ShowTicker() = 0; // shown and given the focus
+    virtual void HideTicker() = 0;
+    virtual void SendTickerCommand(int command) = 0; // 1127 refresh, 1131, 1135 restore, 1137 re-place
+    virtual void SetTickerTopMost(int topMost) = 0;
+    virtual void SetTickerLocked(bool locked) = 0;
+    virtual void RestartTickerRefresh() = 0; // the quote timer with its normal period
+    virtual void StopTickerRefresh() = 0;
+
+    // The tray icon: Add also replaces an icon that is there.
+    virtual void AddTrayIcon() = 0;
+    virtual void DeleteTrayIcon() = 0;
+    virtual void ShowPopupMenu() = 0; // at the cursor
+
+    // The settings dialog (page: the dialog's first page to show, 0 = its default).
+    virtual void OpenSettings(int page) = 0;
+    virtual void BringSettingsToFront() = 0;
+
+    // Runs the unlock dialog modally: true when the typed password matched.
+    virtual bool AskPassword(const std::string& expected, const std::string& prompt) = 0;
+
+    // Seconds since 1970.
+    virtual std::int64_t Now() const = 0;
+
+    // Ends the program's event loop (after the exit path has cleaned up).
+    virtual void EndProgram() = 0;
+};
+
+class OwnerCore {
+public:
+    // The hot key and the effects must outlive the core. baseIniPath is the file the
+    // top-most toggle writes.
+    OwnerCore(OwnerEffects& effects, platform::GlobalHotKey& hotKey, std::string baseIniPath);
+
+    // Takes the owner's copies of the settings (start-up).
+    void Configure(const ShellSettings& settings);
+    const ShellSettings& Settings() const { return m_settings; }
+
+    // The end of start-up, once the ticker window exists: the tray icon, the hot key,
+    // the start-up password (lock modes 1 and 3) and the first show (unless the window
+    // starts hidden). When the start-up password was refused and neither a tray icon nor
+    // the hot key can bring the prompt back, the program ends.
+    void StartUp(bool trayAvailable);
+
+    // The hot key was pressed.
+    void OnHotKey();
+    // Menu "显示窗口"/"隐藏窗口(最小化)", and a double click on the tray icon.
+    void OnShowHideCommand();
+    // The tray icon's callback: the icon's identifier and the mouse message. Returns
+    // false for another icon (nothing is done).
+    bool OnTrayIcon(int iconId, int mouseMessage);
+    // Command 100: the popup menu at the cursor, unless the lock keeps it closed.
+    void OnShowMenuCommand();
+    // Menu "总在最顶层": toggles TopMost in base.ini.
+    void OnTopMostCommand();
+    // Menu "设置" and "添加自选股".
+    void OnSettingsCommand(int page);
+    // The settings dialog has closed: its flags are cleared and the hot key registered.
+    void OnSettingsClosed();
+    // Command 1131 from the settings dialog: the settings as stored now.
+    void OnSettingsApplied(const ShellSettings& settings);
+    // The exit path: hot key released, tray icon removed, program ended. Once only.
+    void Exit();
+
+    // The lock check on the show paths: true when the window may be shown.
+    bool LockCheck();
+
+    // The shared state.
+    int WindowState() const { return m_windowState; }
+    void SetWindowState(int state) { m_windowState = state; }
+    std::int64_t LastHideTime() const { return m_lastHideTime; }
+    void SetLastHideTime(std::int64_t seconds) { m_lastHideTime = seconds; }
+    bool SettingsOpen() const { return m_settingsOpen; }
+    bool Locked() const { return m_locked; }
+    bool Prompting() const { return m_prompting; }
+    bool TrayIconShown() const { return m_iconShown; }
+    bool Ended() const { return m_ended; }
+    int TopMost() const { return m_settings.topMost; }
+
+private:
+    void registerHotKey();
+    void unregisterHotKey();
+    void addIcon();
+    void deleteIcon();
+    bool askPassword(std::string_view prompt);
+    void showIconAgain();
+    void hideByHotKey(int newState);
+
+    OwnerEffects& m_effects;
+    platform::GlobalHotKey& m_hotKey;
+    std::string m_baseIniPath;
+    ShellSettings m_settings;
+    int m_windowState = 0;
+    std::int64_t m_lastHideTime = 0;
+    bool m_settingsOpen = false;
+    bool m_locked = false;
+    bool m_prompting = false;
+    bool m_iconShown = false;
+    bool m_trayAvailable = false;
+    bool m_ended = false;
+};
+
+} // namespace marlune

@@ -1,0 +1,52 @@
+#pragma once
+// The texts and fixed numbers of the program's shell: the tray icon, its balloons, the
+// small dialogs and the pages of the vendor's web site the menu and the about box open.
+
+#include <string_view>
+
+namespace marlune {
+
+// Tray icon tips: when the icon is added, and after a balloon has gone.
+inline constexpr std::string_view kTrayTip = "Marlune1.0 - Orvento";
+inline constexpr std::string_view kTrayTipAfterBalloon = "Marlune1.0";
+
+// The price-alert balloon.
+inline constexpr std::string_view kAlertBalloonTitle = "Marlune";
+inline constexpr int kAlertBalloonTimeoutMs = 3000;
+// The tip comes back this long after a balloon.
+inline constexpr int kTipRestoreDelayMs = 15000;
+
+// Balloon limits, in bytes of the GBK form (the notification area's fixed fields).
+inline constexpr std::size_t kBalloonTextMaxBytes = 255;
+inline constexpr std::size_t kBalloonTitleMaxBytes = 63;
+
+// The unlock prompt.
+inline constexpr std::string_view kUnlockTitle = "登陆";
+inline constexpr std::string_view kUnlockLabel = "登陆密码：";
+inline constexpr std::string_view kUnlockPrompt = "解锁密码：";
+inline constexpr std::string_view kUnlockWrongPassword = "密码错误!请输入安全密码";
+inline constexpr std::string_view kOkText = "确定";
+inline constexpr std::string_view kQuitPromptText = "退出";
+
+// The about box.
+inline constexpr std::string_view kAboutBoxTitle = "关于Sorell";
+inline constexpr std::string_view kAboutBoxProductLine = "Marlune1.0 - Orvento";
+inline constexpr std::string_view kAboutSitePrefix = "网站：";
+inline constexpr std::string_view kAboutAdviceText = "意见和建议";
+inline constexpr std::string_view kAboutHelpText = "使用帮助";
+inline constexpr std::string_view kAboutOwnership = "Copyright (C) Orvento. 版权所有。";
+inline constexpr std::string_view kAboutUserGroup = "用户交流群：10000001";
+
+// Pages of the vendor's web site.
+inline constexpr std::string_view kVendorRegisterPage = "/usercenter?action=registe";
+inline constexpr std::string_view kVendorAdvicePage = "/ent/advice.php";
+inline constexpr std::string_view kVendorMarketPage = "/stock/";
+
+// The trading program's file dialog.
+inline constexpr std::string_view kTradingFilterExe = "Exe Files (*.exe)";
+inline constexpr std::string_view kTradingFilterAll = "All Files (*)";
+
+// Commands the owner takes from other programs.
+inline constexpr int kCmdShowMenu = 100;
+
+} // namespace marlune

@@ -1,0 +1,108 @@
+// The unlock prompt, the message dialog and the about box, driven by keys and clicks.
+#include "app/AboutBox.h"
+#include "app/MessageDialog.h"
+#include "app/UnlockDialog.h"
+#include "net/ServiceEndpoints.h"
+#include "settings/AboutPage.h"
+#include "ticker/BrowserLauncher.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace marlune {
+namespace {
+
+// Runs the check once the dialog's modal loop is up.
+template <typename Dialog, typename Check> int RunModal(Dialog& dialog, Check check) {
+    QTimer::singleShot(0, &dialog, [&] { check(); });
+    return dialog.exec();
+}
+
+TEST(UnlockDialog, WrongPasswordStaysWithARedLineAndEscDoesNothing) {
+    UnlockDialog dialog(QStringLiteral("Pass1"), QStringLiteral("解锁密码："));
+    bool stillOpenAfterEsc = false;
+    bool stillOpenAfterWrong = false;
+    QString message;
+    const int result = RunModal(dialog, [&] {
+        EXPECT_TRUE(dialog.PasswordEdit()->text().isEmpty());
+        EXPECT_EQ(dialog.PromptLabel()->text(), QStringLiteral("解锁密码："));
+        EXPECT_TRUE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+        QTest::keyClick(dialog.PasswordEdit(), Qt::Key_Escape);
+        stillOpenAfterEsc = dialog.isVisible();
+        QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("pass1")); // case matters
+        QTest::keyClick(dialog.PasswordEdit(), Qt::Key_Return);
+        stillOpenAfterWrong = dialog.isVisible();
+        message = dialog.MessageLine()->text();
+        EXPECT_EQ(dialog.MessageLine()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        dialog.PasswordEdit()->clear();
+        QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("Pass1"));
+        QTest::keyClick(dialog.PasswordEdit(), Qt::Key_Enter);
+    });
+    EXPECT_TRUE(stillOpenAfterEsc);
+    EXPECT_TRUE(stillOpenAfterWrong);
+    EXPECT_EQ(message, QStringLiteral("密码错误!请输入安全密码"));
+    EXPECT_EQ(result, QDialog::Accepted);
+}
+
+TEST(UnlockDialog, QuitEndsThePromptAndAnEmptyPasswordMatchesOnlyAnEmptyOne) {
+    UnlockDialog refused(QStringLiteral("x"), QString());
+    EXPECT_EQ(RunModal(refused,
+                       [&] {
+                           EXPECT_EQ(refused.PromptLabel()->text(), QStringLiteral("登陆密码："));
+                           QTest::mouseClick(refused.OkButton(), Qt::LeftButton); // empty: wrong
+                           EXPECT_TRUE(refused.isVisible());
+                           QTest::mouseClick(refused.QuitButton(), Qt::LeftButton);
+                       }),
+              QDialog::Rejected);
+    UnlockDialog empty{QString(), QString()};
+    EXPECT_EQ(RunModal(empty, [&] { QTest::mouseClick(empty.OkButton(), Qt::LeftButton); }),
+              QDialog::Accepted);
+}
+
+TEST(MessageDialog, OkIsYesAndEscIsNo) {
+    MessageDialog yes(QStringLiteral("检测到最新版本，是否需要升级"));
+    EXPECT_EQ(yes.windowTitle(), QStringLiteral("系统提示"));
+    EXPECT_EQ(RunModal(yes, [&] { QTest::mouseClick(yes.OkButton(), Qt::LeftButton); }), QDialog::Accepted);
+    MessageDialog no(QStringLiteral("?"));
+    EXPECT_EQ(RunModal(no, [&] { QTest::keyClick(&no, Qt::Key_Escape); }), QDialog::Rejected);
+}
+
+TEST(AboutBox, LinksOpenTheVendorPagesAndBlankSpaceOpensNothing) {
+    RestoreDefaultServices();
+    std::vector<QUrl> opened;
+    ScopedBrowserOpener opener([&](const QUrl& url) { opened.push_back(url); });
+    AboutBox about;
+    about.show();
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("关于Sorell"));
+    EXPECT_EQ(about.ProductLine()->text(), QStringLiteral("Marlune1.0 - Orvento"));
+    EXPECT_EQ(about.HomeLink()->text(), QStringLiteral("www.orvento.example"));
+    QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(opened.empty());
+    QTest::mouseClick(about.HomeLink(), Qt::LeftButton);
+    QTest::mouseClick(about.AdviceLink(), Qt::LeftButton);
+    QTest::mouseClick(about.HelpLink(), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 3u);
+    const QString site = QString::fromStdString(ServiceBaseUrl(Service::kVendorSite));
+    EXPECT_EQ(opened[0], QUrl(site));
+    EXPECT_EQ(opened[1], QUrl(site + "/ent/softinfo.php?softid=2&ver=1.0&softname=marlune"));
+    EXPECT_EQ(opened[2], QUrl(site + "/ent/help.php?softid=2&ver=1.0&softname=marlune"));
+    EXPECT_EQ(about.HelpLink()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(about.HelpLink()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(AboutBox, SiteNameWithoutTheScheme) {
+    EXPECT_EQ(VendorSiteDisplayName(QStringLiteral("http://127.0.0.1:8080")),
+              QStringLiteral("127.0.0.1:8080"));
+    EXPECT_EQ(VendorSiteDisplayName(QStringLiteral("https://www.orvento.example")),
+              QStringLiteral("www.orvento.example"));
+    EXPECT_EQ(VendorSiteDisplayName(QStringLiteral("not a url")), QStringLiteral("not a url"));
+}
+
+} // namespace
+} // namespace marlune
