@@ -92,7 +92,7 @@ void EdgeDocking::OnTimer(int id) {
 }
 
 void EdgeDocking::OnHideCheckTimer() {
-    if (m_transparent)
+    if (m_transparent || !m_autoHide)
         return;
     if (m_host.CursorInsideWindow()) {
         m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
@@ -143,6 +143,8 @@ void EdgeDocking::OnMouseLeave(const DockRect& rc) {
     }
     if (m_transparent) {
         m_host.RepaintWindow();
+    } else if (!m_autoHide) {
+        // Docked, but kept in sight.
     } else if (m_dockState == kDockedRight) {
         m_hideFlag = kHiddenByProgram;
         m_dockState = kHiddenRight;

@@ -67,6 +67,8 @@ public:
     void SetWindowSize(int width, int height);
     void SetWorkAreaRight(int right);
     void SetTransparent(bool transparent) { m_transparent = transparent; }
+    // Without auto-hide a docked window stays where it is when the mouse leaves it.
+    void SetAutoHide(bool autoHide) { m_autoHide = autoHide; }
     void SetDockPosition(int x, int y);
 
     // The window has moved (after the move took effect); rc is its new rectangle.
@@ -99,6 +101,7 @@ private:
     int m_height = 0;
     int m_workRight = 0;
     bool m_transparent = false;
+    bool m_autoHide = true;
     int m_dockState = kNotDocked;
     int m_hideFlag = kHideNone;
     bool m_programMove = false;

@@ -1,5 +1,6 @@
 #include "ticker/GridRefill.h"
 
+#include "config/DisplaySettings.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteTable.h"
@@ -78,7 +79,7 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors) {
     grid.setRedraw(true);
 }
 
-void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors) {
+void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors, bool showUpdateTime) {
     grid.setRedraw(false);
     const std::size_t rows =
         std::min<std::size_t>(book.watchList.size(), static_cast<std::size_t>(std::max(grid.rows() - 2, 0)));
@@ -96,12 +97,65 @@ void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors)
 
     const int totalRow = grid.rows() - 1;
     if (totalRow >= 1) {
-        const QString total =
-            QString::fromStdString(TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime));
+        const QString total = QString::fromStdString(TotalLineText(
+            book.totalPlAmount, book.totalPlRate, showUpdateTime ? book.updateTime : std::string()));
         for (int col = 0; col < kQuoteColumnCount; ++col)
             grid.setText(totalRow, col, total);
         grid.setMergeRow(totalRow, true);
     }
+    grid.setRedraw(true);
+}
+
+bool IsQuoteColumnShown(int column, const DisplaySettings& display) {
+    switch (column) {
+    case kColCode:
+        return display.showCode;
+    case kColName:
+        return display.showName;
+    case kColPrice:
+        return display.showPrice;
+    case kColChange:
+        return display.showChange;
+    case kColChangeRate:
+        return display.showChangeRate;
+    case kColPlAmount:
+        return display.showPlAmount;
+    case kColPlRate:
+        return display.showPlRate;
+    default:
+        return true;
+    }
+}
+
+int HiddenColumnsWidth(const DisplaySettings& display) {
+    int width = 0;
+    for (int k = 0; k < kQuoteColumnCount; ++k) {
+        if (!IsQuoteColumnShown(k, display))
+            width += QuoteColumns()[static_cast<std::size_t>(k)].width;
+    }
+    return width;
+}
+
+int HiddenRowCount(const DisplaySettings& display) {
+    return (display.showHead ? 0 : 1) + (display.showTotalLine ? 0 : 1);
+}
+
+void ApplyDisplayToGrid(QuoteGrid& grid, const DisplaySettings& display) {
+    grid.setRedraw(false);
+    for (int k = 0; k < std::min(grid.cols(), kQuoteColumnCount); ++k) {
+        if (!IsQuoteColumnShown(k, display))
+            grid.setColWidth(k, 0);
+    }
+    if (grid.rows() >= 2) {
+        if (!display.showHead)
+            grid.setRowHeight(0, 0);
+        if (!display.showTotalLine)
+            grid.setRowHeight(grid.rows() - 1, 0);
+    }
+    QFont font = grid.font();
+    font.setPixelSize(FontSizePixels(display.fontSize));
+    font.setBold(display.fontBold);
+    grid.setFont(font);
     grid.setRedraw(true);
 }
 

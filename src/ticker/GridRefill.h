@@ -11,6 +11,7 @@ namespace marlune {
 
 class QuoteGrid;
 struct QuoteBook;
+struct DisplaySettings;
 
 // The five colours the ticker window reads from base.ini.
 struct GridColors {
@@ -47,6 +48,17 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors);
 // the merged total row. Rows whose alert is on and which have traded collect their triggered
 // alert messages into book.alertText on the way. Entries beyond the grid's rows are skipped
 // (the grid is rebuilt by SetUpQuoteGrid when the watch list changes size).
-void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors);
+// Without showUpdateTime the total line leaves out the time of the quotes.
+void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors, bool showUpdateTime = true);
+
+// Whether the display settings show a column of the quote table (seven columns can be left out).
+bool IsQuoteColumnShown(int column, const DisplaySettings& display);
+// The pixels of the columns left out, and the rows left out (header row, total line).
+int HiddenColumnsWidth(const DisplaySettings& display);
+int HiddenRowCount(const DisplaySettings& display);
+// Applies the display settings to a grid set up by SetUpQuoteGrid: the columns, the header
+// row and the total line it leaves out get no width or height, and the font its size and
+// weight.
+void ApplyDisplayToGrid(QuoteGrid& grid, const DisplaySettings& display);
 
 } // namespace marlune

@@ -35,4 +35,17 @@ TickerSettings ReadTickerSettings(const std::string& baseIniPath) {
     return s;
 }
 
+TickerSettings ReadTickerSettings(const std::string& baseIniPath, const std::string& xmlPath) {
+    TickerSettings s = ReadTickerSettings(baseIniPath);
+    s.display = ReadDisplaySettings(xmlPath);
+    if (s.display.custColor) {
+        s.colorUp = s.display.colorUp;
+        s.colorDown = s.display.colorDown;
+        s.colorName = s.display.colorName;
+        s.colorTitle = s.display.colorTitle;
+        s.colorBK = s.display.colorBK;
+    }
+    return s;
+}
+
 } // namespace marlune

@@ -3,6 +3,7 @@
 // again when the settings change. A missing or non-numeric value reads as 0, so a
 // damaged file gives black colours, no automatic refresh and the off-screen placement.
 
+#include "config/DisplaySettings.h"
 #include "config/SettingsKeys.h"
 
 #include <string>
@@ -23,9 +24,16 @@ struct TickerSettings {
     int topMost = 0;
     int transBK = 0;
     int showTitle = 0;
+    // From SSTConf.xml: columns, header row, total line, refresh time, font, auto-hide, and
+    // the colours above when its CustColor is 1.
+    DisplaySettings display;
 };
 
 // Reads every value the ticker window uses from the base.ini file at path.
 TickerSettings ReadTickerSettings(const std::string& baseIniPath);
+
+// The same, with the display settings of the SSTConf.xml file at xmlPath; its five custom
+// colours replace base.ini's when its CustColor is 1.
+TickerSettings ReadTickerSettings(const std::string& baseIniPath, const std::string& xmlPath);
 
 } // namespace marlune

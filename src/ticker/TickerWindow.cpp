@@ -35,6 +35,9 @@ namespace marlune {
 
 namespace {
 
+// Every grid row takes this many pixels of the window's height, its spare pixel included.
+constexpr int kGridRowPitch = 21;
+
 // How long a window position must stay before the docking reacts to it.
 constexpr int kMoveSettleMs = 40;
 
@@ -148,7 +151,8 @@ TickerWindow::~TickerWindow() {
 // Start-up pieces
 
 void TickerWindow::readSettings() {
-    m_settings = ReadTickerSettings(BaseIniPath());
+    m_settings = ReadTickerSettings(BaseIniPath(), XmlSettingsPath());
+    m_docking.SetAutoHide(m_settings.display.autoHide);
     m_transparency.transBK = m_settings.transBK;
     m_transparency.showTitle = m_settings.showTitle;
 }
@@ -216,12 +220,19 @@ void TickerWindow::setUpGrid() {
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
                             colorOf(m_settings.colorBK)};
     SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
+    ApplyDisplayToGrid(*m_grid, m_settings.display);
+}
+
+void TickerWindow::computeSize() {
+    // Columns, header row and total line left out by the display settings narrow and
+    // shorten the window.
+    const int n = static_cast<int>(m_book.watchList.size());
+    m_width = TickerWidth() - HiddenColumnsWidth(m_settings.display);
+    m_height = TickerHeight(n) - kGridRowPitch * HiddenRowCount(m_settings.display);
 }
 
 void TickerWindow::layOut() {
-    const int n = static_cast<int>(m_book.watchList.size());
-    m_width = TickerWidth();
-    m_height = TickerHeight(n);
+    computeSize();
     const ScreenPoint stored{m_settings.lastX, m_settings.lastY};
     if (!IsStartPositionUsable(stored, m_width, m_area)) {
         const ScreenPoint corrected = StartPosition(stored, m_width, m_height, m_area);
@@ -251,8 +262,9 @@ void TickerWindow::placeChildren() {
     for (const auto& [id, x] : buttonX)
         m_buttons[id]->setGeometry(x, kCaptionButtonY, kCaptionButtonSize, kCaptionButtonSize);
     m_buttons[kButtonStrip]->setGeometry(69, 0, 0, 0);
-    m_grid->setGeometry(kGridX, kGridY, GridWidth(m_width), QuoteGridHeight(n));
-    m_status->setGeometry(kStatusX, StatusY(n), StatusWidth(m_width), kStatusHeight);
+    const int hiddenRows = kGridRowPitch * HiddenRowCount(m_settings.display);
+    m_grid->setGeometry(kGridX, kGridY, GridWidth(m_width), QuoteGridHeight(n) - hiddenRows);
+    m_status->setGeometry(kStatusX, StatusY(n) - hiddenRows, StatusWidth(m_width), kStatusHeight);
 }
 
 void TickerWindow::applyWindowLevel() {
@@ -381,7 +393,7 @@ void TickerWindow::dispatchReply(int jobKind, const std::string& reply) {
     const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
                             colorOf(m_settings.colorBK)};
-    RefillQuoteGrid(*m_grid, m_book, colors);
+    RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
     if (platform::HasColorKey(this))
         platform::RefreshColorKey(this);
     emit quotesRefilled();
@@ -454,7 +466,8 @@ void TickerWindow::TickerCommand(int command) {
 }
 
 void TickerWindow::settingsApplied() {
-    const std::size_t oldCount = m_book.watchList.size();
+    const int oldWidth = m_width;
+    const int oldHeight = m_height;
     readSettings();
     loadWatchList();
     applyChromeTransparency();
@@ -467,9 +480,9 @@ void TickerWindow::settingsApplied() {
     const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
                             colorOf(m_settings.colorBK)};
-    RefillQuoteGrid(*m_grid, m_book, colors);
-    if (m_book.watchList.size() != oldCount) {
-        m_height = TickerHeight(static_cast<int>(m_book.watchList.size()));
+    RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
+    computeSize();
+    if (m_width != oldWidth || m_height != oldHeight) {
         m_docking.SetWindowSize(m_width, m_height);
         m_body->resize(m_width, m_height);
         placeWindow(m_logical.x(), m_logical.y());

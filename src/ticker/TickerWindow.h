@@ -154,6 +154,7 @@ private:
     void createChildren();
     void applyChromeTransparency();
     void layOut();
+    void computeSize();
     void placeChildren();
     void applyWindowLevel();
     void setUpGrid();
