@@ -1,6 +1,5 @@
 // The caption buttons: two-frame strips, hover tracking, clicks and transparent mode.
 #include "ticker/HoverButton.h"
-#include "ticker/ChromeRules.h"
 
 #include <QEnterEvent>
 #include <QImage>
@@ -86,25 +85,6 @@ TEST(HoverButton, TransparentHeaderFillsWithTheBackground) {
     EXPECT_EQ(button.HoverState(), 0);
     button.SetTransparency({1, 1, 1}, background); // header shown by hover
     EXPECT_EQ(Centre(button), QColor(0, 0, 255));
-}
-
-TEST(ChromeRules, WhenTheChromeShows) {
-    // Window background strip.
-    EXPECT_TRUE(WindowShowsBackgroundStrip({0, 0, 0}));
-    EXPECT_FALSE(WindowShowsBackgroundStrip({1, 0, 0}));
-    EXPECT_TRUE(WindowShowsBackgroundStrip({1, 1, 0}));
-    EXPECT_TRUE(WindowShowsBackgroundStrip({1, 0, 1}));
-    // Buttons: ShowTitle 1 without header hover keeps them hidden in transparent mode.
-    EXPECT_TRUE(ButtonShowsPicture({0, 0, 0}));
-    EXPECT_FALSE(ButtonShowsPicture({1, 0, 0}));
-    EXPECT_FALSE(ButtonShowsPicture({1, 1, 0}));
-    EXPECT_TRUE(ButtonShowsPicture({1, 1, 1}));
-    EXPECT_TRUE(ButtonShowsPicture({1, 2, 0}));
-    EXPECT_TRUE(ButtonTracksHover({1, 1, 0}));
-    EXPECT_FALSE(ButtonTracksHover({1, 0, 1}));
-    EXPECT_TRUE(CaptionTipsActive({0, 0, 0}));
-    EXPECT_TRUE(CaptionTipsActive({1, 1, 0}));
-    EXPECT_FALSE(CaptionTipsActive({1, 0, 0}));
 }
 
 } // namespace

@@ -12,15 +12,6 @@ namespace {
 
 constexpr ScreenArea kFullHd{1920, 1080, 1920, 1040};
 
-TEST(TickerLayout, SizesFromColumnsAndRows) {
-    EXPECT_EQ(TickerWidth(), 851);
-    EXPECT_EQ(TickerHeight(0), 86);
-    EXPECT_EQ(TickerHeight(20), 506);
-    EXPECT_EQ(DataButtonX(851), 815);
-    EXPECT_EQ(FreshButtonX(851), 832);
-    EXPECT_EQ(StatusY(2), 104);
-}
-
 TEST(TickerLayout, StartPositionRule) {
     // Usable: right edge more than 10 pixels inside the work area, top below 3.
     EXPECT_EQ(StartPosition({100, 400}, 851, 128, kFullHd), (ScreenPoint{100, 400}));
