@@ -13,7 +13,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#if QT_CONFIG(opengl)
+#if defined(MARLUNE_HAVE_WEBENGINE) && QT_CONFIG(opengl)
 // QtGui's own setter of the global share context (exported, not in its public headers); the
 // browser engine calls it too when it is started after the application.
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
@@ -32,7 +32,6 @@ QStringList ModuleCandidates() {
 #endif
     return candidates;
 }
-#endif
 
 #if QT_CONFIG(opengl)
 QOpenGLContext* g_shareContext = nullptr;
@@ -58,6 +57,7 @@ void ProvideGlobalShareContext() {
     qAddPostRoutine(DeleteShareContext);
 #endif
 }
+#endif
 
 CreateWebPaneHostFunction LoadEngineEntryPoint() {
 #ifdef MARLUNE_HAVE_WEBENGINE
