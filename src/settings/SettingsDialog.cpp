@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,6 +36,9 @@ constexpr int kTreeIconSize = 25;
 constexpr int kTreeWidth = 130;
 constexpr int kPageWidth = 470;
 constexpr int kPageHeight = 380;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kButtonSpacing = 6;
 
 struct PageInfo {
     SettingsPageId id;
@@ -72,6 +76,8 @@ SettingsDialog::SettingsDialog(SettingsHost* host, QWidget* parent) : QDialog(pa
     createPages();
     layOut();
     ShowPage(SettingsPageId::MyStocks);
+    // The user can start typing a stock at once.
+    m_myStocks->SuggestionBox()->setFocus();
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -127,6 +133,8 @@ void SettingsDialog::layOut() {
     m_ok->setObjectName(QStringLiteral("okButton"));
     m_apply->setObjectName(QStringLiteral("applyButton"));
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
+    for (GradientButton* button : {m_ok, m_apply, m_cancel})
+        button->setFixedSize(kButtonWidth, kButtonHeight);
     connect(m_ok, &QPushButton::clicked, this, &SettingsDialog::onOk);
     connect(m_apply, &QPushButton::clicked, this, &SettingsDialog::onApply);
     connect(m_cancel, &QPushButton::clicked, this, &SettingsDialog::onCancel);
@@ -148,6 +156,7 @@ void SettingsDialog::layOut() {
     top->addWidget(pageArea, 1);
 
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(kButtonSpacing);
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_ok);
     buttons->addWidget(m_apply);
@@ -160,10 +169,15 @@ void SettingsDialog::layOut() {
 }
 
 void SettingsDialog::ShowPage(SettingsPageId page) {
-    for (QWidget* each : m_pages)
-        each->hide();
+    // Only the other pages are hidden: hiding the shown one would take the keyboard focus
+    // away from it.
+    QWidget* shown = m_pages[static_cast<int>(page)];
+    for (QWidget* each : m_pages) {
+        if (each != shown)
+            each->hide();
+    }
     m_current = page;
-    m_pages[static_cast<int>(page)]->show();
+    shown->show();
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_tree->topLevelItem(i);
         if (item->data(0, Qt::UserRole).toInt() == static_cast<int>(page)) {

@@ -36,6 +36,7 @@ protected:
     void open() {
         m_dialog = new SettingsDialog(&m_host);
         m_dialog->show();
+        m_dialog->activateWindow();
     }
     void TearDown() override {
         delete m_dialog.data();
@@ -68,6 +69,13 @@ TEST_F(SettingsDialogTest, TreeClicksSwitchPagesAndEmptySpaceChangesNothing) {
     }
     EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::MyStocks);
     EXPECT_TRUE(m_dialog->Page(SettingsPageId::MyStocks)->isVisible());
+    // The owner shows the first page again as it opens the dialog: typing still goes to the
+    // suggestion box.
+    m_dialog->ShowPage(SettingsPageId::MyStocks);
+    QWidget* focus = m_dialog->focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus == m_dialog->MyStocks()->SuggestionBox() ||
+                focus->parentWidget() == m_dialog->MyStocks()->SuggestionBox());
 
     clickItem(SettingsPageId::Basic);
     EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::Basic);

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The settings dialog end to end: marlune under Xvfb + openbox against marlune-sim. Opens
+# the settings from the popup menu ("设置"), types the pinyin initials of a stock into the
+# suggestion box, picks the suggestion the simulated market offers, adds it, presses "确定",
+# and sees the ticker window take the new stock at once: one more row, and the new code in
+# its next quote request.
+#   settings_add_stock.sh MARLUNE MARLUNE_SIM OUTPUT_DIR
+# Leaves screenshots in OUTPUT_DIR. Exit 77 = skipped.
+set -uo pipefail
+
+marlune=$1
+sim=$2
+out=$3
+
+for tool in Xvfb xdotool xwininfo openbox import curl; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (the test needs Xvfb, xdotool, x11-utils, openbox, imagemagick, curl)"
+    exit 77
+  fi
+done
+
+mkdir -p "$out"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$out/failure.png" 2>/dev/null
+  echo "--- marlune log"; tail -40 "$work/marlune.log" 2>/dev/null
+  echo "--- list.ini"; cat "$work/home/config/list.ini" 2>/dev/null
+  exit 1
+}
+
+wait_for() { # seconds command...
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# A display of our own and a window manager.
+display=""
+for n in $(seq 191 240); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free X display number"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+sleep 0.5
+
+# The command channel of this test only, whatever else runs on the machine.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# An autostart entry, should the display page write one, stays in here.
+export XDG_CONFIG_HOME="$work/config"
+
+"$sim" --port 0 >"$work/sim.log" 2>&1 &
+pids+=($!)
+wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
+url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+
+"$marlune" --home "$work/home" --services "$url" >"$work/marlune.log" 2>&1 &
+marlune_pid=$!
+pids+=($marlune_pid)
+
+# The ticker window: 851 pixels wide; its height tells how many stocks it shows.
+geometry_of() { # id -> "x y width height"
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+                          /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+ticker() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$marlune_pid" 2>/dev/null); do
+    [ "$(geometry_of "$id" | cut -d' ' -f3)" = 851 ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+ticker_height() { geometry_of "$(ticker)" | cut -d' ' -f4; }
+# The settings dialog: the widest window with its title (its drop-downs carry the title too).
+dialog() {
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$marlune_pid" --name 'Sorell' 2>/dev/null); do
+    echo "$(geometry_of "$id" | cut -d' ' -f3) $id"
+  done | sort -n | tail -1 | cut -d' ' -f2
+}
+dialog_shown() { [ -n "$(dialog)" ]; }
+dialog_gone() { [ -z "$(dialog)" ]; }
+
+wait_for 15 ticker >/dev/null || fail "no ticker window appeared"
+[ "$(ticker_height)" = 128 ] || fail "the first run's ticker should show two stocks (height $(ticker_height))"
+
+# "设置", the menu's first entry, opens the settings on the my-stocks page.
+"$marlune" --send 100 || fail "--send 100 found no program"
+sleep 1
+xdotool key Down Return
+wait_for 10 dialog_shown || fail "\"设置\" opened no settings dialog"
+sleep 1
+xdotool windowactivate --sync "$(dialog)" 2>/dev/null
+import -window root "$out/settings.png" 2>/dev/null
+
+# The pinyin initials of 浦发银行; the suggestions open below the box.
+xdotool type --delay 150 pfyh
+sleep 2
+import -window root "$out/suggestions.png" 2>/dev/null
+# Pick the first suggestion and add it.
+xdotool key Down
+sleep 0.3
+xdotool key Return
+added() { grep -aq '|600000|' "$work/home/config/list.ini"; }
+wait_for 5 added || fail "the picked suggestion was not added to list.ini"
+echo "added 600000 on the my-stocks page"
+
+# "确定": the first of the three buttons in the lower right corner.
+curl -s "$url/__sim/requests?clear=1" >/dev/null
+read -r dx dy dw dh <<<"$(geometry_of "$(dialog)")"
+xdotool mousemove $((dx + dw - 10 - 75 - 6 - 75 - 6 - 37)) $((dy + dh - 10 - 11))
+sleep 0.3
+xdotool click 1
+wait_for 5 dialog_gone || fail "\"确定\" did not close the settings dialog"
+
+# The ticker shows the new stock without a restart: one more row, and its quotes asked for.
+wait_for 10 bash -c "[ \"\$(xwininfo -id $(ticker) | awk '/Height:/ {print \$2}')\" = 149 ]" ||
+  fail "the ticker window did not grow by the new stock's row (height $(ticker_height))"
+asked() { curl -s "$url/__sim/requests" | grep -q 'sh600000'; }
+wait_for 10 asked || fail "the ticker did not ask for the new stock's quotes"
+sleep 1
+import -window root "$out/ticker.png" 2>/dev/null
+kill -0 "$marlune_pid" || fail "marlune is gone"
+echo "PASS"
