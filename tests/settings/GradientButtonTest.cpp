@@ -4,7 +4,6 @@
 
 #include <QEnterEvent>
 #include <QImage>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace marlune {
@@ -55,18 +54,6 @@ TEST(GradientButtonTest, DrawnPixels) {
         for (int x = 4; x < 76; ++x)
             anyBlackInside = anyBlackInside || image.pixelColor(x, y) == QColor(Qt::black);
     EXPECT_FALSE(anyBlackInside);
-}
-
-TEST(GradientButtonTest, EnterDoesNotClickIt) {
-    GradientButton button(QStringLiteral("应用"));
-    button.show();
-    button.setFocus();
-    int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
-    QTest::keyClick(&button, Qt::Key_Return);
-    EXPECT_EQ(clicks, 0);
-    QTest::keyClick(&button, Qt::Key_Space);
-    EXPECT_EQ(clicks, 1);
 }
 
 } // namespace
