@@ -2,6 +2,7 @@
 // pixels.
 #include "settings/GradientButton.h"
 
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QImage>
 #include <gtest/gtest.h>
