@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The application shell end to end: marlune under Xvfb + openbox with trayer as the
+# notification area, against marlune-sim. Checks the tray icon, that the hot key
+# (Alt+1, the first run's) hides and shows the ticker window, that `marlune --send 100`
+# opens the popup menu of the first running program, that a second program runs on
+# independently (its hot key quietly taken), and that the menu's "退出" ends the
+# program cleanly.
+#   shell_hotkey.sh MARLUNE MARLUNE_SIM OUTPUT_DIR
+# Leaves screenshots in OUTPUT_DIR. Exit 77 = skipped.
+set -uo pipefail
+
+marlune=$1
+sim=$2
+out=$3
+
+for tool in Xvfb xdotool xwininfo openbox trayer import; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (the test needs Xvfb, xdotool, x11-utils, openbox, trayer, imagemagick)"
+    exit 77
+  fi
+done
+
+mkdir -p "$out"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$out/failure.png" 2>/dev/null
+  echo "--- marlune log"; cat "$work/marlune.log" 2>/dev/null
+  echo "--- second marlune log"; cat "$work/second.log" 2>/dev/null
+  exit 1
+}
+
+wait_for() { # seconds command...
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# A display of our own, a window manager and a notification area.
+display=""
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free X display number"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+trayer --edge bottom --align right --SetDockType true --SetPartialStrut true --widthtype request --height 32 \
+  >"$work/trayer.log" 2>&1 &
+pids+=($!)
+sleep 1
+
+# The command channels of this test only, whatever else runs on the machine.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+"$sim" --port 0 >"$work/sim.log" 2>&1 &
+pids+=($!)
+wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
+url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+
+"$marlune" --home "$work/home" --services "$url" >"$work/marlune.log" 2>&1 &
+marlune_pid=$!
+pids+=($marlune_pid)
+
+# Visible windows of a process, one "id width" per line.
+windows_of() {
+  local pid=$1 id
+  for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    echo "$id $(xwininfo -id "$id" | awk '/Width:/ {print $2}')"
+  done
+}
+ticker_of() { windows_of "$1" | awk '$2 == 851 {print $1}' | head -1; }
+ticker_shown() { [ -n "$(ticker_of "$marlune_pid")" ]; }
+ticker_hidden() { [ -z "$(ticker_of "$marlune_pid")" ]; }
+# The popup menu: 130 pixels of items and its frame.
+menu_of() { windows_of "$1" | awk '$2 >= 128 && $2 <= 140 {print $1}' | head -1; }
+menu_shown() { [ -n "$(menu_of "$marlune_pid")" ]; }
+menu_gone() { [ -z "$(menu_of "$marlune_pid")" ]; }
+
+wait_for 15 ticker_shown || fail "no ticker window appeared"
+echo "ticker window $(ticker_of "$marlune_pid")"
+
+# The icon sits in the notification area: a small window of the program, and no word
+# about a missing notification area.
+icon_docked() { windows_of "$marlune_pid" | awk '$2 < 64 {found=1} END {exit !found}'; }
+wait_for 10 icon_docked || fail "no tray icon in the notification area"
+grep -q "no notification area" "$work/marlune.log" && fail "the program found no notification area"
+
+# The hot key hides the window and shows it again.
+sleep 0.5
+xdotool key alt+1
+wait_for 5 ticker_hidden || fail "Alt+1 did not hide the ticker window"
+echo "hidden by the hot key"
+xdotool key alt+1
+wait_for 5 ticker_shown || fail "Alt+1 did not show the ticker window again"
+echo "shown by the hot key"
+
+# A second program runs independently: its own window, its hot key quietly taken.
+"$marlune" --home "$work/home2" --services "$url" >"$work/second.log" 2>&1 &
+second_pid=$!
+pids+=($second_pid)
+wait_for 15 bash -c "xdotool search --onlyvisible --pid $second_pid >/dev/null 2>&1" ||
+  fail "the second program showed no window"
+sleep 1
+xdotool key alt+1
+wait_for 5 ticker_hidden || fail "with a second program running, Alt+1 no longer hides the first one's window"
+[ -n "$(ticker_of "$second_pid")" ] || fail "the second program's window went too"
+xdotool key alt+1
+wait_for 5 ticker_shown || fail "Alt+1 did not show the first window again"
+
+# --send 100 opens the popup menu of the first program.
+"$marlune" --send 100 || fail "--send 100 found no program"
+wait_for 5 menu_shown || fail "--send 100 opened no popup menu"
+menu_gone_second() { [ -z "$(menu_of "$second_pid")" ]; }
+menu_gone_second || fail "the menu opened in the second program"
+import -window root "$out/menu.png" 2>/dev/null
+xdotool key Escape
+wait_for 5 menu_gone || fail "Esc did not close the menu"
+
+# The second program is stopped; the first goes on.
+kill "$second_pid"
+wait "$second_pid" 2>/dev/null
+
+# "退出", the menu's last entry, ends the program cleanly.
+"$marlune" --send 100 || fail "--send 100 found no program the second time"
+wait_for 5 menu_shown || fail "the second --send 100 opened no popup menu"
+menu=$(menu_of "$marlune_pid")
+info=$(xwininfo -id "$menu")
+mx=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+my=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+mh=$(awk '/Height:/ {print $2}' <<<"$info")
+xdotool mousemove $((mx + 40)) $((my + mh - 10))
+sleep 0.3
+xdotool click 1
+wait_for 10 bash -c "! kill -0 $marlune_pid 2>/dev/null" || fail "\"退出\" did not end the program"
+wait "$marlune_pid"
+status=$?
+[ "$status" = 0 ] || fail "marlune exited with $status"
+# Nothing listens any more.
+"$marlune" --send 100 2>/dev/null && fail "--send still reached a program after the exit"
+echo "PASS"
