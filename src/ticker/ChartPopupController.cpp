@@ -5,11 +5,11 @@
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteTable.h"
+#include "ticker/BrowserLauncher.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
 
 #include <QCursor>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMetaMethod>
 #include <QScreen>
@@ -36,7 +36,7 @@ std::string DownloadedChartPath(const QuoteBook& book, std::size_t row) {
 
 ChartPopupController::ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent)
     : QObject(parent), m_grid(grid), m_popup(popup), m_chartPath(DownloadedChartPath),
-      m_openUrl([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }) {
+      m_openUrl([](const QString& url) { OpenInBrowser(url); }) {
     connect(grid, &QuoteGrid::mouseMoved, this, &ChartPopupController::onMouseMoved);
     connect(grid, &QuoteGrid::clicked, this, &ChartPopupController::onClicked);
     connect(grid, &QuoteGrid::mouseReleased, this, &ChartPopupController::onMouseReleased);

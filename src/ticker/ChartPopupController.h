@@ -29,7 +29,7 @@ public:
 
     // The quote state the grid shows; read at every mouse event, never changed.
     void setBook(const QuoteBook* book) { m_book = book; }
-    // Replaces the default browser (QDesktopServices), e.g. in tests.
+    // Replaces the default browser (OpenInBrowser), e.g. in tests.
     using OpenUrlFn = std::function<void(const QString& url)>;
     void setBrowser(OpenUrlFn openUrl) { m_openUrl = std::move(openUrl); }
     // Replaces the default chart file rule (the file the chart downloads write).
