@@ -17,6 +17,7 @@
 #include "ticker/ReplyDispatch.h"
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
+#include "ticker/WebPane.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -182,6 +183,12 @@ void TickerWindow::createChildren() {
     stripButton->SetStrip(m_strip);
     stripButton->SetHoverEnabled(false);
     m_buttons[kButtonStrip] = stripButton;
+
+    // The window's own browser pane, sized to nothing as the window template has it. It shows
+    // no page, so its browser engine never starts.
+    auto* browserPane = new WebPane(m_body);
+    browserPane->setObjectName(QStringLiteral("browserPane"));
+    browserPane->setGeometry(0, 0, 0, 0);
 
     m_grid = new QuoteGrid(m_body);
     m_status = new QLabel(m_body);
