@@ -5,16 +5,6 @@
 namespace marlune {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool IsScanBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -33,11 +23,11 @@ std::uint32_t ScanHexColor(std::string_view text) {
         negative = field[i++] == '-';
     // "0x" counts only when a digit follows within the width, as scanf reads it.
     if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') &&
-        HexDigit(field[i + 2]) >= 0)
+        HexDigitValue(field[i + 2]) >= 0)
         i += 2;
     std::uint32_t value = 0;
-    for (; i < field.size() && HexDigit(field[i]) >= 0; ++i)
-        value = value * 16 + static_cast<std::uint32_t>(HexDigit(field[i]));
+    for (; i < field.size() && HexDigitValue(field[i]) >= 0; ++i)
+        value = value * 16 + static_cast<std::uint32_t>(HexDigitValue(field[i]));
     if (negative)
         value = 0u - value;
     return value & 0xFFFFFFu;

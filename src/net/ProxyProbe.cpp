@@ -2,6 +2,7 @@
 
 #include "net/ServiceEndpoints.h"
 #include "net/TextFetch.h"
+#include "text/CNumber.h"
 #include "text/Gbk.h"
 
 #include <cctype>
@@ -32,23 +33,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Credentials in a proxy URL are percent-encoded; a broken escape is kept as it is.
 std::string PercentDecode(std::string_view text) {
     std::string decoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+        if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+            HexDigitValue(text[i + 2]) >= 0) {
+            decoded.push_back(static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
             i += 2;
         } else {
             decoded.push_back(text[i]);

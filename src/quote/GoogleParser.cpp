@@ -77,16 +77,7 @@ QuoteRecord BuildRecord(std::string_view flattened, int& market) {
 std::string FlattenGoogleReply(std::string_view gbkFile) {
     const std::string text = GbkToUtf8(gbkFile);
     std::string out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        std::string_view line(text.data() + start, (end == std::string::npos ? next : end) - start);
-        if (end != std::string::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        FlattenLine(line, out);
-        start = next;
-    }
+    ForEachLine(text, [&out](std::string_view line) { FlattenLine(line, out); });
     return out;
 }
 

@@ -55,17 +55,10 @@ std::vector<std::string> SplitListLines(std::string_view fileBytes) {
     // the length rule is then measured on the bytes the file had.
     const std::string text = GbkToUtf8(fileBytes);
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        std::string_view line(text.data() + start, (end == std::string::npos ? next : end) - start);
-        if (end != std::string::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    ForEachLine(text, [&lines](std::string_view line) {
         if (IsKeptLine(line))
             lines.emplace_back(line);
-        start = next;
-    }
+    });
     return lines;
 }
 

@@ -16,6 +16,16 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 } // namespace
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 int AtoI(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i]))

@@ -16,6 +16,9 @@ int AtoI(std::string_view text);
 // "nan" read as 0, as the quote services never send them.
 double AtoF(std::string_view text);
 
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(char c);
+
 // printf-style formatting into a std::string (always the "C" decimal point).
 std::string Format(const char* format, ...)
 #if defined(__GNUC__)

@@ -28,6 +28,19 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
     return SplitFrom(text, separator, 1);
 }
 
+void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view piece = text.substr(start, (end == std::string_view::npos ? next : end) - start);
+        if (end != std::string_view::npos && !piece.empty() && piece.back() == '\r')
+            piece.remove_suffix(1);
+        line(piece);
+        start = next;
+    }
+}
+
 const std::string& FieldAt(const std::vector<std::string>& fields, std::size_t i) {
     static const std::string empty;
     return i < fields.size() ? fields[i] : empty;

@@ -2,6 +2,7 @@
 // Splitting texts at a separator, the two ways the program needs.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,10 @@ std::vector<std::string> SplitFields(std::string_view text, std::string_view sep
 // searched from the second character on, so a separator in the first position does
 // not split. An empty separator gives an empty list.
 std::vector<std::string> Split(std::string_view text, std::string_view separator);
+
+// Calls `line` for every line of the text, without its line end ("\n" or "\r\n"). A text
+// that ends in a line end has no empty last line.
+void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line);
 
 // Field i of a split, or the empty text when the split has fewer fields.
 const std::string& FieldAt(const std::vector<std::string>& fields, std::size_t i);
