@@ -1,5 +1,5 @@
-#include "quote/QuoteDispatch.h"
 #include "quote/QuoteTable.h"
+#include "quote/QuoteDispatch.h"
 #include "text/Gbk.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,8 @@ TEST(QuoteTable, RowTextsAndColourRoles) {
     entry.quote.plAmount = "0.00";
     EXPECT_EQ(QuoteCellColor(entry, kColPrice), CellColor::Down);
     EXPECT_EQ(QuoteCellColor(entry, kColPlAmount), CellColor::Down);
-    EXPECT_EQ(TotalLineText("200.00", "20.00%", "2024-05-10 15:00:03"), "总盈亏:200.00  20.00%  2024-05-10 15:00:03");
+    EXPECT_EQ(TotalLineText("200.00", "20.00%", "2024-05-10 15:00:03"),
+              "总盈亏:200.00  20.00%  2024-05-10 15:00:03");
 }
 
 TEST(QuoteDispatch, ShortRepliesAreIgnoredAndUnknownSourcesReadAsSina) {
@@ -47,8 +48,9 @@ TEST(QuoteDispatch, ShortRepliesAreIgnoredAndUnknownSourcesReadAsSina) {
     EXPECT_FALSE(DispatchQuoteReply(book, kSourceSina, "var "));
     EXPECT_TRUE(book.watchList[0].quote.price.empty());
 
-    std::string reply = Utf8ToGbk("var hq_str_sh600000=\"浦发银行,11.00,11.00,12.00,12.50,10.90,0,0,1000,12000,"
-                                  "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2024-05-10,15:00:03,00\";\n");
+    std::string reply =
+        Utf8ToGbk("var hq_str_sh600000=\"浦发银行,11.00,11.00,12.00,12.50,10.90,0,0,1000,12000,"
+                  "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2024-05-10,15:00:03,00\";\n");
     for (int source : {0, static_cast<int>(kSourceSina), 4}) {
         QuoteBook fresh = book;
         EXPECT_TRUE(DispatchQuoteReply(fresh, source, reply));
