@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -49,6 +50,14 @@ void MessageDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_ok->setFocus();
     activateWindow();
+}
+
+void MessageDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace marlune

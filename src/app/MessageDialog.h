@@ -1,6 +1,6 @@
 #pragma once
 // The program's yes-or-no question, asked for the owner: "系统提示" with the icon, the
-// text and "确定". OK answers yes; Esc answers no. No close box; top-most, in the
+// text and "确定". OK (or Enter) answers yes; Esc answers no. No close box; top-most, in the
 // middle of the work area.
 
 #include <QDialog>
@@ -24,6 +24,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter answers OK wherever the focus is.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QLabel* m_text = nullptr;

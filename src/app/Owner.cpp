@@ -85,9 +85,6 @@ Owner::Owner(Parts parts, QObject* parent)
     m_tipTimer.setSingleShot(true);
     connect(&m_tipTimer, &QTimer::timeout, this, &Owner::RestoreTip);
     connect(m_updates.get(), &UpdateChecker::newStockTipArrived, this, &Owner::showNewStockBalloon);
-    m_menu = std::make_unique<TickerMenu>(QPixmap(QStringLiteral(":/images/check_mark.png")),
-                                          platform::OsGeneration(), nullptr);
-    connect(m_menu.get(), &TickerMenu::commandChosen, this, &Owner::OnMenuCommand);
 }
 
 Owner::~Owner() {
@@ -347,6 +344,12 @@ void Owner::DeleteTrayIcon() {
 }
 
 void Owner::ShowPopupMenu() {
+    // Made when first needed: most runs never open it from the tray.
+    if (!m_menu) {
+        m_menu = std::make_unique<TickerMenu>(QPixmap(QStringLiteral(":/images/check_mark.png")),
+                                              platform::OsGeneration(), nullptr);
+        connect(m_menu.get(), &TickerMenu::commandChosen, this, &Owner::OnMenuCommand);
+    }
     m_menu->Prepare(m_core.WindowState(), m_core.TopMost(), m_ticker ? m_ticker->Settings().transBK : 0);
     m_menu->popup(QCursor::pos());
     m_menu->activateWindow();

@@ -67,6 +67,7 @@ public:
     TrayIcon& Tray() { return *m_tray; }
     platform::GlobalHotKey& HotKey() { return *m_hotKey; }
     SettingsDialog* OpenSettingsDialog() const { return m_settingsDialog.data(); }
+    // The tray's popup menu, once it has been shown.
     TickerMenu* PopupMenu() const { return m_menu.get(); }
     bool NewStockBalloonShowing() const { return m_newStockBalloon; }
     bool TipRestorePending() const { return m_tipTimer.isActive(); }

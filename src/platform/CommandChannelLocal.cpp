@@ -1,7 +1,8 @@
-// Command channels on local sockets: <runtime folder>/<family>.cmd for the first
-// program, <family>-2.cmd, <family>-3.cmd ... for later ones. The runtime folder
-// belongs to the user alone, and the sockets themselves are made accessible to their
-// owner only, so only the same user's programs can send.
+// Command channels on local (Unix domain) sockets: <runtime folder>/<family>.cmd for the
+// first program, <family>-2.cmd, <family>-3.cmd ... for later ones. The runtime folder
+// belongs to the user alone and the sockets are made accessible to their owner only, so
+// only the same user's programs can send. Plain sockets watched by QSocketNotifier: the
+// channel needs no network library.
 #if !defined(_WIN32)
 
 #include "platform/CommandChannel.h"
@@ -10,14 +11,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
 
-#include <memory>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace marlune::platform {
@@ -27,117 +34,210 @@ namespace {
 // How many programs of one family can listen at the same time.
 constexpr int kMaxChannels = 16;
 // A sender writes one short line; more than this is not a command.
-constexpr qint64 kMaxCommandBytes = 64;
+constexpr int kMaxCommandBytes = 64;
 // A connection that says nothing useful is dropped after this long.
 constexpr int kConnectionLimitMs = 2000;
-// How long a sender (or the live check of a taken name) waits for a listener.
+// How long a sender (or the check of a taken name) waits for a listener.
 constexpr int kConnectWaitMs = 500;
-constexpr int kWriteWaitMs = 1500;
 
 // The user's private runtime folder: $XDG_RUNTIME_DIR, or else a folder of our own in
 // the temporary folder that belongs to the user alone (made when missing; one that is
 // not the user's, or open to others, is not used, and then there is no channel).
-QString RuntimeFolder() {
+std::string RuntimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    const QString folder = QDir::tempPath() + QStringLiteral("/marlune-%1").arg(::getuid());
-    const QByteArray path = QFile::encodeName(folder);
-    ::mkdir(path.constData(), 0700);
+        return QFile::encodeName(runtime).toStdString();
+    const std::string folder = QFile::encodeName(QDir::tempPath()).toStdString() + "/marlune-" +
+                               std::to_string(static_cast<unsigned long>(::getuid()));
+    ::mkdir(folder.c_str(), 0700);
     struct stat info {};
-    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
         (info.st_mode & 0077) != 0)
-        return QString();
+        return std::string();
     return folder;
 }
 
-QString ChannelPath(const std::string& family, int index) {
-    const QString folder = RuntimeFolder();
-    if (folder.isEmpty())
-        return QString();
-    QString name = QString::fromStdString(family);
+std::string ChannelPath(const std::string& family, int index) {
+    const std::string folder = RuntimeFolder();
+    if (folder.empty())
+        return std::string();
+    std::string name = family;
     if (index > 1)
-        name += QStringLiteral("-%1").arg(index);
-    return folder + QLatin1Char('/') + name + QStringLiteral(".cmd");
+        name += "-" + std::to_string(index);
+    return folder + "/" + name + ".cmd";
 }
 
-// True when a program answers on the socket.
-bool SomeoneListens(const QString& path) {
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    const bool connected = probe.waitForConnected(kConnectWaitMs);
-    probe.abort();
-    return connected;
+// The socket address of a path; false when the path is too long for one.
+bool SocketAddress(const std::string& path, sockaddr_un& address) {
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    return true;
 }
+
+// A file descriptor that closes itself.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// A socket connected to the listener at the path, or -1.
+int ConnectTo(const std::string& path) {
+    sockaddr_un address{};
+    if (!SocketAddress(path, address))
+        return -1;
+    Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (fd.get() < 0)
+        return -1;
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return fd.release();
+    if (errno != EINPROGRESS && errno != EAGAIN)
+        return -1;
+    // A listener with a full queue: wait a little for room.
+    pollfd waiting{fd.get(), POLLOUT, 0};
+    if (::poll(&waiting, 1, kConnectWaitMs) != 1)
+        return -1;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+        return -1;
+    return fd.release();
+}
+
+bool SomeoneListens(const std::string& path) {
+    Descriptor fd(ConnectTo(path));
+    return fd.get() >= 0;
+}
+
+// One sender's connection: collects its line, then reports it once and goes.
+class CommandConnection final : public QObject {
+public:
+    CommandConnection(int fd, QObject* parent, std::function<void(const QByteArray&)> done)
+        : QObject(parent), m_fd(fd), m_done(std::move(done)) {
+        m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        QObject::connect(m_notifier, &QSocketNotifier::activated, this, [this] { readSome(); });
+        QTimer::singleShot(kConnectionLimitMs, this, [this] { finish(false); });
+    }
+
+private:
+    void readSome() {
+        char bytes[kMaxCommandBytes + 1];
+        const ssize_t count =
+            ::read(m_fd.get(), bytes, sizeof bytes - static_cast<std::size_t>(m_line.size()));
+        if (count > 0) {
+            m_line.append(bytes, static_cast<int>(count));
+            if (m_line.size() > kMaxCommandBytes)
+                finish(false); // too long to be a command
+            else if (m_line.contains('\n'))
+                finish(true);
+        } else if (count == 0) {
+            finish(true); // the sender closed: what came is the command
+        } else if (errno != EAGAIN && errno != EINTR) {
+            finish(false);
+        }
+    }
+
+    void finish(bool deliver) {
+        if (m_finished)
+            return;
+        m_finished = true;
+        m_notifier->setEnabled(false);
+        m_fd.reset();
+        deleteLater();
+        if (deliver)
+            m_done(m_line);
+    }
+
+    Descriptor m_fd;
+    std::function<void(const QByteArray&)> m_done;
+    QSocketNotifier* m_notifier = nullptr;
+    QByteArray m_line;
+    bool m_finished = false;
+};
 
 class LocalCommandListener final : public QObject, public CommandListener {
 public:
-    explicit LocalCommandListener(std::string family) : m_family(std::move(family)) {
-        m_server.setSocketOptions(QLocalServer::UserAccessOption);
-        QObject::connect(&m_server, &QLocalServer::newConnection, this, [this] { acceptConnections(); });
+    explicit LocalCommandListener(std::string family) : m_family(std::move(family)) {}
+
+    ~LocalCommandListener() override {
+        delete m_notifier; // before the socket it watches closes
+        if (m_listening.get() >= 0)
+            ::unlink(m_path.c_str());
     }
 
-    ~LocalCommandListener() override { m_server.close(); }
-
     bool Listen() override {
+        if (m_listening.get() >= 0)
+            return true;
         for (int index = 1; index <= kMaxChannels; ++index) {
-            const QString path = ChannelPath(m_family, index);
-            if (path.isEmpty())
+            const std::string path = ChannelPath(m_family, index);
+            sockaddr_un address{};
+            if (!SocketAddress(path, address))
                 return false;
-            // Listening replaces whatever has the name (the socket is made under another
-            // name and renamed), so a live program is asked first.
             if (SomeoneListens(path))
                 continue;
-            // Left behind by a program that ended without closing it, or free.
-            QLocalServer::removeServer(path);
-            if (m_server.listen(path))
-                return true;
+            // Left behind by a program that ended without removing it, or free.
+            ::unlink(path.c_str());
+            Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+            if (fd.get() < 0)
+                return false;
+            if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+                if (errno == EADDRINUSE)
+                    continue; // another program took it just now
+                return false;
+            }
+            ::chmod(path.c_str(), 0600);
+            if (::listen(fd.get(), 8) != 0) {
+                ::unlink(path.c_str());
+                return false;
+            }
+            m_path = path;
+            m_listening.reset(fd.release());
+            m_notifier = new QSocketNotifier(m_listening.get(), QSocketNotifier::Read, this);
+            QObject::connect(m_notifier, &QSocketNotifier::activated, this, [this] { acceptConnections(); });
+            return true;
         }
         return false;
     }
 
-    std::string ChannelName() const override {
-        return m_server.isListening() ? m_server.fullServerName().toStdString() : std::string();
-    }
+    std::string ChannelName() const override { return m_listening.get() >= 0 ? m_path : std::string(); }
 
 private:
     void acceptConnections() {
-        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-            socket->setParent(this);
-            auto buffer = std::make_shared<QByteArray>();
-            auto done = std::make_shared<bool>(false);
-            auto finish = [this, socket, buffer, done](bool deliverIt) {
-                if (*done)
-                    return;
-                *done = true;
-                socket->abort();
-                socket->deleteLater();
+        for (;;) {
+            const int fd = ::accept4(m_listening.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0)
+                return;
+            new CommandConnection(fd, this, [this](const QByteArray& line) {
                 ChannelCommand command;
-                if (deliverIt && ParseChannelCommand(buffer->toStdString(), command))
+                if (ParseChannelCommand(line.toStdString(), command))
                     deliver(command);
-            };
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer, done, finish] {
-                if (*done)
-                    return;
-                buffer->append(socket->read(kMaxCommandBytes + 1 - buffer->size()));
-                if (buffer->size() > kMaxCommandBytes)
-                    finish(false); // too long to be a command
-                else if (buffer->contains('\n'))
-                    finish(true);
             });
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, [socket, buffer, done, finish] {
-                if (*done)
-                    return;
-                if (socket->isOpen())
-                    buffer->append(socket->read(kMaxCommandBytes + 1 - buffer->size()));
-                finish(buffer->size() <= kMaxCommandBytes);
-            });
-            QTimer::singleShot(kConnectionLimitMs, socket, [finish] { finish(false); });
         }
     }
 
     std::string m_family;
-    QLocalServer m_server;
+    std::string m_path;
+    Descriptor m_listening;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 } // namespace
@@ -147,22 +247,16 @@ std::unique_ptr<CommandListener> CreateCommandListener(const std::string& family
 }
 
 bool SendChannelCommand(const std::string& family, ChannelCommand command) {
-    const QByteArray line =
-        QByteArray::number(command.command) + ' ' + QByteArray::number(qint64(command.param)) + '\n';
+    const std::string line = std::to_string(command.command) + ' ' + std::to_string(command.param) + '\n';
     for (int index = 1; index <= kMaxChannels; ++index) {
-        const QString path = ChannelPath(family, index);
-        if (path.isEmpty())
+        const std::string path = ChannelPath(family, index);
+        if (path.empty())
             return false;
-        QLocalSocket socket;
-        socket.connectToServer(path, QIODevice::WriteOnly);
-        if (!socket.waitForConnected(kConnectWaitMs))
+        Descriptor fd(ConnectTo(path));
+        if (fd.get() < 0)
             continue;
-        socket.write(line);
-        const bool written = socket.waitForBytesWritten(kWriteWaitMs);
-        socket.disconnectFromServer();
-        if (socket.state() != QLocalSocket::UnconnectedState)
-            socket.waitForDisconnected(kWriteWaitMs);
-        return written;
+        // A few bytes always fit in a new socket's buffer.
+        return ::send(fd.get(), line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size());
     }
     return false;
 }

@@ -63,15 +63,6 @@ TEST(ShellSettings, ReadFromBothFiles) {
     EXPECT_EQ(unreadable.hotKey, "Q");
 }
 
-TEST(ShellSettings, StoredProxyTypes) {
-    EXPECT_EQ(StoredDownloadProxy(0, "1.2.3.4", "80", "", "").kind, ProxyKind::kNone);
-    EXPECT_EQ(StoredDownloadProxy(7, "1.2.3.4", "80", "", "").kind, ProxyKind::kNone);
-    const DownloadProxy desktop = StoredDownloadProxy(2, "0", "0", "u", "p");
-    EXPECT_EQ(desktop.kind, ProxyKind::kDesktop);
-    EXPECT_EQ(desktop.host, "");
-    EXPECT_EQ(desktop.user, "u");
-}
-
 TEST(Balloon, CutToItsGbkBytesNeverInsideACharacter) {
     // 127 two-byte characters and one more: 256 bytes of GBK, cut to 254.
     std::string text;
