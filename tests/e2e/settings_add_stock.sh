@@ -12,22 +12,10 @@ marlune=$1
 sim=$2
 out=$3
 
-for tool in Xvfb xdotool xwininfo openbox import curl; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (the test needs Xvfb, xdotool, x11-utils, openbox, imagemagick, curl)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/lib.sh"
+e2e_require_tools Xvfb xdotool xwininfo openbox import curl
 
-mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_begin
 
 fail() {
   echo "FAIL: $*"
@@ -37,28 +25,8 @@ fail() {
   exit 1
 }
 
-wait_for() { # seconds command...
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.1
-  done
-}
-
 # A display of our own and a window manager.
-display=""
-for n in $(seq 191 240); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 0.5
+e2e_start_display 191 240
 
 # The command channel of this test only, whatever else runs on the machine.
 export XDG_RUNTIME_DIR="$work/run"
@@ -66,10 +34,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # An autostart entry, should the display page write one, stays in here.
 export XDG_CONFIG_HOME="$work/config"
 
-"$sim" --port 0 >"$work/sim.log" 2>&1 &
-pids+=($!)
-wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
-url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+e2e_start_sim
 
 "$marlune" --home "$work/home" --services "$url" >"$work/marlune.log" 2>&1 &
 marlune_pid=$!

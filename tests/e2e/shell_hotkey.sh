@@ -13,22 +13,10 @@ marlune=$1
 sim=$2
 out=$3
 
-for tool in Xvfb xdotool xwininfo openbox trayer import; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (the test needs Xvfb, xdotool, x11-utils, openbox, trayer, imagemagick)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/lib.sh"
+e2e_require_tools Xvfb xdotool xwininfo openbox trayer import
 
-mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_begin
 
 fail() {
   echo "FAIL: $*"
@@ -38,40 +26,14 @@ fail() {
   exit 1
 }
 
-wait_for() { # seconds command...
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.1
-  done
-}
-
 # A display of our own, a window manager and a notification area.
-display=""
-for n in $(seq 141 190); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-trayer --edge bottom --align right --SetDockType true --SetPartialStrut true --widthtype request --height 32 \
-  >"$work/trayer.log" 2>&1 &
-pids+=($!)
-sleep 1
+e2e_start_display 141 190 tray
 
 # The command channels of this test only, whatever else runs on the machine.
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-"$sim" --port 0 >"$work/sim.log" 2>&1 &
-pids+=($!)
-wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
-url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+e2e_start_sim
 
 "$marlune" --home "$work/home" --services "$url" >"$work/marlune.log" 2>&1 &
 marlune_pid=$!

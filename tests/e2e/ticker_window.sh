@@ -10,22 +10,10 @@ marlune=$1
 sim=$2
 out=$3
 
-for tool in Xvfb xdotool xwininfo import convert curl; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (the end-to-end test needs Xvfb, xdotool, x11-utils, imagemagick, curl)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/lib.sh"
+e2e_require_tools Xvfb xdotool xwininfo import convert curl
 
-mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_begin
 
 fail() {
   echo "FAIL: $*"
@@ -33,36 +21,11 @@ fail() {
   exit 1
 }
 
-wait_for() { # seconds command...
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.1
-  done
-}
-
 # A display of our own.
-display=""
-for n in $(seq 91 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
-if command -v openbox >/dev/null 2>&1; then
-  openbox >"$work/openbox.log" 2>&1 &
-  pids+=($!)
-  sleep 0.5
-fi
+e2e_start_display 91 140
 
 # The simulated market on a free port.
-"$sim" --port 0 >"$work/sim.log" 2>&1 &
-pids+=($!)
-wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
-url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+e2e_start_sim
 echo "simulated market at $url"
 
 # A program folder with four stocks; the first run adds the rest of the files.
