@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHostAddress>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,10 +35,19 @@ QLineEdit* NewField(const char* objectName, QWidget* parent) {
     return edit;
 }
 
+// Dotted IPv4: four numbers of one to three digits, each at most 255.
 bool IsIpv4Address(const QString& text) {
-    QHostAddress address;
-    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol &&
-           text.count(QLatin1Char('.')) == 3;
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (part.isEmpty() || part.size() > 3 || !ok || value < 0 || value > 255 || part.front() == QLatin1Char('+') ||
+            part.front() == QLatin1Char('-'))
+            return false;
+    }
+    return true;
 }
 
 bool IsPort(const QString& text) {

@@ -117,6 +117,11 @@ TEST_F(NetworkPageTest, StoreKeepsTheChosenProxyAndRefusesBadFields) {
     page->PortEdit()->setText("70000");
     EXPECT_EQ(page->CheckBeforeStore(), QString::fromUtf8(kProxyAddressMissingText));
     page->PortEdit()->setText("8080");
+    for (const char* host : {"192.168.1", "192.168.1.256", "1..2.3", "a.b.c.d", "1.2.3.4.5", "+1.2.3.4"}) {
+        page->HostEdit()->setText(QString::fromLatin1(host));
+        EXPECT_EQ(page->CheckBeforeStore(), QString::fromUtf8(kProxyAddressMissingText)) << host;
+    }
+    page->HostEdit()->setText("192.168.1.2");
     page->Store();
     EXPECT_EQ(m_store.GetValue("ProxyType"), "1");
     EXPECT_EQ(m_store.GetValue("ProxyIp"), "192.168.1.2");
