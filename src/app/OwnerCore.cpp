@@ -151,11 +151,7 @@ void OwnerCore::OnHotKey() {
         break;
     case kWindowDockedAtEdge:
     case kWindowHiddenByHotKey:
-        if (!LockCheck())
-            return;
-        m_effects.SendTickerCommand(kCmdRestore);
-        showIconAgain();
-        m_windowState = kWindowShown;
+        restoreTicker();
         break;
     case kWindowShown:
         hideByHotKey(kWindowHiddenByHotKey);
@@ -166,6 +162,14 @@ void OwnerCore::OnHotKey() {
     default:
         break;
     }
+}
+
+void OwnerCore::restoreTicker() {
+    if (!LockCheck())
+        return;
+    m_effects.SendTickerCommand(kCmdRestore);
+    showIconAgain();
+    m_windowState = kWindowShown;
 }
 
 void OwnerCore::OnShowHideCommand() {
@@ -189,11 +193,7 @@ void OwnerCore::OnShowHideCommand() {
     case kWindowDockedAtEdge:
     case kWindowHiddenByHotKey:
         // The item reads "显示窗口" here, so it shows the window, as the hot key would.
-        if (!LockCheck())
-            return;
-        m_effects.SendTickerCommand(kCmdRestore);
-        showIconAgain();
-        m_windowState = kWindowShown;
+        restoreTicker();
         break;
     default: // ShownByHotKey: the item reads "显示窗口" and the window is shown already
         break;

@@ -114,6 +114,8 @@ private:
     void addIcon();
     void deleteIcon();
     bool askPassword(std::string_view prompt);
+    // Back at its place (docked or hidden by the hot key), once the lock check passes.
+    void restoreTicker();
     void showIconAgain();
     void hideByHotKey(int newState);
 
