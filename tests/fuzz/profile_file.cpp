@@ -3,6 +3,8 @@
 // must not change what another key reads.
 #include "config/Profile.h"
 
+#include "fuzz/support/FuzzScratchFile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,34 +15,10 @@
 
 namespace {
 
-// One scratch folder per process, removed at exit.
-// The file the input is written to, in memory when possible (every write is flushed
-// to disk, which would make the fuzzer crawl). Removed after each input, so that
-// nothing is left behind however the fuzzer ends.
-class ScratchFile {
-public:
-    explicit ScratchFile(const char* name) {
-        std::error_code error;
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        m_path = (base / ("marlune-fuzz-" + std::to_string(::getpid()) + "-" + name)).string();
-    }
-    ~ScratchFile() { std::remove(m_path.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+using marlune::fuzz::ScratchFile;
 
 void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "profile_file: %s\n", what);
-        std::abort();
-    }
+    marlune::fuzz::Check(condition, "profile_file", what);
 }
 
 } // namespace
