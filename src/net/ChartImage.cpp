@@ -2,6 +2,8 @@
 
 #include "text/FileBytes.h"
 
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <png.h>
@@ -9,8 +11,8 @@
 namespace marlune {
 namespace {
 
-// A chart file larger than this is not a chart; it is refused without reading it.
-constexpr std::uintmax_t kMaxChartFileBytes = 64u * 1024u * 1024u;
+// Ancillary chunks libpng keeps at most (text, sPLT, unknown ones).
+constexpr png_uint_32 kMaxCachedChunks = 64;
 
 // Deflate cannot expand data by more than about 1032 to 1; an image whose rows need
 // more raw bytes than that from the file's size cannot be complete, and is refused
@@ -40,11 +42,43 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 }
 void OnPngWarning(png_structp, png_const_charp) {}
 
-// Owns libpng's read and info structures.
+// libpng's allocations for one decoding, counted against kMaxPngWorkingBytes: a chunk
+// that declares gigabytes (libpng would allocate its length before reading it) gets
+// nothing, and the decoding fails. Each block carries its size in a header.
+struct AllocationBudget {
+    std::size_t inUse = 0;
+};
+
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp AllocateWithinBudget(png_structp png, png_alloc_size_t size) {
+    auto* budget = static_cast<AllocationBudget*>(png_get_mem_ptr(png));
+    if (size > kMaxPngWorkingBytes - budget->inUse)
+        return nullptr; // libpng turns this into its own error
+    auto* block = static_cast<unsigned char*>(std::malloc(size + kBlockHeader));
+    if (block == nullptr)
+        return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    budget->inUse += size;
+    return block + kBlockHeader;
+}
+
+void FreeWithinBudget(png_structp png, png_voidp pointer) {
+    if (pointer == nullptr)
+        return;
+    auto* block = static_cast<unsigned char*>(pointer) - kBlockHeader;
+    std::size_t size = 0;
+    std::memcpy(&size, block, sizeof size);
+    static_cast<AllocationBudget*>(png_get_mem_ptr(png))->inUse -= size;
+    std::free(block);
+}
+
+// Owns libpng's read and info structures, and the budget of their allocations.
 class PngReader {
 public:
     PngReader()
-        : m_png(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning)),
+        : m_png(png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning, &m_budget,
+                                         AllocateWithinBudget, FreeWithinBudget)),
           m_info(m_png ? png_create_info_struct(m_png) : nullptr) {}
     ~PngReader() {
         if (m_png)
@@ -58,6 +92,7 @@ public:
     png_infop info() const { return m_info; }
 
 private:
+    AllocationBudget m_budget; // before m_png: libpng frees into it while being destroyed
     png_structp m_png;
     png_infop m_info;
 };
@@ -83,6 +118,8 @@ bool ReadLayout(const PngReader& reader, MemoryReader* source, DecodedLayout* la
         return false;
     png_set_read_fn(png, source, ReadFromMemory);
     png_set_user_limits(png, kMaxChartSide, kMaxChartSide);
+    png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_read_info(png, info);
 
     const png_uint_32 height = png_get_image_height(png, info);
@@ -114,12 +151,32 @@ bool ReadRows(const PngReader& reader, png_bytepp rows) {
     return true;
 }
 
+// Walks the chunks after the signature: each must fit in the bytes that follow it, up
+// to the closing IEND. libpng allocates a chunk's declared length before it reads the
+// chunk (and for a chunk it finds too large it only warns), so a few bytes declaring
+// gigabytes are refused here, before libpng sees them.
+bool ChunksFitInFile(std::string_view bytes, std::size_t offset) {
+    constexpr std::size_t kChunkFrame = 12; // length, type, CRC
+    while (bytes.size() - offset >= kChunkFrame) {
+        const auto* at = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
+        const std::uint32_t length = (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+                                     (std::uint32_t{at[2]} << 8) | std::uint32_t{at[3]};
+        if (length > bytes.size() - offset - kChunkFrame)
+            return false;
+        if (std::memcmp(at + 4, "IEND", 4) == 0)
+            return true;
+        offset += kChunkFrame + length;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<ChartImage> DecodeChartImage(std::string_view pngBytes) {
     constexpr std::size_t kSignatureBytes = 8;
     if (pngBytes.size() < kSignatureBytes ||
-        png_sig_cmp(reinterpret_cast<png_const_bytep>(pngBytes.data()), 0, kSignatureBytes) != 0)
+        png_sig_cmp(reinterpret_cast<png_const_bytep>(pngBytes.data()), 0, kSignatureBytes) != 0 ||
+        !ChunksFitInFile(pngBytes, kSignatureBytes))
         return std::nullopt;
 
     PngReader reader;

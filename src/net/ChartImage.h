@@ -1,6 +1,7 @@
 #pragma once
 // Decoding the intraday chart images (PNG) into 32-bit pixel buffers for the detail popup.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,16 @@ namespace marlune {
 
 // Charts larger than this on either side are refused before anything is allocated.
 constexpr int kMaxChartSide = 8192;
+
+// A chart file is a few kilobytes; one larger than this is not a chart. Chart downloads
+// stop at this size and the loader refuses larger files without reading them.
+constexpr std::uint32_t kMaxChartFileBytes = 4u * 1024u * 1024u;
+
+// What libpng itself may allocate while decoding one chart (chunk data, row buffers,
+// the inflate window), all together; the pixel buffer is counted apart, by the size
+// limits above. Ancillary chunks may hold at most kMaxPngChunkBytes each.
+constexpr std::size_t kMaxPngWorkingBytes = 8u * 1024u * 1024u;
+constexpr std::size_t kMaxPngChunkBytes = 1024u * 1024u;
 
 // A decoded chart: width x height pixels of 4 bytes each, rows from top to bottom,
 // bytes in the order blue, green, red, fourth byte. The fourth byte is the alpha of

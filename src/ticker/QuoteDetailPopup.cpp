@@ -1,7 +1,7 @@
 #include "ticker/QuoteDetailPopup.h"
 
-#include "net/ChartImage.h"
 #include "text/Fields.h"
+#include "ticker/ChartImageCache.h"
 #include "ticker/GridRefill.h"
 #include "ticker/QuoteGrid.h"
 
@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace marlune {
 
@@ -42,33 +41,6 @@ enum DetailField : std::size_t {
 
 // Values that carry the sign colour: the price, the change rate and the change.
 constexpr std::array<std::size_t, 3> kSignedValues = {2, 9, 10};
-
-QImage ToQImage(const ChartImage& image) {
-    // The fourth byte is 0 for images without transparency: draw those opaque.
-    bool hasAlpha = false;
-    for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
-        if (image.pixels[i] != 0) {
-            hasAlpha = true;
-            break;
-        }
-    }
-    QImage result(image.width, image.height, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (result.isNull())
-        return result;
-    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
-    for (int y = 0; y < image.height; ++y) {
-        uchar* line = result.scanLine(y);
-        std::memcpy(line, image.pixels.data() + rowBytes * static_cast<std::size_t>(y), rowBytes);
-        if (!hasAlpha) {
-            // Qt's 32-bit RGB wants 0xff in the fourth byte; the bytes in memory are B, G, R, A
-            // on a little-endian machine, which is the decoder's order.
-            auto* pixels = reinterpret_cast<QRgb*>(line);
-            for (int x = 0; x < image.width; ++x)
-                pixels[x] |= 0xff000000u;
-        }
-    }
-    return result;
-}
 
 } // namespace
 
@@ -121,7 +93,12 @@ QColor QuoteDetailPopup::BackgroundColor() {
 }
 
 QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint), m_grid(new QuoteGrid(this)) {
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint), m_grid(new QuoteGrid(this)),
+      m_chartImages(new ChartImageCache(this)) {
+    connect(m_chartImages, &ChartImageCache::imageChanged, this, [this](const QString& path) {
+        if (path.toStdString() == m_chartPath)
+            showChart();
+    });
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setGeometry(0, 0, kWidth, kHeight);
@@ -187,14 +164,16 @@ QSize QuoteDetailPopup::FitChart(const QSize& imageSize, const QSize& box) {
 }
 
 void QuoteDetailPopup::loadChart(const std::string& chartPath) {
-    m_chart = QImage();
+    m_chartPath = chartPath;
+    showChart();
+}
+
+void QuoteDetailPopup::showChart() {
+    m_chart = m_chartImages->Image(m_chartPath);
     m_scaledChart = QImage();
-    if (const std::optional<ChartImage> image = LoadChartImage(chartPath)) {
-        m_chart = ToQImage(*image);
-        const QSize fitted = FitChart(m_chart.size(), ChartBox(size()));
-        if (!m_chart.isNull() && fitted.isValid())
-            m_scaledChart = m_chart.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
+    const QSize fitted = FitChart(m_chart.size(), ChartBox(size()));
+    if (!m_chart.isNull() && fitted.isValid())
+        m_scaledChart = m_chart.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     update();
 }
 

@@ -13,6 +13,7 @@
 
 namespace marlune {
 
+class ChartImageCache;
 class QuoteGrid;
 
 // The fifteen values of one fill, row by row (value k goes to row k / 3, column 2 * (k % 3) + 1),
@@ -54,9 +55,10 @@ public:
     // Created hidden; a top-level window even with a parent (the parent owns it).
     explicit QuoteDetailPopup(QWidget* parent = nullptr);
 
-    // Writes the values into the grid and loads the chart file. Returns false and changes
-    // nothing when the texts are too short (see ParseDetailValues). A missing, partly
-    // written or non-PNG chart file leaves the popup without chart.
+    // Writes the values into the grid and shows the chart of the chart file. Returns false
+    // and changes nothing when the texts are too short (see ParseDetailValues). The chart
+    // comes from chartImages(): a file not decoded yet shows as soon as it is; a missing,
+    // partly written or non-PNG chart file leaves the popup without chart.
     bool Fill(const std::string& summary, const std::string& detail, const std::string& chartPath);
 
     // Moves the popup to a screen position with its fixed size and shows it without taking the
@@ -64,6 +66,8 @@ public:
     void showAt(const QPoint& topLeft);
 
     const QuoteGrid& grid() const { return *m_grid; }
+    // The decoded chart files; the owner tells it about downloads.
+    ChartImageCache& chartImages() { return *m_chartImages; }
     bool hasChart() const { return !m_scaledChart.isNull(); }
     // The decoded chart in its own size, and the copy scaled into the chart box.
     const QImage& chart() const { return m_chart; }
@@ -85,8 +89,11 @@ protected:
 private:
     void setUpGrid();
     void loadChart(const std::string& chartPath);
+    void showChart();
 
-    QuoteGrid* m_grid = nullptr; // child widget
+    QuoteGrid* m_grid = nullptr;              // child widget
+    ChartImageCache* m_chartImages = nullptr; // child object
+    std::string m_chartPath;
     QImage m_chart;
     QImage m_scaledChart;
 };

@@ -2,11 +2,14 @@
 #include "net/ChartRequest.h"
 #include "net/ServiceEndpoints.h"
 
+#include "LargestAllocation.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <png.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -319,4 +322,28 @@ TEST(ChartRequest, OneJobPerEntryWithItsUrlAndFile) {
     odd[0].market = 0;
     EXPECT_EQ(BuildChartJobs(odd, "/d").at(0).replyFile, "/d/1.dat");
     RestoreDefaultServices();
+}
+
+TEST(ChartImage, ChunksDeclaringMoreThanTheFileHoldsCostNoMemory) {
+    if (!marlune::test::LargestAllocation::Available())
+        GTEST_SKIP() << "a sanitizer's allocator is in charge";
+    // 110 bytes: a header, then an sPLT chunk declaring 0x73737373 bytes.
+    std::ifstream in(std::string(MARLUNE_TEST_DATA_DIR) + "/fuzz/chart_png/splt-huge-length.png",
+                     std::ios::binary);
+    const std::string splt{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(splt.size(), 110u);
+
+    // The same lie further on: after the image data of a good chart, before its end.
+    PngSpec spec = Spec(40, 30, PNG_COLOR_TYPE_RGB, 8);
+    spec.rows.assign(30, std::vector<png_byte>(120, 0x33));
+    const std::string good = EncodePng(spec);
+    ASSERT_TRUE(DecodeChartImage(good));
+    const std::string iend = good.substr(good.size() - 12);
+    const std::string lateLie = good.substr(0, good.size() - 12) + std::string("\x40\x00\x00\x00zTXt", 8) +
+                                std::string(20, 'z') + iend;
+
+    const marlune::test::LargestAllocation largest;
+    EXPECT_FALSE(DecodeChartImage(splt));
+    EXPECT_FALSE(DecodeChartImage(lateLie));
+    EXPECT_LT(largest.Bytes(), 1024u * 1024u) << "the decoder asked for " << largest.Bytes() << " bytes";
 }

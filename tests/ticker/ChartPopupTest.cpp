@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -170,7 +171,8 @@ TEST_F(ChartPopupControllerTest, HoverShowsTheRowsDetailsAndChart) {
 
     Send(m_grid, QEvent::MouseMove, Cell(m_grid, 3, 4));
     EXPECT_EQ(m_popup.grid().text(0, 1), "000003");
-    EXPECT_TRUE(m_popup.hasChart()); // data/sz000003.dat, the file its download writes
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_popup.hasChart(); },
+                                5000)); // data/sz000003.dat, the file its download writes
 
     // Code, name and chart columns hide it and show the hand.
     Send(m_grid, QEvent::MouseMove, Cell(m_grid, 2, 7));

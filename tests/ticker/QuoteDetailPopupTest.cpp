@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace marlune;
@@ -108,9 +109,11 @@ TEST(QuoteDetailPopup, ShowsNoChartForMissingCorruptOrHalfWrittenFiles) {
     QuoteDetailPopup popup;
     const std::string valid = WritePng(dir.filePath("valid.dat"), QImage(300, 200, QImage::Format_RGB32));
     ASSERT_TRUE(popup.Fill(kSummary, kRising, valid));
-    ASSERT_TRUE(popup.hasChart());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.hasChart(); }, 5000));
 
     EXPECT_TRUE(popup.Fill(kSummary, kRising, dir.filePath("missing.dat").toStdString()));
+    EXPECT_FALSE(popup.hasChart());
+    QTest::qWait(50); // decoded meanwhile: still nothing to show
     EXPECT_FALSE(popup.hasChart());
 
     ASSERT_TRUE(popup.Fill(kSummary, kRising, valid));
@@ -119,6 +122,7 @@ TEST(QuoteDetailPopup, ShowsNoChartForMissingCorruptOrHalfWrittenFiles) {
     garbage.write("<html>not found</html>");
     garbage.close();
     EXPECT_TRUE(popup.Fill(kSummary, kRising, garbage.fileName().toStdString()));
+    QTest::qWait(50);
     EXPECT_FALSE(popup.hasChart());
 
     QFile whole(QString::fromStdString(valid));
@@ -130,6 +134,7 @@ TEST(QuoteDetailPopup, ShowsNoChartForMissingCorruptOrHalfWrittenFiles) {
     half.close();
     ASSERT_TRUE(popup.Fill(kSummary, kRising, valid));
     EXPECT_TRUE(popup.Fill(kSummary, kRising, half.fileName().toStdString()));
+    QTest::qWait(50);
     EXPECT_FALSE(popup.hasChart());
     // The popup still paints without chart: background below the grid.
     const QImage shot = popup.grab().toImage();
@@ -143,7 +148,7 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     grey.fill(QColor(77, 77, 77));
     QuoteDetailPopup popup;
     ASSERT_TRUE(popup.Fill(kSummary, kRising, WritePng(dir.filePath("grey.dat"), grey)));
-    ASSERT_TRUE(popup.hasChart());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.hasChart(); }, 5000));
     EXPECT_EQ(popup.chart().size(), QSize(400, 250));
     // The box is 426 x 290, narrowed to 390 pixels, 20 from either side: factor 390 / 400.
     EXPECT_EQ(popup.scaledChart().size(), QSize(390, 244));
@@ -159,6 +164,6 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     QImage tall(100, 580, QImage::Format_RGB32);
     tall.fill(QColor(200, 30, 40));
     ASSERT_TRUE(popup.Fill(kSummary, kRising, WritePng(dir.filePath("tall.dat"), tall)));
-    EXPECT_EQ(popup.scaledChart().size(), QSize(50, 290));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.scaledChart().size() == QSize(50, 290); }, 5000));
     EXPECT_EQ(popup.grab().toImage().pixelColor(40, 200), QColor(200, 30, 40));
 }
