@@ -1,5 +1,6 @@
 #include "net/ChartRequest.h"
 
+#include "net/ChartImage.h"
 #include "net/ServiceEndpoints.h"
 #include "text/CNumber.h"
 
@@ -58,6 +59,8 @@ std::vector<QuoteFetchJob> BuildChartJobs(const WatchList& entries, const std::s
         job.jobKind = kJobSideDownload;
         job.useProxy = 0;
         job.threadPriority = kThreadPriorityIdle;
+        job.timeLimitMs = kChartTimeLimitMs;
+        job.sizeLimit = kMaxChartFileBytes; // what the popup accepts
         jobs.push_back(std::move(job));
     }
     return jobs;

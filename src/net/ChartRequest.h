@@ -21,7 +21,8 @@ std::string ChartFilePath(const std::string& dataFolder, std::string_view prefix
 std::string ChartRequestUrl(int market, std::string_view code);
 
 // The chart jobs of the watch list, in its order: side-download jobs at idle priority
-// with the Hexun header block, each writing its entry's chart file.
+// with the Hexun header block, each writing its entry's chart file, within the chart
+// time limit and at most kMaxChartFileBytes.
 //
 // An entry of another market than Shanghai or Shenzhen keeps the prefix of the entry
 // before it (none for the first). An entry whose code is empty or holds anything but

@@ -6,11 +6,16 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <system_error>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace marlune {
 
@@ -92,7 +97,7 @@ public:
     ReplyReceiver(const QuoteFetchJob& job, CURL* easy, FetchCancelToken& cancel, const FetchLimits& limits,
                   const FetchProgress& progress)
         : m_job(job), m_easy(easy), m_cancel(cancel), m_limits(limits), m_progress(progress),
-          m_toFile(!job.replyFile.empty()), m_tempPath(job.replyFile + ".tmp") {}
+          m_toFile(!job.replyFile.empty()) {}
 
     ~ReplyReceiver() {
         if (m_file) {
@@ -107,7 +112,9 @@ public:
     }
 
     // Each header line; the blank line after the last header of the final reply
-    // is where status and length are checked, before any body arrives.
+    // is where status and length are checked, before any body arrives. Interim
+    // replies (1xx) and redirects pass: libcurl follows a redirect itself, and a 3xx
+    // it does not follow fails when its body or its end arrives.
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         const size_t bytes = size * count;
         auto* receiver = static_cast<ReplyReceiver*>(self);
@@ -158,7 +165,7 @@ private:
     bool isInterimReply() const {
         long status = 0;
         curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
-        return status >= 100 && status < 200;
+        return (status >= 100 && status < 200) || (status >= 300 && status < 400);
     }
 
     bool fail(std::string text) {
@@ -179,7 +186,10 @@ private:
         }
         curl_off_t length = -1;
         curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        const std::uint32_t ceiling = m_toFile ? m_limits.fileLimit : m_limits.memoryLimit;
+        std::uint32_t ceiling = m_toFile ? m_limits.fileLimit : m_limits.memoryLimit;
+        if (m_job.sizeLimit > 0) {
+            ceiling = std::min(ceiling, m_job.sizeLimit);
+        }
         if (length > static_cast<curl_off_t>(ceiling)) {
             return fail("reply of " + std::to_string(length) + " bytes is over the limit");
         }
@@ -193,9 +203,19 @@ private:
             std::error_code ignored; // a failure shows when the file is opened
             std::filesystem::create_directories(folder, ignored);
         }
-        m_file.reset(std::fopen(m_tempPath.c_str(), "wb"));
+        // A name of its own, created exclusively: another job for the same file (or a
+        // second program on the same folder) never truncates or deletes it.
+        std::string pattern = m_job.replyFile + ".XXXXXX";
+        const int descriptor = ::mkstemp(pattern.data());
+        if (descriptor < 0) {
+            return fail("cannot create a temporary file beside " + m_job.replyFile);
+        }
+        m_tempPath = pattern;
+        m_file.reset(::fdopen(descriptor, "wb"));
         if (!m_file) {
-            return fail("cannot create " + m_tempPath);
+            ::close(descriptor);
+            RemoveQuietly(m_tempPath);
+            return fail("cannot open " + m_tempPath);
         }
         return true;
     }
@@ -237,7 +257,7 @@ private:
     const FetchLimits& m_limits;
     const FetchProgress& m_progress;
     const bool m_toFile;
-    const std::string m_tempPath;
+    std::string m_tempPath;
 
     bool m_begun = false;
     std::uint32_t m_limit = 0;
@@ -307,11 +327,21 @@ bool IsConnectFailure(const AttemptResult& result) {
 
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress) {
+    using SteadyClock = std::chrono::steady_clock;
     FetchOutcome outcome;
+    if (cancel.IsCancelled()) {
+        outcome.errorText = "cancelled";
+        return outcome;
+    }
+    const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
+    const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(timeLimitMs);
+    const auto remainingMs = [&deadline] {
+        return static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
+    };
     if (!job.replyFile.empty()) {
         // Nobody may read an old reply while the new one downloads or after it failed.
         RemoveQuietly(job.replyFile);
-        RemoveQuietly(job.replyFile + ".tmp");
     }
     if (!EnsureCurlGlobalInit()) {
         outcome.errorText = "libcurl cannot be initialised";
@@ -321,8 +351,13 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
     const DownloadProxy proxy = CurrentDownloadProxy();
 
     for (int attempt = 0; attempt < std::max(1, limits.connectAttempts); ++attempt) {
-        if (attempt > 0 && !cancel.WaitFor(limits.connectBackoffMs)) {
+        if (attempt > 0 && !cancel.WaitFor(std::min(limits.connectBackoffMs, remainingMs()))) {
             outcome.errorText = "cancelled";
+            return outcome;
+        }
+        const long timeLeftMs = remainingMs();
+        if (timeLeftMs <= 0) {
+            outcome.errorText = "over the time limit of " + std::to_string(timeLimitMs) + " ms";
             return outcome;
         }
         EasyHandle easy(curl_easy_init());
@@ -335,10 +370,16 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
         curl_easy_setopt(e, CURLOPT_URL, job.url.c_str());
         curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
+        // The header block (with its Referer) goes with every request of a redirect
+        // chain; libcurl's own Referer is not wanted.
         curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
+        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_AUTOREFERER, 0L);
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, std::min(limits.connectTimeoutMs, timeLeftMs));
+        curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, timeLeftMs);
         curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, limits.stallTimeoutSeconds);
         curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &ReplyReceiver::OnWrite);
@@ -362,11 +403,48 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
         outcome.errorText = !receiver.error().empty() ? receiver.error()
                             : cancel.IsCancelled()    ? std::string("cancelled")
                                                       : std::string(curl_easy_strerror(result.code));
-        if (receiver.begun() || cancel.IsCancelled() || !IsConnectFailure(result)) {
+        if (receiver.begun() || cancel.IsCancelled() || !IsConnectFailure(result) || remainingMs() <= 0) {
             return outcome;
         }
     }
     return outcome;
+}
+
+bool IsReplyTempName(const std::string& fileName) {
+    constexpr std::string_view kReplySuffix = ".dat.";
+    constexpr std::size_t kUniquePart = 6;
+    if (fileName.size() > kReplySuffix.size() + 3 &&
+        fileName.compare(fileName.size() - 8, 8, ".dat.tmp") == 0) {
+        return true; // the fixed name of older versions
+    }
+    if (fileName.size() <= kReplySuffix.size() + kUniquePart) {
+        return false;
+    }
+    const std::size_t unique = fileName.size() - kUniquePart;
+    if (fileName.compare(unique - kReplySuffix.size(), kReplySuffix.size(), kReplySuffix) != 0) {
+        return false;
+    }
+    return std::all_of(fileName.begin() + static_cast<std::ptrdiff_t>(unique), fileName.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+void RemoveStaleReplyTemps(const std::string& folder, std::filesystem::file_time_type writtenBefore) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) {
+        return; // no folder yet: nothing was ever downloaded into it
+    }
+    for (const std::filesystem::directory_entry& entry : entries) {
+        std::error_code entryError;
+        const bool regular = entry.symlink_status(entryError).type() == std::filesystem::file_type::regular;
+        if (entryError || !regular || !IsReplyTempName(entry.path().filename().string())) {
+            continue;
+        }
+        const auto written = entry.last_write_time(entryError);
+        if (!entryError && written < writtenBefore) {
+            std::filesystem::remove(entry.path(), entryError);
+        }
+    }
 }
 
 } // namespace marlune

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -30,7 +31,21 @@ struct QuoteFetchJob {
     int jobKind = -1;
     int useProxy = 0; // kept for the record; every job goes through the DownloadProxy setting
     int threadPriority = kThreadPriorityIdle;
+    // The whole transfer, redirects and the connection retry included, ends within this
+    // time; 0: FetchLimits::timeLimitMs.
+    long timeLimitMs = 0;
+    // The reply may not be larger than this; 0: the FetchLimits ceiling of its kind
+    // (file or memory). A job can only lower that ceiling, never raise it.
+    std::uint32_t sizeLimit = 0;
 };
+
+// The time limits of the program's downloads.
+constexpr long kQuoteTimeLimitMs = 15000;      // a quote reply older than that is stale anyway
+constexpr long kChartTimeLimitMs = 30000;      // one chart image
+constexpr long kSuggestionTimeLimitMs = 15000; // the drop-down of a text typed long ago is useless
+
+// Redirects a download follows, to http or https addresses only.
+constexpr long kMaxRedirects = 5;
 
 struct FetchReport {
     int jobKind = -1;
@@ -47,8 +62,9 @@ struct FetchReport {
 // smaller ones.
 struct FetchLimits {
     // A reply never grows beyond this many bytes. File jobs without a Content-Length
-    // stop there; a Content-Length above it fails at once.
-    std::uint32_t fileLimit = 500u * 1024u * 1024u;
+    // stop there; a Content-Length above it fails at once. The program's files (chart
+    // images, a Google quote reply) are kilobytes: a server cannot fill the disk.
+    std::uint32_t fileLimit = 64u * 1024u * 1024u;
     // In-memory replies (quote texts, suggestions) are a few kilobytes; a server that
     // sends an endless or oversized body fails the job at this size instead of
     // taking the program's memory.
@@ -59,6 +75,12 @@ struct FetchLimits {
     // A server that sends nothing for this long (no headers, or a stalled body)
     // fails the job, so a hung server never holds a worker for ever.
     long stallTimeoutSeconds = 30;
+    // And a server that trickles a few bytes a second cannot either: no transfer lasts
+    // longer than its job's time limit, or this one for jobs that name none.
+    long timeLimitMs = 30000;
+    // Jobs run on at most this many worker threads at a time; the others wait their
+    // turn, quote jobs ahead of side downloads.
+    int maxWorkers = 8;
     // File jobs report progress after more than this many reads.
     int readsPerProgress = 5;
 };
@@ -103,13 +125,26 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // Performs one job on the calling thread and returns when it has ended.
 //
 // The request carries the header block, the user agent "Mozilla/4.0 (compatible;
-// MSIE 7.0; Windows NT 6.0; Trident/4.0)" and the DownloadProxy setting; redirects
-// are not followed. Only status 200 succeeds. A job with a reply file deletes the
-// old file first, writes reply file + ".tmp" and renames it when the whole reply
-// has arrived; a failed file job leaves neither file behind (the reply file's
-// folder is created when missing). A memory job keeps every byte of the reply.
-// A reply shorter than its Content-Length fails.
+// MSIE 7.0; Windows NT 6.0; Trident/4.0)" and the DownloadProxy setting. Up to
+// kMaxRedirects redirects are followed, to http and https addresses only (any other
+// scheme fails the job), with the same header block and proxy. Only a final status 200
+// succeeds. A job with a reply file deletes the old file first, writes a temporary
+// file of its own beside it (ReplyTempPattern) and renames it when the whole reply
+// has arrived; a failed file job leaves neither file behind (the reply file's folder
+// is created when missing). A memory job keeps every byte of the reply. A reply
+// shorter than its Content-Length fails. A job cancelled before it starts fails at
+// once and leaves the old reply file alone.
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress);
+
+// The temporary file of a reply file is named reply file + "." + six letters or digits,
+// unique per job, so that two jobs never write or delete each other's. Reply files end
+// in ".dat"; true for a file name of that form.
+bool IsReplyTempName(const std::string& fileName);
+
+// Removes the temporary files of downloads in a folder (and the fixed ".tmp" names
+// older versions wrote) that were last written before the given moment: those of a
+// program that was killed during a download. Only regular files of those names.
+void RemoveStaleReplyTemps(const std::string& folder, std::filesystem::file_time_type writtenBefore);
 
 } // namespace marlune

@@ -4,17 +4,30 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
+#include <iterator>
+#include <mutex>
 #include <system_error>
 
 namespace marlune {
+
+struct FetchManager::Pending {
+    QuoteFetchJob job;
+    std::shared_ptr<FetchCancelToken> cancel;
+};
 
 // What the manager shares with its workers. The gate (closed) is shut first thing
 // in the destructor: a report that has not reached the sink by then never does.
 struct FetchManager::Shared {
     FetchStatusSink* sink = nullptr;
+    FetchLimits limits;
     std::atomic<bool> closed{false};
     std::atomic<std::uint32_t> expectedTotal{0};
     std::atomic<std::int32_t> bytesReceived{0};
+
+    // Guards the queue and every worker's ended flag and current job.
+    std::mutex mutex;
+    std::deque<Pending> queue;
 
     void deliver(const FetchReport& report) {
         if (sink != nullptr && !closed.load()) {
@@ -24,9 +37,9 @@ struct FetchManager::Shared {
 };
 
 struct FetchManager::Worker {
-    FetchCancelToken cancel;
-    std::atomic<bool> ended{false};
     std::thread thread;
+    bool ended = false;                        // under Shared::mutex
+    std::shared_ptr<FetchCancelToken> current; // under Shared::mutex: the job it runs
 };
 
 namespace {
@@ -49,15 +62,24 @@ void LowerThisThreadPriority(int priority) {
     }
 }
 
+bool IsQuoteJob(const QuoteFetchJob& job) {
+    return job.jobKind == kJobQuoteText || job.jobKind == kJobGoogleFile;
+}
+
 } // namespace
 
 FetchManager::FetchManager(FetchStatusSink* owner, FetchLimits limits)
-    : m_shared(std::make_shared<Shared>()), m_limits(limits) {
+    : m_shared(std::make_shared<Shared>()) {
     m_shared->sink = owner;
+    m_shared->limits = limits;
 }
 
 FetchManager::~FetchManager() {
     m_shared->closed.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->queue.clear(); // nothing will be reported any more: waiting jobs never run
+    }
     CancelAll();
     if (m_shared->sink != nullptr) {
         m_shared->sink->ReleaseWaitingReports();
@@ -69,44 +91,96 @@ FetchManager::~FetchManager() {
 
 bool FetchManager::StartJob(const QuoteFetchJob& job) {
     reapEndedWorkers();
+    auto cancel = std::make_shared<FetchCancelToken>();
+    std::size_t running = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        auto& queue = m_shared->queue;
+        // Quotes are what the user looks at: they pass the chart images waiting.
+        auto at = queue.end();
+        if (IsQuoteJob(job)) {
+            at = std::find_if(queue.begin(), queue.end(),
+                              [](const Pending& pending) { return !IsQuoteJob(pending.job); });
+        }
+        queue.insert(at, Pending{job, cancel});
+        for (const auto& worker : m_workers) {
+            running += worker->ended ? 0 : 1;
+        }
+    }
+    if (running >= static_cast<std::size_t>(std::max(1, m_shared->limits.maxWorkers)) || startWorker()) {
+        return true;
+    }
+    // No new thread: a running worker takes the job in turn; without one it would wait
+    // for ever, so it is taken back.
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    for (const auto& worker : m_workers) {
+        if (!worker->ended) {
+            return true;
+        }
+    }
+    auto& queue = m_shared->queue;
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [&cancel](const Pending& pending) { return pending.cancel == cancel; }),
+                queue.end());
+    return false;
+}
+
+bool FetchManager::startWorker() {
     auto worker = std::make_unique<Worker>();
     Worker* self = worker.get();
     try {
-        worker->thread = std::thread([self, job, shared = m_shared, limits = m_limits] {
-            LowerThisThreadPriority(job.threadPriority);
-            const auto progress = [&](std::uint32_t expectedTotal, std::int32_t bytesReceived) {
-                shared->expectedTotal.store(expectedTotal);
-                shared->bytesReceived.store(bytesReceived);
-                FetchReport report;
-                report.jobKind = job.jobKind;
-                report.status = kFetchProgress;
-                report.replyFile = job.replyFile;
-                report.url = job.url;
-                report.expectedTotal = expectedTotal;
-                report.bytesReceived = bytesReceived;
-                shared->deliver(report);
-            };
-            FetchOutcome outcome = RunFetchJob(job, self->cancel, limits, progress);
-            if (!job.replyFile.empty()) {
-                shared->bytesReceived.store(outcome.bytesReceived);
+        worker->thread = std::thread([self, shared = m_shared] {
+            for (;;) {
+                Pending next;
+                {
+                    std::lock_guard<std::mutex> lock(shared->mutex);
+                    if (shared->queue.empty()) {
+                        self->ended = true;
+                        self->current.reset();
+                        return;
+                    }
+                    next = std::move(shared->queue.front());
+                    shared->queue.pop_front();
+                    self->current = next.cancel;
+                }
+                runJob(*shared, next.job, *next.cancel);
             }
-            FetchReport report;
-            report.jobKind = job.jobKind;
-            report.status = outcome.succeeded ? kFetchFinished : kFetchFailed;
-            report.reply = std::move(outcome.reply);
-            report.replyFile = job.replyFile;
-            report.url = job.url;
-            report.expectedTotal = outcome.expectedTotal;
-            report.bytesReceived = outcome.bytesReceived;
-            report.errorText = std::move(outcome.errorText);
-            shared->deliver(report);
-            self->ended.store(true);
         });
     } catch (const std::system_error&) {
         return false;
     }
     m_workers.push_back(std::move(worker));
     return true;
+}
+
+void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel) {
+    LowerThisThreadPriority(job.threadPriority);
+    const auto progress = [&](std::uint32_t expectedTotal, std::int32_t bytesReceived) {
+        shared.expectedTotal.store(expectedTotal);
+        shared.bytesReceived.store(bytesReceived);
+        FetchReport report;
+        report.jobKind = job.jobKind;
+        report.status = kFetchProgress;
+        report.replyFile = job.replyFile;
+        report.url = job.url;
+        report.expectedTotal = expectedTotal;
+        report.bytesReceived = bytesReceived;
+        shared.deliver(report);
+    };
+    FetchOutcome outcome = RunFetchJob(job, cancel, shared.limits, progress);
+    if (!job.replyFile.empty()) {
+        shared.bytesReceived.store(outcome.bytesReceived);
+    }
+    FetchReport report;
+    report.jobKind = job.jobKind;
+    report.status = outcome.succeeded ? kFetchFinished : kFetchFailed;
+    report.reply = std::move(outcome.reply);
+    report.replyFile = job.replyFile;
+    report.url = job.url;
+    report.expectedTotal = outcome.expectedTotal;
+    report.bytesReceived = outcome.bytesReceived;
+    report.errorText = std::move(outcome.errorText);
+    shared.deliver(report);
 }
 
 std::uint32_t FetchManager::ExpectedTotal() const {
@@ -118,18 +192,34 @@ std::int32_t FetchManager::BytesReceived() const {
 }
 
 void FetchManager::CancelAll() {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    for (const Pending& pending : m_shared->queue) {
+        pending.cancel->Cancel();
+    }
     for (const auto& worker : m_workers) {
-        worker->cancel.Cancel();
+        if (worker->current) {
+            worker->current->Cancel();
+        }
     }
 }
 
+std::size_t FetchManager::QueuedJobCount() const {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->queue.size();
+}
+
 void FetchManager::reapEndedWorkers() {
-    auto ended = std::stable_partition(m_workers.begin(), m_workers.end(),
-                                       [](const auto& worker) { return !worker->ended.load(); });
-    for (auto it = ended; it != m_workers.end(); ++it) {
-        (*it)->thread.join(); // ended: its last step is done, the join is immediate
+    std::vector<std::unique_ptr<Worker>> ended;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        auto firstEnded = std::stable_partition(m_workers.begin(), m_workers.end(),
+                                                [](const auto& worker) { return !worker->ended; });
+        std::move(firstEnded, m_workers.end(), std::back_inserter(ended));
+        m_workers.erase(firstEnded, m_workers.end());
     }
-    m_workers.erase(ended, m_workers.end());
+    for (const auto& worker : ended) {
+        worker->thread.join(); // ended: its last step is done, the join is immediate
+    }
 }
 
 } // namespace marlune

@@ -2,8 +2,10 @@
 // Runs download jobs on worker threads and passes their reports to the owner.
 //
 // One FetchManager per owning window. Its methods are called on the owner's thread
-// (the GUI thread); each job runs on a thread of its own at the job's priority and
-// reports through the owner's FetchStatusSink.
+// (the GUI thread); jobs run on worker threads, at most FetchLimits::maxWorkers at a
+// time, each at its job's priority, and report through the owner's FetchStatusSink.
+// Jobs beyond that wait in a queue, quote jobs ahead of side downloads; a worker takes
+// the next waiting job when its own has ended and ends when none is left.
 
 #include "net/FetchJob.h"
 
@@ -52,10 +54,11 @@ public:
     FetchManager(const FetchManager&) = delete;
     FetchManager& operator=(const FetchManager&) = delete;
 
-    // Starts the job on a new worker thread with its own copy of the record and
-    // returns at once. Workers that have ended are joined first, so threads do
-    // not pile up over a day of refreshes. False when no thread could be started
-    // (nothing will be reported for the job).
+    // Hands the job, as its own copy of the record, to a worker and returns at once:
+    // a new worker while fewer than maxWorkers run, otherwise the queue. Workers that
+    // have ended are joined first, so threads do not pile up over a day of refreshes.
+    // False when the job cannot run because no thread could be started (nothing will
+    // be reported for it).
     bool StartJob(const QuoteFetchJob& job);
 
     // The reply of the last finished in-memory job, as the owner set it from that
@@ -69,22 +72,27 @@ public:
     std::uint32_t ExpectedTotal() const;
     std::int32_t BytesReceived() const;
 
-    // Cancels every running transfer; each ends with a failed report. Jobs started
-    // afterwards run normally.
+    // Cancels every running and waiting job; each ends with a failed report. Jobs
+    // started afterwards run normally.
     void CancelAll();
 
     // Worker threads started and not yet joined.
     std::size_t ThreadCount() const { return m_workers.size(); }
+    // Jobs waiting for a worker.
+    std::size_t QueuedJobCount() const;
 
 private:
     struct Shared;
     struct Worker;
+    struct Pending;
 
+    // Runs one job on the calling worker thread and delivers its reports.
+    static void runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel);
     void reapEndedWorkers();
+    bool startWorker();
 
     std::shared_ptr<Shared> m_shared;
     std::vector<std::unique_ptr<Worker>> m_workers;
-    FetchLimits m_limits;
     std::string m_replyText;
 };
 

@@ -119,6 +119,7 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
     job.url = BuildQuoteUrl(watchList, dataSource, now);
     job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
+    job.timeLimitMs = kQuoteTimeLimitMs;
     switch (QuoteSourceOf(dataSource)) {
     case kSourceNetEase:
         job.headerBlock = ServiceHeaderBlock(Service::kNetEaseQuotes);

@@ -70,6 +70,7 @@ QuoteFetchJob BuildSuggestionJob(std::string_view typedText) {
     job.jobKind = kJobSideDownload;
     job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
+    job.timeLimitMs = kSuggestionTimeLimitMs;
     return job;
 }
 

@@ -1,6 +1,7 @@
 #include "net/TextFetch.h"
 
 #include "net/CurlGlobal.h"
+#include "net/FetchJob.h"
 
 #include <curl/curl.h>
 #include <memory>
@@ -10,7 +11,6 @@ namespace marlune {
 namespace {
 
 constexpr const char* kUserAgent = "Marlune";
-constexpr long kMaxRedirects = 5;
 
 struct CurlEasyDeleter {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
@@ -102,8 +102,6 @@ TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy,
     request.url = url;
     request.proxy = proxy;
     request.cancelled = std::move(cancelled);
-    // Through an explicit proxy a redirect is not followed.
-    request.followRedirects = DownloadProxyUrl(proxy).empty();
     HttpGetResult reply = HttpGet(request);
     if (!reply.transferred || reply.status != 200)
         return {};

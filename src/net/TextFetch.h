@@ -13,8 +13,8 @@ namespace marlune {
 // One GET request with the knobs the small downloads need.
 struct HttpGetRequest {
     std::string url;
-    DownloadProxy proxy; // the default: the environment's proxy variables apply
-    bool followRedirects = true;
+    DownloadProxy proxy;         // the default: the environment's proxy variables apply
+    bool followRedirects = true; // up to kMaxRedirects, to http and https addresses only
     long connectTimeoutMs = 2000;
     long totalTimeoutMs = 30000; // a server that accepts and never answers ends here
     std::size_t maxBodyBytes = 4u * 1024u * 1024u;
@@ -39,8 +39,8 @@ struct TextFetchResult {
 };
 
 // Fetches a small text file: status 200 and the whole body (at most 4 MB), or failure.
-// Connect time-out 2 s, the whole transfer at most 30 s. Without an explicit proxy
-// redirects are followed; through one they are not (a redirect then fails).
+// Connect time-out 2 s, the whole transfer at most 30 s. Up to kMaxRedirects redirects
+// are followed, to http and https only, through the same proxy.
 TextFetchResult TextFetch(const std::string& url, const DownloadProxy& proxy);
 
 // As above through the process-wide download proxy setting.

@@ -3,10 +3,12 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "net/ChartRequest.h"
+#include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/WindowPlatform.h"
 #include "quote/QuoteParsers.h"
 #include "quote/WatchListFile.h"
+#include "ticker/ChartImageCache.h"
 #include "ticker/ChartPopupController.h"
 #include "ticker/FetchBridge.h"
 #include "ticker/GridRefill.h"
@@ -138,6 +140,8 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     layOut();
     if (m_settings.transBK == 1)
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
+    // Downloads cut off by the end of an earlier run left their temporary files.
+    RemoveStaleReplyTemps(DataFolder(), std::filesystem::file_time_type::clock::now());
     startRefreshCycle();
 }
 
@@ -300,13 +304,20 @@ std::int64_t TickerWindow::now() const {
 }
 
 void TickerWindow::startJob(const QuoteFetchJob& job) {
+    // One job per stock's chart and one quote job at a time: a tick while one runs
+    // starts nothing, however slow the server.
+    const std::string key = JobsInFlight::KeyOf(job);
+    if (!m_jobsInFlight.TryBegin(key))
+        return;
     if (m_services.startJob)
         m_services.startJob(job);
-    else
-        m_fetchManager->StartJob(job);
+    else if (!m_fetchManager->StartJob(job))
+        m_jobsInFlight.End(key);
 }
 
 void TickerWindow::RequestQuotes() {
+    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+        return;
     if (auto job = m_requester.RequestQuotes(m_book.watchList, m_settings.dataSource, m_programFolder))
         startJob(*job);
 }
@@ -379,6 +390,7 @@ void TickerWindow::RestartRefreshTimer(int mode) {
 }
 
 void TickerWindow::HandleFetchStatus(const FetchReport& report) {
+    m_jobsInFlight.EndOnFinalReport(report);
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
         dispatchReply(report.jobKind, report.reply);
@@ -390,8 +402,15 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
         setStatus(kStatusWelcome);
     } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
         setStatus(kStatusFailed);
+    } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
+        // A chart file: decoded off this thread once it is downloaded; a failed
+        // download leaves none.
+        if (report.status == kFetchFinished)
+            m_popup->chartImages().FileDownloaded(report.replyFile);
+        else if (report.status == kFetchFailed)
+            m_popup->chartImages().FileGone(report.replyFile);
     }
-    // Chart files are read when the popup opens; progress and other kinds need nothing.
+    // Progress and other kinds need nothing.
 }
 
 void TickerWindow::dispatchReply(int jobKind, const std::string& reply) {

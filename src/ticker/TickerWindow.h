@@ -5,6 +5,7 @@
 // and takes commands from its owner.
 
 #include "net/FetchManager.h"
+#include "net/JobsInFlight.h"
 #include "net/QuoteRequest.h"
 #include "quote/QuoteBook.h"
 #include "ticker/ChromeRules.h"
@@ -70,9 +71,10 @@ public:
     // A download job's report, on the GUI thread.
     void HandleFetchStatus(const FetchReport& report);
 
-    // Requests the quotes now (dropped within 4 seconds of the previous request).
+    // Requests the quotes now (dropped within 4 seconds of the previous request, and
+    // while the previous quote job still runs).
     void RequestQuotes();
-    // Starts the chart downloads of every watch-list entry.
+    // Starts the chart downloads of every watch-list entry whose previous one has ended.
     void RequestCharts();
     // Restarts the quote timer: mode 2 ten times the period, mode 3 stopped, else the period.
     void RestartRefreshTimer(int mode);
@@ -112,6 +114,7 @@ public:
     std::int64_t LastRefreshTime() const { return m_lastRefreshTime; }
     int HeaderHover() const { return m_transparency.headerHover; }
     int OwnerWindowState() const;
+    const JobsInFlight& RunningJobs() const { return m_jobsInFlight; }
 
     // Fires a one-shot timer's action now (tests drive the refresh cycle with it).
     void FireTimer(int id);
@@ -206,6 +209,7 @@ private:
 
     EdgeDocking m_docking{*this};
     QuoteRequester m_requester;
+    JobsInFlight m_jobsInFlight;
     // The bridge outlives the FetchManager, which releases it before joining its workers.
     std::unique_ptr<FetchBridge> m_bridge;
     std::unique_ptr<FetchManager> m_fetchManager;

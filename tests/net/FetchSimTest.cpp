@@ -30,6 +30,15 @@ StockEntry Entry(const std::string& code, int market) {
     return entry;
 }
 
+bool HasTemporaryFile(const std::string& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (IsReplyTempName(entry.path().filename().string()))
+            return true;
+    }
+    return false;
+}
+
 WatchList SampleWatchList() {
     return {Entry("000001", 1), Entry("399001", 2), Entry("600000", 1), Entry("000002", 2),
             Entry("600519", 1)};
@@ -125,7 +134,7 @@ TEST_F(FetchSimTest, GoogleRefreshGoesThroughTheReplyFile) {
     EXPECT_EQ(report.replyFile, programFolder() + "data/gData.dat");
     EXPECT_EQ(m_googleReplyFile, report.replyFile);
     ASSERT_TRUE(fs::exists(report.replyFile));
-    EXPECT_FALSE(fs::exists(report.replyFile + ".tmp"));
+    EXPECT_FALSE(HasTemporaryFile(programFolder() + "data"));
 
     QuoteBook book;
     book.setWatchList(SampleWatchList());
@@ -160,7 +169,16 @@ TEST_F(FetchSimTest, FaultsOfTheMarketEndJobsWithTheRightStatus) {
     fault = {};
     fault.status = 302;
     fault.location = "/rn=1&list=sh600000";
-    cases.push_back({"redirect", fault, kSourceSina, kFetchFailed});
+    cases.push_back({"redirect loop", fault, kSourceSina, kFetchFailed});
+    // Once: the same request again, on a path the fault does not cover.
+    const auto pathOf = [&](int source) {
+        return BuildQuoteUrl(SampleWatchList(), source, kMorningSession).substr(m_sim->BaseUrl().size());
+    };
+    fault.times = 1;
+    fault.location = pathOf(kSourceSina);
+    cases.push_back({"redirect", fault, kSourceSina, kFetchFinished});
+    fault.location = pathOf(kSourceGoogle);
+    cases.push_back({"redirected file", fault, kSourceGoogle, kFetchFinished});
     fault = {};
     fault.extraBytes = 100;
     cases.push_back({"extra bytes", fault, kSourceSina, kFetchFinished});
@@ -173,7 +191,7 @@ TEST_F(FetchSimTest, FaultsOfTheMarketEndJobsWithTheRightStatus) {
         if (c.source == kSourceGoogle) {
             const std::string file = programFolder() + "data/gData.dat";
             EXPECT_EQ(fs::exists(file), c.expectedStatus == kFetchFinished) << c.name;
-            EXPECT_FALSE(fs::exists(file + ".tmp")) << c.name;
+            EXPECT_FALSE(HasTemporaryFile(programFolder() + "data")) << c.name;
         }
         if (c.expectedStatus == kFetchFinished && c.source == kSourceSina) {
             QuoteBook book;

@@ -3,6 +3,7 @@
 
 #include "FetchTestServer.h"
 #include "FetchTestSink.h"
+#include "ScratchFolder.h"
 
 #include "net/BlockingHandoff.h"
 #include "net/FetchManager.h"
@@ -38,7 +39,8 @@ QuoteFetchJob Job(const std::string& url, const std::string& replyFile = {}) {
 TEST(FetchTeardownTest, DestroyingTheManagerWithHungJobsReturnsPromptlyAndReportsNothing) {
     ScriptedHttpServer server([](ScriptedConnection& c) { c.hang(); });
     RecordingSink sink;
-    const std::string replyFile = (fs::temp_directory_path() / "marlune-hung-chart.dat").string();
+    test::ScratchFolder folder;
+    const std::string replyFile = folder.file("hung-chart.dat");
     auto manager = std::make_unique<FetchManager>(&sink);
     manager->StartJob(Job(server.url("/never")));
     manager->StartJob(Job(server.url("/never")));
@@ -50,8 +52,7 @@ TEST(FetchTeardownTest, DestroyingTheManagerWithHungJobsReturnsPromptlyAndReport
     // A hang check, not a benchmark: the transfers wake at once when cancelled.
     EXPECT_LT(SecondsSince(start), 5.0);
     EXPECT_TRUE(sink.reports().empty());
-    EXPECT_FALSE(fs::exists(replyFile));
-    EXPECT_FALSE(fs::exists(replyFile + ".tmp"));
+    EXPECT_TRUE(folder.names().empty()) << "neither reply nor temporary file";
 }
 
 TEST(FetchTeardownTest, CancelAllFailsRunningJobsAndLaterJobsStillRun) {
@@ -128,7 +129,8 @@ TEST(FetchTeardownTest, RepliesOverTheLimitsFailWithoutFilesOrUnboundedMemory) {
     FetchLimits limits;
     limits.fileLimit = 64 * 1024;
     limits.memoryLimit = 16 * 1024;
-    const std::string replyFile = (fs::temp_directory_path() / "marlune-endless.dat").string();
+    test::ScratchFolder folder;
+    const std::string replyFile = folder.file("endless.dat");
     RecordingSink sink;
     FetchManager manager(&sink, limits);
     manager.StartJob(Job(server.url("/endless"), replyFile));
@@ -143,8 +145,7 @@ TEST(FetchTeardownTest, RepliesOverTheLimitsFailWithoutFilesOrUnboundedMemory) {
         EXPECT_EQ(report.status, kFetchFailed) << report.url;
         EXPECT_TRUE(report.reply.empty());
     }
-    EXPECT_FALSE(fs::exists(replyFile));
-    EXPECT_FALSE(fs::exists(replyFile + ".tmp"));
+    EXPECT_TRUE(folder.names().empty()) << "neither reply nor temporary file";
 }
 
 // A stand-in for the GUI thread: runs posted tasks in order on its own thread.

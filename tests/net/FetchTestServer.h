@@ -28,6 +28,20 @@ public:
         : m_socket(socket), m_stopping(stopping) {}
 
     const std::string& request() const { return m_request; }
+    bool stopping() const { return m_stopping.load(); }
+
+    // Sends the bytes a few at a time with a pause between, until the client goes or
+    // the server stops: a server that never finishes and never stalls.
+    void trickle(std::string_view bytes, int pauseMs) {
+        for (;;) {
+            for (char c : bytes) {
+                if (stopping() || !send(std::string_view(&c, 1))) {
+                    return;
+                }
+            }
+            pause(pauseMs);
+        }
+    }
 
     bool readRequest() {
         char buffer[4096];

@@ -104,7 +104,7 @@ TEST(TextFetch, FailsOnAnyOtherStatusABrokenTransferOrNoServer) {
     EXPECT_FALSE(TextFetch("file:///etc/passwd", DownloadProxy{}).ok);
 }
 
-TEST(TextFetch, FollowsRedirectsOnlyWithoutAProxy) {
+TEST(TextFetch, FollowsRedirectsDirectlyAndThroughAProxy) {
     LoopbackHttpServer http;
     http.server().Get("/old",
                       [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/new"); });
@@ -115,12 +115,17 @@ TEST(TextFetch, FollowsRedirectsOnlyWithoutAProxy) {
     EXPECT_TRUE(direct.ok);
     EXPECT_EQ(direct.body, "moved here");
 
-    // The same server acting as the proxy: the redirect comes back and is not followed.
-    http.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
-        res.set_redirect("http://www.orvento.example/new");
+    // The same server acting as the proxy: the redirect comes back and is followed through it.
+    http.server().Get(".*", [](const httplib::Request& req, httplib::Response& res) {
+        if (req.target == "http://www.orvento.example/new")
+            res.set_content("moved here via proxy", "text/plain");
+        else
+            res.set_redirect("http://www.orvento.example/new");
     });
     const DownloadProxy proxy{ProxyKind::kHttp, "127.0.0.1", std::to_string(http.port()), "", ""};
-    EXPECT_FALSE(TextFetch("http://www.orvento.example/old", proxy).ok);
+    const TextFetchResult proxied = TextFetch("http://www.orvento.example/old", proxy);
+    EXPECT_TRUE(proxied.ok);
+    EXPECT_EQ(proxied.body, "moved here via proxy");
 }
 
 TEST(TextFetch, GoesThroughTheProcessWideProxySetting) {

@@ -113,6 +113,9 @@ protected:
         return report;
     }
 
+    // The quote job under way ends (failed), so that the next request may start one.
+    void EndQuoteJob(TickerWindow& w) { w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed)); }
+
     QTemporaryDir m_dir;
     std::unique_ptr<TickerWindow> m_window;
     FakeOwner owner;
@@ -260,9 +263,11 @@ TEST_F(TickerWindowTest, RefreshesEveryTenSecondsAndChartsEveryTwentyEight) {
     EXPECT_NE(jobs.back().replyFile.find("data/sz399001.dat"), std::string::npos);
 
     clock += 7;
+    EndQuoteJob(w);
     w.FireTimer(1);
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
     EXPECT_EQ(w.TimerInterval(1), 10000);
+    EndQuoteJob(w);
 
     // A tick within 4 seconds of the last request is dropped, and the timer re-arms.
     clock += 3;
@@ -289,14 +294,55 @@ TEST_F(TickerWindowTest, FreshSecZeroArmsNoTimer) {
     EXPECT_FALSE(w.IsTimerActive(1));
     // The refresh button and command 1127 still request.
     clock += 5;
+    EndQuoteJob(w);
     QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
     clock += 5;
+    EndQuoteJob(w);
     w.TickerCommand(kCmdRefresh);
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 3);
     // A timer that fires anyway does not re-arm itself.
     w.FireTimer(1);
     EXPECT_FALSE(w.IsTimerActive(1));
+}
+
+TEST_F(TickerWindowTest, ATickWhileAJobRunsStartsNothingNewForIt) {
+    WriteList(3);
+    TickerWindow& w = Make();
+    ASSERT_EQ(JobsOfKind(kJobQuoteText), 1);
+    // The quote job hangs: ticks, the refresh button and command 1127 start nothing.
+    for (int tick = 0; tick < 5; ++tick) {
+        clock += 10;
+        w.FireTimer(1);
+    }
+    clock += 10;
+    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
+    w.TickerCommand(kCmdRefresh);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 1);
+    EXPECT_TRUE(w.IsTimerActive(1)) << "the cycle goes on";
+    // Progress is no end; a failure is, and the next tick requests again.
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchProgress));
+    clock += 10;
+    w.FireTimer(1);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 1);
+    EndQuoteJob(w);
+    clock += 10;
+    w.FireTimer(1);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
+
+    // One chart job per stock: a second tick adds only for the stock whose job ended.
+    w.FireTimer(7);
+    ASSERT_EQ(JobsOfKind(kJobSideDownload), 3);
+    w.FireTimer(7);
+    EXPECT_EQ(JobsOfKind(kJobSideDownload), 3);
+    FetchReport chartDone = Report(kJobSideDownload, kFetchFinished);
+    chartDone.replyFile = jobs.back().replyFile;
+    chartDone.url = jobs.back().url;
+    w.HandleFetchStatus(chartDone);
+    w.FireTimer(7);
+    EXPECT_EQ(JobsOfKind(kJobSideDownload), 4);
+    EXPECT_EQ(jobs.back().replyFile, chartDone.replyFile);
+    EXPECT_EQ(w.RunningJobs().Count(), 4u); // the quote job and one per chart
 }
 
 TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
@@ -371,6 +417,7 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     SetColor("ColorBK", "ffffff");
     WriteList(3);
     clock += 5;
+    EndQuoteJob(w);
     w.TickerCommand(kCmdSettingsApplied);
     EXPECT_EQ(w.Settings().freshSec, 20);
     EXPECT_EQ(w.TimerInterval(1), 20000);
@@ -470,6 +517,7 @@ TEST_F(TickerWindowTest, LockedButtonsOnlyBringTheSettingsForward) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.Menu()->isVisible());
     clock += 5;
+    EndQuoteJob(w);
     QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
 
