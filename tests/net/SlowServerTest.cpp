@@ -128,12 +128,13 @@ TEST(SlowServerTest, AFixedNumberOfWorkersRunsTheJobsQuotesFirst) {
         EXPECT_EQ(report.status, kFetchFinished) << report.url << ": " << report.errorText;
     }
     EXPECT_LE(mostOpen.load(), 2);
-    // The quote job waited only for one of the two side downloads under way.
+    // The quote job waited only for the side downloads under way when it came (the next
+    // one may start at the same moment on the other worker), not for the four waiting.
     const auto requests = server.requests();
     const auto quote = std::find_if(requests.begin(), requests.end(),
                                     [](const std::string& r) { return r.find("GET /quote") == 0; });
     ASSERT_NE(quote, requests.end());
-    EXPECT_LE(quote - requests.begin(), 2);
+    EXPECT_LE(quote - requests.begin(), 3);
 
     // Cancelling ends the waiting jobs as well as the running ones, each with a report.
     for (int i = 0; i < 4; ++i) {
