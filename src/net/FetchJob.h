@@ -78,8 +78,8 @@ struct FetchLimits {
     // And a server that trickles a few bytes a second cannot either: no transfer lasts
     // longer than its job's time limit, or this one for jobs that name none.
     long timeLimitMs = 30000;
-    // Jobs run on at most this many worker threads at a time; the others wait their
-    // turn, quote jobs ahead of side downloads.
+    // Jobs run on at most this many worker threads at a time (at least two: one is
+    // kept for quote jobs); the others wait their turn.
     int maxWorkers = 8;
     // File jobs report progress after more than this many reads.
     int readsPerProgress = 5;

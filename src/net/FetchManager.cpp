@@ -25,9 +25,12 @@ struct FetchManager::Shared {
     std::atomic<std::uint32_t> expectedTotal{0};
     std::atomic<std::int32_t> bytesReceived{0};
 
-    // Guards the queue and every worker's ended flag and current job.
+    // Guards the queues and every worker's ended flag and current job.
     std::mutex mutex;
-    std::deque<Pending> queue;
+    std::deque<Pending> quoteQueue;
+    std::deque<Pending> sideQueue;
+
+    std::deque<Pending>& queue(Lane lane) { return lane == Lane::kQuotes ? quoteQueue : sideQueue; }
 
     void deliver(const FetchReport& report) {
         if (sink != nullptr && !closed.load()) {
@@ -38,6 +41,7 @@ struct FetchManager::Shared {
 
 struct FetchManager::Worker {
     std::thread thread;
+    Lane lane = Lane::kSide;
     bool ended = false;                        // under Shared::mutex
     std::shared_ptr<FetchCancelToken> current; // under Shared::mutex: the job it runs
 };
@@ -66,6 +70,13 @@ bool IsQuoteJob(const QuoteFetchJob& job) {
     return job.jobKind == kJobQuoteText || job.jobKind == kJobGoogleFile;
 }
 
+// Quote jobs have a worker of their own, so that quotes never wait for chart images
+// from a slow host; side downloads share the others.
+std::size_t LaneWorkers(const FetchLimits& limits, FetchManager::Lane lane) {
+    const int total = std::max(2, limits.maxWorkers);
+    return lane == FetchManager::Lane::kQuotes ? 1u : static_cast<std::size_t>(total - 1);
+}
+
 } // namespace
 
 FetchManager::FetchManager(FetchStatusSink* owner, FetchLimits limits)
@@ -78,7 +89,9 @@ FetchManager::~FetchManager() {
     m_shared->closed.store(true);
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
-        m_shared->queue.clear(); // nothing will be reported any more: waiting jobs never run
+        // Nothing will be reported any more: waiting jobs never run.
+        m_shared->quoteQueue.clear();
+        m_shared->sideQueue.clear();
     }
     CancelAll();
     if (m_shared->sink != nullptr) {
@@ -91,42 +104,37 @@ FetchManager::~FetchManager() {
 
 bool FetchManager::StartJob(const QuoteFetchJob& job) {
     reapEndedWorkers();
+    const Lane lane = IsQuoteJob(job) ? Lane::kQuotes : Lane::kSide;
     auto cancel = std::make_shared<FetchCancelToken>();
     std::size_t running = 0;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
-        auto& queue = m_shared->queue;
-        // Quotes are what the user looks at: they pass the chart images waiting.
-        auto at = queue.end();
-        if (IsQuoteJob(job)) {
-            at = std::find_if(queue.begin(), queue.end(),
-                              [](const Pending& pending) { return !IsQuoteJob(pending.job); });
-        }
-        queue.insert(at, Pending{job, cancel});
+        m_shared->queue(lane).push_back(Pending{job, cancel});
         for (const auto& worker : m_workers) {
-            running += worker->ended ? 0 : 1;
+            running += !worker->ended && worker->lane == lane ? 1 : 0;
         }
     }
-    if (running >= static_cast<std::size_t>(std::max(1, m_shared->limits.maxWorkers)) || startWorker()) {
+    if (running >= LaneWorkers(m_shared->limits, lane) || startWorker(lane)) {
         return true;
     }
-    // No new thread: a running worker takes the job in turn; without one it would wait
-    // for ever, so it is taken back.
+    // No new thread: a running worker of the lane takes the job in turn; without one it
+    // would wait for ever, so it is taken back.
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     for (const auto& worker : m_workers) {
-        if (!worker->ended) {
+        if (!worker->ended && worker->lane == lane) {
             return true;
         }
     }
-    auto& queue = m_shared->queue;
+    auto& queue = m_shared->queue(lane);
     queue.erase(std::remove_if(queue.begin(), queue.end(),
                                [&cancel](const Pending& pending) { return pending.cancel == cancel; }),
                 queue.end());
     return false;
 }
 
-bool FetchManager::startWorker() {
+bool FetchManager::startWorker(Lane lane) {
     auto worker = std::make_unique<Worker>();
+    worker->lane = lane;
     Worker* self = worker.get();
     try {
         worker->thread = std::thread([self, shared = m_shared] {
@@ -134,13 +142,14 @@ bool FetchManager::startWorker() {
                 Pending next;
                 {
                     std::lock_guard<std::mutex> lock(shared->mutex);
-                    if (shared->queue.empty()) {
+                    auto& queue = shared->queue(self->lane);
+                    if (queue.empty()) {
                         self->ended = true;
                         self->current.reset();
                         return;
                     }
-                    next = std::move(shared->queue.front());
-                    shared->queue.pop_front();
+                    next = std::move(queue.front());
+                    queue.pop_front();
                     self->current = next.cancel;
                 }
                 runJob(*shared, next.job, *next.cancel);
@@ -193,8 +202,10 @@ std::int32_t FetchManager::BytesReceived() const {
 
 void FetchManager::CancelAll() {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
-    for (const Pending& pending : m_shared->queue) {
-        pending.cancel->Cancel();
+    for (const auto* queue : {&m_shared->quoteQueue, &m_shared->sideQueue}) {
+        for (const Pending& pending : *queue) {
+            pending.cancel->Cancel();
+        }
     }
     for (const auto& worker : m_workers) {
         if (worker->current) {
@@ -205,7 +216,7 @@ void FetchManager::CancelAll() {
 
 std::size_t FetchManager::QueuedJobCount() const {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
-    return m_shared->queue.size();
+    return m_shared->quoteQueue.size() + m_shared->sideQueue.size();
 }
 
 void FetchManager::reapEndedWorkers() {

@@ -4,8 +4,10 @@
 // One FetchManager per owning window. Its methods are called on the owner's thread
 // (the GUI thread); jobs run on worker threads, at most FetchLimits::maxWorkers at a
 // time, each at its job's priority, and report through the owner's FetchStatusSink.
-// Jobs beyond that wait in a queue, quote jobs ahead of side downloads; a worker takes
-// the next waiting job when its own has ended and ends when none is left.
+// One of those workers is kept for quote jobs, so that quotes never wait for the side
+// downloads (chart images, suggestions) of a slow server; the others run side
+// downloads. Jobs beyond that wait in their queue, in order; a worker takes the next
+// waiting job when its own has ended and ends when none is left.
 
 #include "net/FetchJob.h"
 
@@ -55,7 +57,7 @@ public:
     FetchManager& operator=(const FetchManager&) = delete;
 
     // Hands the job, as its own copy of the record, to a worker and returns at once:
-    // a new worker while fewer than maxWorkers run, otherwise the queue. Workers that
+    // a new worker while its kind has one to spare, otherwise its queue. Workers that
     // have ended are joined first, so threads do not pile up over a day of refreshes.
     // False when the job cannot run because no thread could be started (nothing will
     // be reported for it).
@@ -81,6 +83,9 @@ public:
     // Jobs waiting for a worker.
     std::size_t QueuedJobCount() const;
 
+    // Quote jobs (text and Google file) and side downloads run on workers of their own.
+    enum class Lane { kQuotes, kSide };
+
 private:
     struct Shared;
     struct Worker;
@@ -89,7 +94,7 @@ private:
     // Runs one job on the calling worker thread and delivers its reports.
     static void runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel);
     void reapEndedWorkers();
-    bool startWorker();
+    bool startWorker(Lane lane);
 
     std::shared_ptr<Shared> m_shared;
     std::vector<std::unique_ptr<Worker>> m_workers;

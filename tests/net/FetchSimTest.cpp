@@ -225,18 +225,23 @@ TEST_F(FetchSimTest, HungMarketTeardownIsPromptAndTheThrottleHoldsBackRequests) 
     RecordingSink sink;
     auto manager = std::make_unique<FetchManager>(&sink);
     // Calls at 0, 3, 5, 9 and 13 s: the second and third come within 4 s of the
-    // call before them (dropped or not), so three requests reach the market.
+    // call before them (dropped or not), so three jobs are started. Quote jobs run one
+    // at a time: the first hangs at the market, the others wait behind it.
     const std::uint32_t start = now;
+    int started = 0;
     for (std::uint32_t offset : {0u, 3u, 5u, 9u, 13u}) {
         now = start + offset;
         if (auto job = requester.RequestQuotes(SampleWatchList(), kSourceSina, programFolder())) {
             manager->StartJob(*job);
+            ++started;
         }
     }
-    for (int i = 0; i < 500 && m_sim->Requests().size() < 3; ++i) {
+    EXPECT_EQ(started, 3);
+    for (int i = 0; i < 500 && m_sim->Requests().empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(m_sim->Requests().size(), 3u);
+    EXPECT_EQ(m_sim->Requests().size(), 1u);
+    EXPECT_EQ(manager->QueuedJobCount(), 2u);
     const auto teardown = std::chrono::steady_clock::now();
     manager.reset();
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - teardown).count(), 5.0);
