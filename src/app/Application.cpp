@@ -4,6 +4,7 @@
 #include "app/Owner.h"
 #include "config/FirstRun.h"
 #include "config/ProgramFolder.h"
+#include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/CommandChannel.h"
 #include "sim/SimServer.h"
@@ -18,6 +19,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace marlune {
 
@@ -32,6 +35,19 @@ Application::~Application() {
     m_listener.reset();
     m_owner.reset();
     m_sim.reset();
+}
+
+void Application::reportRefusedSettingsFiles() {
+    const std::vector<std::string> refused = RefusedSettingsFiles(ProgramFolder());
+    if (refused.empty())
+        return;
+    const std::string text = RefusedSettingsFilesText(refused);
+    std::fprintf(stderr, "marlune: %s\n", text.c_str());
+    // The program starts on with its defaults; the message waits beside it.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Marlune"), QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
 }
 
 bool Application::start(int& exitCode) {
@@ -63,6 +79,8 @@ bool Application::start(int& exitCode) {
         exitCode = 0;
         return false;
     }
+    RemoveStaleSaveFiles(ProgramFolder(), ProgramStartTime());
+    reportRefusedSettingsFiles();
     m_owner = std::make_unique<Owner>();
     QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });
     // Commands from other programs; without a channel the program runs on without them.

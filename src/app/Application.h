@@ -38,6 +38,8 @@ public:
 private:
     // Start-up up to the shown ticker window. False ends the program with exitCode.
     bool start(int& exitCode);
+    // Tells the user about settings files too large (or of the wrong kind) to be read.
+    void reportRefusedSettingsFiles();
 
     StartupOptions m_options;
     std::unique_ptr<sim::SimServer> m_sim;

@@ -8,6 +8,7 @@
 #include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
+#include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
 #include "quote/WatchListFile.h"
@@ -22,6 +23,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,8 +132,12 @@ int main(int argc, char** argv) {
 
     const std::string folder = ProgramFolder();
     const std::string baseIni = folder + "config/base.ini";
+    // Settings files too large to read (or of the wrong kind) are left alone; defaults stand in.
+    const std::vector<std::string> refused = RefusedSettingsFiles(folder);
+    if (!refused.empty())
+        std::fprintf(stderr, "marlune-cli: %s\n", RefusedSettingsFilesText(refused).c_str());
     QuoteBook book;
-    book.watchList = LoadWatchList(folder + "config/list.ini");
+    book.watchList = ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
     book.ResetAlerts();
 
     std::signal(SIGINT, OnSignal);

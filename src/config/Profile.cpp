@@ -1,7 +1,7 @@
 #include "config/Profile.h"
 
 #include "config/IniText.h"
-#include "config/SettingsFile.h"
+#include "config/SettingsKeys.h"
 #include "text/CNumber.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
@@ -65,15 +65,28 @@ std::string_view MissingLineEnd(std::string_view bytes, std::size_t lineEnd) {
     return (lineEnd > 0 && bytes[lineEnd - 1] == '\r') ? std::string_view("\n") : kLineEnd;
 }
 
+// The first-run value of a base.ini key, for a settings file that is there but refused.
+std::string FirstRunValue(std::string_view section, std::string_view key) {
+    for (const IniKey& known : baseini::kAllKeys) {
+        if (IniNamesEqual(known.section, section, IniEncoding::Utf8) &&
+            IniNamesEqual(known.name, key, IniEncoding::Utf8))
+            return known.firstRunValue;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string ProfileRead(const std::string& path, std::string_view section, std::string_view key) {
-    std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes)
+    FileRead file = ReadRegularFile(path);
+    if (file.status == FileReadStatus::TooLarge || file.status == FileReadStatus::NotRegular)
+        return FirstRunValue(section, key);
+    if (!file.ok())
         return {};
-    IniEncoding encoding = DetectIniEncoding(*bytes);
+    const std::string& bytes = file.bytes;
+    IniEncoding encoding = DetectIniEncoding(bytes);
     IniKeyLocation location =
-        LocateIniKey(*bytes, ToFileEncoding(section, encoding), ToFileEncoding(key, encoding));
+        LocateIniKey(bytes, ToFileEncoding(section, encoding), ToFileEncoding(key, encoding));
     if (!location.keyFound)
         return {};
     return DecodeValue(location.keyLine.value, encoding);
@@ -93,13 +106,11 @@ bool ProfileWrite(const std::string& path, std::string_view section, std::string
     if (trimmedKey.front() == '[' || trimmedKey.front() == ';' || trimmedKey.front() == '#')
         return false;
 
-    std::string bytes;
-    if (FileExists(path)) {
-        std::optional<std::string> existing = ReadFileBytes(path);
-        if (!existing)
-            return false; // never replace a file that could not be read
-        bytes = std::move(*existing);
-    }
+    // Never replace a file that could not be read whole: what it held would be lost.
+    FileRead existing = ReadRegularFile(path);
+    if (!existing.ok() && existing.status != FileReadStatus::Missing)
+        return false;
+    std::string bytes = std::move(existing.bytes);
     IniEncoding encoding = DetectIniEncoding(bytes);
     std::string fileSection = ToFileEncoding(TrimBlanks(section), encoding);
     std::string fileKey = ToFileEncoding(trimmedKey, encoding);
@@ -125,7 +136,7 @@ bool ProfileWrite(const std::string& path, std::string_view section, std::string
         bytes.append("[").append(fileSection).append("]").append(kLineEnd);
         bytes.append(fileKey).append("=").append(fileValue).append(kLineEnd);
     }
-    return ReplaceSettingsFile(path, bytes);
+    return ReplaceSettingsFile(path, bytes) == ReplaceResult::Replaced;
 }
 
 bool ProfileWriteInt(const std::string& path, std::string_view section, std::string_view key, int value) {

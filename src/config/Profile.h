@@ -10,7 +10,9 @@
 //   section, or adds the section with the key at the end of the file; every other
 //   byte of the file stays as it was; new lines end in CR LF;
 // - values are stored as GBK (UTF-8 in a file that starts with a UTF-8 byte order mark);
-//   the functions take and return UTF-8.
+//   the functions take and return UTF-8;
+// - only a regular file of at most 1 MB is read; one that is there but refused (too large,
+//   a device or a pipe) reads as the first-run values of base.ini and is never written.
 
 #include <string>
 #include <string_view>

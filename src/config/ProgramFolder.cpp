@@ -67,4 +67,8 @@ std::string DataFolder() {
     return ProgramPath(kDataFolder) + '/';
 }
 
+std::string AlertStatePath() {
+    return ProgramPath(kAlertStateFile);
+}
+
 } // namespace marlune

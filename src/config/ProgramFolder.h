@@ -13,6 +13,7 @@ inline constexpr const char kListIniFile[] = "config/list.ini";
 inline constexpr const char kXmlSettingsFolder[] = "scnf";
 inline constexpr const char kXmlSettingsFile[] = "scnf/SSTConf.xml";
 inline constexpr const char kDataFolder[] = "data";
+inline constexpr const char kAlertStateFile[] = "data/alerts.txt";
 
 // The program folder, ending with '/': the folder set by SetProgramFolder (the
 // --home option), else the folder of the running executable. Safe to call from
@@ -32,5 +33,6 @@ std::string BaseIniPath();
 std::string ListIniPath();
 std::string XmlSettingsPath();
 std::string DataFolder(); // ends with '/'
+std::string AlertStatePath();
 
 } // namespace marlune

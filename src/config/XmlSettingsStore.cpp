@@ -1,13 +1,14 @@
 #include "config/XmlSettingsStore.h"
 
-#include "config/SettingsFile.h"
 #include "config/SettingsKeys.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -198,14 +199,25 @@ bool ParseDocument(const std::string& bytes, pugi::xml_document& document, Docum
     return result && document.document_element();
 }
 
-// One load of the settings file, kept for the length of one store operation.
+} // namespace
+
+// The settings file as last read (or written) by a store, with the file's identity at that
+// moment: a store reads the file once, not once per key, and reads it again only when the
+// file has changed since.
 class SettingsDocument {
 public:
-    // False when the file cannot be read, does not parse or has no root element.
+    // False when the file cannot be read (or is no regular file, or too large), does not
+    // parse or has no root element.
     bool load(const std::string& path) {
-        std::optional<std::string> bytes = ReadFileBytes(path);
-        return bytes && ParseDocument(*bytes, m_document, m_form);
+        FileRead file = ReadRegularFile(path);
+        if (!file.ok() || !ParseDocument(file.bytes, m_document, m_form))
+            return false;
+        m_stamp = StampOf(path);
+        return true;
     }
+
+    // True while the file is the one this document was read from or written to.
+    bool isCurrent(const std::string& path) const { return m_stamp && *m_stamp == StampOf(path); }
 
     // The first element two levels below the root whose name is the key.
     pugi::xml_node findKey(std::string_view key) const {
@@ -262,7 +274,12 @@ public:
         DocumentForm checkForm;
         if (!ParseDocument(bytes, check, checkForm))
             return false;
-        return ReplaceSettingsFile(path, bytes);
+        if (ReplaceSettingsFile(path, bytes) != ReplaceResult::Replaced) {
+            m_stamp.reset(); // the document now differs from the file: read it again
+            return false;
+        }
+        m_stamp = StampOf(path);
+        return true;
     }
 
     // AddKey on this loaded document.
@@ -281,46 +298,87 @@ public:
     }
 
 private:
+    // What tells one state of the file from another without reading it.
+    struct Stamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        std::int64_t modifiedSeconds = 0;
+        long modifiedNanoseconds = 0;
+        bool operator==(const Stamp& other) const {
+            return device == other.device && inode == other.inode && size == other.size &&
+                   modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
+        }
+    };
+
+    static std::optional<Stamp> StampOf(const std::string& path) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return std::nullopt;
+        return Stamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+    }
+
     pugi::xml_document m_document;
     DocumentForm m_form;
+    mutable std::optional<Stamp> m_stamp; // a save (const on the document) updates it
 };
 
-} // namespace
+XmlSettingsStore::XmlSettingsStore() = default;
+XmlSettingsStore::~XmlSettingsStore() = default;
+
+void XmlSettingsStore::SetPath(std::string path) {
+    m_path = std::move(path);
+    m_document.reset();
+}
+
+SettingsDocument* XmlSettingsStore::document() const {
+    if (m_document && m_document->isCurrent(m_path))
+        return m_document.get();
+    m_document = std::make_unique<SettingsDocument>();
+    if (!m_document->load(m_path)) {
+        m_document.reset();
+        return nullptr;
+    }
+    return m_document.get();
+}
 
 bool XmlSettingsStore::IsOpenable() const {
     if (m_path.empty())
         return false;
+    // Only a regular file of a sensible size: a device or a pipe in its place would never
+    // end, a huge file would take the program's memory.
     struct stat info {};
-    if (::stat(m_path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (::stat(m_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > kSettingsFileMaxBytes)
         return false;
     std::ifstream file(m_path, std::ios::binary);
     return file.is_open();
 }
 
 std::string XmlSettingsStore::GetValue(std::string_view key) const {
-    SettingsDocument document;
-    if (!document.load(m_path))
+    SettingsDocument* document = this->document();
+    if (document == nullptr)
         return {};
-    if (pugi::xml_node element = document.findKey(key))
+    if (pugi::xml_node element = document->findKey(key))
         return JoinedText(element);
-    document.addKey(m_path, key, sstconf::kDefaultOnMiss);
+    document->addKey(m_path, key, sstconf::kDefaultOnMiss);
     return sstconf::kDefaultOnMiss;
 }
 
 bool XmlSettingsStore::SetValue(std::string_view key, std::string_view value) const {
-    SettingsDocument document;
-    if (!document.load(m_path))
+    SettingsDocument* document = this->document();
+    if (document == nullptr)
         return false;
-    pugi::xml_node element = document.findKey(key);
+    pugi::xml_node element = document->findKey(key);
     if (!element)
-        return document.addKey(m_path, key, value);
+        return document->addKey(m_path, key, value);
     ReplaceText(element, value);
-    return document.save(m_path);
+    return document->save(m_path);
 }
 
 bool XmlSettingsStore::AddKey(std::string_view key, std::string_view value) const {
-    SettingsDocument document;
-    return document.load(m_path) && document.addKey(m_path, key, value);
+    SettingsDocument* document = this->document();
+    return document != nullptr && document->addKey(m_path, key, value);
 }
 
 void XmlSettingsStore::Utf8ToAnsi(std::string& text) {

@@ -1,8 +1,9 @@
 #pragma once
 // scnf/SSTConf.xml: a flat list of named values in an XML document. Each setting is
 // an element two levels below the document's root; its name is the key, its text
-// the value. Every call reads the file anew and every change reaches the file before
-// the call returns (replaced atomically); nothing is cached.
+// the value. A store reads the file once and reads it again only when the file has
+// changed since; every change reaches the file before the call returns (replaced
+// atomically). Only a regular file of at most 1 MB is read.
 //
 // A document whose XML declaration names GBK or GB2312 is decoded before parsing and
 // written back in GBK with its declaration; other documents keep their encoding
@@ -10,18 +11,25 @@
 // Nothing is written that would not parse again, and a GBK document holding bytes
 // that are no GBK is read but never rewritten.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace marlune {
 
+class SettingsDocument;
+
 class XmlSettingsStore {
 public:
+    XmlSettingsStore();
+    ~XmlSettingsStore();
+
     // The document path; empty after construction.
-    void SetPath(std::string path) { m_path = std::move(path); }
+    void SetPath(std::string path);
     const std::string& path() const { return m_path; }
 
-    // True when the path is set and names a file that can be opened for reading.
+    // True when the path is set and names a regular file of at most 1 MB that can be
+    // opened for reading.
     // Users of the store ask this first and leave the store alone when it is false.
     bool IsOpenable() const;
 
@@ -52,7 +60,11 @@ public:
     static int OsGeneration() { return 0; }
 
 private:
+    // The loaded document, read again when the file changed; null when it cannot be used.
+    SettingsDocument* document() const;
+
     std::string m_path;
+    mutable std::unique_ptr<SettingsDocument> m_document;
 };
 
 } // namespace marlune

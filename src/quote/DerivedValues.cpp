@@ -130,8 +130,8 @@ void UpdateAlert(QuoteBook& book, std::size_t row) {
         state = kAlertAtUpperLimit;
     if (state == kAlertNone)
         alert.message.clear(); // back inside the band: an alert not yet shown is no longer true
-    else if (alert.state == kAlertNone)
-        alert.message = AlertMessage(entry, state);
+    else if (alert.state != state)
+        alert.message = AlertMessage(entry, state); // a crossing, also from one limit to the other
     alert.state = state;
 }
 

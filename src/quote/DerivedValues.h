@@ -21,7 +21,9 @@ void ComputeDerivedValues(QuoteBook& book);
 // The alert rule for one row, with the row's quote already copied in. It acts when the
 // entry's alert flag is 1 and its price is above 0: the state becomes 4 at or below the lower
 // limit (when that is above 0), 5 at or above the upper limit (when that is above 0), else 0.
-// A change from 0 to 4 or 5 sets the row's message, so one crossing gives one alert; back at 0
+// A change to 4 or 5 from any other state (the price crossed a limit, or went from one limit
+// past the other between two quotes) sets the row's message, so one crossing gives one alert;
+// back at 0
 // a message not collected yet is dropped. With the alert flag off the row returns to 0 and
 // loses any waiting message; without a price (no quote in this reply, no trade) the state
 // stays as it was. Calling it again on the same quote changes nothing.

@@ -1,5 +1,6 @@
 #include "settings/MyStocksPage.h"
 
+#include "config/FirstRun.h"
 #include "config/ProgramFolder.h"
 #include "net/FetchManager.h"
 #include "net/Suggestions.h"
@@ -210,7 +211,10 @@ void MyStocksPage::createControls() {
 }
 
 void MyStocksPage::load() {
-    m_rows = LoadWatchListForEditing(m_listPath);
+    ListFile file = ReadListFile(m_listPath, MarketReading::FirstDigit, DefaultListIni());
+    m_maySave = MaySaveOver(file);
+    m_rows = std::move(file.entries);
+    m_unreadLines = std::move(file.unreadLines);
     m_list->clear();
     for (const StockEntry& row : m_rows)
         appendListItem(row);
@@ -223,7 +227,23 @@ void MyStocksPage::appendListItem(const StockEntry& row) {
 void MyStocksPage::writeList() {
     // A failed write leaves the file as it was; the page keeps the change and writes it
     // with the next one.
-    SaveWatchList(m_listPath, m_rows);
+    if (!m_maySave) {
+        showStatus(QString::fromUtf8(kListNotReadText));
+        return;
+    }
+    switch (SaveWatchList(m_listPath, m_rows, m_unreadLines)) {
+    case ListSaveResult::Saved:
+        break;
+    case ListSaveResult::ReadOnly:
+        showStatus(QString::fromUtf8(kListReadOnlyText));
+        break;
+    case ListSaveResult::BadText:
+        showStatus(QString::fromUtf8(kListBadTextText));
+        break;
+    case ListSaveResult::NotWritten:
+        showStatus(QString::fromUtf8(kListSaveFailedText));
+        break;
+    }
 }
 
 void MyStocksPage::Add() {
@@ -349,8 +369,10 @@ void MyStocksPage::Delete() {
     }
     showStatus(QString());
     delete m_list->takeTopLevelItem(k);
-    if (k < static_cast<int>(m_rows.size()))
+    if (k < static_cast<int>(m_rows.size())) {
         m_rows.erase(m_rows.begin() + k);
+        ForgetEntry(m_unreadLines, static_cast<std::size_t>(k));
+    }
     for (int i = 0; i < static_cast<int>(m_rows.size()); ++i)
         m_rows[i].rowIndex = i;
     // The details shown belonged to the deleted row: they no longer name any row, so that

@@ -4,7 +4,9 @@
 // pinyin initials, and the buttons to add, move up, move down and delete; on the right the
 // details of the row last clicked (code, name, market, alert limits, holding) with a button
 // that stores them. Every change is written to list.ini at once (crash-safe: a failed write
-// leaves the file as it was).
+// leaves the file as it was), with the file's lines that give no stock kept at their places.
+// A list.ini that is read-only, or that could not be read, is never written: the page says so
+// after every change.
 //
 // Every change of the typed text asks the suggestion service for matching stocks through the
 // page's own FetchManager; the answers fill the box's drop-down list, which then opens. Only
@@ -12,6 +14,7 @@
 
 #include "net/FetchJob.h"
 #include "quote/StockEntry.h"
+#include "quote/WatchListFile.h"
 #include "settings/SettingsPageBase.h"
 
 #include <functional>
@@ -41,6 +44,10 @@ inline constexpr char kListFullText[] = "最多只允许添加20只股票信息"
 inline constexpr char kAddErrorText[] = "添加数据错误。输入格式为 代码-简称。请从下拉提示框中选择数据";
 inline constexpr char kAlreadyListedText[] = "该股票代码已存在，请重新添加";
 inline constexpr char kListTipText[] = "双击可以设置详细信息";
+inline constexpr char kListReadOnlyText[] = "自选股文件是只读的，修改无法保存";
+inline constexpr char kListNotReadText[] = "自选股文件过大或无法读取，修改无法保存";
+inline constexpr char kListBadTextText[] = "名称中有无法保存的字符，修改未保存";
+inline constexpr char kListSaveFailedText[] = "自选股保存失败";
 
 // The record key of a stock added on the page: the MD5 digest of the market digit followed by
 // the code ("1" + "600000"), as 32 upper-case hexadecimal digits.
@@ -95,6 +102,9 @@ private:
 
     std::string m_listPath;
     WatchList m_rows;
+    // The lines of the file that gave no stock, and whether the file may be written at all.
+    std::vector<UnreadListLine> m_unreadLines;
+    bool m_maySave = true;
     std::vector<std::string> m_results;
     int m_selectedRow = -1;
     std::string m_newestRequestUrl;

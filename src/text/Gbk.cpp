@@ -98,6 +98,50 @@ std::string GbkToUtf8(std::string_view gbk) {
     return out;
 }
 
+bool IsUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+        const unsigned char lead = at(0);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80; // the range of the second byte, narrowed where the
+        unsigned char high = 0xBF; // lead byte alone would allow overlong forms or surrogates
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size() || at(1) < low || at(1) > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((at(k) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool FitsGbk(std::string_view utf8) {
+    return GbkToUtf8(Utf8ToGbk(utf8)) == utf8;
+}
+
 std::string Utf8ToGbk(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

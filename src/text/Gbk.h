@@ -16,6 +16,12 @@ std::string GbkToUtf8(std::string_view gbk);
 // becomes '?'.
 std::string Utf8ToGbk(std::string_view utf8);
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsUtf8(std::string_view bytes);
+
+// True when the UTF-8 text can be written in GBK and read back as the same text.
+bool FitsGbk(std::string_view utf8);
+
 // Length of the text once encoded as GBK, in bytes.
 std::size_t GbkLength(std::string_view utf8);
 

@@ -1,5 +1,6 @@
 #include "ticker/TickerWindow.h"
 
+#include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "net/ChartRequest.h"
@@ -108,6 +109,7 @@ TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent) : TickerWindow(o
 
 TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_owner(owner), m_services(std::move(services)),
+      m_alertMemory(AlertStatePath()),
       m_requester(m_services.clock ? m_services.clock : QuoteRequester::Clock(SystemClockSeconds)) {
     setWindowTitle(QStringLiteral("Marlune"));
     setMouseTracking(true);
@@ -163,7 +165,10 @@ void TickerWindow::readSettings() {
 }
 
 void TickerWindow::loadWatchList() {
-    m_book.setWatchList(LoadWatchList(ListIniPath()));
+    // A list.ini refused for its size or type is left alone; the first-run list stands in.
+    m_book.setWatchList(ReadListFile(ListIniPath(), MarketReading::Number, DefaultListIni()).entries);
+    // Alerts shown before this start (or before the list was edited) are not shown again.
+    m_alertMemory.Restore(m_book);
 }
 
 QColor TickerWindow::colorOf(Rgb rgb) const {
@@ -420,6 +425,7 @@ void TickerWindow::dispatchReply(int jobKind, const std::string& reply) {
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
                             colorOf(m_settings.colorBK)};
     RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
+    m_alertMemory.Remember(m_book);
     if (platform::HasColorKey(this))
         platform::RefreshColorKey(this);
     emit quotesRefilled();

@@ -7,6 +7,7 @@
 #include "net/FetchManager.h"
 #include "net/JobsInFlight.h"
 #include "net/QuoteRequest.h"
+#include "quote/AlertMemory.h"
 #include "quote/QuoteBook.h"
 #include "ticker/ChromeRules.h"
 #include "ticker/DataWindow.h"
@@ -182,6 +183,7 @@ private:
     Services m_services;
     TickerSettings m_settings;
     QuoteBook m_book;
+    AlertMemory m_alertMemory;
     ScreenArea m_area;
     std::string m_programFolder;
     int m_osGeneration = 0;

@@ -3,7 +3,9 @@
 
 #include "ConfigTestSupport.h"
 
+#include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace marlune {
 namespace {
@@ -51,7 +53,7 @@ TEST(Profile, ReadsValuesAsTheSettingsReadersExpectThem) {
     EXPECT_EQ(ProfileRead(path, "nothere", "HotKey"), "");
     EXPECT_EQ(ProfileRead(folder / "missing.ini", "sys", "HotKey"), "");
     EXPECT_EQ(ProfileReadInt(folder / "missing.ini", "sys", "FreshSec"), 0);
-    EXPECT_EQ(ProfileRead(folder.path(), "sys", "HotKey"), ""); // a folder, not a file
+    EXPECT_EQ(ProfileRead(folder.path(), "sys", "HotKey"), "1"); // a folder: refused, first-run value
 }
 
 TEST(Profile, ReadsGbkNamesAndValuesWithoutSplittingCharacters) {
@@ -177,6 +179,36 @@ TEST(Profile, AFailedWriteLeavesThePreviousFile) {
         ::chmod(folder.path().c_str(), 0755);
         EXPECT_EQ(ReadBytes(path), original);
     }
+}
+
+TEST(Profile, AFileRefusedForItsSizeOrKindReadsAsTheFirstRunValuesAndIsNeverWritten) {
+    ScratchFolder folder;
+    const std::string path = folder / "base.ini";
+    const std::string big = "[sys]\r\nFreshSec=30\r\n;" + std::string(kSettingsFileMaxBytes, 'x') + "\r\n";
+    WriteBytes(path, big);
+    EXPECT_EQ(ProfileRead(path, "sys", "FreshSec"), "10");
+    EXPECT_EQ(ProfileReadInt(path, "SYS", "hotkey"), 1);
+    EXPECT_EQ(ProfileRead(path, "Color", "ColorBK"), "e6ffff");
+    EXPECT_EQ(ProfileRead(path, "sys", "NoSuchKey"), "");
+    EXPECT_FALSE(ProfileWriteInt(path, "sys", "LastX", 5));
+    EXPECT_EQ(ReadBytes(path), big);
+
+    const std::string device = folder / "device.ini";
+    ASSERT_EQ(::symlink("/dev/zero", device.c_str()), 0);
+    EXPECT_EQ(ProfileRead(device, "sys", "TopMost"), "1");
+    EXPECT_FALSE(ProfileWrite(device, "sys", "TopMost", "0"));
+    EXPECT_TRUE(std::filesystem::is_symlink(device));
+}
+
+TEST(Profile, WritesThroughALinkToItsTarget) {
+    ScratchFolder folder;
+    const std::string target = folder / "real.ini";
+    WriteBytes(target, "[sys]\r\nLastX=1\r\n");
+    const std::string link = folder / "base.ini";
+    ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
+    EXPECT_TRUE(ProfileWriteInt(link, "sys", "LastX", 250));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), "[sys]\r\nLastX=250\r\n");
 }
 
 TEST(Profile, FileExistsForFilesAndFolders) {

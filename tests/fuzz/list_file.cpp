@@ -1,5 +1,6 @@
 // Fuzz entry point: the bytes of config/list.ini, read as the ticker and as the my-stocks
-// page read them. Whatever was read must be written and read back to the same lines.
+// page read them. Whatever was read must be written and read back to the same entries, and
+// every line that gave no entry must come back too.
 #include "quote/WatchListFile.h"
 #include "quote_fuzz_checks.h"
 
@@ -15,12 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Require(fuzz::IsUtf8(line));
 
     for (MarketReading reading : {MarketReading::Number, MarketReading::FirstDigit}) {
-        WatchList list = WatchListFromLines(lines, reading);
-        fuzz::Require(list.size() <= lines.size());
-        std::string saved = WatchListFileBytes(list);
-        WatchList reloaded = WatchListFromLines(SplitListLines(saved), reading);
-        fuzz::Require(reloaded.size() == list.size());
-        fuzz::Require(WatchListFileBytes(reloaded) == saved);
+        ListFile file = ParseListFile(bytes, reading);
+        fuzz::Require(file.entries.size() <= lines.size());
+        fuzz::Require(WatchListFromLines(lines, reading).size() == file.entries.size());
+        std::optional<std::string> saved = WatchListFileBytes(file.entries, file.unreadLines);
+        if (!saved)
+            continue; // a text GBK cannot hold: the save is refused, nothing is lost
+        ListFile reloaded = ParseListFile(*saved, reading);
+        fuzz::Require(reloaded.entries.size() == file.entries.size());
+        fuzz::Require(reloaded.unreadLines.size() == file.unreadLines.size());
+        fuzz::Require(WatchListFileBytes(reloaded.entries, reloaded.unreadLines) == saved);
     }
     return 0;
 }

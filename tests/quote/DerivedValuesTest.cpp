@@ -1,4 +1,6 @@
 #include "quote/DerivedValues.h"
+#include "quote/AlertMemory.h"
+#include "text/FileBytes.h"
 #include "QuoteTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +157,58 @@ TEST_F(Alerts, CollectionRulesAndTheAlertText) {
     book.setWatchList(WatchList(3));
     ASSERT_EQ(book.alerts.size(), 3u);
     EXPECT_TRUE(book.alerts[0].message.empty());
+}
+
+
+// The first-run list has the index's alert on with an upper limit of 3.00: without a memory
+// every start would show the same alert again.
+TEST_F(Alerts, FiredAlertsAreRememberedAcrossRestarts) {
+    test::TempDir dir;
+    const std::string path = dir.file("alerts.txt");
+    const WatchList list = book.watchList;
+    AlertMemory memory(path);
+    memory.Restore(book); // no file yet: nothing restored
+    EXPECT_NE(refresh("12.00"), "");
+    ASSERT_TRUE(memory.Remember(book));
+    EXPECT_EQ(ReadFileBytes(path).value_or(""), "600000|1|9.60|11.05|5\r\n");
+
+    // A restart: the alert is not shown again while the price stays beyond the limit.
+    auto restart = [&](const WatchList& entries) {
+        book = QuoteBook{};
+        book.setWatchList(entries);
+        memory = AlertMemory(path);
+        memory.Restore(book);
+    };
+    restart(list);
+    EXPECT_EQ(book.alerts[0].state, kAlertAtUpperLimit);
+    EXPECT_EQ(refresh("12.50"), "");
+    // Straight from beyond the upper limit to below the lower one is a crossing of its own.
+    EXPECT_EQ(refresh("9.00"), "浦发银行(600000) 现价9.00，已跌到预警下限9.60\n");
+    ASSERT_TRUE(memory.Remember(book));
+    // Back inside the band: forgotten, so the next crossing after a restart shows.
+    EXPECT_EQ(refresh("10.00"), "");
+    ASSERT_TRUE(memory.Remember(book));
+    EXPECT_EQ(ReadFileBytes(path).value_or("?"), "");
+    restart(list);
+    EXPECT_NE(refresh("12.00"), "");
+    ASSERT_TRUE(memory.Remember(book));
+
+    // Edited limits arm the alert afresh; so does switching it off.
+    WatchList edited = list;
+    edited[0].upperLimit = 11.5f;
+    restart(edited);
+    EXPECT_EQ(refresh("12.00"), "浦发银行(600000) 现价12.00，已涨到预警上限11.50\n");
+    WatchList off = list;
+    off[0].alertFlag = 0;
+    restart(off);
+    EXPECT_EQ(book.alerts[0].state, kAlertNone);
+
+    // Lines the program cannot read stay in the file.
+    ASSERT_TRUE(WriteFileAtomically(path, "600000|1|9.60|11.05|5\r\nsomething else\r\n"));
+    restart(list);
+    EXPECT_EQ(refresh("10.00"), "");
+    ASSERT_TRUE(memory.Remember(book));
+    EXPECT_EQ(ReadFileBytes(path).value_or(""), "something else\r\n");
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <limits>
 #include <sys/resource.h>
 
@@ -46,7 +49,7 @@ TEST(WatchListFile, FirstRunFileReadsBackAsTheTwoIndices) {
     EXPECT_EQ(list[1].cost, 0.0f);
 
     // Written back, the numbers take their fixed formats; limits stay in place.
-    EXPECT_EQ(WatchListFileBytes(list), Utf8ToGbk("dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+    EXPECT_EQ(WatchListFileBytes(list).value(), Utf8ToGbk("dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
                                                   "dac399001|399001|深证成指|2|2|0.00|0.00|0|0.00\r\n"));
 }
 
@@ -106,7 +109,7 @@ TEST(WatchListFile, ReadingHasNoCountLimitAndReadsNumbersLeniently) {
     ASSERT_EQ(huge.size(), 1u);
     EXPECT_EQ(huge[0].upperLimit, std::numeric_limits<float>::max());
     EXPECT_EQ(huge[0].lowerLimit, -std::numeric_limits<float>::max());
-    std::string saved = WatchListFileBytes(huge);
+    std::string saved = WatchListFileBytes(huge).value();
     EXPECT_EQ(WatchListFileBytes(WatchListFromLines(SplitListLines(saved), MarketReading::Number)), saved);
 }
 
@@ -132,7 +135,7 @@ TEST(WatchListFile, NamesSurviveTheGbkRoundTrip) {
         list.push_back(entry);
     }
     TempDir dir;
-    ASSERT_TRUE(SaveWatchList(dir.file("list.ini"), list));
+    ASSERT_EQ(SaveWatchList(dir.file("list.ini"), list), ListSaveResult::Saved);
 
     std::string bytes = ReadFileBytes(dir.file("list.ini")).value();
     std::string firstLine =
@@ -156,7 +159,7 @@ TEST(WatchListFile, SeparatorsInsideTextsCannotBreakTheLine) {
     entry.name = "A|B\nC";
     EXPECT_EQ(FormatListLine(entry), "key|600000|A B C|1|0|0.00|0.00|0|0.00");
     WatchList reloaded =
-        WatchListFromLines(SplitListLines(WatchListFileBytes({entry})), MarketReading::Number);
+        WatchListFromLines(SplitListLines(WatchListFileBytes({entry}).value()), MarketReading::Number);
     ASSERT_EQ(reloaded.size(), 1u);
     EXPECT_EQ(reloaded[0].name, "A B C");
     EXPECT_EQ(reloaded[0].market, 1);
@@ -178,15 +181,164 @@ TEST(WatchListFile, FailedSaveKeepsTheOldFile) {
     struct rlimit small = old;
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved = SaveWatchList(path, big);
+    ListSaveResult saved = SaveWatchList(path, big);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved, ListSaveResult::NotWritten);
     EXPECT_EQ(ReadFileBytes(path).value(), FirstRunListBytes());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 1); // no temp left
 
-    EXPECT_FALSE(SaveWatchList(dir.file("no/such/folder/list.ini"), big));
+    EXPECT_EQ(SaveWatchList(dir.file("no/such/folder/list.ini"), big), ListSaveResult::NotWritten);
+}
+
+
+// Linux editors save UTF-8: a name of an odd number of UTF-8 bytes read as GBK would
+// swallow the "|" after it and lose the stock.
+TEST(WatchListFile, Utf8FilesAreReadAsUtf8WithOrWithoutTheMark) {
+    const std::string utf8 = "k0|601857|中石油|1|0|0|0|0|0\r\n"
+                             "k1|600000|浦发银行|1|0|0|0|0|0\r\n"
+                             "k2|000002|万|2|0|0|0|0|0\r\n";
+    for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+        EXPECT_TRUE(IsUtf8ListFile(bytes));
+        WatchList list = WatchListFromLines(SplitListLines(bytes), MarketReading::Number);
+        ASSERT_EQ(list.size(), 3u);
+        EXPECT_EQ(list[0].recordKey, "k0"); // not the mark read as GBK
+        EXPECT_EQ(list[0].name, "中石油");
+        EXPECT_EQ(list[1].name, "浦发银行");
+        EXPECT_EQ(list[2].code, "000002");
+        EXPECT_EQ(list[2].name, "万");
+        EXPECT_EQ(list[2].rowIndex, 2);
+    }
+    // GBK stays GBK, and a file of ASCII only reads the same either way.
+    EXPECT_FALSE(IsUtf8ListFile(Utf8ToGbk(utf8)));
+    EXPECT_EQ(WatchListFromLines(SplitListLines(Utf8ToGbk(utf8)), MarketReading::Number).size(), 3u);
+    EXPECT_FALSE(IsUtf8ListFile("k|600000|pf|1|0|0|0|0|0\r\n"));
+    // Saved, it is GBK again.
+    ListFile file = ParseListFile(utf8, MarketReading::FirstDigit);
+    EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(), Utf8ToGbk("k0|601857|中石油|1|0|0.00|0.00|0|0.00\r\n"
+                                                                                    "k1|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
+                                                                                    "k2|000002|万|2|0|0.00|0.00|0|0.00\r\n"));
+}
+
+TEST(WatchListFile, SavesKeepEveryLineThatGaveNoEntryAtItsPlace) {
+    const std::string gbk = Utf8ToGbk("[自选]\r\n"
+                                      "a|600000|浦发银行|1|0|0|0|0|0\r\n"
+                                      "# 我的备注\r\n"
+                                      "b|600001|broken|1\r\n"
+                                      "c|600002|three|1|0|0|0|0|0\r\n"
+                                      "x\r\n") +
+                            "odd \x80\xFF bytes\r\n"; // no GBK at all: kept byte for byte
+    ListFile file = ParseListFile(gbk, MarketReading::FirstDigit);
+    ASSERT_EQ(file.entries.size(), 2u);
+    ASSERT_EQ(file.unreadLines.size(), 5u);
+    EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(),
+              Utf8ToGbk("[自选]\r\n"
+                        "a|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
+                        "# 我的备注\r\n"
+                        "b|600001|broken|1\r\n"
+                        "c|600002|three|1|0|0.00|0.00|0|0.00\r\n"
+                        "x\r\n") +
+                  "odd \x80\xFF bytes\r\n");
+
+    // The page deletes the first entry, adds one and moves it to the top: the unread lines
+    // keep their places, and those that stood last stay last.
+    file.entries.erase(file.entries.begin());
+    ForgetEntry(file.unreadLines, 0);
+    StockEntry added = test::Entry("000002", 2);
+    added.recordKey = "d";
+    added.name = "万科";
+    file.entries.push_back(added);
+    std::swap(file.entries[0], file.entries[1]);
+    EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(),
+              Utf8ToGbk("[自选]\r\n"
+                        "# 我的备注\r\n"
+                        "b|600001|broken|1\r\n"
+                        "d|000002|万科|2|0|0.00|0.00|0|0.00\r\n"
+                        "c|600002|three|1|0|0.00|0.00|0|0.00\r\n"
+                        "x\r\n") +
+                  "odd \x80\xFF bytes\r\n");
+
+    // From a UTF-8 file an unread line is written in GBK when GBK holds it, else as it was.
+    ListFile fromUtf8 = ParseListFile("# 备注\n# 😀\nk|600000|中石油|1|0|0|0|0|0\n", MarketReading::FirstDigit);
+    EXPECT_EQ(WatchListFileBytes(fromUtf8.entries, fromUtf8.unreadLines).value(),
+              Utf8ToGbk("# 备注\r\n") + "# 😀\r\n" + Utf8ToGbk("k|600000|中石油|1|0|0.00|0.00|0|0.00\r\n"));
+
+    // A name GBK cannot hold is not turned into "?": the save is refused, the file stays.
+    TempDir dir;
+    const std::string path = dir.file("list.ini");
+    ASSERT_TRUE(WriteFileAtomically(path, gbk));
+    ListFile bad = ParseListFile(gbk, MarketReading::FirstDigit);
+    bad.entries[0].name = "笑😀";
+    EXPECT_FALSE(WatchListFileBytes(bad.entries, bad.unreadLines).has_value());
+    EXPECT_EQ(SaveWatchList(path, bad.entries, bad.unreadLines), ListSaveResult::BadText);
+    EXPECT_EQ(ReadFileBytes(path).value(), gbk);
+}
+
+TEST(WatchListFile, OnlyRegularFilesOfAtMostOneMegabyteAreRead) {
+    TempDir dir;
+    const std::string fallback = FirstRunListBytes();
+
+    // A link to a device that never ends, and a pipe nobody writes to: refused at once.
+    const std::string device = dir.file("device.ini");
+    ASSERT_EQ(::symlink("/dev/zero", device.c_str()), 0);
+    const std::string pipe = dir.file("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {device, pipe}) {
+        ListFile file = ReadListFile(path, MarketReading::Number, fallback);
+        EXPECT_EQ(file.status, FileReadStatus::NotRegular) << path;
+        EXPECT_FALSE(MaySaveOver(file));
+        ASSERT_EQ(file.entries.size(), 2u); // the fallback stands in
+        EXPECT_EQ(file.entries[0].code, "000001");
+        std::vector<std::string> lines;
+        EXPECT_FALSE(ReadListLines(path, lines));
+    }
+
+    // One byte over the limit is refused; the limit itself is read.
+    std::string line = "k|600000|pf|1|0|0|0|0|0\r\n";
+    std::string big;
+    while (big.size() + line.size() <= kSettingsFileMaxBytes)
+        big += line;
+    big.append(kSettingsFileMaxBytes - big.size(), '#');
+    const std::string path = dir.file("list.ini");
+    ASSERT_TRUE(WriteFileAtomically(path, big));
+    ListFile atLimit = ReadListFile(path, MarketReading::Number, fallback);
+    EXPECT_EQ(atLimit.status, FileReadStatus::Read);
+    EXPECT_TRUE(MaySaveOver(atLimit));
+    EXPECT_EQ(atLimit.entries.size(), big.size() / line.size());
+    ASSERT_TRUE(WriteFileAtomically(path, big + "#"));
+    ListFile over = ReadListFile(path, MarketReading::Number, fallback);
+    EXPECT_EQ(over.status, FileReadStatus::TooLarge);
+    EXPECT_FALSE(MaySaveOver(over));
+    EXPECT_EQ(over.entries.size(), 2u);
+    EXPECT_EQ(LoadWatchList(path).size(), 0u); // no fallback asked for: nothing
+    // A missing file may be created; an unreadable one may not be written over.
+    EXPECT_TRUE(MaySaveOver(ReadListFile(dir.file("absent.ini"), MarketReading::Number)));
+}
+
+TEST(WatchListFile, SavesWriteThroughLinksAndLeaveReadOnlyFilesAlone) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("real"));
+    const std::string target = dir.file("real/list.ini");
+    ASSERT_TRUE(WriteFileAtomically(target, FirstRunListBytes()));
+    const std::string link = dir.file("list.ini");
+    ASSERT_EQ(::symlink("real/list.ini", link.c_str()), 0);
+
+    WatchList list = LoadWatchListForEditing(link);
+    ASSERT_EQ(list.size(), 2u);
+    list.pop_back();
+    ASSERT_EQ(SaveWatchList(link, list), ListSaveResult::Saved);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(target).value(), WatchListFileBytes(list).value());
+    // The temporary file went beside the target and is gone.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 1);
+
+    // Read-only: left as it is, and the caller is told why.
+    ::chmod(target.c_str(), 0444);
+    const std::string before = ReadFileBytes(target).value();
+    EXPECT_EQ(SaveWatchList(link, WatchList{}), ListSaveResult::ReadOnly);
+    EXPECT_EQ(ReadFileBytes(target).value(), before);
+    ::chmod(target.c_str(), 0644);
 }
 
 } // namespace

@@ -113,7 +113,9 @@ TEST_F(MyStocksPageTest, LoadsTheRowsSkippingShortLinesAndShowsDetailsOnClick) {
     // Saving writes the limits back with two decimals, every other field unchanged.
     clickRow(0);
     click("saveButton");
+    // The line that gave no row stays where it was.
     EXPECT_EQ(ReadGbk("config/list.ini"), "dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+                                          "bad|600000|浦发银行|1\r\n"
                                           "k2|600036|招商银行|1|0|0.00|0.00|0|0.00\r\n");
 }
 
@@ -310,6 +312,66 @@ TEST_F(MyStocksPageTest, TypingGoesOnWhileTheSuggestionsAreOpen) {
     ASSERT_NE(focus, nullptr);
     QTest::keyClicks(focus, "01");
     EXPECT_EQ(m_page->SuggestionBox()->currentText(), "601");
+}
+
+// An editor on this system saves the list in UTF-8; the page must not lose a stock of it.
+TEST_F(MyStocksPageTest, AUtf8ListSavedFromThePageKeepsEveryStockInGbk) {
+    const std::string utf8 = "k0|601857|中石油|1|0|0|0|0|0\n"
+                             "k1|600000|浦发银行|1|1|11.00|9.50|0|0\n"
+                             "k2|000002|万|2|0|0|0|0|0\n"
+                             "# 注释\n";
+    for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+        WriteBytes("config/list.ini", bytes);
+        makePage();
+        ASSERT_EQ(m_page->List()->topLevelItemCount(), 3);
+        EXPECT_EQ(itemText(2, 1), "万");
+        type("wk");
+        answer(SuggestReply({"wk,11,000651,sz000651,格力电器,gldq"}));
+        setBoxText("000651-格力电器");
+        click("addButton");
+        EXPECT_EQ(m_status, "");
+        const std::string saved = ReadBytes("config/list.ini");
+        EXPECT_EQ(saved, Utf8ToGbk("k0|601857|中石油|1|0|0.00|0.00|0|0.00\r\n"
+                                   "k1|600000|浦发银行|1|1|11.00|9.50|0|0.00\r\n"
+                                   "k2|000002|万|2|0|0.00|0.00|0|0.00\r\n" +
+                                   StockRecordKey(2, "000651") + "|000651|格力电器|2|0|0.00|0.00|0|0.00\r\n" +
+                                   "# 注释\r\n"));
+        makePage(); // read back: all four stocks
+        EXPECT_EQ(m_page->List()->topLevelItemCount(), 4);
+    }
+}
+
+TEST_F(MyStocksPageTest, AListItMayNotWriteIsLeftAloneAndThePageSaysSo) {
+    // Read-only, as base.ini and SSTConf.xml are respected when read-only.
+    const std::string path = Path("config/list.ini");
+    const std::string before = ReadBytes("config/list.ini");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    makePage();
+    clickRow(1);
+    click("upButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kListReadOnlyText));
+    EXPECT_EQ(ReadBytes("config/list.ini"), before);
+    ::chmod(path.c_str(), 0644);
+
+    // Over 1 MB: the first-run rows stand in, and the file is never replaced by them.
+    const std::string big = ReadBytes("config/list.ini") + std::string(kSettingsFileMaxBytes, '#');
+    WriteBytes("config/list.ini", big);
+    makePage();
+    ASSERT_EQ(m_page->List()->topLevelItemCount(), 2);
+    EXPECT_EQ(itemText(0, 0), "000001");
+    clickRow(1);
+    click("deleteButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kListNotReadText));
+    EXPECT_EQ(ReadBytes("config/list.ini"), big);
+
+    // A name GBK cannot hold: refused with a message rather than saved as "?".
+    WriteGbk("config/list.ini", kIndexRows);
+    makePage();
+    clickRow(0);
+    child<QLineEdit>("nameEdit")->setText(QStringLiteral("上证😀"));
+    click("saveButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kListBadTextText));
+    EXPECT_EQ(ReadGbk("config/list.ini"), kIndexRows);
 }
 
 TEST_F(MyStocksPageTest, AFailedWriteLosesNothingOnDisk) {

@@ -3,7 +3,11 @@
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <sys/stat.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -97,5 +101,124 @@ TEST(FileBytes, AtomicWriteReplacesWholeFile) {
     // A folder that does not exist: nothing written, failure reported.
     EXPECT_FALSE(WriteFileAtomically((dir / "missing" / "x.ini").string(), "x"));
     EXPECT_FALSE(ReadFileBytes((dir / "none").string()).has_value());
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Gbk, TellsUtf8AndWhatGbkHolds) {
+    EXPECT_TRUE(IsUtf8("plain"));
+    EXPECT_TRUE(IsUtf8("上证指数 😀"));
+    EXPECT_FALSE(IsUtf8(kShanghaiGbk));
+    EXPECT_FALSE(IsUtf8("\xC0\xAF"));         // overlong "/"
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));     // a surrogate
+    EXPECT_FALSE(IsUtf8("\xE4\xB8"));         // cut short
+    EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
+    EXPECT_TRUE(FitsGbk("浦发银行?"));
+    EXPECT_FALSE(FitsGbk("笑😀"));
+}
+
+namespace {
+
+std::filesystem::path FreshFolder(const char* name) {
+    auto dir = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void SetAge(const std::filesystem::path& path, int seconds) {
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                               std::chrono::seconds(seconds));
+}
+
+} // namespace
+
+TEST(FileBytes, ReadsOnlyRegularFilesWithinTheLimit) {
+    auto dir = FreshFolder("marlune_regular_test");
+    const std::string file = (dir / "base.ini").string();
+    ASSERT_TRUE(WriteFileAtomically(file, "12345"));
+    FileRead read = ReadRegularFile(file, 5);
+    EXPECT_EQ(read.status, FileReadStatus::Read);
+    EXPECT_EQ(read.bytes, "12345");
+    EXPECT_EQ(ReadRegularFile(file, 4).status, FileReadStatus::TooLarge);
+    EXPECT_EQ(ProbeRegularFile(file, 4), FileReadStatus::TooLarge);
+    EXPECT_EQ(ReadRegularFile((dir / "none").string()).status, FileReadStatus::Missing);
+    EXPECT_EQ(ReadRegularFile(dir.string()).status, FileReadStatus::NotRegular);
+    // Through a link to a device, and a pipe without a writer: refused, never waited on.
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.ini");
+    EXPECT_EQ(ReadRegularFile((dir / "zero.ini").string()).status, FileReadStatus::NotRegular);
+    EXPECT_EQ(ProbeRegularFile((dir / "zero.ini").string()), FileReadStatus::NotRegular);
+    ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0600), 0);
+    EXPECT_EQ(ReadRegularFile((dir / "pipe.ini").string()).status, FileReadStatus::NotRegular);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(FileBytes, WritesThroughLinksBesideTheirTarget) {
+    auto dir = FreshFolder("marlune_link_test");
+    std::filesystem::create_directories(dir / "real");
+    const std::string target = (dir / "real" / "list.ini").string();
+    ASSERT_TRUE(WriteFileAtomically(target, "old"));
+    ::chmod(target.c_str(), 0640);
+    // A link to a link, one of them relative.
+    std::filesystem::create_symlink(target, dir / "middle.ini");
+    std::filesystem::create_symlink("middle.ini", dir / "list.ini");
+    const std::string link = (dir / "list.ini").string();
+    EXPECT_EQ(ResolveLinks(link).value_or(""), target);
+    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(target).value_or(""), "new");
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0640));
+    // A loop of links names no file: nothing is written.
+    std::filesystem::create_symlink("loop2", dir / "loop1");
+    std::filesystem::create_symlink("loop1", dir / "loop2");
+    EXPECT_FALSE(ResolveLinks((dir / "loop1").string()).has_value());
+    EXPECT_FALSE(WriteFileAtomically((dir / "loop1").string(), "x"));
+
+    // Read-only and not-regular files are left alone by a settings save.
+    ::chmod(target.c_str(), 0444);
+    EXPECT_TRUE(IsReadOnlyFile(link));
+    EXPECT_EQ(ReplaceSettingsFile(link, "newer"), ReplaceResult::ReadOnly);
+    EXPECT_EQ(ReadFileBytes(target).value_or(""), "new");
+    EXPECT_EQ(ReplaceSettingsFile((dir / "real").string(), "x"), ReplaceResult::NotRegular);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(FileBytes, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    auto dir = FreshFolder("marlune_stale_test");
+    EXPECT_TRUE(IsTemporaryNameOf("base.ini.tmp-a1B2c3", "base.ini"));
+    EXPECT_FALSE(IsTemporaryNameOf("base.ini.backup", "base.ini")); // a user's own file
+    EXPECT_FALSE(IsTemporaryNameOf("base.ini.tmp-a1B2c", "base.ini"));
+    EXPECT_FALSE(IsTemporaryNameOf("base.ini.tmp-a1B2c-", "base.ini"));
+    EXPECT_FALSE(IsTemporaryNameOf("list.ini.tmp-a1B2c3", "base.ini"));
+    EXPECT_FALSE(IsTemporaryNameOf("base.ini~tmp-a1B2c3", "base.ini"));
+
+    const std::string file = (dir / "base.ini").string();
+    ASSERT_TRUE(WriteFileAtomically(file, "kept"));
+    for (const char* name : {"base.ini.tmp-OLD123", "base.ini.tmp-new456", "base.ini.backup",
+                             "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"}) {
+        if (std::string(name) == "base.ini.tmp-Dir000")
+            std::filesystem::create_directory(dir / name);
+        else
+            std::ofstream(dir / name) << "x";
+    }
+    for (const char* old : {"base.ini.tmp-OLD123", "base.ini.backup", "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"})
+        SetAge(dir / old, 3600);
+    SetAge(dir / "base.ini", 3600);
+    const std::time_t started = std::time(nullptr) - 60;
+
+    EXPECT_EQ(RemoveStaleTemporaryFiles(file, started), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "base.ini.tmp-OLD123"));
+    for (const char* kept :
+         {"base.ini", "base.ini.tmp-new456", "base.ini.backup", "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"})
+        EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
+
+    // Beside the file a link names, too.
+    std::filesystem::create_directories(dir / "real");
+    ASSERT_TRUE(WriteFileAtomically((dir / "real" / "list.ini").string(), "x"));
+    std::filesystem::create_symlink("real/list.ini", dir / "list.ini");
+    std::ofstream(dir / "real" / "list.ini.tmp-abcDEF") << "x";
+    SetAge(dir / "real" / "list.ini.tmp-abcDEF", 3600);
+    EXPECT_EQ(RemoveStaleTemporaryFiles((dir / "list.ini").string(), started), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "real" / "list.ini.tmp-abcDEF"));
     std::filesystem::remove_all(dir);
 }

@@ -489,6 +489,32 @@ TEST_F(TickerWindowTest, TransparencyCommandsSwitchTheColourKey) {
     EXPECT_EQ(w.CaptionButton(kButtonClose)->toolTip(), QStringLiteral("关闭"));
 }
 
+// The first-run list has the index's alert on with an upper limit of 3.00.
+TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnEdit) {
+    const std::string alert = "上证指数(000001) 现价3010.50，已涨到预警上限3.00\n";
+    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), alert);
+    m_window->ClearAlertText();
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+
+    // Started again: the alert has been shown, and the first-run file keeps its bytes.
+    const std::string listBytes = ReadFileBytes(ListIniPath()).value_or("");
+    m_window.reset();
+    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    EXPECT_EQ(ReadFileBytes(ListIniPath()).value_or(""), listBytes);
+
+    // Settings applied with the list unchanged: still nothing; with a new limit: armed again.
+    m_window->TickerCommand(kCmdSettingsApplied);
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("dac000001|000001|上证指数|1|1|3000.00|2.00|5|1.00\r\n")));
+    m_window->TickerCommand(kCmdSettingsApplied);
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
+}
+
 TEST_F(TickerWindowTest, HeaderHoverOnlyInTransparentModeWithShowTitle) {
     SetSys("TransBK", "1");
     SetSys("ShowTitle", "1");
