@@ -307,7 +307,8 @@ private:
         long modifiedNanoseconds = 0;
         bool operator==(const Stamp& other) const {
             return device == other.device && inode == other.inode && size == other.size &&
-                   modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
+                   modifiedSeconds == other.modifiedSeconds &&
+                   modifiedNanoseconds == other.modifiedNanoseconds;
         }
     };
 

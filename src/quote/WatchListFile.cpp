@@ -25,12 +25,14 @@ bool IsKeptLine(std::string_view rawLine) {
 }
 
 bool HasNonAscii(std::string_view bytes) {
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 std::string_view WithoutByteOrderMark(std::string_view bytes) {
-    return bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark ? bytes.substr(kUtf8ByteOrderMark.size())
-                                                                            : bytes;
+    return bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark
+               ? bytes.substr(kUtf8ByteOrderMark.size())
+               : bytes;
 }
 
 // Walks the lines of the file's bytes: visit(rawLine, text, kept) for every line, with the

@@ -93,7 +93,8 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     FileRead result;
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
-        result.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+        result.status =
+            (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
         return result;
     }
     struct stat info {};

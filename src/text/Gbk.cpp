@@ -108,7 +108,7 @@ bool IsUtf8(std::string_view bytes) {
             continue;
         }
         std::size_t length = 0;
-        unsigned char low = 0x80; // the range of the second byte, narrowed where the
+        unsigned char low = 0x80;  // the range of the second byte, narrowed where the
         unsigned char high = 0xBF; // lead byte alone would allow overlong forms or surrogates
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
@@ -163,7 +163,9 @@ std::string Utf8ToGbk(std::string_view utf8) {
     return out;
 }
 
-std::size_t GbkLength(std::string_view utf8) { return Utf8ToGbk(utf8).size(); }
+std::size_t GbkLength(std::string_view utf8) {
+    return Utf8ToGbk(utf8).size();
+}
 
 std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
     std::size_t used = 0;

@@ -10,8 +10,8 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <vector>
 #include <sys/stat.h>
+#include <vector>
 
 namespace marlune {
 namespace {

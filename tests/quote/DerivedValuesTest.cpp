@@ -1,7 +1,7 @@
 #include "quote/DerivedValues.h"
+#include "QuoteTestSupport.h"
 #include "quote/AlertMemory.h"
 #include "text/FileBytes.h"
-#include "QuoteTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +158,6 @@ TEST_F(Alerts, CollectionRulesAndTheAlertText) {
     ASSERT_EQ(book.alerts.size(), 3u);
     EXPECT_TRUE(book.alerts[0].message.empty());
 }
-
 
 // The first-run list has the index's alert on with an upper limit of 3.00: without a memory
 // every start would show the same alert again.

@@ -5,10 +5,10 @@
 
 #include <csignal>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <limits>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace marlune {
 namespace {
@@ -49,8 +49,9 @@ TEST(WatchListFile, FirstRunFileReadsBackAsTheTwoIndices) {
     EXPECT_EQ(list[1].cost, 0.0f);
 
     // Written back, the numbers take their fixed formats; limits stay in place.
-    EXPECT_EQ(WatchListFileBytes(list).value(), Utf8ToGbk("dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
-                                                  "dac399001|399001|深证成指|2|2|0.00|0.00|0|0.00\r\n"));
+    EXPECT_EQ(WatchListFileBytes(list).value(),
+              Utf8ToGbk("dac000001|000001|上证指数|1|1|3.00|2.00|5|1.00\r\n"
+                        "dac399001|399001|深证成指|2|2|0.00|0.00|0|0.00\r\n"));
 }
 
 TEST(WatchListFile, LineRulesKeepRowIndexOfKeptLines) {
@@ -192,7 +193,6 @@ TEST(WatchListFile, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(SaveWatchList(dir.file("no/such/folder/list.ini"), big), ListSaveResult::NotWritten);
 }
 
-
 // Linux editors save UTF-8: a name of an odd number of UTF-8 bytes read as GBK would
 // swallow the "|" after it and lose the stock.
 TEST(WatchListFile, Utf8FilesAreReadAsUtf8WithOrWithoutTheMark) {
@@ -216,9 +216,10 @@ TEST(WatchListFile, Utf8FilesAreReadAsUtf8WithOrWithoutTheMark) {
     EXPECT_FALSE(IsUtf8ListFile("k|600000|pf|1|0|0|0|0|0\r\n"));
     // Saved, it is GBK again.
     ListFile file = ParseListFile(utf8, MarketReading::FirstDigit);
-    EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(), Utf8ToGbk("k0|601857|中石油|1|0|0.00|0.00|0|0.00\r\n"
-                                                                                    "k1|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
-                                                                                    "k2|000002|万|2|0|0.00|0.00|0|0.00\r\n"));
+    EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(),
+              Utf8ToGbk("k0|601857|中石油|1|0|0.00|0.00|0|0.00\r\n"
+                        "k1|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
+                        "k2|000002|万|2|0|0.00|0.00|0|0.00\r\n"));
 }
 
 TEST(WatchListFile, SavesKeepEveryLineThatGaveNoEntryAtItsPlace) {
@@ -260,7 +261,8 @@ TEST(WatchListFile, SavesKeepEveryLineThatGaveNoEntryAtItsPlace) {
                   "odd \x80\xFF bytes\r\n");
 
     // From a UTF-8 file an unread line is written in GBK when GBK holds it, else as it was.
-    ListFile fromUtf8 = ParseListFile("# 备注\n# 😀\nk|600000|中石油|1|0|0|0|0|0\n", MarketReading::FirstDigit);
+    ListFile fromUtf8 =
+        ParseListFile("# 备注\n# 😀\nk|600000|中石油|1|0|0|0|0|0\n", MarketReading::FirstDigit);
     EXPECT_EQ(WatchListFileBytes(fromUtf8.entries, fromUtf8.unreadLines).value(),
               Utf8ToGbk("# 备注\r\n") + "# 😀\r\n" + Utf8ToGbk("k|600000|中石油|1|0|0.00|0.00|0|0.00\r\n"));
 

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <sys/stat.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace marlune;
 
@@ -201,15 +201,16 @@ TEST(FileBytes, RemovesOnlyItsOwnStaleTemporaryFiles) {
         else
             std::ofstream(dir / name) << "x";
     }
-    for (const char* old : {"base.ini.tmp-OLD123", "base.ini.backup", "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"})
+    for (const char* old :
+         {"base.ini.tmp-OLD123", "base.ini.backup", "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"})
         SetAge(dir / old, 3600);
     SetAge(dir / "base.ini", 3600);
     const std::time_t started = std::time(nullptr) - 60;
 
     EXPECT_EQ(RemoveStaleTemporaryFiles(file, started), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "base.ini.tmp-OLD123"));
-    for (const char* kept :
-         {"base.ini", "base.ini.tmp-new456", "base.ini.backup", "other.ini.tmp-OLD789", "base.ini.tmp-Dir000"})
+    for (const char* kept : {"base.ini", "base.ini.tmp-new456", "base.ini.backup", "other.ini.tmp-OLD789",
+                             "base.ini.tmp-Dir000"})
         EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
 
     // Beside the file a link names, too.

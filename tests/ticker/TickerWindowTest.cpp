@@ -509,7 +509,8 @@ TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnE
     m_window->TickerCommand(kCmdSettingsApplied);
     m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
     EXPECT_EQ(m_window->AlertText().toStdString(), "");
-    ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("dac000001|000001|上证指数|1|1|3000.00|2.00|5|1.00\r\n")));
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(),
+                                    Utf8ToGbk("dac000001|000001|上证指数|1|1|3000.00|2.00|5|1.00\r\n")));
     m_window->TickerCommand(kCmdSettingsApplied);
     m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
     EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
