@@ -35,13 +35,15 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
                : bytes;
 }
 
-// Walks the lines of the file's bytes: visit(rawLine, text, kept) for every line, with the
-// line decoded to UTF-8 for kept lines. "\n" and "\r" never occur inside a GBK or UTF-8
-// character, so the bytes are cut into lines before they are decoded.
+// Walks the lines of the file's bytes: visit(rawLine, text, kept, utf8) for every line, with
+// the line decoded to UTF-8 for kept lines. "\n" and "\r" never occur inside a GBK or UTF-8
+// character, so the bytes are cut into lines before they are decoded. A line of a file with
+// the UTF-8 mark that is no UTF-8 after all is read as GBK.
 template <typename Visit> void ForEachListLine(std::string_view fileBytes, Visit visit) {
-    const bool utf8 = IsUtf8ListFile(fileBytes);
+    const bool utf8File = IsUtf8ListFile(fileBytes);
     ForEachLine(WithoutByteOrderMark(fileBytes), [&](std::string_view rawLine) {
         const bool kept = IsKeptLine(rawLine);
+        const bool utf8 = utf8File && IsUtf8(rawLine);
         visit(rawLine, kept ? (utf8 ? std::string(rawLine) : GbkToUtf8(rawLine)) : std::string(), kept, utf8);
     });
 }

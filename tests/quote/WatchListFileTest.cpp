@@ -214,6 +214,9 @@ TEST(WatchListFile, Utf8FilesAreReadAsUtf8WithOrWithoutTheMark) {
     EXPECT_FALSE(IsUtf8ListFile(Utf8ToGbk(utf8)));
     EXPECT_EQ(WatchListFromLines(SplitListLines(Utf8ToGbk(utf8)), MarketReading::Number).size(), 3u);
     EXPECT_FALSE(IsUtf8ListFile("k|600000|pf|1|0|0|0|0|0\r\n"));
+    // The mark, then a line that is no UTF-8: that line is read as GBK.
+    EXPECT_EQ(SplitListLines("\xEF\xBB\xBFk|600000|\xC9\xCF|1|0|0|0|0|0\n"),
+              std::vector<std::string>{"k|600000|上|1|0|0|0|0|0"});
     // Saved, it is GBK again.
     ListFile file = ParseListFile(utf8, MarketReading::FirstDigit);
     EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(),

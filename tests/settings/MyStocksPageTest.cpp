@@ -347,6 +347,7 @@ TEST_F(MyStocksPageTest, AListItMayNotWriteIsLeftAloneAndThePageSaysSo) {
     const std::string before = ReadBytes("config/list.ini");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     makePage();
+    m_page->show();
     clickRow(1);
     click("upButton");
     EXPECT_EQ(m_status, QString::fromUtf8(kListReadOnlyText));
@@ -357,6 +358,7 @@ TEST_F(MyStocksPageTest, AListItMayNotWriteIsLeftAloneAndThePageSaysSo) {
     const std::string big = ReadBytes("config/list.ini") + std::string(kSettingsFileMaxBytes, '#');
     WriteBytes("config/list.ini", big);
     makePage();
+    m_page->show();
     ASSERT_EQ(m_page->List()->topLevelItemCount(), 2);
     EXPECT_EQ(itemText(0, 0), "000001");
     clickRow(1);
@@ -367,6 +369,7 @@ TEST_F(MyStocksPageTest, AListItMayNotWriteIsLeftAloneAndThePageSaysSo) {
     // A name GBK cannot hold: refused with a message rather than saved as "?".
     WriteGbk("config/list.ini", kIndexRows);
     makePage();
+    m_page->show();
     clickRow(0);
     child<QLineEdit>("nameEdit")->setText(QStringLiteral("上证😀"));
     click("saveButton");
