@@ -8,7 +8,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev libcurl4-openssl-dev libpugixml-dev libpng-dev libssl-dev
-  libxcb1-dev libxcb-keysyms1-dev libcpp-httplib-dev
+  libxcb1-dev libxcb-keysyms1-dev libcpp-httplib-dev nlohmann-json3-dev
   # web panes
   qt6-webengine-dev qt6-webchannel-dev
   # tests and benchmarks

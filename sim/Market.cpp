@@ -5,6 +5,9 @@
 #include "sim/Suggestions.h"
 #include "text/Gbk.h"
 
+#include "text/CNumber.h"
+
+#include <cmath>
 #include <ctime>
 
 namespace marlune::sim {
@@ -127,6 +130,33 @@ std::optional<std::string> Market::ChartPng(int market, std::string_view code) c
     input.previousClose = path->PreviousClose();
     input.bars = path->BarsUntil(time.second);
     return DrawIntradayChart(input);
+}
+
+std::string Market::MinuteReply(std::string_view prefixedCode) const {
+    const StockInfo* stock = FindStockByPrefixedCode(prefixedCode);
+    if (stock == nullptr) {
+        return R"({"code":0,"data":{}})";
+    }
+    const SessionTime time = SessionAt(Now());
+    const auto path = pathOf(*stock, time.session);
+    // Volume in hands of 100 shares (an index too), amount in yuan, both since the open.
+    auto row = [](int hour, int minute, double price, double shares, double amount) {
+        return Format("\"%02d%02d %.2f %.0f %.2f\"", hour, minute, price, std::floor(shares / 100), amount);
+    };
+    const DaySnapshot auction = path->At(0);
+    std::string rows = row(9, 30, auction.price, auction.volume, auction.amount);
+    double shares = 0;
+    double amount = 0;
+    const std::vector<MinuteBar> bars = path->BarsUntil(time.second);
+    for (std::size_t k = 0; k < bars.size(); ++k) {
+        shares += bars[k].volume;
+        amount += bars[k].amount;
+        const int end = k < 120 ? 9 * 60 + 31 + static_cast<int>(k) : 13 * 60 + 1 + static_cast<int>(k - 120);
+        rows += "," + row(end / 60, end % 60, bars[k].close, shares, amount);
+    }
+    const std::string date = Format("%04d%02d%02d", time.year, time.month, time.day);
+    return R"({"code":0,"data":{")" + std::string(prefixedCode) + R"(":{"data":{"data":[)" + rows +
+           R"(],"date":")" + date + R"("}}}})";
 }
 
 } // namespace marlune::sim

@@ -67,6 +67,10 @@ public:
     // Hexun intraday chart of a security (market 1 or 2) as PNG bytes; nothing for an
     // unknown security.
     std::optional<std::string> ChartPng(int market, std::string_view code) const;
+    // Tencent minute data of a security ("sh600000") for its session so far, UTF-8 JSON:
+    // the row "0930" with the opening auction, then one row per minute begun, named by the
+    // minute it ends in (0931-1130, 1301-1500). An unknown security gets an empty "data".
+    std::string MinuteReply(std::string_view prefixedCode) const;
 
 private:
     std::shared_ptr<const DayPath> pathOf(const StockInfo& stock, std::int64_t session) const;

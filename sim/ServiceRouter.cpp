@@ -121,6 +121,11 @@ HttpReply RouteServiceRequest(const Market& market, const SiteSettings& site, st
     if (StartsWith(path, "/stock/chart/bf/")) {
         return Chart(market, path);
     }
+    if (path == "/appstock/app/minute/query") {
+        // The code in lower case, as the service takes it; anything else is unknown.
+        const std::string code = PercentDecode(QueryValue(query, "code").value_or(""));
+        return Reply(market.MinuteReply(code), "application/json; charset=utf-8");
+    }
     if (path == "/update.html") {
         return Reply(UpdateFileText(site.offeredVersion, site.siteUrl), kUtf8Html);
     }

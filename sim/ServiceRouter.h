@@ -6,6 +6,7 @@
 //   /finance/info?q=SHA:600000,...&...      Google quotes
 //   /stock/chart/bf/<0|1>/<code>.png        Hexun intraday charts
 //   /suggest/?type=...&key=<%-encoded GBK>  Sina suggestions
+//   /appstock/app/minute/query?code=sh600000  Tencent minute data (UTF-8 JSON)
 //   /update.html, /stock/newstock.php, /163.txt, / and the vendor's HTML pages
 //
 // Anything else is 404.

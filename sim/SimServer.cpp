@@ -158,21 +158,29 @@ void SimServer::handle(const HttpRequest& request, HttpConnection& connection) {
     WriteReply(connection, reply, fault, headOnly);
 }
 
+bool SimServer::SetFaultFromQuery(const std::string& query, std::string* error) {
+    const std::string prefix = PercentDecode(QueryValue(query, "prefix").value_or(""));
+    if (prefix.empty() || prefix[0] != '/') {
+        *error = "prefix missing: it must start with /";
+        return false;
+    }
+    const auto fault = ParseFaultQuery(query, error);
+    if (!fault) {
+        return false;
+    }
+    SetFault(prefix, *fault);
+    return true;
+}
+
 HttpReply SimServer::control(const std::string& target) {
     std::string path;
     std::string query;
     SplitTarget(target, path, query);
     if (path == "/__sim/fault") {
-        const std::string prefix = PercentDecode(QueryValue(query, "prefix").value_or(""));
-        if (prefix.empty() || prefix[0] != '/') {
-            return TextReply(400, "prefix missing: it must start with /\n");
-        }
         std::string error;
-        const auto fault = ParseFaultQuery(query, &error);
-        if (!fault) {
+        if (!SetFaultFromQuery(query, &error)) {
             return TextReply(400, error + "\n");
         }
-        SetFault(prefix, *fault);
         return TextReply(200, "ok\n");
     }
     if (path == "/__sim/reset") {

@@ -52,6 +52,9 @@ public:
     // several matching prefixes the longest wins. A fault with times 0 clears the prefix.
     void SetFault(const std::string& pathPrefix, const Fault& fault);
     void ClearFaults();
+    // A fault as the control path /__sim/fault takes it: "prefix=/rn=&status=500".
+    // False, with the reason, for a query it cannot use.
+    bool SetFaultFromQuery(const std::string& query, std::string* error);
 
     // Every request but the control paths, oldest first (the last 10000).
     std::vector<RequestRecord> Requests() const;

@@ -68,6 +68,14 @@ bool Application::start(int& exitCode) {
             exitCode = 1;
             return false;
         }
+        for (const QString& query : m_options.demoFaults) {
+            std::string error;
+            if (!m_sim->SetFaultFromQuery(query.toStdString(), &error)) {
+                std::fprintf(stderr, "marlune: --demo-fault %s: %s\n", qPrintable(query), error.c_str());
+                exitCode = 2;
+                return false;
+            }
+        }
         PointAllServicesAt(m_sim->BaseUrl());
     } else if (!m_options.services.isEmpty() && !PointAllServicesAt(m_options.services.toStdString())) {
         std::fprintf(stderr, "marlune: not a usable service URL: %s\n", qPrintable(m_options.services));

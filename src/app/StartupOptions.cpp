@@ -37,6 +37,12 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
                 options.error = QStringLiteral("--send needs a command number, not %1").arg(number);
         } else if (argument == QLatin1String("--demo"))
             options.demo = true;
+        else if (argument == QLatin1String("--demo-fault")) {
+            QString query;
+            value(query);
+            options.demoFaults << query;
+        } else if (argument.startsWith(QLatin1String("--demo-fault=")))
+            options.demoFaults << argument.mid(13);
         else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
         else
@@ -48,13 +54,15 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
 }
 
 QString StartupUsage() {
-    return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo]\n"
+    return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]\n"
                           "       marlune --send N\n"
                           "  --home DIR      keep settings, watch list and downloads below DIR\n"
                           "                  (default: the program's folder; for an installed program\n"
                           "                  ~/.local/share/marlune)\n"
                           "  --services URL  fetch every outside service from this base URL\n"
                           "  --demo          start the simulated market in this process and use it\n"
+                          "  --demo-fault Q  make that market misbehave as its /__sim/fault?Q does, e.g.\n"
+                          "                  'prefix=/stock/chart/&status=404' (no chart images)\n"
                           "  --send N        pass command N to the running Marlune and end:\n"
                           "                  100 shows its popup menu, 1135 runs its update step\n");
 }

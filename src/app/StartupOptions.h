@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the desktop program:
-//   marlune [--home DIR] [--services URL] [--demo]
+//   marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]
 //   marlune --send N
 
 #include <QString>
@@ -11,9 +11,12 @@
 namespace marlune {
 
 struct StartupOptions {
-    QString home;            // --home DIR: the program folder instead of the executable's
-    QString services;        // --services URL: every outside service at this base URL
-    bool demo = false;       // --demo: the simulated market, started in this process
+    QString home;      // --home DIR: the program folder instead of the executable's
+    QString services;  // --services URL: every outside service at this base URL
+    bool demo = false; // --demo: the simulated market, started in this process
+    // --demo-fault QUERY (repeatable): a fault of that market, as its control path
+    // /__sim/fault takes it, e.g. "prefix=/stock/chart/&status=404"
+    QStringList demoFaults;
     std::optional<int> send; // --send N: pass command N to the running program, then end
     bool help = false;
     QString error; // not empty when the command line cannot be used

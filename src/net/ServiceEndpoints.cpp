@@ -19,6 +19,7 @@ EndpointTable DefaultEndpoints() {
         {"http://suggest3.sinajs.cn", "http://finance.sina.com.cn/"},
         {"http://www.orvento.example", "http://www.orvento.example/"},
         {"http://www2.orvento.example", "http://www2.orvento.example/"},
+        {"http://web.ifzq.gtimg.cn", "http://gu.qq.com/"},
     }};
 }
 

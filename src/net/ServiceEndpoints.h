@@ -19,8 +19,9 @@ enum class Service : int {
     kSinaSuggest,
     kVendorSite,
     kVendorSecondSite,
+    kTencentMinutes, // minute data of one stock's day, for the drawn intraday chart
 };
-constexpr int kServiceCount = 7;
+constexpr int kServiceCount = 8;
 
 struct ServiceEndpoint {
     std::string baseUrl;  // scheme and host (and path prefix), without a trailing "/"

@@ -57,10 +57,11 @@ void ChartImageCache::FileGone(const std::string& path) {
         return;
     Entry& entry = found->second;
     ++entry.generation; // a decoding under way is out of date
+    const bool wasDecoding = entry.decoding;
     entry.decoding = false;
     const bool hadImage = !entry.image.isNull();
     entry.image = QImage();
-    if (hadImage)
+    if (hadImage || wasDecoding)
         emit imageChanged(QString::fromStdString(path));
 }
 
@@ -96,9 +97,9 @@ void ChartImageCache::decoded(const std::string& path, unsigned generation, QIma
     if (found == m_entries.end() || found->second.generation != generation)
         return; // a newer download or a failure came meanwhile
     Entry& entry = found->second;
+    // Reported even when there is still no image: the popup then knows the file is no chart
+    // and draws one from minute data instead.
     entry.decoding = false;
-    if (entry.image.isNull() && image.isNull())
-        return;
     entry.image = std::move(image);
     emit imageChanged(QString::fromStdString(path));
 }

@@ -48,7 +48,7 @@ public:
     bool IsDecoding(const std::string& path) const;
 
 signals:
-    // The image of a file changed (decoded, or gone).
+    // The image of a file changed (decoded, or gone), or its decoding ended without one.
     void imageChanged(const QString& path);
 
 private:

@@ -1,8 +1,12 @@
 #include "ticker/QuoteDetailPopup.h"
 
+#include "net/MinuteRequest.h"
+#include "text/CNumber.h"
 #include "text/Fields.h"
 #include "ticker/ChartImageCache.h"
 #include "ticker/GridRefill.h"
+#include "ticker/IntradayChartView.h"
+#include "ticker/MinuteChartSource.h"
 #include "ticker/QuoteGrid.h"
 
 #include <QCursor>
@@ -41,6 +45,12 @@ enum DetailField : std::size_t {
 
 // Values that carry the sign colour: the price, the change rate and the change.
 constexpr std::array<std::size_t, 3> kSignedValues = {2, 9, 10};
+
+// The minute-data symbol of the stock a summary text names (code, name, market, ...).
+std::string SummarySymbol(std::string_view summary) {
+    const std::vector<std::string> s = SplitFields(summary, ",");
+    return s.size() > 2 ? MinuteSymbol(AtoI(s[2]), s[0]) : std::string();
+}
 
 } // namespace
 
@@ -94,7 +104,8 @@ QColor QuoteDetailPopup::BackgroundColor() {
 
 QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint), m_grid(new QuoteGrid(this)),
-      m_chartImages(new ChartImageCache(this)) {
+      m_chartImages(new ChartImageCache(this)), m_minuteSource(new MinuteChartSource(this)),
+      m_drawnChart(new IntradayChartView(m_minuteSource, this)) {
     connect(m_chartImages, &ChartImageCache::imageChanged, this, [this](const QString& path) {
         if (path.toStdString() == m_chartPath)
             showChart();
@@ -104,6 +115,12 @@ QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
     setGeometry(0, 0, kWidth, kHeight);
     setFixedSize(kWidth, kHeight);
     setUpGrid();
+    m_drawnChart->setGeometry(QRect(QPoint(kChartLeft, kChartTop), ChartBox(size())));
+    m_drawnChart->hide();
+}
+
+void QuoteDetailPopup::SetChartColors(const QColor& up, const QColor& down) {
+    m_drawnChart->SetColors(up, down);
 }
 
 void QuoteDetailPopup::setUpGrid() {
@@ -144,6 +161,8 @@ bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detai
         grid.setText(row, col, QString::fromStdString(parsed->values[k]));
     }
     grid.setRedraw(true);
+    m_drawnSymbol = SummarySymbol(summary);
+    m_drawnPreviousClose = AtoF(parsed->values[6]);
     loadChart(chartPath);
     return true;
 }
@@ -174,7 +193,19 @@ void QuoteDetailPopup::showChart() {
     const QSize fitted = FitChart(m_chart.size(), ChartBox(size()));
     if (!m_chart.isNull() && fitted.isValid())
         m_scaledChart = m_chart.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    showDrawnChartUnlessImage();
     update();
+}
+
+void QuoteDetailPopup::showDrawnChartUnlessImage() {
+    // While the file is being decoded (a few milliseconds) neither shows; then the image,
+    // or for a file that is missing or no chart the chart drawn from minute data.
+    if (hasChart() || m_chartImages->IsDecoding(m_chartPath)) {
+        m_drawnChart->hide();
+        return;
+    }
+    m_drawnChart->ShowStock(m_drawnSymbol, m_drawnPreviousClose);
+    m_drawnChart->show();
 }
 
 QRect QuoteDetailPopup::chartRect() const {

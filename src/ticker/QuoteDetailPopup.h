@@ -14,6 +14,8 @@
 namespace marlune {
 
 class ChartImageCache;
+class IntradayChartView;
+class MinuteChartSource;
 class QuoteGrid;
 
 // The fifteen values of one fill, row by row (value k goes to row k / 3, column 2 * (k % 3) + 1),
@@ -57,17 +59,25 @@ public:
 
     // Writes the values into the grid and shows the chart of the chart file. Returns false
     // and changes nothing when the texts are too short (see ParseDetailValues). The chart
-    // comes from chartImages(): a file not decoded yet shows as soon as it is; a missing,
-    // partly written or non-PNG chart file leaves the popup without chart.
+    // comes from chartImages(): a file not decoded yet shows as soon as it is. For a
+    // missing, partly written or non-PNG chart file the popup draws the chart itself from
+    // the stock's minute data, in the same box (drawnChart()).
     bool Fill(const std::string& summary, const std::string& detail, const std::string& chartPath);
 
     // Moves the popup to a screen position with its fixed size and shows it without taking the
     // keyboard focus.
     void showAt(const QPoint& topLeft);
 
+    // The rising and falling colours of the user's settings, for the drawn chart.
+    void SetChartColors(const QColor& up, const QColor& down);
+
     const QuoteGrid& grid() const { return *m_grid; }
     // The decoded chart files; the owner tells it about downloads.
     ChartImageCache& chartImages() { return *m_chartImages; }
+    // The chart drawn from minute data; visible while the chart image is missing.
+    const IntradayChartView& drawnChart() const { return *m_drawnChart; }
+    // Where the drawn chart's minute data comes from.
+    MinuteChartSource& minuteSource() { return *m_minuteSource; }
     bool hasChart() const { return !m_scaledChart.isNull(); }
     // The decoded chart in its own size, and the copy scaled into the chart box.
     const QImage& chart() const { return m_chart; }
@@ -90,10 +100,15 @@ private:
     void setUpGrid();
     void loadChart(const std::string& chartPath);
     void showChart();
+    void showDrawnChartUnlessImage();
 
     QuoteGrid* m_grid = nullptr;              // child widget
     ChartImageCache* m_chartImages = nullptr; // child object
     std::string m_chartPath;
+    MinuteChartSource* m_minuteSource = nullptr; // child object
+    IntradayChartView* m_drawnChart = nullptr;   // child widget
+    std::string m_drawnSymbol;                   // the stock of the last fill, as "sh600000"
+    double m_drawnPreviousClose = 0;
     QImage m_chart;
     QImage m_scaledChart;
 };

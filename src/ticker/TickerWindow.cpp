@@ -237,6 +237,7 @@ void TickerWindow::setUpGrid() {
                             colorOf(m_settings.colorBK)};
     SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
     ApplyDisplayToGrid(*m_grid, m_settings.display);
+    m_popup->SetChartColors(colors.up, colors.down);
 }
 
 void TickerWindow::computeSize() {

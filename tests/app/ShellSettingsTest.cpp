@@ -94,6 +94,17 @@ TEST(StartupOptions, SendTakesACommandNumber) {
     EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--demo")}).send.has_value());
 }
 
+TEST(StartupOptions, DemoFaultsAreCollected) {
+    const StartupOptions options =
+        ParseStartupOptions({QStringLiteral("--demo"), QStringLiteral("--demo-fault"),
+                             QStringLiteral("prefix=/stock/chart/&status=404"),
+                             QStringLiteral("--demo-fault=prefix=/rn=&delay=100")});
+    EXPECT_TRUE(options.error.isEmpty());
+    EXPECT_EQ(options.demoFaults, QStringList({QStringLiteral("prefix=/stock/chart/&status=404"),
+                                               QStringLiteral("prefix=/rn=&delay=100")}));
+    EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--demo-fault")}).error.isEmpty());
+}
+
 TEST(InstallLayout, InstalledProgramKeepsItsFilesPerUser) {
     QTemporaryDir dir;
     const QString bin = dir.path() + "/bin";

@@ -6,6 +6,8 @@
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
 #include "ticker/GridRefill.h"
+#include "ticker/IntradayChartView.h"
+#include "ticker/MinuteChartSource.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
 
@@ -143,6 +145,11 @@ protected:
         m_grid.resize(841, QuoteGridHeight(3));
         m_controller.setBook(&m_book);
         m_controller.setBrowser([this](const QString& url) { m_browser << url; });
+        // Rows without a chart file ask for minute data: keep those requests here.
+        m_popup.minuteSource().setStartJob([this](const QuoteFetchJob& job) {
+            m_minuteJobs << QString::fromStdString(job.url);
+            return true;
+        });
     }
     void TearDown() override {
         RestoreDefaultServices();
@@ -155,6 +162,7 @@ protected:
     QuoteDetailPopup m_popup;
     ChartPopupController m_controller{&m_grid, &m_popup};
     QStringList m_browser;
+    QStringList m_minuteJobs;
 };
 
 TEST_F(ChartPopupControllerTest, HoverShowsTheRowsDetailsAndChart) {
@@ -168,11 +176,16 @@ TEST_F(ChartPopupControllerTest, HoverShowsTheRowsDetailsAndChart) {
     EXPECT_EQ(m_popup.grid().text(0, 1), "600000");
     EXPECT_FALSE(m_popup.hasChart());
     EXPECT_EQ(m_popup.size(), QSize(430, 400));
+    // Without its chart image the popup draws the chart from the stock's minute data.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_popup.drawnChart().isHidden(); }, 5000));
+    EXPECT_EQ(m_minuteJobs, QStringList{"http://vendor.test/appstock/app/minute/query?code=sh600000"});
 
     Send(m_grid, QEvent::MouseMove, Cell(m_grid, 3, 4));
     EXPECT_EQ(m_popup.grid().text(0, 1), "000003");
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_popup.hasChart(); },
                                 5000)); // data/sz000003.dat, the file its download writes
+    EXPECT_TRUE(m_popup.drawnChart().isHidden());
+    EXPECT_EQ(m_minuteJobs.size(), 1);
 
     // Code, name and chart columns hide it and show the hand.
     Send(m_grid, QEvent::MouseMove, Cell(m_grid, 2, 7));

@@ -2,6 +2,7 @@
 // refused, and the chart (missing, corrupt, half written, valid, grey) scaled into its box.
 #include "ticker/QuoteDetailPopup.h"
 
+#include "ticker/MinuteChartSource.h"
 #include "ticker/QuoteGrid.h"
 
 #include <QByteArray>
@@ -29,6 +30,11 @@ std::string WritePng(const QString& path, const QImage& image) {
     return path.toStdString();
 }
 
+// A popup without a chart image asks for minute data; these tests start no download.
+void KeepOffline(QuoteDetailPopup& popup) {
+    popup.minuteSource().setStartJob([](const QuoteFetchJob&) { return true; });
+}
+
 QString Value(const QuoteDetailPopup& popup, int k) {
     return popup.grid().text(k / 3, 2 * (k % 3) + 1);
 }
@@ -37,6 +43,7 @@ QString Value(const QuoteDetailPopup& popup, int k) {
 
 TEST(QuoteDetailPopup, SetsUpItsLabelsSizeAndColours) {
     QuoteDetailPopup popup;
+    KeepOffline(popup);
     EXPECT_FALSE(popup.isVisible());
     EXPECT_EQ(popup.size(), QSize(430, 400));
     const QuoteGrid& grid = popup.grid();
@@ -61,6 +68,7 @@ TEST(QuoteDetailPopup, SetsUpItsLabelsSizeAndColours) {
 
 TEST(QuoteDetailPopup, FillsValuesByMeaningWithSignColours) {
     QuoteDetailPopup popup;
+    KeepOffline(popup);
     ASSERT_TRUE(popup.Fill(kSummary, kRising, "/nonexistent/chart.dat"));
     const char* expected[] = {"600000", "浦发银行", "10.50", "9.80",   "10.60",
                               "10.00",  "10.00",    "12345", "678.90", "+5.00%",
@@ -88,6 +96,7 @@ TEST(QuoteDetailPopup, FillsValuesByMeaningWithSignColours) {
 
 TEST(QuoteDetailPopup, RefusesTextsWithTooFewParts) {
     QuoteDetailPopup popup;
+    KeepOffline(popup);
     ASSERT_TRUE(popup.Fill(kSummary, kRising, ""));
     // Summary of 7 parts, detail of 12 parts: nothing changes.
     EXPECT_FALSE(popup.Fill("1,2,3,4,5,6,7", kFalling, ""));
@@ -107,6 +116,7 @@ TEST(QuoteDetailPopup, ShowsNoChartForMissingCorruptOrHalfWrittenFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QuoteDetailPopup popup;
+    KeepOffline(popup);
     const std::string valid = WritePng(dir.filePath("valid.dat"), QImage(300, 200, QImage::Format_RGB32));
     ASSERT_TRUE(popup.Fill(kSummary, kRising, valid));
     ASSERT_TRUE(QTest::qWaitFor([&] { return popup.hasChart(); }, 5000));
@@ -147,6 +157,7 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     QImage grey(400, 250, QImage::Format_Grayscale8);
     grey.fill(QColor(77, 77, 77));
     QuoteDetailPopup popup;
+    KeepOffline(popup);
     ASSERT_TRUE(popup.Fill(kSummary, kRising, WritePng(dir.filePath("grey.dat"), grey)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return popup.hasChart(); }, 5000));
     EXPECT_EQ(popup.chart().size(), QSize(400, 250));
