@@ -23,6 +23,18 @@ IntradayChartView::IntradayChartView(MinuteChartSource* source, QWidget* parent)
     m_colors.down = QColor(0, 0x99, 0);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(m_source, &MinuteChartSource::updated, this, &IntradayChartView::onSourceUpdated);
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { m_source->Request(m_symbol); });
+}
+
+void IntradayChartView::showEvent(QShowEvent* event) {
+    m_refresh.start();
+    QWidget::showEvent(event);
+}
+
+void IntradayChartView::hideEvent(QHideEvent* event) {
+    m_refresh.stop();
+    QWidget::hideEvent(event);
 }
 
 void IntradayChartView::ShowStock(const std::string& symbol, double previousClose) {

@@ -6,6 +6,7 @@
 
 #include "ticker/IntradayChartModel.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -29,6 +30,11 @@ public:
     // The rising and falling colours of the user's settings.
     void SetColors(const QColor& up, const QColor& down);
 
+    // While shown, the stock's data is asked for again at this interval (the source fetches
+    // only once what it keeps has grown old), so a popup left open follows the day.
+    static constexpr int kRefreshMs = 15000;
+    void setRefreshInterval(int milliseconds) { m_refresh.setInterval(milliseconds); }
+
     State state() const;
     const std::string& symbol() const { return m_symbol; }
     // The texts shown for a stock without data; "" for the other states.
@@ -38,6 +44,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void onSourceUpdated(const QString& symbol);
@@ -47,6 +55,7 @@ private:
     std::string m_symbol;
     double m_previousClose = 0;
     IntradayChartColors m_colors;
+    QTimer m_refresh;
 };
 
 } // namespace marlune

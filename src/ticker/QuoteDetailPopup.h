@@ -76,6 +76,7 @@ public:
     ChartImageCache& chartImages() { return *m_chartImages; }
     // The chart drawn from minute data; visible while the chart image is missing.
     const IntradayChartView& drawnChart() const { return *m_drawnChart; }
+    IntradayChartView& drawnChart() { return *m_drawnChart; }
     // Where the drawn chart's minute data comes from.
     MinuteChartSource& minuteSource() { return *m_minuteSource; }
     bool hasChart() const { return !m_scaledChart.isNull(); }

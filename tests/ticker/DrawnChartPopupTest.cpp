@@ -165,3 +165,33 @@ TEST(DrawnChartPopup, NeverShowsAnotherStocksChart) {
     EXPECT_EQ(drawn.state(), IntradayChartView::State::kFailed);
     EXPECT_EQ(jobs.size(), 3u);
 }
+
+TEST(DrawnChartPopup, APopupLeftOpenFollowsTheDay) {
+    QuoteDetailPopup popup;
+    std::vector<QuoteFetchJob> jobs;
+    popup.minuteSource().setStartJob([&](const QuoteFetchJob& job) {
+        jobs.push_back(job);
+        return true;
+    });
+    auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+    popup.minuteSource().setClock([&] { return now; });
+    popup.drawnChart().setRefreshInterval(20);
+
+    ASSERT_TRUE(popup.Fill(Summary("600000", 1), Detail(10), ""));
+    popup.show();
+    ASSERT_EQ(jobs.size(), 1u);
+    popup.minuteSource().HandleReport(
+        Finished(jobs[0].url, MinuteJson("sh600000", R"("0930 10.00 100 100000.00")")));
+    QTest::qWait(100);
+    EXPECT_EQ(jobs.size(), 1u) << "a fresh day is not asked for again";
+    now += std::chrono::seconds(61);
+    QTRY_COMPARE_WITH_TIMEOUT(jobs.size(), std::size_t(2), 5000);
+    popup.minuteSource().HandleReport(
+        Finished(jobs[1].url, MinuteJson("sh600000", R"("0930 10.00 100 100000.00")")));
+
+    // Hidden, it asks for nothing.
+    popup.hide();
+    now += std::chrono::seconds(61);
+    QTest::qWait(100);
+    EXPECT_EQ(jobs.size(), 2u);
+}
