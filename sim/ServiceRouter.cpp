@@ -1,5 +1,6 @@
 #include "sim/ServiceRouter.h"
 
+#include "quote/QuoteService.h"
 #include "sim/UrlQuery.h"
 #include "sim/VendorSite.h"
 #include "text/Fields.h"
@@ -42,33 +43,32 @@ std::vector<std::string> Items(std::string_view text, char separator) {
     return items;
 }
 
-HttpReply SinaQuotes(const Market& market, std::string_view target) {
-    // "/rn=1700000000&list=sh600000,sz000001": the list runs to the end of the target.
-    const std::size_t list = target.find("list=");
-    const std::string codes =
-        list == std::string_view::npos ? std::string() : PercentDecode(target.substr(list + 5));
-    return Reply(market.SinaReply(Items(codes, ',')), kGbkScript);
-}
-
-HttpReply NeteaseQuotes(const Market& market, const std::string& query) {
-    std::string codes = PercentDecode(query.substr(0, query.find('&')));
-    for (char& c : codes) {
-        if (c == ',') {
-            c = ';';
-        }
-    }
-    return Reply(market.NeteaseReply(Items(codes, ';')), kGbkScript);
-}
-
-HttpReply GoogleQuotes(const Market& market, const std::string& query) {
-    const std::string codes = PercentDecode(QueryValue(query, "q").value_or(""));
+HttpReply GoogleQuotes(const Market& market, const std::vector<std::string>& codes, std::string_view target) {
+    std::string path;
+    std::string query;
+    SplitTarget(target, path, query);
     std::string encoding = QueryValue(query, "oe").value_or("");
     for (char& c : encoding) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     const bool gbk = encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030";
-    return Reply(market.GoogleReply(Items(codes, ','), gbk),
+    return Reply(market.GoogleReply(codes, gbk),
                  gbk ? "text/plain; charset=GB2312" : "text/plain; charset=utf-8");
+}
+
+// A quote request of one of the services of the quote service table: the service's reply
+// for the codes asked, in its syntax and encoding.
+HttpReply Quotes(const Market& market, const QuoteService& service, const std::string& codeList,
+                 std::string_view target) {
+    const std::vector<std::string> codes = Items(PercentDecode(codeList), service.separator[0]);
+    switch (service.source) {
+    case kSourceNetEase:
+        return Reply(market.NeteaseReply(codes), kGbkScript);
+    case kSourceGoogle:
+        return GoogleQuotes(market, codes, target);
+    default:
+        return Reply(market.SinaReply(codes), kGbkScript);
+    }
 }
 
 HttpReply Suggestions(const Market& market, const std::string& query) {
@@ -101,8 +101,9 @@ const StockInfo* RequestedStock(const std::string& query, std::string& requested
 } // namespace
 
 HttpReply RouteServiceRequest(const Market& market, const SiteSettings& site, std::string_view target) {
-    if (StartsWith(target, "/rn=")) {
-        return SinaQuotes(market, target);
+    std::string codeList;
+    if (const QuoteService* service = QuoteServiceOfRequest(target, codeList)) {
+        return Quotes(market, *service, codeList, target);
     }
     std::string path;
     std::string query;
@@ -110,10 +111,7 @@ HttpReply RouteServiceRequest(const Market& market, const SiteSettings& site, st
     SiteContext context{&market, market.Now(), site.siteUrl};
 
     if (path == "/") {
-        return query.empty() ? HtmlPage(HomePage(context)) : NeteaseQuotes(market, query);
-    }
-    if (path == "/finance/info") {
-        return GoogleQuotes(market, query);
+        return HtmlPage(HomePage(context));
     }
     if (path == "/suggest/" || path == "/suggest") {
         return Suggestions(market, query);

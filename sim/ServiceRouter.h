@@ -1,5 +1,6 @@
 #pragma once
-// Which service a request is for, and its reply: every path the program requests.
+// Which service a request is for, and its reply: every path the program requests. Quote
+// requests are recognised by the quote service table (quote/QuoteService.h).
 //
 //   /rn=<time>&list=sh600000,...            Sina quotes
 //   /?0600000;1000001                       NetEase 163 quotes

@@ -38,8 +38,10 @@ RefreshOutcome QuoteFetcher::Refresh(QuoteBook& book, int source) {
     }
     if (report.status != kFetchFinished)
         return RefreshOutcome::Failed;
-    std::string reply = report.jobKind == kJobGoogleFile ? ReadGoogleReply(m_requester.GoogleReplyFile())
-                                                         : std::move(report.reply);
+    const QuoteService& service = QuoteServiceOf(source);
+    std::string reply = service.readReplyFile != nullptr
+                            ? service.readReplyFile(m_requester.GoogleReplyFile())
+                            : std::move(report.reply);
     return DispatchQuoteReply(book, source, reply) ? RefreshOutcome::Parsed : RefreshOutcome::Ignored;
 }
 
@@ -48,12 +50,13 @@ RefreshOutcome QuoteFetcher::RefreshFromFile(QuoteBook& book, int source, const 
     if (!bytes)
         return RefreshOutcome::NoReplyFile;
     std::string reply = std::move(*bytes);
-    if (source == kSourceGoogle) {
-        // Reading a Google reply deletes its file: read a private copy.
+    const QuoteService& service = QuoteServiceOf(source);
+    if (service.readReplyFile != nullptr) {
+        // Reading a reply file deletes it: read a private copy.
         std::string copy = m_programFolder + "data/cli-reply-" + std::to_string(::getpid()) + ".dat";
         if (!WriteFileAtomically(copy, reply))
             return RefreshOutcome::NoReplyFile;
-        reply = ReadGoogleReply(copy);
+        reply = service.readReplyFile(copy);
         std::remove(copy.c_str());
     }
     return DispatchQuoteReply(book, source, reply) ? RefreshOutcome::Parsed : RefreshOutcome::Ignored;

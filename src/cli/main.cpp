@@ -11,6 +11,7 @@
 #include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
+#include "quote/QuoteDispatch.h"
 #include "quote/WatchListFile.h"
 
 #include <atomic>
@@ -39,16 +40,30 @@ struct CliOptions {
     bool demo = false;
 };
 
-constexpr const char* kUsage =
-    "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
-    "[--watch]\n"
-    "  --home DIR      program folder with config/list.ini and config/base.ini\n"
-    "  --services URL  send every request to this base URL\n"
-    "  --demo          start the simulated market and use it\n"
-    "  --source N      quote source (1 Sina, 2 NetEase 163, 3 Google) instead of DataSour\n"
-    "  --reply FILE    parse these reply bytes instead of downloading\n"
-    "  --json          print one JSON object\n"
-    "  --watch         refresh every FreshSec seconds until Ctrl-C\n";
+// "1 Sina, 2 NetEase 163, ..." from the quote service table.
+std::string SourceList() {
+    std::string list;
+    for (const QuoteService& service : QuoteServices()) {
+        if (!list.empty())
+            list += ", ";
+        list += std::to_string(service.source) + " " + service.englishName;
+    }
+    return list;
+}
+
+std::string Usage() {
+    return "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
+           "[--watch]\n"
+           "  --home DIR      program folder with config/list.ini and config/base.ini\n"
+           "  --services URL  send every request to this base URL\n"
+           "  --demo          start the simulated market and use it\n"
+           "  --source N      quote source (" +
+           SourceList() +
+           ") instead of DataSour\n"
+           "  --reply FILE    parse these reply bytes instead of downloading\n"
+           "  --json          print one JSON object\n"
+           "  --watch         refresh every FreshSec seconds until Ctrl-C\n";
+}
 
 std::optional<CliOptions> ParseArguments(int argc, char** argv) {
     CliOptions options;
@@ -108,7 +123,7 @@ void SleepInterruptibly(int seconds) {
 int main(int argc, char** argv) {
     std::optional<CliOptions> options = ParseArguments(argc, argv);
     if (!options) {
-        std::fputs(kUsage, stderr);
+        std::fputs(Usage().c_str(), stderr);
         return 2;
     }
     if (!options->home.empty())

@@ -13,6 +13,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace marlune {
 
@@ -37,6 +38,11 @@ struct QuoteFetchJob {
     // The reply may not be larger than this; 0: the FetchLimits ceiling of its kind
     // (file or memory). A job can only lower that ceiling, never raise it.
     std::uint32_t sizeLimit = 0;
+    // In-memory jobs only: further URLs fetched one after the other once url has
+    // arrived, their replies appended to its reply; any of them failing fails the job.
+    // A service that takes a limited number of codes per request gets a long list so.
+    std::vector<std::string> moreUrls;
+    int quoteSource = 0; // quote jobs: the DataSour value of the service asked; 0 otherwise
 };
 
 // The time limits of the program's downloads.
@@ -49,6 +55,8 @@ constexpr long kMaxRedirects = 5;
 
 struct FetchReport {
     int jobKind = -1;
+    int quoteSource = 0; // the job's
+
     int status = kFetchFailed;
     std::string reply; // the job's own reply: memory jobs, on finished; every byte kept
     std::string replyFile;

@@ -169,6 +169,7 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
         shared.bytesReceived.store(bytesReceived);
         FetchReport report;
         report.jobKind = job.jobKind;
+        report.quoteSource = job.quoteSource;
         report.status = kFetchProgress;
         report.replyFile = job.replyFile;
         report.url = job.url;
@@ -177,11 +178,28 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
         shared.deliver(report);
     };
     FetchOutcome outcome = RunFetchJob(job, cancel, shared.limits, progress);
+    if (job.replyFile.empty()) {
+        for (const std::string& url : job.moreUrls) {
+            if (!outcome.succeeded)
+                break;
+            QuoteFetchJob part = job;
+            part.url = url;
+            FetchOutcome more = RunFetchJob(part, cancel, shared.limits, progress);
+            outcome.succeeded = more.succeeded;
+            outcome.reply += more.reply;
+            outcome.errorText = std::move(more.errorText);
+            if (outcome.reply.size() > shared.limits.memoryLimit) {
+                outcome.succeeded = false; // the parts together are held to one reply's limit
+                outcome.errorText = "reply too large";
+            }
+        }
+    }
     if (!job.replyFile.empty()) {
         shared.bytesReceived.store(outcome.bytesReceived);
     }
     FetchReport report;
     report.jobKind = job.jobKind;
+    report.quoteSource = job.quoteSource;
     report.status = outcome.succeeded ? kFetchFinished : kFetchFailed;
     report.reply = std::move(outcome.reply);
     report.replyFile = job.replyFile;

@@ -3,20 +3,11 @@
 #include "net/ServiceEndpoints.h"
 #include "text/CNumber.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace marlune {
 namespace {
-
-struct Prefixes {
-    const char* sina;
-    const char* netEase;
-    const char* google;
-};
-
-constexpr Prefixes kShanghai{"sh", "0", "SHA:"};
-constexpr Prefixes kShenzhen{"sz", "1", "SHE:"};
-constexpr Prefixes kNoPrefix{"", "", ""};
 
 bool IsUrlSafe(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
@@ -36,64 +27,68 @@ std::string UrlSafeCode(const std::string& code) {
     return safe;
 }
 
-} // namespace
-
-QuoteSource QuoteSourceOf(int dataSource) {
-    switch (dataSource) {
-    case kSourceNetEase:
-        return kSourceNetEase;
-    case kSourceGoogle:
-        return kSourceGoogle;
-    default:
-        return kSourceSina;
-    }
-}
-
-std::string BuildCodeList(const WatchList& watchList, int dataSource) {
-    const QuoteSource source = QuoteSourceOf(dataSource);
-    const char* separator = source == kSourceNetEase ? ";" : ",";
-    Prefixes prefixes = kNoPrefix;
-    std::string list;
-    bool first = true;
+// The items of the code list ("sh600000"), in watch-list order.
+std::vector<std::string> CodeItems(const WatchList& watchList, const QuoteService& service) {
+    const char* prefix = "";
+    std::vector<std::string> items;
+    items.reserve(watchList.size());
     for (const StockEntry& entry : watchList) {
         if (entry.market == kMarketShanghai) {
-            prefixes = kShanghai;
+            prefix = service.shanghaiPrefix;
         } else if (entry.market == kMarketShenzhen) {
-            prefixes = kShenzhen;
+            prefix = service.shenzhenPrefix;
         }
-        if (!first) {
-            list += separator;
-        }
-        first = false;
-        switch (source) {
-        case kSourceNetEase:
-            list += prefixes.netEase;
-            break;
-        case kSourceGoogle:
-            list += prefixes.google;
-            break;
-        default:
-            list += prefixes.sina;
-            break;
-        }
-        list += UrlSafeCode(entry.code);
+        items.push_back(prefix + UrlSafeCode(entry.code));
     }
-    if (source == kSourceGoogle) {
-        list += kGoogleQuerySuffix;
+    return items;
+}
+
+std::string JoinCodeList(std::vector<std::string>::const_iterator first,
+                         std::vector<std::string>::const_iterator last, const QuoteService& service) {
+    std::string list;
+    for (auto it = first; it != last; ++it) {
+        if (it != first) {
+            list += service.separator;
+        }
+        list += *it;
     }
+    list += service.codeListSuffix;
     return list;
 }
 
+} // namespace
+
+int QuoteSourceOf(int dataSource) {
+    return QuoteServiceOf(dataSource).source;
+}
+
+std::string BuildCodeList(const WatchList& watchList, int dataSource) {
+    const QuoteService& service = QuoteServiceOf(dataSource);
+    const std::vector<std::string> items = CodeItems(watchList, service);
+    return JoinCodeList(items.begin(), items.end(), service);
+}
+
 std::string BuildQuoteUrl(const WatchList& watchList, int dataSource, std::uint32_t now) {
-    const std::string codes = BuildCodeList(watchList, dataSource);
-    switch (QuoteSourceOf(dataSource)) {
-    case kSourceNetEase:
-        return ServiceBaseUrl(Service::kNetEaseQuotes) + "/?" + codes;
-    case kSourceGoogle:
-        return ServiceBaseUrl(Service::kGoogle) + "/finance/info?q=" + codes;
-    default:
-        return ServiceBaseUrl(Service::kSinaQuotes) + Format("/rn=%u&list=", now) + codes;
-    }
+    const QuoteService& service = QuoteServiceOf(dataSource);
+    return ServiceBaseUrl(service.endpoint) + service.requestPath(BuildCodeList(watchList, dataSource), now);
+}
+
+std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now) {
+    const QuoteService& service = QuoteServiceOf(dataSource);
+    const std::vector<std::string> items = CodeItems(watchList, service);
+    const std::size_t slice = service.maxCodesPerRequest > 0 ? service.maxCodesPerRequest : items.size();
+    const std::string base = ServiceBaseUrl(service.endpoint);
+    std::vector<std::string> urls;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = std::min(items.size(), start + slice);
+        urls.push_back(base + service.requestPath(
+                                  JoinCodeList(items.begin() + static_cast<std::ptrdiff_t>(start),
+                                               items.begin() + static_cast<std::ptrdiff_t>(end), service),
+                                  now));
+        start = end;
+    } while (start < items.size());
+    return urls;
 }
 
 std::uint32_t SystemClockSeconds() {
@@ -101,6 +96,31 @@ std::uint32_t SystemClockSeconds() {
 }
 
 QuoteRequester::QuoteRequester(Clock clock) : m_clock(std::move(clock)) {}
+
+QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSource,
+                                       const std::string& programFolder, std::uint32_t now) {
+    const QuoteService& service = QuoteServiceOf(dataSource);
+    std::vector<std::string> urls = BuildQuoteUrls(watchList, dataSource, now);
+    QuoteFetchJob job;
+    job.url = std::move(urls.front());
+    job.moreUrls.assign(std::make_move_iterator(urls.begin() + 1), std::make_move_iterator(urls.end()));
+    job.headerBlock = ServiceHeaderBlock(service.endpoint);
+    job.quoteSource = service.source;
+    job.useProxy = 0;
+    job.threadPriority = kThreadPriorityIdle;
+    job.timeLimitMs = kQuoteTimeLimitMs;
+    if (*service.replyFile == '\0') {
+        job.jobKind = kJobQuoteText;
+    } else {
+        job.jobKind = kJobGoogleFile;
+        std::string folder = programFolder;
+        if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
+            folder += '/';
+        }
+        job.replyFile = folder + service.replyFile;
+    }
+    return job;
+}
 
 std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watchList, int dataSource,
                                                            const std::string& programFolder) {
@@ -113,34 +133,8 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
     if (throttled) {
         return std::nullopt;
     }
-    m_googleReplyFile.clear();
-
-    QuoteFetchJob job;
-    job.url = BuildQuoteUrl(watchList, dataSource, now);
-    job.useProxy = 0;
-    job.threadPriority = kThreadPriorityIdle;
-    job.timeLimitMs = kQuoteTimeLimitMs;
-    switch (QuoteSourceOf(dataSource)) {
-    case kSourceNetEase:
-        job.headerBlock = ServiceHeaderBlock(Service::kNetEaseQuotes);
-        job.jobKind = kJobQuoteText;
-        break;
-    case kSourceGoogle: {
-        job.headerBlock = ServiceHeaderBlock(Service::kGoogle);
-        job.jobKind = kJobGoogleFile;
-        std::string folder = programFolder;
-        if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
-            folder += '/';
-        }
-        job.replyFile = folder + "data/gData.dat";
-        m_googleReplyFile = job.replyFile;
-        break;
-    }
-    default:
-        job.headerBlock = ServiceHeaderBlock(Service::kSinaQuotes);
-        job.jobKind = kJobQuoteText;
-        break;
-    }
+    QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, now);
+    m_googleReplyFile = job.replyFile;
     return job;
 }
 

@@ -3,36 +3,36 @@
 // download job.
 
 #include "net/FetchJob.h"
-#include "quote/QuoteDispatch.h"
+#include "quote/QuoteService.h"
 #include "quote/StockEntry.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marlune {
 
-// The DataSour values of base.ini.
-// QuoteSource (1 Sina, 2 NetEase 163, 3 Google) comes from quote/QuoteDispatch.h.
+// The DataSour value of the service a DataSour value selects (quote/QuoteService.h):
+// the value itself for the services of the table, Sina for anything else. Requests and
+// parsers both go by this, so an unknown value asks Sina for the watch list and reads the
+// reply with the Sina parser.
+int QuoteSourceOf(int dataSource);
 
-// The service a DataSour value selects: 2 NetEase 163, 3 Google, anything else
-// Sina. Requests and parsers both go by this, so an unknown value asks Sina for
-// the watch list and reads the reply with the Sina parser.
-QuoteSource QuoteSourceOf(int dataSource);
-
-// Appended to the Google code list, also when the list is empty.
-constexpr const char* kGoogleQuerySuffix = "&infotype=infoquoteall&oe=gb2312";
-
-// The code list of the request, in watch-list order: Sina "sh600000,sz000001",
-// NetEase 163 "0600000;1000001", Google "SHA:600000,SHE:000001" followed by the
-// Google suffix. An entry of neither market takes the prefix of the entry before
-// it (none for the first). Characters a code may not carry into a URL are
+// The code list of the request, in watch-list order, as the service's table row makes it:
+// Sina "sh600000,sz000001", NetEase 163 "0600000;1000001", Google "SHA:600000,SHE:000001"
+// followed by the Google suffix. An entry of neither market takes the prefix of the entry
+// before it (none for the first). Characters a code may not carry into a URL are
 // percent-encoded, so a broken list file cannot change the request.
 std::string BuildCodeList(const WatchList& watchList, int dataSource);
 
 // The full quote URL for the source at the given time (the Sina URL carries it).
 std::string BuildQuoteUrl(const WatchList& watchList, int dataSource, std::uint32_t now);
+
+// The URLs of one refresh: one, or, for a service that takes a limited number of codes per
+// request, one per slice of the list (their replies are joined).
+std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now);
 
 // Whole seconds since 1970-01-01 UTC.
 std::uint32_t SystemClockSeconds();
@@ -52,8 +52,12 @@ public:
     std::optional<QuoteFetchJob> RequestQuotes(const WatchList& watchList, int dataSource,
                                                const std::string& programFolder);
 
-    // The file the last Google request writes its reply to; empty after a request
-    // to another service.
+    // The job for the source at a given time, without the throttle.
+    static QuoteFetchJob BuildJob(const WatchList& watchList, int dataSource,
+                                  const std::string& programFolder, std::uint32_t now);
+
+    // The file the last request for a file-reply service (Google) writes its reply to;
+    // empty after a request to another service.
     const std::string& GoogleReplyFile() const { return m_googleReplyFile; }
 
     std::uint32_t LastCallTime() const { return m_lastCallTime; }

@@ -20,6 +20,9 @@ EndpointTable DefaultEndpoints() {
         {"http://www.orvento.example", "http://www.orvento.example/"},
         {"http://www2.orvento.example", "http://www2.orvento.example/"},
         {"http://web.ifzq.gtimg.cn", "http://gu.qq.com/"},
+        // Tencent and East Money answer without a Referer.
+        {"http://qt.gtimg.cn", ""},
+        {"http://push2.eastmoney.com", ""},
     }};
 }
 
@@ -57,7 +60,10 @@ std::string ServiceBaseUrl(Service service) {
 }
 
 std::string ServiceHeaderBlock(Service service) {
-    return "Accept: */*\r\nReferer: " + GetServiceEndpoint(service).homePage + "\r\n";
+    const std::string homePage = GetServiceEndpoint(service).homePage;
+    if (homePage.empty())
+        return "Accept: */*\r\n";
+    return "Accept: */*\r\nReferer: " + homePage + "\r\n";
 }
 
 bool PointAllServicesAt(std::string_view baseUrl) {

@@ -6,22 +6,12 @@
 // base URL, the simulated market's, with PointAllServicesAt. Reads are thread-safe:
 // download jobs and the GUI thread read the table while it may be changed.
 
+#include "quote/ServiceId.h"
+
 #include <string>
 #include <string_view>
 
 namespace marlune {
-
-enum class Service : int {
-    kSinaQuotes,
-    kNetEaseQuotes,
-    kGoogle,
-    kHexunCharts,
-    kSinaSuggest,
-    kVendorSite,
-    kVendorSecondSite,
-    kTencentMinutes, // minute data of one stock's day, for the drawn intraday chart
-};
-constexpr int kServiceCount = 8;
 
 struct ServiceEndpoint {
     std::string baseUrl;  // scheme and host (and path prefix), without a trailing "/"
@@ -32,7 +22,7 @@ ServiceEndpoint GetServiceEndpoint(Service service);
 std::string ServiceBaseUrl(Service service);
 
 // The request header block of the service: "Accept: */*" CR LF "Referer: " + home
-// page + CR LF.
+// page + CR LF; without a home page the Accept line alone.
 std::string ServiceHeaderBlock(Service service);
 
 // Points every service at one base URL ("http://host:port" or with a path prefix);

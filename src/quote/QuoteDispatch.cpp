@@ -1,25 +1,21 @@
 #include "quote/QuoteDispatch.h"
 
-#include "quote/QuoteParsers.h"
-
 namespace marlune {
 
 bool DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply) {
     if (reply.size() <= 4)
         return false;
-    switch (source) {
-    case kSourceNetEase:
-        ParseNeteaseReply(book, reply);
-        break;
-    case kSourceGoogle:
-        ParseGoogleReply(book, reply);
-        break;
-    default:
-        // Unknown sources were requested from Sina, so their replies are Sina's.
-        ParseSinaReply(book, reply);
-        break;
-    }
+    QuoteServiceOf(source).parse(book, reply);
     return true;
+}
+
+std::size_t UsableRecordCount(const QuoteBook& book) {
+    std::size_t usable = 0;
+    for (const StockEntry& entry : book.watchList) {
+        if (!entry.quote.code.empty())
+            ++usable;
+    }
+    return usable;
 }
 
 } // namespace marlune

@@ -88,4 +88,22 @@ std::string WithPlusSign(std::string_view text) {
     return out;
 }
 
+bool IsMainIndexKey(std::string_view key) {
+    return key == "sz399001" || key == "sh000001";
+}
+
+void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, double price, double high,
+                    double low) {
+    record.amplitude = price > 0.05 ? PercentText(high - low, previousClose) : "-";
+    // Before the first trade and while suspended the price is 0: the stock has not moved.
+    const double change = (price > 0.0 ? price : previousClose) - previousClose;
+    record.change = Format(mainIndex ? "%.3f" : "%.2f", change);
+    record.changeRate = PercentText(change, previousClose);
+    if (IsRisingChange(change)) {
+        record.change = WithPlusSign(record.change);
+        if (record.changeRate != "-")
+            record.changeRate = WithPlusSign(record.changeRate);
+    }
+}
+
 } // namespace marlune

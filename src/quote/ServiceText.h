@@ -4,6 +4,8 @@
 // the service sent, so lengths are measured as the GBK form had them. Cuts by position
 // never leave half a UTF-8 character behind.
 
+#include "quote/StockEntry.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -52,5 +54,17 @@ bool IsRisingChange(double change);
 
 // "+" in front of a change text that is positive (and does not carry a sign yet).
 std::string WithPlusSign(std::string_view text);
+
+// True for the two indices whose change is printed with three decimals.
+bool IsMainIndexKey(std::string_view key); // "sh000001", "sz399001"
+
+// The change, change-rate and amplitude texts every parser that computes them shares:
+// without a trade (price not above 0: suspended, before the first trade) the previous
+// close stands in for the price, so the change is 0; the change is "%.3f" for the two main
+// indices and "%.2f" otherwise, with "+" from 0.001 up, as is its rate "%.2f%%" of the
+// previous close; the amplitude is "-" without a price above 0.05, else (high - low) in
+// percent of the previous close. A previous close of 0 gives the rate and amplitude "-".
+void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, double price, double high,
+                    double low);
 
 } // namespace marlune

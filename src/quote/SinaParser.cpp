@@ -46,10 +46,6 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
     }
 }
 
-bool IsIndexKey(std::string_view key) {
-    return key == "sz399001" || key == "sh000001";
-}
-
 QuoteRecord BuildRecord(const std::string& item) {
     std::vector<std::string> fields = SplitHead(item, ",", kFieldsRead);
     auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
@@ -69,21 +65,10 @@ QuoteRecord BuildRecord(const std::string& item) {
     double high = AtoF(field(5));
     double low = AtoF(field(6));
 
-    record.amplitude = price > 0.05 ? PercentText(high - low, previousClose) : "-";
     record.volume = Format("%.0f", AtoF(field(9)) * 0.01);
     record.amount = Format("%.2f", AtoF(field(10)) * 0.0001);
     record.dateTime = field(31) + " " + field(32);
-
-    // Before the first trade and while suspended the price is 0: the stock has not moved.
-    double change = (price > 0.0 ? price : previousClose) - previousClose;
-    record.change = Format(IsIndexKey(key) ? "%.3f" : "%.2f", change);
-    bool rising = IsRisingChange(change);
-    record.changeRate = PercentText(change, previousClose);
-    if (rising) {
-        record.change = WithPlusSign(record.change);
-        if (record.changeRate != "-")
-            record.changeRate = WithPlusSign(record.changeRate);
-    }
+    SetChangeTexts(record, IsMainIndexKey(key), previousClose, price, high, low);
     return record;
 }
 

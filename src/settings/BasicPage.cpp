@@ -3,6 +3,7 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
+#include "quote/QuoteService.h"
 #include "settings/GradientButton.h"
 #include "settings/SettingsPrompts.h"
 
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace marlune {
 namespace {
@@ -82,12 +84,14 @@ void BasicPage::createControls() {
     // The label follows the slider, also while it is dragged.
     connect(m_slider, &QSlider::valueChanged, this, &BasicPage::updateSliderLabel);
 
+    // One radio per quote service, in DataSour order, its id the DataSour value.
     m_sources = new QButtonGroup(this);
-    auto* sina = NewRadio(QStringLiteral("新浪"), "sinaRadio", m_sources, baseini::kDataSourceSina, this);
-    auto* netease =
-        NewRadio(QStringLiteral("163"), "neteaseRadio", m_sources, baseini::kDataSourceNetEase, this);
-    auto* google =
-        NewRadio(QStringLiteral("google"), "googleRadio", m_sources, baseini::kDataSourceGoogle, this);
+    std::vector<QRadioButton*> sourceRadios;
+    for (const QuoteService& service : QuoteServices()) {
+        const std::string objectName = "sourceRadio" + std::to_string(service.source);
+        sourceRadios.push_back(
+            NewRadio(QString::fromUtf8(service.name), objectName.c_str(), m_sources, service.source, this));
+    }
 
     m_modifiers = new QButtonGroup(this);
     auto* alt = NewRadio(QStringLiteral("Alt"), "altRadio", m_modifiers, baseini::kHotKeyAlt, this);
@@ -115,9 +119,8 @@ void BasicPage::createControls() {
 
     auto* source = new QGroupBox(QStringLiteral("数据来源"), frame);
     auto* sourceRow = new QHBoxLayout(source);
-    sourceRow->addWidget(sina);
-    sourceRow->addWidget(netease);
-    sourceRow->addWidget(google);
+    for (QRadioButton* radio : sourceRadios)
+        sourceRow->addWidget(radio);
     sourceRow->addStretch(1);
     inner->addWidget(source);
 

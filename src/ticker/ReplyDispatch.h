@@ -13,14 +13,15 @@ extern const char* const kStatusStarting;
 extern const char* const kStatusWelcome;
 extern const char* const kStatusFailed;
 
-// The quote source whose parser reads a finished reply: a Google file reply (job kind 3)
-// is Google's; a text reply (job kind 1) is NetEase 163's when dataSource is 2 and
-// Sina's otherwise, unknown values included. Going by the job kind keeps a reply that
-// was requested before the source changed from being read by the wrong parser.
-int ReplySource(int dataSource, int jobKind);
+// The quote source whose parser reads a finished reply. A job names the service it asked
+// (quoteSource); that wins, so a reply requested before the source changed is never read by
+// the wrong parser. Without it: a Google file reply (job kind 3) is Google's, a text reply
+// (job kind 1) is read as dataSource says, Sina for unknown values and for Google.
+int ReplySource(int dataSource, int jobKind, int quoteSource = 0);
 
 // Parses a finished reply with the parser of ReplySource. Replies of 4 bytes or fewer are
 // ignored: false, nothing parsed, nothing to redraw.
-bool DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply);
+bool DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply,
+                           int quoteSource = 0);
 
 } // namespace marlune

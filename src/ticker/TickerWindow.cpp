@@ -399,12 +399,14 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     m_jobsInFlight.EndOnFinalReport(report);
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
-        dispatchReply(report.jobKind, report.reply);
+        dispatchReply(report, report.reply);
         setStatus(kStatusWelcome);
     } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
         const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
-        m_fetchManager->SetReplyText(ReadGoogleReply(file));
-        dispatchReply(report.jobKind, m_fetchManager->ReplyText());
+        const QuoteService& service =
+            QuoteServiceOf(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource));
+        m_fetchManager->SetReplyText(service.readReplyFile ? service.readReplyFile(file) : std::string());
+        dispatchReply(report, m_fetchManager->ReplyText());
         setStatus(kStatusWelcome);
     } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
         setStatus(kStatusFailed);
@@ -419,8 +421,8 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     // Progress and other kinds need nothing.
 }
 
-void TickerWindow::dispatchReply(int jobKind, const std::string& reply) {
-    if (!DispatchFinishedReply(m_book, m_settings.dataSource, jobKind, reply))
+void TickerWindow::dispatchReply(const FetchReport& report, const std::string& reply) {
+    if (!DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource))
         return;
     const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),

@@ -166,7 +166,7 @@ private:
     void onTimer(int id);
     void onCaptionButton(int id);
     void onMenuCommand(int id);
-    void dispatchReply(int jobKind, const std::string& reply);
+    void dispatchReply(const FetchReport& report, const std::string& reply);
     void settingsApplied();
     void replace();
     void restore();

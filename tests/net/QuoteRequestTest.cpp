@@ -34,7 +34,7 @@ TEST_F(QuoteRequestTest, CodeListsOfTheThreeServices) {
 
     // Unknown sources ask Sina for the real list.
     EXPECT_EQ(BuildCodeList(list, 0), "sh000001,sz399001,sh600000");
-    EXPECT_EQ(BuildCodeList(list, 4), "sh000001,sz399001,sh600000");
+    EXPECT_EQ(BuildCodeList(list, 9), "sh000001,sz399001,sh600000");
 
     EXPECT_EQ(BuildCodeList({}, 1), "");
     EXPECT_EQ(BuildCodeList({}, 2), "");

@@ -51,7 +51,7 @@ TEST(QuoteDispatch, ShortRepliesAreIgnoredAndUnknownSourcesReadAsSina) {
     std::string reply =
         Utf8ToGbk("var hq_str_sh600000=\"浦发银行,11.00,11.00,12.00,12.50,10.90,0,0,1000,12000,"
                   "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2024-05-10,15:00:03,00\";\n");
-    for (int source : {0, static_cast<int>(kSourceSina), 4}) {
+    for (int source : {0, static_cast<int>(kSourceSina), 9}) {
         QuoteBook fresh = book;
         EXPECT_TRUE(DispatchQuoteReply(fresh, source, reply));
         EXPECT_EQ(fresh.watchList[0].quote.price, "12.00");

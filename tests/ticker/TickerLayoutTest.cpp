@@ -54,7 +54,7 @@ TEST(ReplyDispatch, ParserByJobKindAndSource) {
     EXPECT_EQ(ReplySource(1, 1), 1);
     EXPECT_EQ(ReplySource(2, 1), 2);
     EXPECT_EQ(ReplySource(0, 1), 1);
-    EXPECT_EQ(ReplySource(4, 1), 1);
+    EXPECT_EQ(ReplySource(9, 1), 1);
     EXPECT_EQ(ReplySource(3, 1), 1); // a text reply is never Google's
     EXPECT_EQ(ReplySource(1, 3), 3);
     QuoteBook book;

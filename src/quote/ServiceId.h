@@ -1,0 +1,22 @@
+#pragma once
+// The outside services the program talks to, by name. Where each one lives (its base URL
+// and Referer) is the network layer's business (net/ServiceEndpoints.h); the quote layer
+// only names the one a quote service asks.
+
+namespace marlune {
+
+enum class Service : int {
+    kSinaQuotes,
+    kNetEaseQuotes,
+    kGoogle,
+    kHexunCharts,
+    kSinaSuggest,
+    kVendorSite,
+    kVendorSecondSite,
+    kTencentMinutes, // minute data of one stock's day, for the drawn intraday chart
+    kTencentQuotes,
+    kEastMoneyQuotes,
+};
+constexpr int kServiceCount = 10;
+
+} // namespace marlune
