@@ -216,6 +216,9 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 ReplaceResult ReplaceSettingsFile(const std::string& path, const std::string& bytes) {
+    // A file the program would refuse to read back is never written.
+    if (bytes.size() > kSettingsFileMaxBytes)
+        return ReplaceResult::Failed;
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         if (!S_ISREG(info.st_mode))

@@ -51,7 +51,8 @@ enum class ReplaceResult { Replaced, ReadOnly, NotRegular, Failed };
 
 // WriteFileAtomically for a file the user owns (settings, watch list): a file that exists
 // without write permission is left alone, as the desktop's own settings functions leave
-// it, and so is anything that is not a regular file.
+// it, and so is anything that is not a regular file. Bytes over the settings file limit are
+// not written: the program would refuse to read them back.
 ReplaceResult ReplaceSettingsFile(const std::string& path, const std::string& bytes);
 
 // True when the file exists and is marked read-only (no write bit, or no permission).

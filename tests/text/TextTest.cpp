@@ -180,6 +180,9 @@ TEST(FileBytes, WritesThroughLinksBesideTheirTarget) {
     EXPECT_EQ(ReplaceSettingsFile(link, "newer"), ReplaceResult::ReadOnly);
     EXPECT_EQ(ReadFileBytes(target).value_or(""), "new");
     EXPECT_EQ(ReplaceSettingsFile((dir / "real").string(), "x"), ReplaceResult::NotRegular);
+    ::chmod(target.c_str(), 0644);
+    EXPECT_EQ(ReplaceSettingsFile(link, std::string(kSettingsFileMaxBytes + 1, 'x')), ReplaceResult::Failed);
+    EXPECT_EQ(ReadFileBytes(target).value_or(""), "new");
     std::filesystem::remove_all(dir);
 }
 
