@@ -2,6 +2,7 @@
 
 #include "net/CurlGlobal.h"
 #include "net/DownloadProxy.h"
+#include "text/FileBytes.h"
 
 #include <curl/curl.h>
 
@@ -15,6 +16,7 @@
 #include <system_error>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace marlune {
@@ -205,7 +207,7 @@ private:
         }
         // A name of its own, created exclusively: another job for the same file (or a
         // second program on the same folder) never truncates or deletes it.
-        std::string pattern = m_job.replyFile + ".XXXXXX";
+        std::string pattern = m_job.replyFile + ".tmp-XXXXXX";
         const int descriptor = ::mkstemp(pattern.data());
         if (descriptor < 0) {
             return fail("cannot create a temporary file beside " + m_job.replyFile);
@@ -411,38 +413,38 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
 }
 
 bool IsReplyTempName(const std::string& fileName) {
-    constexpr std::string_view kReplySuffix = ".dat.";
-    constexpr std::size_t kUniquePart = 6;
-    if (fileName.size() > kReplySuffix.size() + 3 &&
-        fileName.compare(fileName.size() - 8, 8, ".dat.tmp") == 0) {
-        return true; // the fixed name of older versions
+    constexpr std::string_view kReplyExtension = ".dat";
+    constexpr std::string_view kOldTemporary = ".dat.tmp"; // the fixed name of older versions
+    constexpr std::size_t kTemporarySuffix = std::string_view(".tmp-XXXXXX").size();
+    const std::string_view name = fileName;
+    if (name.size() > kOldTemporary.size() &&
+        name.substr(name.size() - kOldTemporary.size()) == kOldTemporary) {
+        return true;
     }
-    if (fileName.size() <= kReplySuffix.size() + kUniquePart) {
+    if (name.size() <= kTemporarySuffix + kReplyExtension.size()) {
         return false;
     }
-    const std::size_t unique = fileName.size() - kUniquePart;
-    if (fileName.compare(unique - kReplySuffix.size(), kReplySuffix.size(), kReplySuffix) != 0) {
-        return false;
-    }
-    return std::all_of(fileName.begin() + static_cast<std::ptrdiff_t>(unique), fileName.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+    const std::string_view replyFile = name.substr(0, name.size() - kTemporarySuffix);
+    return replyFile.substr(replyFile.size() - kReplyExtension.size()) == kReplyExtension &&
+           IsTemporaryNameOf(name, replyFile);
 }
 
-void RemoveStaleReplyTemps(const std::string& folder, std::filesystem::file_time_type writtenBefore) {
+void RemoveStaleReplyTemps(const std::string& folder, std::time_t changedBefore) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
         return; // no folder yet: nothing was ever downloaded into it
     }
     for (const std::filesystem::directory_entry& entry : entries) {
-        std::error_code entryError;
-        const bool regular = entry.symlink_status(entryError).type() == std::filesystem::file_type::regular;
-        if (entryError || !regular || !IsReplyTempName(entry.path().filename().string())) {
+        if (!IsReplyTempName(entry.path().filename().string())) {
             continue;
         }
-        const auto written = entry.last_write_time(entryError);
-        if (!entryError && written < writtenBefore) {
-            std::filesystem::remove(entry.path(), entryError);
+        // Only plain files the program made; a link or a folder of that name is not ours.
+        struct stat info {};
+        if (::lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_mtime < changedBefore) {
+            std::error_code ignored;
+            std::filesystem::remove(entry.path(), ignored);
         }
     }
 }

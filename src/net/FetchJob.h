@@ -9,7 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <filesystem>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -145,14 +145,15 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress);
 
-// The temporary file of a reply file is named reply file + "." + six letters or digits,
-// unique per job, so that two jobs never write or delete each other's. Reply files end
-// in ".dat"; true for a file name of that form.
+// The temporary file of a reply file is named like those of the program's saves (see
+// IsTemporaryNameOf): reply file + ".tmp-" + six letters or digits, unique per job, so
+// that two jobs never write or delete each other's. Reply files end in ".dat"; true for
+// such a name, and for the fixed ".dat.tmp" names older versions wrote.
 bool IsReplyTempName(const std::string& fileName);
 
-// Removes the temporary files of downloads in a folder (and the fixed ".tmp" names
-// older versions wrote) that were last written before the given moment: those of a
-// program that was killed during a download. Only regular files of those names.
-void RemoveStaleReplyTemps(const std::string& folder, std::filesystem::file_time_type writtenBefore);
+// Removes the temporary files of downloads in a folder that were last changed before the
+// given time: what downloads cut off by the end of an earlier run left behind. Only
+// regular files of those names; newer ones may be another program's download under way.
+void RemoveStaleReplyTemps(const std::string& folder, std::time_t changedBefore);
 
 } // namespace marlune

@@ -3,6 +3,7 @@
 #include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
+#include "config/StartupFiles.h"
 #include "net/ChartRequest.h"
 #include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
@@ -143,7 +144,7 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     if (m_settings.transBK == 1)
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
     // Downloads cut off by the end of an earlier run left their temporary files.
-    RemoveStaleReplyTemps(DataFolder(), std::filesystem::file_time_type::clock::now());
+    RemoveStaleReplyTemps(DataFolder(), ProgramStartTime());
     startRefreshCycle();
 }
 

@@ -165,7 +165,7 @@ TEST(FetchManagerTest, FileJobReportsProgressWhileTheTemporaryFileGrowsThenRenam
         if (report.status == kFetchProgress) {
             const std::set<std::string> names = dataFiles();
             tempFileSeenDuringProgress = names.size() == 1 && IsReplyTempName(*names.begin()) &&
-                                         names.begin()->rfind("sh600000.dat.", 0) == 0;
+                                         names.begin()->rfind("sh600000.dat.tmp-", 0) == 0;
             replyFileSeenDuringProgress = replyFileSeenDuringProgress || fs::exists(replyFile);
         }
     };

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 
 namespace marlune {
@@ -179,22 +180,25 @@ TEST(SlowServerTest, OverlappingDownloadsOfOneFileKeepTheirOwnTemporaryFiles) {
 
 TEST(SlowServerTest, StaleTemporaryFilesOfAnEarlierRunAreRemoved) {
     ScratchFolder folder;
-    const auto names = {"sh600000.dat",    "sh600000.dat.Ab12Cd", "gData.dat.tmp",     "sz000001.dat.Zz99Yy",
-                        "list.ini.Ab12Cd", "notes.txt",           "sh600519.dat.short"};
+    const auto names = {"sh600000.dat",        "sh600000.dat.tmp-Ab12Cd",
+                        "gData.dat.tmp",       "sz000001.dat.tmp-Zz99Yy",
+                        "list.ini.tmp-Ab12Cd", "notes.txt",
+                        "sh600519.dat.backup"};
     for (const char* name : names) {
         test::WriteAll(folder.file(name), "x");
     }
-    fs::create_directory(folder.file("sz000002.dat.Qw12Er")); // not a file
-    const auto now = fs::file_time_type::clock::now();
+    fs::create_directory(folder.file("sz000002.dat.tmp-Qw12Er")); // not a file
+    const std::time_t now = std::time(nullptr);
+    const auto fileNow = fs::file_time_type::clock::now();
     for (const char* name : names) {
-        fs::last_write_time(folder.file(name), now - std::chrono::hours(1));
+        fs::last_write_time(folder.file(name), fileNow - std::chrono::hours(1));
     }
-    fs::last_write_time(folder.file("sz000001.dat.Zz99Yy"), now); // a download under way
+    fs::last_write_time(folder.file("sz000001.dat.tmp-Zz99Yy"), fileNow); // a download under way
 
-    RemoveStaleReplyTemps(folder.path(), now - std::chrono::minutes(1));
+    RemoveStaleReplyTemps(folder.path(), now - 60);
     EXPECT_EQ(folder.names(),
-              (std::set<std::string>{"sh600000.dat", "sz000001.dat.Zz99Yy", "list.ini.Ab12Cd", "notes.txt",
-                                     "sh600519.dat.short", "sz000002.dat.Qw12Er"}));
+              (std::set<std::string>{"sh600000.dat", "sz000001.dat.tmp-Zz99Yy", "list.ini.tmp-Ab12Cd",
+                                     "notes.txt", "sh600519.dat.backup", "sz000002.dat.tmp-Qw12Er"}));
     RemoveStaleReplyTemps(folder.path() + "/missing", now); // no folder: nothing to do
 }
 
