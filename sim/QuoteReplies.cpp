@@ -28,6 +28,16 @@ double TickChange(const SimQuote& quote) {
     return std::round(quote.Change() / tick) * tick;
 }
 
+// Google's prices, with thousands separators: "3,154.03".
+std::string GroupedText(double value, int decimals) {
+    std::string text = FixedText(value, decimals);
+    const std::size_t digitsStart = text[0] == '-' ? 1 : 0;
+    std::size_t point = text.find('.');
+    for (std::size_t at = point == std::string::npos ? text.size() : point; at > digitsStart + 3; at -= 3)
+        text.insert(at - 3, ",");
+    return text;
+}
+
 // Google's short form of big counts: 950, 12.35K, 12.35M, 1.23B.
 std::string ShortCount(double value) {
     if (value >= 1e9) {
@@ -71,8 +81,8 @@ std::string GoogleObject(const SimQuote& quote) {
     out += Format("\"id\": \"%llu\"\n", static_cast<unsigned long long>(Mix(key) % 9000000 + 600000));
     AddGoogleLine(out, "t", stock.code);
     AddGoogleLine(out, "e", stock.market == 1 ? "SHA" : "SHE");
-    AddGoogleLine(out, "l", FixedText(quote.price, 2));
-    AddGoogleLine(out, "l_cur", (isIndex ? "" : "CN￥") + FixedText(quote.price, 2));
+    AddGoogleLine(out, "l", GroupedText(quote.price, 2));
+    AddGoogleLine(out, "l_cur", (isIndex ? "" : "CN￥") + GroupedText(quote.price, 2));
     AddGoogleLine(out, "lt", GoogleTradeTime(quote.time));
     AddGoogleLine(out, "lt_dts", quote.time.Date() + "T" + quote.time.Time() + "Z");
     // Written without a blank after the colon, as Google did: not a string line for readers.
@@ -82,13 +92,13 @@ std::string GoogleObject(const SimQuote& quote) {
     AddGoogleLine(out, "ccol", change > 0.0005 ? "chg" : change < -0.0005 ? "chr" : "chb");
     AddGoogleLine(out, "pcls_fix", FixedText(quote.previousClose, 2));
     AddGoogleLine(out, "eo", "");
-    AddGoogleLine(out, "op", FixedText(quote.open, 2));
-    AddGoogleLine(out, "hi", FixedText(quote.high, 2));
-    AddGoogleLine(out, "lo", FixedText(quote.low, 2));
+    AddGoogleLine(out, "op", GroupedText(quote.open, 2));
+    AddGoogleLine(out, "hi", GroupedText(quote.high, 2));
+    AddGoogleLine(out, "lo", GroupedText(quote.low, 2));
     AddGoogleLine(out, "vo", ShortCount(quote.volume));
     AddGoogleLine(out, "avvo", "");
-    AddGoogleLine(out, "hi52", FixedText(stock.baseClose * 1.35, 2));
-    AddGoogleLine(out, "lo52", FixedText(stock.baseClose * 0.7, 2));
+    AddGoogleLine(out, "hi52", GroupedText(stock.baseClose * 1.35, 2));
+    AddGoogleLine(out, "lo52", GroupedText(stock.baseClose * 0.7, 2));
     if (isIndex) {
         for (const char* empty : {"mc", "pe", "fwpe", "beta", "eps", "shares"}) {
             AddGoogleLine(out, empty, "");
@@ -112,11 +122,7 @@ std::string GoogleObject(const SimQuote& quote) {
 } // namespace
 
 std::string FixedText(double value, int decimals) {
-    std::string text = Format("%.*f", decimals, value);
-    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
-    }
-    return text;
+    return WithoutNegativeZero(Format("%.*f", decimals, value));
 }
 
 std::string SinaStatement(std::string_view requestedCode, const SimQuote* quote) {
@@ -134,7 +140,9 @@ std::string SinaStatement(std::string_view requestedCode, const SimQuote* quote)
              {q.open, q.previousClose, q.price, q.high, q.low, q.book.bidPrice[0], q.book.askPrice[0]}) {
             out += "," + Price(q, price);
         }
-        out += "," + Whole(q.volume) + "," + Whole(q.amount);
+        // Sina counts the volume of an index in lots of 100 shares, of a stock in shares.
+        out +=
+            "," + Whole(q.stock->IsIndex() ? std::floor(q.volume / 100) : q.volume) + "," + Whole(q.amount);
         for (int level = 0; level < 5; ++level) {
             out += "," + Whole(q.book.bidVolume[level]) + "," + Price(q, q.book.bidPrice[level]);
         }

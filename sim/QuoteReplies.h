@@ -4,9 +4,11 @@
 //
 // Sina: var hq_str_sh600000="name,open,previous close,price,high,low,bid,ask,volume,
 //   turnover,five bid levels (volume, price),five ask levels (volume, price),date,time,00";
+//   The volume is in shares, for an index in lots of 100 shares.
 // NetEase 163: var hq_0600000='0600000;name;previous close;open;turnover;volume;rate;
 //   change;high;low;price;five bid levels (price;volume);five ask levels;market;time';
-// Google: one JSON-like object per security, one key per line.
+// Google: one JSON-like object per security, one key per line; prices with thousands
+//   separators ("3,154.03"), the volume in shares in Google's short form ("591.21M").
 
 #include "sim/Market.h"
 

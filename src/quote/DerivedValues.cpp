@@ -1,9 +1,9 @@
 #include "quote/DerivedValues.h"
 
+#include "quote/ServiceText.h"
 #include "quote/WatchListFile.h"
 #include "text/CNumber.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
@@ -40,19 +40,24 @@ private:
 // The price a holding is valued at: the latest price, or the previous close before the first
 // trade of the day and while the stock is suspended.
 double ValuationPrice(const QuoteRecord& quote) {
-    double price = AtoF(quote.price);
-    return price > 0.0 ? price : AtoF(quote.previousClose);
+    double price = QuoteNumber(quote.price);
+    return price > 0.0 ? price : QuoteNumber(quote.previousClose);
 }
 
-// A limit as the user entered it. Limits are single-precision; widened directly, 9.6 would
-// become 9.6000004 and a price of exactly 9.60 would not reach it.
-double LimitValue(float limit) {
-    char digits[32];
-    auto written = std::to_chars(digits, digits + sizeof digits, limit);
-    double value = static_cast<double>(limit);
-    if (written.ec == std::errc())
-        std::from_chars(digits, written.ptr, value);
-    return value;
+// A cost or limit as the user entered it: list.ini keeps them with two decimals. They are
+// single-precision; widened directly, 10.10 would become 10.1000004, a holding bought at the
+// price would show a loss of "-0.00" and a price of exactly 9.60 would not reach a limit of 9.60.
+double CentValue(float value) {
+    return std::round(static_cast<double>(value) * 100.0) / 100.0;
+}
+
+// The figures of a quote as the grid shows them, without "-0.00": the parsers print none, but
+// a service may send one.
+void DropNegativeZeros(QuoteRecord& quote) {
+    for (std::string* figure :
+         {&quote.price, &quote.low, &quote.high, &quote.open, &quote.previousClose, &quote.volume,
+          &quote.amount, &quote.changeRate, &quote.change, &quote.amplitude})
+        *figure = WithoutNegativeZero(std::move(*figure));
 }
 
 std::string AlertMessage(const StockEntry& entry, int state) {
@@ -82,24 +87,25 @@ void ComputeDerivedValues(QuoteBook& book) {
             continue;
         }
         QuoteRecord& quote = book.quoteList[static_cast<std::size_t>(found)];
+        DropNegativeZeros(quote);
         double amount = 0.0;
         std::string rate = "0.00%";
         if (entry.quantity > 0) {
             double price = ValuationPrice(quote);
-            double cost = static_cast<double>(entry.cost);
+            double cost = CentValue(entry.cost);
             amount = (price - cost) * entry.quantity;
             double ratio = cost != 0.0 ? (price - cost) / cost : 0.0;
-            rate = cost != 0.0 && std::isfinite(ratio) ? Format("%.2f%%", ratio * 100.0) : "-";
+            rate = cost != 0.0 && std::isfinite(ratio) ? FigureText("%.2f%%", ratio * 100.0) : "-";
             totalPl += amount;
             totalCost += entry.quantity * cost;
         }
         quote.plRate = rate;
-        quote.plAmount = Format("%.2f", amount);
+        quote.plAmount = FigureText("%.2f", amount);
         CopyQuote(entry, quote);
     }
 
-    book.totalPlAmount = Format("%.2f", totalPl);
-    book.totalPlRate = totalCost < 0.00001 ? "0.00%" : Format("%.2f%%", totalPl / totalCost * 100.0);
+    book.totalPlAmount = FigureText("%.2f", totalPl);
+    book.totalPlRate = totalCost < 0.00001 ? "0.00%" : FigureText("%.2f%%", totalPl / totalCost * 100.0);
 
     if (book.alerts.size() != book.watchList.size())
         book.alerts.resize(book.watchList.size());
@@ -118,11 +124,11 @@ void UpdateAlert(QuoteBook& book, std::size_t row) {
         alert = AlertRow{};
         return;
     }
-    double price = AtoF(entry.quote.price);
+    double price = QuoteNumber(entry.quote.price);
     if (!(price > 0.0))
         return;
-    double lower = LimitValue(entry.lowerLimit);
-    double upper = LimitValue(entry.upperLimit);
+    double lower = CentValue(entry.lowerLimit);
+    double upper = CentValue(entry.upperLimit);
     int state = kAlertNone;
     if (lower > 0.0 && price <= lower)
         state = kAlertAtLowerLimit;

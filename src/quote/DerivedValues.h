@@ -15,7 +15,8 @@ namespace marlune {
 // A holding's profit or loss is (price - cost) x quantity and its rate (price - cost) / cost.
 // When the price is not above 0 (no trade yet, suspended) the previous close stands in for it,
 // so an untraded stock shows its last value rather than a total loss. A cost of 0 gives the
-// rate "-"; such a holding adds nothing to the total cost.
+// rate "-"; such a holding adds nothing to the total cost. Costs and limits count in whole
+// cents, as list.ini keeps them, and no figure is ever printed as "-0.00".
 void ComputeDerivedValues(QuoteBook& book);
 
 // The alert rule for one row, with the row's quote already copied in. It acts when the

@@ -65,9 +65,10 @@ QuoteRecord BuildRecord(std::string_view flattened, int& market) {
     record.low = field(15);
     record.volume = field(16);
     record.name = field(26);
-    double previousClose = AtoF(field(13));
-    double high = AtoF(field(14));
-    double low = AtoF(field(15));
+    // Google writes thousands separators: "3,154.03".
+    double previousClose = QuoteNumber(field(13));
+    double high = QuoteNumber(field(14));
+    double low = QuoteNumber(field(15));
     record.amplitude = previousClose > 0.05 ? PercentText(high - low, previousClose) : "-";
     return record;
 }
@@ -95,7 +96,9 @@ void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
     book.quoteList.clear();
     int market = 0;
     ForEachPiece(flattenedUtf8, "|", [&](std::string_view flattened) {
-        if (book.quoteList.size() < kMaxQuoteRecords && ServiceByteLength(flattened) >= kShortestText)
+        // A record holding NUL bytes is damaged beyond reading.
+        if (book.quoteList.size() < kMaxQuoteRecords && ServiceByteLength(flattened) >= kShortestText &&
+            flattened.find('\0') == std::string_view::npos)
             book.quoteList.push_back(BuildRecord(flattened, market));
     });
     ComputeDerivedValues(book);

@@ -53,19 +53,20 @@ QuoteRecord BuildRecord(std::string_view value, int& market) {
     record.name = field(1);
     record.previousClose = field(2);
     record.open = field(3);
-    double previousClose = AtoF(field(2));
-    record.amount = Format("%.2f", AtoF(field(4)) * 0.0001);
-    record.volume = Format("%.0f", AtoF(field(5)) * 0.01);
+    double previousClose = QuoteNumber(field(2));
+    // NetEase sends the volume in shares for indices and stocks alike.
+    record.amount = FigureText("%.2f", QuoteNumber(field(4)) * 0.0001);
+    record.volume = FigureText("%.0f", QuoteNumber(field(5)) * 0.01);
 
-    double change = AtoF(field(7));
+    double change = QuoteNumber(field(7));
     bool rising = IsRisingChange(change);
     record.change = rising ? WithPlusSign(field(7)) : field(7);
     record.high = field(8);
     record.low = field(9);
     record.price = field(10);
     record.dateTime = field(32);
-    double high = AtoF(field(8));
-    double low = AtoF(field(9));
+    double high = QuoteNumber(field(8));
+    double low = QuoteNumber(field(9));
 
     record.amplitude = previousClose > 0.05 ? PercentText(high - low, previousClose) : "-";
     record.changeRate = PercentText(change, previousClose);
@@ -81,7 +82,9 @@ void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
     book.quoteList.clear();
     int market = 0;
     ForEachValue(text, [&](std::string_view value) {
-        book.quoteList.push_back(BuildRecord(value, market));
+        // A value holding NUL bytes is damaged beyond reading.
+        if (value.find('\0') == std::string_view::npos)
+            book.quoteList.push_back(BuildRecord(value, market));
         return book.quoteList.size() < kMaxQuoteRecords;
     });
     ComputeDerivedValues(book);

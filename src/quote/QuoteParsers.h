@@ -25,19 +25,22 @@ constexpr std::size_t kMaxQuoteRecords = 4096;
 
 // Sina: statements var hq_str_sh600000="name,open,previous close,price,...,date,time,..";
 // One record per statement longer than 9 bytes (key, comma and value), in reply order; an
-// empty statement gives none. Volume is printed in lots of 100 shares ("%.0f"), the amount in
+// empty statement gives none. Volume is printed in lots of 100 shares ("%.0f"; Sina sends it in
+// shares, but for the indices, sh000xxx and sz399xxx, already in lots), the amount in
 // units of 10,000 yuan ("%.2f"), the change with three decimals for sh000001 and sz399001 and
 // two for the rest, with "+" from 0.001 up, and its rate "%.2f%%" of the previous close.
 // Without a trade (price not above 0) the previous close stands in for the price, so the
 // change is 0; a previous close of 0 gives the rate and the amplitude "-". Sets
 // book.updateTime to the date and time of the last record.
 //
-// A statement whose closing quote is missing ends where the next statement begins, so one
-// damaged statement costs no other stock its quote.
+// A statement ends where the next one begins. One without a complete value (its =" or its
+// closing "; missing before that point) or with NUL bytes in its value gives no record, so a
+// damaged statement costs no other stock its quote and lends none its values.
 void ParseSinaReply(QuoteBook& book, std::string_view gbkReply);
 
 // NetEase 163: values between =' and '; with fields separated by ";". Every value gives a
-// record, an empty one too (with an empty code, which matches no entry). The change is taken
+// record, an empty one too (with an empty code, which matches no entry), except one holding
+// NUL bytes. Volumes come in shares and are printed in lots of 100. The change is taken
 // as sent, with "+" added from 0.001 up. book.updateTime stays as it was.
 void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply);
 
@@ -51,7 +54,8 @@ std::string ReadGoogleReply(const std::string& path);
 
 // Google: records of the flattened text separated by "|". A text of 9 bytes or fewer changes
 // nothing (not even the derived values). Change and rate are taken as sent, the volume is not
-// scaled, the amount stays empty, open and previous close show the same value.
+// scaled, the amount stays empty, open and previous close show the same value. Numbers may
+// carry thousands separators. A record holding NUL bytes is left out.
 // book.updateTime stays as it was.
 void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8);
 

@@ -65,13 +65,35 @@ std::string_view Utf8Right(std::string_view text, std::size_t n) {
     return text.substr(start);
 }
 
+double QuoteNumber(std::string_view text) {
+    if (text.find(',') == std::string_view::npos)
+        return AtoF(text);
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string joined;
+    joined.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool groupFollows = i + 3 < text.size() && isDigit(text[i + 1]) && isDigit(text[i + 2]) &&
+                            isDigit(text[i + 3]) && (i + 4 == text.size() || !isDigit(text[i + 4]));
+        if (text[i] == ',' && i > 0 && isDigit(text[i - 1]) && groupFollows)
+            continue;
+        if (text[i] == ',')
+            break; // the number ends here
+        joined += text[i];
+    }
+    return AtoF(joined);
+}
+
+std::string FigureText(const char* format, double value) {
+    return WithoutNegativeZero(Format(format, value));
+}
+
 std::string PercentText(double numerator, double denominator) {
     if (denominator == 0.0)
         return "-";
     double rate = numerator * 100.0 / denominator;
     if (!std::isfinite(rate))
         return "-";
-    return Format("%.2f%%", rate);
+    return FigureText("%.2f%%", rate);
 }
 
 bool IsRisingChange(double change) {
@@ -97,7 +119,7 @@ void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, d
     record.amplitude = price > 0.05 ? PercentText(high - low, previousClose) : "-";
     // Before the first trade and while suspended the price is 0: the stock has not moved.
     const double change = (price > 0.0 ? price : previousClose) - previousClose;
-    record.change = Format(mainIndex ? "%.3f" : "%.2f", change);
+    record.change = FigureText(mainIndex ? "%.3f" : "%.2f", change);
     record.changeRate = PercentText(change, previousClose);
     if (IsRisingChange(change)) {
         record.change = WithPlusSign(record.change);

@@ -44,6 +44,16 @@ std::string_view Utf8Slice(std::string_view text, std::size_t pos, std::size_t n
 // The last n bytes of the text (all of it when shorter), narrowed to whole characters.
 std::string_view Utf8Right(std::string_view text, std::size_t n);
 
+// A number as a quote service writes it: as AtoF reads it, except that thousands separators
+// are read through ("3,154.03" is 3154.03, not 3). A comma counts as a separator only between
+// a digit and a group of exactly three digits, so a comma that separates fields still ends
+// the number.
+double QuoteNumber(std::string_view text);
+
+// Format(format, value) for a figure the program computes, never "-0.00": a value that rounds
+// to zero prints without a sign.
+std::string FigureText(const char* format, double value);
+
 // The rate text the parsers and the holdings print: "%.2f%%" of numerator * 100 / denominator,
 // or "-" when the denominator is 0 or the result is not a finite number.
 std::string PercentText(double numerator, double denominator);

@@ -19,31 +19,34 @@ constexpr std::size_t kShortestItem = 10; // bytes; a key and a comma alone are 
 constexpr std::size_t kFieldsRead = 33;   // key and fields 1 to 32
 
 // Calls visit(item) for the statements of a reply in order, as items "key,value" (key =
-// market text and code), while visit returns true.
+// market text and code), while visit returns true. A statement reaches up to the start of the
+// next one: its value is read only when both its "=\"" and its "\";" lie before that, so a
+// damaged statement gives nothing and never takes its neighbour's value.
 template <typename Visit> void ForEachStatement(std::string_view text, Visit visit) {
     constexpr auto npos = std::string_view::npos;
     std::size_t mark = text.find(kStatementMark, 1);
-    std::size_t close = npos; // the first closing quote at or after the last search start
     while (mark != npos) {
-        std::size_t open = text.find(kValueOpen, mark + 7);
-        if (open == npos)
-            break; // no later statement has a value either
-        std::size_t valueStart = open + kValueOpen.size();
-        if (close == npos || close < valueStart)
-            close = text.find(kValueClose, valueStart);
-        if (close == npos)
-            break; // no later statement can be closed either
-        std::size_t nextMark = text.find(kStatementMark, valueStart);
-        std::size_t valueEnd = std::min(close, nextMark);
-
-        std::string item(Utf8Slice(text, mark + 5, 2));
-        item += Utf8Slice(text, mark + 7, 6);
-        item += ',';
-        item += text.substr(valueStart, valueEnd - valueStart);
-        if (!visit(item))
-            break;
+        const std::size_t nextMark = text.find(kStatementMark, mark + kStatementMark.size());
+        const std::string_view statement = text.substr(0, nextMark == npos ? text.size() : nextMark);
+        const std::size_t open = statement.find(kValueOpen, mark + 7);
+        const std::size_t valueStart = open == npos ? npos : open + kValueOpen.size();
+        const std::size_t close = open == npos ? npos : statement.find(kValueClose, valueStart);
+        if (close != npos) {
+            std::string item(Utf8Slice(text, mark + 5, 2));
+            item += Utf8Slice(text, mark + 7, 6);
+            item += ',';
+            item += text.substr(valueStart, close - valueStart);
+            if (!visit(item))
+                break;
+        }
         mark = nextMark;
     }
+}
+
+// Indices: Shanghai 000xxx and Shenzhen 399xxx. Sina sends their volume in lots of 100 shares
+// already, and the volume of every other code in shares.
+bool VolumeInLots(std::string_view key) {
+    return key.size() == 8 && (key.substr(0, 5) == "sh000" || key.substr(0, 5) == "sz399");
 }
 
 QuoteRecord BuildRecord(const std::string& item) {
@@ -60,13 +63,13 @@ QuoteRecord BuildRecord(const std::string& item) {
     record.price = field(4);
     record.high = field(5);
     record.low = field(6);
-    double previousClose = AtoF(field(3));
-    double price = AtoF(field(4));
-    double high = AtoF(field(5));
-    double low = AtoF(field(6));
+    double previousClose = QuoteNumber(field(3));
+    double price = QuoteNumber(field(4));
+    double high = QuoteNumber(field(5));
+    double low = QuoteNumber(field(6));
 
-    record.volume = Format("%.0f", AtoF(field(9)) * 0.01);
-    record.amount = Format("%.2f", AtoF(field(10)) * 0.0001);
+    record.volume = FigureText("%.0f", QuoteNumber(field(9)) * (VolumeInLots(key) ? 1.0 : 0.01));
+    record.amount = FigureText("%.2f", QuoteNumber(field(10)) * 0.0001);
     record.dateTime = field(31) + " " + field(32);
     SetChangeTexts(record, IsMainIndexKey(key), previousClose, price, high, low);
     return record;
@@ -78,7 +81,8 @@ void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
     ForEachStatement(text, [&book](const std::string& item) {
-        if (ServiceByteLength(item) >= kShortestItem) {
+        // A value holding NUL bytes is damaged beyond reading.
+        if (ServiceByteLength(item) >= kShortestItem && item.find('\0') == std::string::npos) {
             book.quoteList.push_back(BuildRecord(item));
             book.updateTime = book.quoteList.back().dateTime;
         }

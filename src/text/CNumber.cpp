@@ -11,8 +11,12 @@
 namespace marlune {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -61,14 +65,14 @@ double AtoF(std::string_view text) {
     std::size_t start = i;
     if (start >= text.size())
         return 0.0;
-    bool startsNumber = IsDigit(text[start]) ||
-                        (text[start] == '.' && start + 1 < text.size() && IsDigit(text[start + 1]));
+    bool startsNumber =
+        IsDigit(text[start]) || (text[start] == '.' && start + 1 < text.size() && IsDigit(text[start + 1]));
     if (!startsNumber)
         return 0.0;
     // Leading zeros followed by x/X would be hexadecimal for strtod; stop at the 0.
     double value = 0.0;
-    auto result = std::from_chars(text.data() + start, text.data() + text.size(), value,
-                                  std::chars_format::general);
+    auto result =
+        std::from_chars(text.data() + start, text.data() + text.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: what strtod would give.
         std::string copy(text.substr(start, static_cast<std::size_t>(result.ptr - (text.data() + start))));
@@ -77,6 +81,19 @@ double AtoF(std::string_view text) {
         return 0.0;
     }
     return negative ? -value : value;
+}
+
+std::string WithoutNegativeZero(std::string text) {
+    if (text.size() < 2 || text[0] != '-')
+        return text;
+    std::string_view rest(text);
+    rest.remove_prefix(1);
+    if (rest.back() == '%')
+        rest.remove_suffix(1);
+    if (rest.empty() || !IsDigit(rest.front()) || rest.find_first_not_of("0.") != std::string_view::npos)
+        return text;
+    text.erase(0, 1);
+    return text;
 }
 
 std::string Format(const char* format, ...) {

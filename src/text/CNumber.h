@@ -16,6 +16,10 @@ int AtoI(std::string_view text);
 // "nan" read as 0, as the quote services never send them.
 double AtoF(std::string_view text);
 
+// The text without its minus sign when it prints a zero ("-0", "-0.00", "-0.000%"): a
+// value that rounds to zero has no sign worth showing. Other texts are returned unchanged.
+std::string WithoutNegativeZero(std::string text);
+
 // The value of a hexadecimal digit (either case), or -1.
 int HexDigitValue(char c);
 

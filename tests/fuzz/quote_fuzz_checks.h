@@ -3,6 +3,7 @@
 
 #include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
+#include "text/CNumber.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -38,9 +39,19 @@ inline bool IsUtf8(std::string_view text) {
 inline void RequireUtf8Record(const QuoteRecord& q) {
     for (const std::string* text :
          {&q.code, &q.name, &q.price, &q.low, &q.high, &q.open, &q.previousClose, &q.volume, &q.amount,
-          &q.changeRate, &q.change, &q.spare, &q.amplitude, &q.plRate, &q.plAmount, &q.dateTime})
+          &q.changeRate, &q.change, &q.spare, &q.amplitude, &q.plRate, &q.plAmount, &q.dateTime}) {
         Require(IsUtf8(*text));
+        Require(text->find('\0') == std::string::npos); // NUL bytes never reach a cell
+    }
     Require(q.spare.empty());
+}
+
+// What a watch-list row shows: no figure reads "-0.00".
+inline void RequireNoMinusZero(const QuoteRecord& q) {
+    for (const std::string* figure :
+         {&q.price, &q.low, &q.high, &q.open, &q.previousClose, &q.volume, &q.amount, &q.changeRate,
+          &q.change, &q.amplitude, &q.plRate, &q.plAmount})
+        Require(WithoutNegativeZero(*figure) == *figure);
 }
 
 // A watch list with holdings and alerts, as the parsers meet it in use.
@@ -75,8 +86,12 @@ inline void RequireSoundBook(QuoteBook& book) {
         RequireUtf8Record(quote);
         Require(quote.code.size() <= 6);
     }
-    for (std::size_t row = 0; row < book.watchList.size(); ++row)
+    for (std::size_t row = 0; row < book.watchList.size(); ++row) {
         RequireUtf8Record(book.watchList[row].quote);
+        RequireNoMinusZero(book.watchList[row].quote);
+    }
+    Require(WithoutNegativeZero(book.totalPlAmount) == book.totalPlAmount);
+    Require(WithoutNegativeZero(book.totalPlRate) == book.totalPlRate);
     Require(IsUtf8(book.updateTime));
     Require(IsUtf8(book.totalPlAmount) && IsUtf8(book.totalPlRate));
     CollectAllAlerts(book);

@@ -98,6 +98,42 @@ TEST(GoogleReply, ShortTextsAndUnknownExchanges) {
     EXPECT_EQ(book.watchList[0].quote.price, "7.00");
 }
 
+TEST(GoogleReply, ThousandsSeparatorsAreReadWhole) {
+    QuoteBook book = BookOf({Entry("000001", 1, 10, 3000.0f), Entry("600519", 1, 1, 1700.0f)});
+    book.watchList[1].alertFlag = 1;
+    book.watchList[1].upperLimit = 1800.0f;
+    book.ResetAlerts();
+    ParseGoogleReply(book, Record({{2, "000001"},
+                                   {3, "SHA"},
+                                   {4, "3,154.03"},
+                                   {8, "+12.34"},
+                                   {9, "0.39"},
+                                   {13, "3,141.69"},
+                                   {14, "3,160.00"},
+                                   {15, "3,128.58"},
+                                   {16, "59.12B"}}) +
+                               Record({{2, "600519"},
+                                       {3, "SHA"},
+                                       {4, "1,812.00"},
+                                       {13, "1,790.00"},
+                                       {14, "1,820.00"},
+                                       {15, "1,784.20"}}) +
+                               Record({{2, "600000"}, {3, "SHA"}, {4, "1,234,567.50"}}));
+    const QuoteRecord& index = book.watchList[0].quote;
+    EXPECT_EQ(index.price, "3,154.03"); // shown as sent
+    EXPECT_EQ(index.amplitude, "1.00%");
+    EXPECT_EQ(index.plAmount, "1540.30");
+    EXPECT_EQ(index.plRate, "5.13%");
+    EXPECT_EQ(book.watchList[1].quote.amplitude, "2.00%");
+    EXPECT_EQ(book.watchList[1].quote.plAmount, "112.00");
+    EXPECT_EQ(book.alerts[1].state, kAlertAtUpperLimit);
+    EXPECT_DOUBLE_EQ(QuoteNumber(book.quoteList[2].price), 1234567.5);
+    // A comma that does not separate thousands ends the number.
+    EXPECT_DOUBLE_EQ(QuoteNumber("3,15"), 3.0);
+    EXPECT_DOUBLE_EQ(QuoteNumber("12,3456"), 12.0);
+    EXPECT_DOUBLE_EQ(QuoteNumber("-1,000"), -1000.0);
+}
+
 TEST(GoogleReply, UntradedHoldingIsValuedAtThePreviousClose) {
     QuoteBook book = BookOf({Entry("600000", 1, 100, 8.0f)});
     ParseGoogleReply(book, Record({{2, "600000"}, {3, "SHA"}, {4, "0.00"}, {8, "-7.16"}, {13, "7.16"}}));

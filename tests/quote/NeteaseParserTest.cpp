@@ -91,6 +91,25 @@ TEST(NeteaseParser, EmptyValuesAndUnknownMarkets) {
     EXPECT_EQ(book.quoteList.size(), kMaxQuoteRecords);
 }
 
+TEST(NeteaseParser, SeparatorsNulBytesAndMinusZero) {
+    QuoteBook book = BookOf({Entry("600519", 1, 1, 1700.0f), Entry("600000", 1)});
+    std::string grouped =
+        Value("0600519", "贵州茅台", "1,790.00", "-0.00", "1,820.00", "1,784.20", "1,812.00");
+    grouped.replace(grouped.find("123456789;4567800"), 17, "1,234,567,890;4,567,800");
+    std::string laced = Value("0600000", "浦发银行", "7.16", "0.06", "7.25", "7.14", "7.22");
+    laced[laced.find("7.22")] = '\0';
+    ParseNeteaseReply(book, Utf8ToGbk(grouped + laced));
+    ASSERT_EQ(book.quoteList.size(), 1u); // the NUL-laced value is left out
+    const QuoteRecord& quote = book.watchList[0].quote;
+    EXPECT_EQ(quote.volume, "45678");
+    EXPECT_EQ(quote.amount, "123456.79");
+    EXPECT_EQ(quote.amplitude, "2.00%");
+    EXPECT_EQ(quote.change, "0.00"); // "-0.00" as sent
+    EXPECT_EQ(quote.changeRate, "0.00%");
+    EXPECT_EQ(quote.plAmount, "112.00");
+    EXPECT_TRUE(book.watchList[1].quote.price.empty());
+}
+
 TEST(NeteaseParser, UntradedHoldingIsValuedAtThePreviousClose) {
     QuoteBook book = BookOf({Entry("600000", 1, 200, 7.0f)});
     ParseNeteaseReply(book, Utf8ToGbk(Value("0600000", "浦发银行", "7.16", "-7.16", "0", "0", "0.00")));

@@ -41,7 +41,7 @@ TEST(SinaParser, FirstRunListAndOneStock) {
     EXPECT_EQ(index.change, "+5.001");  // three decimals for the two indices
     EXPECT_EQ(index.changeRate, "+0.16%");
     EXPECT_EQ(index.amplitude, "0.98%");
-    EXPECT_EQ(index.volume, "3456789");
+    EXPECT_EQ(index.volume, "345678901"); // an index's volume comes in lots already
     EXPECT_EQ(index.amount, "45678901.23");
     EXPECT_EQ(index.dateTime, "2024-05-10 15:00:01");
     EXPECT_EQ(book.quoteList[1].code, "399001");
@@ -136,21 +136,70 @@ TEST(SinaParser, EmptyShortAndMissingStatements) {
     EXPECT_EQ(book.updateTime, "2024-05-10 15:00:03"); // untouched without records
 }
 
-TEST(SinaParser, DamagedStatementsCostNoOtherStock) {
-    std::string first = Statement("sh600000", "浦发银行", "7.17", "7.16", "7.22", "7.25", "7.14");
-    first.erase(first.size() - 3, 2); // closing quote and semicolon lost
+TEST(SinaParser, DamagedStatementsCostNoOtherStockAndLendNoneTheirValues) {
+    // A statement without its =" must not take its neighbour's value.
+    QuoteBook book = BookOf({Entry("600000", 1), Entry("000001", 2)});
+    ParseSinaReply(book, Utf8ToGbk("var hq_str_sh600000\n" + Statement("sz000001", "平安银行", "12.30",
+                                                                       "12.20", "12.34", "12.40", "12.10")));
+    ASSERT_EQ(book.quoteList.size(), 1u);
+    EXPECT_EQ(book.quoteList[0].code, "000001");
+    EXPECT_TRUE(book.watchList[0].quote.price.empty());
+    EXPECT_EQ(book.watchList[1].quote.price, "12.34");
+
+    // One whose closing quote is lost, or that is cut off, gives no record either.
+    std::string unclosed = Statement("sh600000", "浦发银行", "7.17", "7.16", "7.22", "7.25", "7.14");
+    unclosed.erase(unclosed.size() - 3, 2);
     std::string second = Statement("sz000002", "万  科Ａ", "7.3", "7.35", "7.30", "7.4", "7.2");
     std::string truncated = Statement("sh600519", "贵州茅台", "1700", "1701", "1710", "1720", "1690");
     truncated.resize(truncated.size() / 2);
+    ParseSinaReply(book, Utf8ToGbk(unclosed + second + truncated));
+    ASSERT_EQ(book.quoteList.size(), 1u);
+    EXPECT_EQ(book.quoteList[0].code, "000002");
+    EXPECT_EQ(book.quoteList[0].name, "万  科Ａ");
+    EXPECT_EQ(book.quoteList[0].change, "-0.05");
 
+    // NUL bytes inside a value: the statement is damaged, its numbers cannot be trusted.
+    std::string laced = Statement("sh600000", "浦发银行", "7.17", "7.16", "7.22", "7.25", "7.14");
+    laced[laced.find("7.22")] = '\0';
+    ParseSinaReply(book, Utf8ToGbk(laced + second));
+    ASSERT_EQ(book.quoteList.size(), 1u);
+    EXPECT_EQ(book.quoteList[0].code, "000002");
+}
+
+TEST(SinaParser, IndexVolumeInLotsAsSentStockVolumeInShares) {
+    // The real reply for the Shanghai index: 591 208 273 lots for 682 billion yuan.
     QuoteBook book;
-    ParseSinaReply(book, Utf8ToGbk(first + second + truncated));
-    ASSERT_EQ(book.quoteList.size(), 2u);
-    EXPECT_EQ(book.quoteList[0].code, "600000");
-    EXPECT_EQ(book.quoteList[0].dateTime, "2024-05-10 15:00:03");
-    EXPECT_EQ(book.quoteList[1].code, "000002");
-    EXPECT_EQ(book.quoteList[1].name, "万  科Ａ");
-    EXPECT_EQ(book.quoteList[1].change, "-0.05");
+    ParseSinaReply(book,
+                   Utf8ToGbk("var hq_str_sh000001=\"上证指数,3227.8362,3186.8099,3223.6379,3239.9408,"
+                             "3201.5714,0,0,591208273,682356544756,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
+                             "0,2024-05-10,15:30:39,00\";\n") +
+                       Utf8ToGbk(Statement("sz399006", "创业板指", "1", "1", "1", "1", "1", "12345678") +
+                                 Statement("sh000300", "沪深300", "1", "1", "1", "1", "1", "7654321") +
+                                 Statement("sz000001", "平安银行", "1", "1", "1", "1", "1", "12345678") +
+                                 Statement("sh600000", "浦发银行", "1", "1", "1", "1", "1", "7654321")));
+    ASSERT_EQ(book.quoteList.size(), 5u);
+    EXPECT_EQ(book.quoteList[0].volume, "591208273");
+    EXPECT_EQ(book.quoteList[0].amount, "68235654.48");
+    EXPECT_EQ(book.quoteList[1].volume, "12345678");
+    EXPECT_EQ(book.quoteList[2].volume, "7654321");
+    EXPECT_EQ(book.quoteList[3].volume, "123457"); // Shenzhen 000xxx are stocks
+    EXPECT_EQ(book.quoteList[4].volume, "76543");
+}
+
+TEST(SinaParser, NoFigureReadsMinusZero) {
+    QuoteBook book = BookOf({Entry("600000", 1, 100, 10.10f), Entry("000001", 1)});
+    ParseSinaReply(book,
+                   Utf8ToGbk(Statement("sh600000", "浦发银行", "10.1", "10.104", "10.10", "10.2", "10") +
+                             Statement("sh000001", "上证指数", "1", "3000.0004", "3000", "1", "1")));
+    const QuoteRecord& stock = book.watchList[0].quote;
+    EXPECT_EQ(stock.change, "0.00");
+    EXPECT_EQ(stock.changeRate, "-0.04%");
+    EXPECT_EQ(stock.plAmount, "0.00");
+    EXPECT_EQ(stock.plRate, "0.00%");
+    EXPECT_EQ(book.watchList[1].quote.change, "0.000");
+    EXPECT_EQ(book.watchList[1].quote.changeRate, "0.00%");
+    EXPECT_EQ(book.totalPlAmount, "0.00");
+    EXPECT_EQ(book.totalPlRate, "0.00%");
 }
 
 TEST(SinaParser, NoMoreRecordsThanAnyRequestAsksFor) {

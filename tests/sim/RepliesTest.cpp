@@ -5,6 +5,7 @@
 #include "text/Fields.h"
 #include "text/Gbk.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -197,4 +198,37 @@ TEST(QuoteReplies, ParsersReadTheSimulatorsReplies) {
     EXPECT_EQ(google.quoteList[1].code, "399001");
     EXPECT_EQ(google.quoteList[1].market, 2);
     EXPECT_EQ(google.watchList[1].quote.name, "深证成指");
+}
+
+TEST(QuoteReplies, IndexVolumeInLotsOnSinaAndGooglePricesWithSeparators) {
+    const sim::Market market = FixedMarket();
+    const SimQuote shanghai = market.Quote(*FindStock(1, "000001"));
+    const SimQuote pufa = market.Quote(*FindStock(1, "600000"));
+    ASSERT_GT(shanghai.price, 1000.0);
+
+    // Sina: an index's volume in lots, a stock's in shares; the ticker shows both in lots.
+    QuoteBook sina;
+    sina.setWatchList(Entries({{"000001", 1}, {"600000", 1}}));
+    ParseSinaReply(sina, market.SinaReply({"sh000001", "sh600000"}));
+    ASSERT_EQ(sina.quoteList.size(), 2u);
+    EXPECT_EQ(sina.quoteList[0].volume, FixedText(std::floor(shanghai.volume / 100), 0));
+    EXPECT_EQ(sina.quoteList[1].volume, FixedText(pufa.volume / 100, 0));
+    // NetEase sends shares for both and shows the same lots.
+    QuoteBook netease;
+    netease.setWatchList(Entries({{"000001", 1}}));
+    ParseNeteaseReply(netease, market.NeteaseReply({"0000001"}));
+    EXPECT_NEAR(AtoF(netease.watchList[0].quote.volume), AtoF(sina.watchList[0].quote.volume), 1.0);
+
+    // Google writes prices of 1000 and more with separators, and the parser reads them whole.
+    const auto records = GoogleRecords(GbkToUtf8(market.GoogleReply({"SHA:000001"})));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(std::regex_match(records[0][4], std::regex(R"(\d{1,3}(,\d{3})+\.\d\d)"))) << records[0][4];
+    QuoteBook google;
+    google.setWatchList(Entries({{"000001", 1}}));
+    ParseGoogleReply(google, FlattenGoogleReply(market.GoogleReply({"SHA:000001"})));
+    // Google's open stands in for the previous close.
+    const double amplitude = (shanghai.high - shanghai.low) * 100 / shanghai.open;
+    ASSERT_GT(amplitude, 0.05);
+    EXPECT_NEAR(AtoF(google.watchList[0].quote.amplitude), amplitude, 0.011);
+    EXPECT_NEAR(QuoteNumber(google.watchList[0].quote.price), shanghai.price, 0.006);
 }

@@ -88,6 +88,13 @@ TEST(CNumber, FormatsWithPrintfRounding) {
     EXPECT_EQ(Format("%s", std::string(500, 'x').c_str()).size(), 500u);
 }
 
+TEST(CNumber, MinusZeroLosesItsSign) {
+    for (const char* zero : {"-0", "-0.00", "-0.000", "-0.00%"})
+        EXPECT_EQ(WithoutNegativeZero(zero).find('-'), std::string::npos) << zero;
+    for (const char* kept : {"-0.01", "-1", "-0.00x", "-", "-%", "--0", "0.00", "-10.00%"})
+        EXPECT_EQ(WithoutNegativeZero(kept), kept);
+}
+
 TEST(FileBytes, AtomicWriteReplacesWholeFile) {
     auto dir = std::filesystem::temp_directory_path() / "marlune_filebytes_test";
     std::filesystem::remove_all(dir);
