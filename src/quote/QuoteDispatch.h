@@ -14,14 +14,29 @@ inline constexpr const char* kWelcomeText = "欢迎使用Marlune1.0 - Orvento。
 inline constexpr const char* kReadingQuotesText = "欢迎使用Marlune1.0 - Orvento。正在读取股票数据..";
 inline constexpr const char* kFetchFailedText = "股票数据获取失败。请检查网络或者点击刷新按钮。";
 
+// What a finished reply gave the watch list.
+struct QuoteReplyResult {
+    // Watch-list entries the reply gave a usable quote (UsableRecordCount).
+    std::size_t usableRecords = 0;
+    // The book took the reply: quotes, derived values and alerts are the reply's now.
+    bool applied = false;
+    // A failed refresh: the watch list asked for quotes and the reply held none of them (an
+    // empty reply, an error page, garbage). The book kept its values.
+    bool failed = false;
+};
+
+// A quote the grid can show: it has a price.
+bool IsUsableQuote(const QuoteRecord& quote);
+
 // Parses a finished reply with the parser of the source's service (QuoteServiceOf: unknown
 // values are Sina) and recomputes the derived values. `reply` is what the service sent for
-// in-memory services, and the text its readReplyFile made of the file for Google. A reply of
-// 4 bytes or less is ignored: returns false, and the book keeps what it had. Returns true
-// when a parser ran.
-bool DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply);
+// in-memory services, and the text its readReplyFile made of the file for Google. The reply
+// is parsed aside first: one that gives no entry of a non-empty watch list a usable quote
+// changes nothing and is reported as failed. A reply of 4 bytes or less is not parsed; for an
+// empty watch list it is simply ignored. Entries keep their places in the watch list.
+QuoteReplyResult DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply);
 
-// How many watch-list rows got a quote from the last parse: the measure of whether a reply
+// How many watch-list rows hold a usable quote after a parse: the measure of whether a reply
 // was of any use. The refresh and the source fallback both judge a reply by it.
 std::size_t UsableRecordCount(const QuoteBook& book);
 

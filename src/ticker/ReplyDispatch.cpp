@@ -1,7 +1,6 @@
 #include "ticker/ReplyDispatch.h"
 
 #include "net/FetchJob.h"
-#include "quote/QuoteDispatch.h"
 
 namespace marlune {
 
@@ -19,8 +18,8 @@ int ReplySource(int dataSource, int jobKind, int quoteSource) {
     return source == kSourceGoogle ? kSourceSina : source;
 }
 
-bool DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply,
-                           int quoteSource) {
+QuoteReplyResult DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply,
+                                       int quoteSource) {
     return DispatchQuoteReply(book, ReplySource(dataSource, jobKind, quoteSource), reply);
 }
 

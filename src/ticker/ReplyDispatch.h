@@ -2,6 +2,7 @@
 // Which parser reads a finished quote reply, and the status-line texts of the refresh.
 
 #include "quote/QuoteBook.h"
+#include "quote/QuoteDispatch.h"
 
 #include <string_view>
 
@@ -19,9 +20,9 @@ extern const char* const kStatusFailed;
 // (job kind 1) is read as dataSource says, Sina for unknown values and for Google.
 int ReplySource(int dataSource, int jobKind, int quoteSource = 0);
 
-// Parses a finished reply with the parser of ReplySource. Replies of 4 bytes or fewer are
-// ignored: false, nothing parsed, nothing to redraw.
-bool DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply,
-                           int quoteSource = 0);
+// Parses a finished reply with the parser of ReplySource (DispatchQuoteReply: a reply that
+// holds no quote of the watch list is a failed refresh and leaves the book as it was).
+QuoteReplyResult DispatchFinishedReply(QuoteBook& book, int dataSource, int jobKind, std::string_view reply,
+                                       int quoteSource = 0);
 
 } // namespace marlune

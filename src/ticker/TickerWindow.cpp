@@ -400,15 +400,13 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     m_jobsInFlight.EndOnFinalReport(report);
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
-        dispatchReply(report, report.reply);
-        setStatus(kStatusWelcome);
+        setStatus(dispatchReply(report, report.reply) ? kStatusWelcome : kStatusFailed);
     } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
         const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
         const QuoteService& service =
             QuoteServiceOf(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource));
         m_fetchManager->SetReplyText(service.readReplyFile ? service.readReplyFile(file) : std::string());
-        dispatchReply(report, m_fetchManager->ReplyText());
-        setStatus(kStatusWelcome);
+        setStatus(dispatchReply(report, m_fetchManager->ReplyText()) ? kStatusWelcome : kStatusFailed);
     } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
         setStatus(kStatusFailed);
     } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
@@ -422,9 +420,11 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     // Progress and other kinds need nothing.
 }
 
-void TickerWindow::dispatchReply(const FetchReport& report, const std::string& reply) {
-    if (!DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource))
-        return;
+bool TickerWindow::dispatchReply(const FetchReport& report, const std::string& reply) {
+    const QuoteReplyResult result =
+        DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource);
+    if (!result.applied)
+        return !result.failed;
     const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
                             colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
                             colorOf(m_settings.colorBK)};
@@ -436,6 +436,7 @@ void TickerWindow::dispatchReply(const FetchReport& report, const std::string& r
     emit alertTextReady(AlertText());
     if (m_owner != nullptr)
         m_owner->OnTickerCommand(kCmdShowAlert);
+    return true;
 }
 
 QString TickerWindow::AlertText() const {

@@ -166,7 +166,9 @@ private:
     void onTimer(int id);
     void onCaptionButton(int id);
     void onMenuCommand(int id);
-    void dispatchReply(const FetchReport& report, const std::string& reply);
+    // Parses a finished quote reply and shows it; false for a failed refresh (a reply that
+    // held no quote of the watch list), which leaves the grid as it was.
+    bool dispatchReply(const FetchReport& report, const std::string& reply);
     void settingsApplied();
     void replace();
     void restore();

@@ -58,8 +58,8 @@ TEST(ReplyDispatch, ParserByJobKindAndSource) {
     EXPECT_EQ(ReplySource(3, 1), 1); // a text reply is never Google's
     EXPECT_EQ(ReplySource(1, 3), 3);
     QuoteBook book;
-    EXPECT_FALSE(DispatchFinishedReply(book, 1, 1, "abcd"));
-    EXPECT_TRUE(DispatchFinishedReply(book, 1, 1, "abcde"));
+    EXPECT_FALSE(DispatchFinishedReply(book, 1, 1, "abcd").applied);
+    EXPECT_TRUE(DispatchFinishedReply(book, 1, 1, "abcde").applied);
 }
 
 } // namespace

@@ -345,6 +345,26 @@ TEST_F(TickerWindowTest, ATickWhileAJobRunsStartsNothingNewForIt) {
     EXPECT_EQ(w.RunningJobs().Count(), 4u); // the quote job and one per chart
 }
 
+TEST_F(TickerWindowTest, StoredPeriodUnderFourSecondsRefreshesEveryFour) {
+    SetSys("FreshSec", "1");
+    TickerWindow& w = Make();
+    EXPECT_EQ(w.Settings().freshSec, 4);
+    EXPECT_EQ(w.TimerInterval(1), 4000);
+    for (int tick = 1; tick <= 5; ++tick) {
+        EndQuoteJob(w);
+        clock += 4;
+        w.FireTimer(1);
+    }
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 6);
+    // Button clicks between ticks are dropped without delaying the next tick.
+    EndQuoteJob(w);
+    clock += 2;
+    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
+    clock += 2;
+    w.FireTimer(1);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), 7);
+}
+
 TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     TickerWindow& w = Make();
     QSignalSpy alerts(&w, &TickerWindow::alertTextReady);
@@ -366,19 +386,48 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
     EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
 
-    // A reply of 4 bytes or fewer: no parse, no redraw, nothing to the owner.
-    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, "\n\n\n\n"));
+    // A reply that holds no quotes (an empty one, a captive portal's page, garbage, NUL-laced
+    // statements) is a failed refresh too: the failure text, the values kept, nothing to the
+    // owner.
+    std::string laced = IndexReply();
+    for (std::size_t at = laced.find("=\""); at != std::string::npos; at = laced.find("=\"", at + 1))
+        laced[at + 2] = '\0';
+    for (const std::string& reply :
+         {std::string("\n\n\n\n"), std::string(), std::string("<html><body>Please sign in</body></html>"),
+          std::string("\x8f\xff\x00\x13\x80garbage", 12), laced}) {
+        w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+        EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+        const int shown = owner.Count(kCmdShowAlert);
+        w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, reply));
+        EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
+        EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
+        EXPECT_EQ(w.Grid()->text(2, 3), QStringLiteral("-9.750"));
+        EXPECT_EQ(owner.Count(kCmdShowAlert), shown);
+    }
+
+    // One NUL-laced statement costs its own row only; nothing of it reaches a cell.
+    std::string oneLaced = Utf8ToGbk(SinaStatement("sh000001", "上证指数", "3000.00", "3011.00"));
+    oneLaced[oneLaced.find("3011.00") + 1] = '\0';
+    w.HandleFetchStatus(
+        Report(kJobQuoteText, kFetchFinished,
+               oneLaced + Utf8ToGbk(SinaStatement("sz399001", "深证成指", "3000.00", "2980.00"))));
     EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
-    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
-    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+    EXPECT_EQ(w.Grid()->text(1, 2), QString());
+    EXPECT_EQ(w.Grid()->text(2, 2), QStringLiteral("2980.00"));
+    for (int row = 1; row <= 2; ++row) {
+        for (int col = 0; col < 15; ++col)
+            EXPECT_FALSE(w.Grid()->text(row, col).contains(QChar(0))) << row << " " << col;
+    }
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
 
     // Chart downloads and progress reports change nothing on screen.
+    const int shown = owner.Count(kCmdShowAlert);
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
     w.HandleFetchStatus(Report(kJobSideDownload, kFetchFailed));
     w.HandleFetchStatus(Report(kJobSideDownload, kFetchFinished));
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchProgress));
     EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
-    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+    EXPECT_EQ(owner.Count(kCmdShowAlert), shown);
 }
 
 TEST_F(TickerWindowTest, UnknownSourcesAreReadAsSinaAndGoogleFilesAsGoogle) {
