@@ -37,7 +37,8 @@ inline constexpr IniKey kHotKey{kSys, "HotKey", "1",
                                 "character of the show/hide hot key: a digit 0-9 or a capital letter A-Z"};
 inline constexpr IniKey kHotKeyPress{kSys, "HotKeyPress", "1", "modifier of the hot key: 1 = Alt, 2 = Ctrl"};
 inline constexpr IniKey kFreshSec{
-    kSys, "FreshSec", "10", "refresh period of the quotes in seconds, 0 to 60; 0 = no automatic refresh"};
+    kSys, "FreshSec", "10",
+    "refresh period of the quotes in seconds, 4 to 60 (1 to 3 read as 4); 0 = no automatic refresh"};
 inline constexpr IniKey kDataSour{kSys, "DataSour", "1",
                                   "quote source: 1 = Sina, 2 = NetEase 163, 3 = Google"};
 inline constexpr IniKey kReSoft{kSys, "ReSoft", "", "full path of the trading program the menu starts"};
@@ -78,8 +79,16 @@ enum DataSource : int { kDataSourceSina = 1, kDataSourceNetEase = 2, kDataSource
 // Values of HotKeyPress.
 enum HotKeyModifier : int { kHotKeyAlt = 1, kHotKeyCtrl = 2 };
 
-// The range of FreshSec the settings offer.
+// The range of FreshSec the settings offer: 0 (no automatic refresh), or 4 to 60 seconds.
 inline constexpr int kFreshSecMax = 60;
+// Quotes are requested at most once per 4 seconds, so a shorter period would only drop calls.
+inline constexpr int kFreshSecMin = 4;
+
+// The refresh period a stored FreshSec gives: 1 to 3 seconds read as 4; 0 (no automatic
+// refresh) and every other value as stored.
+constexpr int RefreshPeriodOf(int storedFreshSec) {
+    return storedFreshSec > 0 && storedFreshSec < kFreshSecMin ? kFreshSecMin : storedFreshSec;
+}
 
 } // namespace baseini
 

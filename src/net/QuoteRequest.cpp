@@ -127,12 +127,13 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
     const std::uint32_t now = m_clock();
     // Unsigned arithmetic: a clock set back by the user reads as a long pause, not
     // as a throttle that never ends.
-    const bool throttled = m_called && now - m_lastCallTime < kThrottleSeconds;
-    m_called = true;
-    m_lastCallTime = now;
-    if (throttled) {
+    // Only a call that requests moves the throttle on: were dropped calls to move it too, a
+    // refresh period under 4 seconds would drop every call after the first, for good.
+    if (m_called && now - m_lastCallTime < kThrottleSeconds) {
         return std::nullopt;
     }
+    m_called = true;
+    m_lastCallTime = now;
     QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, now);
     m_googleReplyFile = job.replyFile;
     return job;

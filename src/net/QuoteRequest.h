@@ -46,8 +46,8 @@ public:
     explicit QuoteRequester(Clock clock = SystemClockSeconds);
 
     // The job to start for the watch list and source, or nothing when the call
-    // comes less than 4 seconds after the previous call. Every call, dropped or
-    // not, moves the throttle time on. programFolder ends in a path separator;
+    // comes less than 4 seconds after the last call that requested. A dropped call
+    // leaves the throttle time as it was. programFolder ends in a path separator;
     // a Google job writes its reply to programFolder + "data/gData.dat".
     std::optional<QuoteFetchJob> RequestQuotes(const WatchList& watchList, int dataSource,
                                                const std::string& programFolder);
@@ -60,6 +60,7 @@ public:
     // empty after a request to another service.
     const std::string& GoogleReplyFile() const { return m_googleReplyFile; }
 
+    // The time of the last call that requested.
     std::uint32_t LastCallTime() const { return m_lastCallTime; }
 
 private:

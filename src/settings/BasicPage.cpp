@@ -55,6 +55,14 @@ QString RefreshPeriodText(int seconds) {
     return QStringLiteral("%1 秒").arg(seconds);
 }
 
+int OfferedRefreshPeriod(int requested, int previous) {
+    if (requested <= 0 || requested >= baseini::kFreshSecMin)
+        return requested;
+    // Periods under 4 seconds are not offered: moving down past 4 gives "不刷新", moving up
+    // from it gives 4.
+    return requested < previous ? 0 : baseini::kFreshSecMin;
+}
+
 QStringList HotKeyEntries() {
     QStringList entries;
     for (char c = '0'; c <= '9'; ++c)
@@ -81,8 +89,15 @@ void BasicPage::createControls() {
     m_sliderLabel = new QLabel(this);
     m_sliderLabel->setObjectName(QStringLiteral("refreshLabel"));
     m_sliderLabel->setMinimumWidth(60);
-    // The label follows the slider, also while it is dragged.
-    connect(m_slider, &QSlider::valueChanged, this, &BasicPage::updateSliderLabel);
+    // The slider skips the periods it does not offer; the label follows it, also while it
+    // is dragged.
+    connect(m_slider, &QSlider::valueChanged, this, [this](int value) {
+        const int offered = OfferedRefreshPeriod(value, m_period);
+        m_period = offered;
+        if (offered != value)
+            m_slider->setValue(offered);
+        updateSliderLabel();
+    });
 
     // One radio per quote service, in DataSour order, its id the DataSour value.
     m_sources = new QButtonGroup(this);
@@ -152,7 +167,8 @@ void BasicPage::load() {
     int freshSec = ProfileReadInt(m_baseIniPath, kFreshSec.section, kFreshSec.name);
     if (freshSec < 0 || freshSec > kFreshSecMax)
         freshSec = 0;
-    m_slider->setValue(freshSec);
+    m_period = RefreshPeriodOf(freshSec);
+    m_slider->setValue(m_period);
     updateSliderLabel();
 
     const int source = ProfileReadInt(m_baseIniPath, kDataSour.section, kDataSour.name);

@@ -24,6 +24,10 @@ inline constexpr char kInvalidProgramText[] = "无效的文件，请重新选择
 // The slider's label: "%d 秒", or "不刷新" for 0.
 QString RefreshPeriodText(int seconds);
 
+// The period the slider offers when moved from `previous` to `requested`: 0 and 4 to 60 as
+// they are; 1 to 3 become 0 when moving down and 4 when moving up.
+int OfferedRefreshPeriod(int requested, int previous);
+
 // The 36 entries of the hot key list: " 0" to " 9", then " A" to " Z".
 QStringList HotKeyEntries();
 
@@ -56,6 +60,7 @@ private:
     void updateSliderLabel();
 
     std::string m_baseIniPath;
+    int m_period = 0; // the slider's last offered position
     QSlider* m_slider = nullptr;
     QLabel* m_sliderLabel = nullptr;
     QButtonGroup* m_sources = nullptr;

@@ -28,7 +28,7 @@ TickerSettings ReadTickerSettings(const std::string& baseIniPath) {
     s.lastX = ReadInt(baseIniPath, kLastX);
     s.lastY = ReadInt(baseIniPath, kLastY);
     s.dataSource = ReadInt(baseIniPath, kDataSour);
-    s.freshSec = ReadInt(baseIniPath, kFreshSec);
+    s.freshSec = RefreshPeriodOf(ReadInt(baseIniPath, kFreshSec));
     s.topMost = ReadInt(baseIniPath, kTopMost);
     s.transBK = ReadInt(baseIniPath, kTransBK);
     s.showTitle = ReadInt(baseIniPath, kShowTitle);

@@ -97,7 +97,7 @@ TEST_F(QuoteRequestTest, JobsOfTheThreeServices) {
     EXPECT_EQ(requester.GoogleReplyFile(), "");
 }
 
-TEST_F(QuoteRequestTest, ThrottleDropsCallsWithinFourSecondsOfThePreviousCall) {
+TEST_F(QuoteRequestTest, ThrottleDropsCallsWithinFourSecondsOfTheLastRequest) {
     std::uint32_t now = 1700000000;
     QuoteRequester requester([&] { return now; });
     const WatchList list = FirstRunListWith600000();
@@ -105,11 +105,17 @@ TEST_F(QuoteRequestTest, ThrottleDropsCallsWithinFourSecondsOfThePreviousCall) {
     EXPECT_TRUE(requester.RequestQuotes(list, 1, "/p/"));
     now += 3;
     EXPECT_FALSE(requester.RequestQuotes(list, 1, "/p/"));
-    now += 2; // 5 s after the first request, but 2 s after the dropped call
-    EXPECT_FALSE(requester.RequestQuotes(list, 1, "/p/"));
-    EXPECT_EQ(requester.LastCallTime(), 1700000005u);
-    now += 4;
+    now += 1; // 4 s after the request: the dropped call did not move the throttle
     EXPECT_TRUE(requester.RequestQuotes(list, 1, "/p/"));
+    EXPECT_EQ(requester.LastCallTime(), 1700000004u);
+
+    // A refresh every second still requests every 4 seconds.
+    int requests = 0;
+    for (int second = 0; second < 20; ++second) {
+        ++now;
+        requests += requester.RequestQuotes(list, 1, "/p/") ? 1 : 0;
+    }
+    EXPECT_EQ(requests, 5);
 
     // A dropped Google call keeps the path of the last Google request.
     EXPECT_TRUE(requester.RequestQuotes(list, 3, "/p/") == std::nullopt);

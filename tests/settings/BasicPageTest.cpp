@@ -66,15 +66,28 @@ TEST_F(BasicPageTest, OutOfRangeValuesLoadAsNoneOrZero) {
     EXPECT_EQ(read("DataSour"), "");
 }
 
-TEST_F(BasicPageTest, ArrowKeysMoveTheSliderWithinItsRange) {
+TEST_F(BasicPageTest, SliderOffersNoPeriodUnderFourSeconds) {
     write("FreshSec", "1");
     auto page = makePage();
+    EXPECT_EQ(page->Slider()->value(), 4); // a stored 1 reads as 4
+    EXPECT_EQ(page->SliderLabel()->text(), "4 秒");
     page->ProgramEdit()->setFocus();
     QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 0);
     EXPECT_EQ(page->SliderLabel()->text(), "不刷新");
     QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 0);
+    QTest::keyClick(page->ProgramEdit(), Qt::Key_Right);
+    EXPECT_EQ(page->Slider()->value(), 4);
+    EXPECT_EQ(page->SliderLabel()->text(), "4 秒");
+
+    // Dragged into 1 to 3 it goes on to "不刷新" or to 4, whichever way it was moving.
+    page->Slider()->setValue(2);
+    EXPECT_EQ(page->Slider()->value(), 0);
+    page->Slider()->setValue(3);
+    EXPECT_EQ(page->Slider()->value(), 4);
+    page->Store();
+    EXPECT_EQ(read("FreshSec"), "4");
 
     page->Slider()->setValue(60);
     QTest::keyClick(page->ProgramEdit(), Qt::Key_Right);
