@@ -17,32 +17,49 @@ void QuoteFetcher::FinalReport::OnFetchStatus(const FetchReport& report) {
     m_done.notify_all();
 }
 
-FetchReport QuoteFetcher::FinalReport::Wait() {
+std::optional<FetchReport> QuoteFetcher::FinalReport::WaitFor(std::chrono::milliseconds time) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_done.wait(lock, [this] { return m_report.has_value(); });
-    return *m_report;
+    m_done.wait_for(lock, time, [this] { return m_report.has_value(); });
+    return m_report;
 }
+
+namespace {
+
+RefreshOutcome Dispatch(QuoteBook& book, int source, std::string_view reply) {
+    const QuoteReplyResult result = DispatchQuoteReply(book, source, reply);
+    if (result.failed)
+        return RefreshOutcome::NoQuotes;
+    return result.applied ? RefreshOutcome::Parsed : RefreshOutcome::Ignored;
+}
+
+} // namespace
 
 QuoteFetcher::QuoteFetcher(std::string programFolder) : m_programFolder(std::move(programFolder)) {}
 
-RefreshOutcome QuoteFetcher::Refresh(QuoteBook& book, int source) {
+RefreshOutcome QuoteFetcher::Refresh(QuoteBook& book, int source, const StopCheck& stop) {
+    constexpr std::chrono::milliseconds kStopCheckPeriod{50};
     std::optional<QuoteFetchJob> job = m_requester.RequestQuotes(book.watchList, source, m_programFolder);
     if (!job)
         return RefreshOutcome::Throttled;
     FinalReport sink;
-    FetchReport report;
+    std::optional<FetchReport> report;
     {
+        // Leaving this scope cancels a transfer still running and joins its thread.
         FetchManager manager(&sink);
-        manager.StartJob(*job);
-        report = sink.Wait();
+        if (!manager.StartJob(*job))
+            return RefreshOutcome::Failed;
+        while (!(report = sink.WaitFor(kStopCheckPeriod))) {
+            if (stop && stop())
+                return RefreshOutcome::Interrupted;
+        }
     }
-    if (report.status != kFetchFinished)
+    if (report->status != kFetchFinished)
         return RefreshOutcome::Failed;
     const QuoteService& service = QuoteServiceOf(source);
     std::string reply = service.readReplyFile != nullptr
                             ? service.readReplyFile(m_requester.GoogleReplyFile())
-                            : std::move(report.reply);
-    return DispatchQuoteReply(book, source, reply) ? RefreshOutcome::Parsed : RefreshOutcome::Ignored;
+                            : std::move(report->reply);
+    return Dispatch(book, source, reply);
 }
 
 RefreshOutcome QuoteFetcher::RefreshFromFile(QuoteBook& book, int source, const std::string& path) {
@@ -59,7 +76,7 @@ RefreshOutcome QuoteFetcher::RefreshFromFile(QuoteBook& book, int source, const 
         reply = service.readReplyFile(copy);
         std::remove(copy.c_str());
     }
-    return DispatchQuoteReply(book, source, reply) ? RefreshOutcome::Parsed : RefreshOutcome::Ignored;
+    return Dispatch(book, source, reply);
 }
 
 } // namespace marlune

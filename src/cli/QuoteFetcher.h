@@ -5,21 +5,32 @@
 #include "net/QuoteRequest.h"
 #include "quote/QuoteBook.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 
 namespace marlune {
 
-enum class RefreshOutcome { Parsed, Ignored, Throttled, Failed, NoReplyFile };
+// Parsed: the book shows the reply. Ignored: nothing was asked (an empty watch list) and the
+// reply was too short to parse. Throttled: no request within 4 seconds of the last. Failed:
+// the download failed. NoQuotes: the reply held no quote of the watch list (a failed refresh;
+// the book kept its values). NoReplyFile: the saved reply could not be read. Interrupted: the
+// stop check asked to end; the transfer was cancelled.
+enum class RefreshOutcome { Parsed, Ignored, Throttled, Failed, NoQuotes, NoReplyFile, Interrupted };
+
+// True when the refresh is to be abandoned (a signal arrived).
+using StopCheck = std::function<bool()>;
 
 class QuoteFetcher {
 public:
     explicit QuoteFetcher(std::string programFolder);
 
-    // Requests the quotes of the book's watch list from the source and waits for the reply.
-    RefreshOutcome Refresh(QuoteBook& book, int source);
+    // Requests the quotes of the book's watch list from the source and waits for the reply,
+    // asking `stop` every few hundredths of a second; when it says so the transfer is cancelled.
+    RefreshOutcome Refresh(QuoteBook& book, int source, const StopCheck& stop = {});
 
     // Parses reply bytes saved from a service instead of downloading them. For Google the
     // file is a saved reply file, which is read without being deleted.
@@ -30,7 +41,8 @@ private:
     class FinalReport final : public FetchStatusSink {
     public:
         void OnFetchStatus(const FetchReport& report) override;
-        FetchReport Wait();
+        // The final report, or nothing when it has not come within the time.
+        std::optional<FetchReport> WaitFor(std::chrono::milliseconds time);
 
     private:
         std::mutex m_mutex;

@@ -34,6 +34,50 @@ bool IsWide(std::uint32_t cp) {
            (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
 }
 
+// Length of the well-formed UTF-8 sequence at pos, or 0 when the bytes there are not one.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || pos + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// The text as the terminal may see it: every control character (C0, DEL and C1, which a
+// terminal would obey as escape sequences) and every byte that is not UTF-8 becomes "?".
+std::string TerminalSafe(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out += lead < 0x20 || lead == 0x7F ? '?' : static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(text, pos);
+        const bool c1Control =
+            length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[pos + 1]) < 0xA0;
+        if (length == 0 || c1Control) {
+            out += '?';
+            pos += length == 0 ? 1 : length;
+            continue;
+        }
+        out.append(text, pos, length);
+        pos += length;
+    }
+    return out;
+}
+
 const char* ColourCode(CellColor colour) {
     switch (colour) {
     case CellColor::Up:
@@ -99,8 +143,11 @@ std::string FormatQuoteTable(const QuoteBook& book, bool colour) {
     const auto& columns = QuoteColumns();
     std::vector<std::array<std::string, kQuoteColumnCount>> rows;
     rows.reserve(book.watchList.size());
-    for (const StockEntry& entry : book.watchList)
+    for (const StockEntry& entry : book.watchList) {
         rows.push_back(QuoteRowTexts(entry));
+        for (std::string& cell : rows.back())
+            cell = TerminalSafe(cell);
+    }
 
     std::array<int, kQuoteColumnCount> widths{};
     for (int c = 0; c < kQuoteColumnCount; ++c) {
@@ -133,7 +180,7 @@ std::string FormatQuoteTable(const QuoteBook& book, bool colour) {
         out += '\n';
     }
     out += bold;
-    out += TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime);
+    out += TerminalSafe(TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime));
     out += reset;
     out += '\n';
     return out;

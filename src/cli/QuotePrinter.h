@@ -9,7 +9,8 @@
 namespace marlune {
 
 // The watch list as a table: header, one line per entry, the total line. ANSI colours when
-// `colour` is set (rising red, falling green, names blue, as on the desktop).
+// `colour` is set (rising red, falling green, names blue, as on the desktop). Texts from
+// replies and files never reach the terminal raw: their control characters print as "?".
 std::string FormatQuoteTable(const QuoteBook& book, bool colour);
 
 // {"rows":[{...15 display texts...}],"total":{"plAmount","plRate","updateTime"}}

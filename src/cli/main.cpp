@@ -1,6 +1,6 @@
 // marlune-cli: the terminal ticker on the same engine as the desktop program.
 //   marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] [--watch]
-// Exit status: 0 success, 1 the download failed, 2 bad arguments.
+// Exit status: 0 success, 1 the refresh failed, 2 bad arguments, 130/143 ended by SIGINT/SIGTERM.
 
 #include "SimServer.h"
 #include "cli/QuoteFetcher.h"
@@ -8,6 +8,7 @@
 #include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
+#include "config/SettingsKeys.h"
 #include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
@@ -38,6 +39,7 @@ struct CliOptions {
     bool json = false;
     bool watch = false;
     bool demo = false;
+    bool help = false;
 };
 
 // "1 Sina, 2 NetEase 163, ..." from the quote service table.
@@ -53,7 +55,7 @@ std::string SourceList() {
 
 std::string Usage() {
     return "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
-           "[--watch]\n"
+           "[--watch] [--help]\n"
            "  --home DIR      program folder with config/list.ini and config/base.ini\n"
            "  --services URL  send every request to this base URL\n"
            "  --demo          start the simulated market and use it\n"
@@ -62,7 +64,8 @@ std::string Usage() {
            ") instead of DataSour\n"
            "  --reply FILE    parse these reply bytes instead of downloading\n"
            "  --json          print one JSON object\n"
-           "  --watch         refresh every FreshSec seconds until Ctrl-C\n";
+           "  --watch         refresh every FreshSec seconds until Ctrl-C\n"
+           "exit status: 0 success, 1 the refresh failed, 2 bad arguments, 128 + N ended by signal N\n";
 }
 
 std::optional<CliOptions> ParseArguments(int argc, char** argv) {
@@ -74,7 +77,9 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
                 return std::nullopt;
             return std::string(argv[++i]);
         };
-        if (arg == "--json") {
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--watch") {
             options.watch = true;
@@ -86,9 +91,13 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
                 return std::nullopt;
             if (arg == "--home")
                 options.home = *v;
-            else if (arg == "--services")
+            else if (arg == "--services") {
+                if (!IsServiceBaseUrl(*v)) {
+                    std::fprintf(stderr, "marlune-cli: not a usable service URL: %s\n", v->c_str());
+                    return std::nullopt;
+                }
                 options.services = *v;
-            else if (arg == "--reply")
+            } else if (arg == "--reply")
                 options.replyFile = *v;
             else {
                 if (v->find_first_not_of("0123456789") != std::string::npos || v->size() > 4)
@@ -106,16 +115,22 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
     return options;
 }
 
-std::atomic<bool> g_stop{false};
+// The signal that asked the program to end, or 0.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
-void OnSignal(int) {
-    g_stop = true;
+void OnSignal(int signal) {
+    g_signal = signal;
 }
 
-// Sleeps up to the given seconds, waking early on Ctrl-C.
+bool StopRequested() {
+    return g_signal != 0;
+}
+
+// Sleeps up to the given seconds, waking early on a signal.
 void SleepInterruptibly(int seconds) {
-    for (int tenth = 0; tenth < seconds * 10 && !g_stop; ++tenth)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int tick = 0; tick < seconds * 20 && !StopRequested(); ++tick)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 } // namespace
@@ -126,6 +141,13 @@ int main(int argc, char** argv) {
         std::fputs(Usage().c_str(), stderr);
         return 2;
     }
+    if (options->help) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    // Ctrl-C and SIGTERM cancel a transfer in flight; the program then ends within a moment.
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
     if (!options->home.empty())
         SetProgramFolder(options->home);
     if (!CreateFirstRunFiles()) {
@@ -142,7 +164,7 @@ int main(int argc, char** argv) {
         }
         PointAllServicesAt(market->BaseUrl());
     } else if (!options->services.empty()) {
-        PointAllServicesAt(options->services);
+        PointAllServicesAt(options->services); // checked with the arguments
     }
 
     const std::string folder = ProgramFolder();
@@ -155,8 +177,6 @@ int main(int argc, char** argv) {
     book.watchList = ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
     book.ResetAlerts();
 
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
     const bool colour = isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr;
 
     QuoteFetcher fetcher(folder);
@@ -164,9 +184,12 @@ int main(int argc, char** argv) {
     do {
         const int source = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));
         RefreshOutcome outcome = options->replyFile.empty()
-                                     ? fetcher.Refresh(book, source)
+                                     ? fetcher.Refresh(book, source, StopRequested)
                                      : fetcher.RefreshFromFile(book, source, options->replyFile);
-        if (outcome == RefreshOutcome::Failed) {
+        if (outcome == RefreshOutcome::Interrupted)
+            break;
+        const bool failed = outcome == RefreshOutcome::Failed || outcome == RefreshOutcome::NoQuotes;
+        if (failed) {
             std::cerr << kFetchFailedText << std::endl;
             exitStatus = 1;
         } else if (outcome == RefreshOutcome::NoReplyFile) {
@@ -175,7 +198,7 @@ int main(int argc, char** argv) {
         } else {
             exitStatus = 0;
         }
-        if (outcome != RefreshOutcome::Failed || options->watch) {
+        if (!failed || options->watch) {
             if (options->json)
                 std::cout << FormatQuoteJson(book) << std::endl;
             else
@@ -183,14 +206,16 @@ int main(int argc, char** argv) {
         }
         if (!options->watch || !options->replyFile.empty())
             break;
-        const int freshSec = ProfileReadInt(baseIni, "sys", "FreshSec");
+        const int freshSec = baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec"));
         if (freshSec <= 0) {
             std::cerr << "marlune-cli: FreshSec is 0 (no automatic refresh)" << std::endl;
             break;
         }
         SleepInterruptibly(freshSec);
-        if (!g_stop && colour)
+        if (!StopRequested() && colour)
             std::cout << "\n";
-    } while (!g_stop);
+    } while (!StopRequested());
+    if (StopRequested())
+        return 128 + g_signal;
     return exitStatus;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <mutex>
+#include <optional>
 
 namespace marlune {
 namespace {
@@ -66,18 +67,21 @@ std::string ServiceHeaderBlock(Service service) {
     return "Accept: */*\r\nReferer: " + homePage + "\r\n";
 }
 
-bool PointAllServicesAt(std::string_view baseUrl) {
+namespace {
+
+// The base URL without its trailing slashes, or nothing when it is not usable.
+std::optional<std::string_view> UsableBaseUrl(std::string_view baseUrl) {
     std::size_t schemeLength = 0;
     if (StartsWithNoCase(baseUrl, "http://")) {
         schemeLength = 7;
     } else if (StartsWithNoCase(baseUrl, "https://")) {
         schemeLength = 8;
     } else {
-        return false;
+        return std::nullopt;
     }
     for (unsigned char c : baseUrl) {
         if (c <= ' ' || c == 0x7f) {
-            return false;
+            return std::nullopt;
         }
     }
     while (baseUrl.size() > schemeLength && baseUrl.back() == '/') {
@@ -86,11 +90,25 @@ bool PointAllServicesAt(std::string_view baseUrl) {
     // A host must follow the scheme, and a query or fragment cannot take a path.
     if (baseUrl.size() == schemeLength || baseUrl[schemeLength] == '/' ||
         baseUrl.find_first_of("?#") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return baseUrl;
+}
+
+} // namespace
+
+bool IsServiceBaseUrl(std::string_view baseUrl) {
+    return UsableBaseUrl(baseUrl).has_value();
+}
+
+bool PointAllServicesAt(std::string_view baseUrl) {
+    const std::optional<std::string_view> usable = UsableBaseUrl(baseUrl);
+    if (!usable) {
         return false;
     }
     std::lock_guard<std::mutex> lock(TableMutex());
     for (ServiceEndpoint& endpoint : Table()) {
-        endpoint.baseUrl = std::string(baseUrl);
+        endpoint.baseUrl = std::string(*usable);
     }
     return true;
 }

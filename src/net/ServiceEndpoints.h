@@ -25,6 +25,9 @@ std::string ServiceBaseUrl(Service service);
 // page + CR LF; without a home page the Accept line alone.
 std::string ServiceHeaderBlock(Service service);
 
+// True for a base URL PointAllServicesAt takes (the rule below).
+bool IsServiceBaseUrl(std::string_view baseUrl);
+
 // Points every service at one base URL ("http://host:port" or with a path prefix);
 // trailing slashes are dropped. The home pages are left as they are. Only http and
 // https URLs with a host and without blanks or control characters are taken; for

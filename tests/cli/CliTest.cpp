@@ -2,11 +2,19 @@
 #include "cli/QuotePrinter.h"
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace marlune {
 namespace {
@@ -43,6 +51,26 @@ TEST(QuotePrinter, TableAlignsWideCharactersAndColoursBySign) {
     std::string coloured = FormatQuoteTable(book, true);
     EXPECT_NE(coloured.find("\x1b[31m7.22"), std::string::npos); // rising price in red
     EXPECT_NE(coloured.find("\x1b[32m9.10"), std::string::npos); // falling price in green
+}
+
+TEST(QuotePrinter, TableReplacesEveryControlCharacter) {
+    QuoteBook book;
+    // A title change, a bell, a screen clear, a C1 CSI and a stray byte, as a hostile reply sends.
+    book.setWatchList({Entry("600000", "浦发\x1b]0;pwned\x07\x1b[2J",
+                             "7.22\r\x7f\xc2\x9b"
+                             "31m\x9b",
+                             "+0.10")});
+    book.totalPlAmount = "0.00";
+    book.totalPlRate = "0.00%";
+    book.updateTime = "2024-05-10\x1b[1A";
+    for (bool colour : {false, true}) {
+        std::string table = FormatQuoteTable(book, colour);
+        for (const char* control : {"\x1b]", "\x1b[2J", "\x1b[1A", "\x07", "\r", "\x7f", "\xc2\x9b"})
+            EXPECT_EQ(table.find(control), std::string::npos) << colour;
+        EXPECT_NE(table.find("浦发?]0;pwned??[2J"), std::string::npos) << table;
+        EXPECT_NE(table.find("7.22???31m?"), std::string::npos) << table;
+        EXPECT_NE(table.find("2024-05-10?[1A"), std::string::npos);
+    }
 }
 
 TEST(QuotePrinter, JsonEscapesEveryText) {
@@ -92,7 +120,133 @@ TEST(MarluneCli, PrintsTheWatchListFromEachSourceOfTheSimulatedMarket) {
     EXPECT_EQ(RunCli("--source x").first, 2);
     EXPECT_EQ(RunCli("--json --watch").first, 2);
     EXPECT_EQ(RunCli("--unknown").first, 2);
+    // A mistyped service URL is refused, not replaced by the real public hosts.
+    for (const char* services : {"htp:/typo", "http://", "ftp://127.0.0.1", "127.0.0.1:80", "http://a b"})
+        EXPECT_EQ(RunCli(std::string("--services '") + services + "'").first, 2) << services;
+    EXPECT_EQ(RunCli("--help").first, 0);
     std::filesystem::remove_all(home);
+}
+
+// A program folder of its own for one test, removed with everything in it.
+class CliHome {
+public:
+    explicit CliHome(const char* name)
+        : m_path(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~CliHome() { std::filesystem::remove_all(m_path); }
+    std::string string() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+TEST(MarluneCli, ReplyWithoutUsableRecordIsAFailedRefresh) {
+    sim::SimServer market;
+    ASSERT_GT(market.Start(0), 0);
+    CliHome home("marlune-cli-empty-");
+    const std::string common = "--home " + home.string() + " --services " + market.BaseUrl();
+    sim::Fault portal;
+    portal.body = "<html><head><title>Wi-Fi</title></head><body>Please sign in</body></html>";
+    sim::Fault garbage;
+    garbage.garbage = true;
+    sim::Fault empty;
+    empty.body = "";
+    for (const sim::Fault& fault : {portal, garbage, empty}) {
+        market.SetFault("/rn=", fault);
+        for (const char* format : {"", " --json"}) {
+            const std::string command =
+                std::string(MARLUNE_BINARY_DIR) + "/src/marlune-cli " + common + format + " 2>&1 >/dev/null";
+            std::string errors;
+            FILE* pipe = ::popen(command.c_str(), "r");
+            ASSERT_NE(pipe, nullptr);
+            std::array<char, 512> buffer;
+            std::size_t n;
+            while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+                errors.append(buffer.data(), n);
+            const int status = ::pclose(pipe);
+            EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << command;
+            EXPECT_NE(errors.find("股票数据获取失败。请检查网络或者点击刷新按钮。"), std::string::npos)
+                << errors;
+        }
+    }
+    // Saved reply bytes that hold no quote fail alike.
+    const std::string saved = home.string() + "/portal.html";
+    std::FILE* f = std::fopen(saved.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("<html><body>Please sign in</body></html>", f);
+    std::fclose(f);
+    EXPECT_EQ(RunCli("--home " + home.string() + " --reply " + saved).first, 1);
+
+    market.ClearFaults();
+    EXPECT_EQ(RunCli(common).first, 0);
+}
+
+// Starts marlune-cli with the arguments, its output thrown away; its process id.
+pid_t SpawnCli(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words = {std::string(MARLUNE_BINARY_DIR) + "/src/marlune-cli"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// The exit status of the process once it has ended, or -1 when it is still running after the
+// limit (it is then killed).
+int ExitStatusWithin(pid_t pid, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+TEST(MarluneCliSignals, SignalCancelsTheTransferAndEndsTheProgram) {
+    sim::SimServer market;
+    ASSERT_GT(market.Start(0), 0);
+    CliHome home("marlune-cli-signal-");
+    sim::Fault silent;
+    silent.hang = true;
+    sim::Fault trickle; // two bytes a second, for a long while
+    trickle.bodySize = 100000;
+    trickle.pieceBytes = 2;
+    trickle.pieceDelayMs = 1000;
+    for (const sim::Fault& fault : {silent, trickle}) {
+        market.SetFault("/rn=", fault);
+        for (auto [signal, expected] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+            for (const char* mode : {"--json", "--watch"}) {
+                SCOPED_TRACE(std::string(fault.hang ? "silent " : "trickle ") + mode + " " +
+                             std::to_string(signal));
+                market.ClearRequests();
+                const pid_t pid = SpawnCli({"--home", home.string(), "--services", market.BaseUrl(), mode});
+                ASSERT_GT(pid, 0);
+                // Signal it once its request is in flight.
+                for (int wait = 0; wait < 250 && market.Requests().empty(); ++wait)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                ASSERT_FALSE(market.Requests().empty());
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                ::kill(pid, signal);
+                // Within a second, measured generously on a shared machine.
+                EXPECT_EQ(ExitStatusWithin(pid, std::chrono::seconds(5)), expected);
+            }
+        }
+    }
 }
 
 TEST(MarluneCli, ParsesSavedReplyFilesWithoutTouchingThem) {
