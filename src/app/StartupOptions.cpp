@@ -1,9 +1,12 @@
 #include "app/StartupOptions.h"
 
+#include "net/ServiceEndpoints.h"
+
 namespace marlune {
 
 StartupOptions ParseStartupOptions(const QStringList& arguments) {
     StartupOptions options;
+    bool servicesGiven = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         auto value = [&](QString& target) {
@@ -17,11 +20,13 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
             value(options.home);
         else if (argument.startsWith(QLatin1String("--home=")))
             options.home = argument.mid(7);
-        else if (argument == QLatin1String("--services"))
+        else if (argument == QLatin1String("--services")) {
             value(options.services);
-        else if (argument.startsWith(QLatin1String("--services=")))
+            servicesGiven = true;
+        } else if (argument.startsWith(QLatin1String("--services="))) {
             options.services = argument.mid(11);
-        else if (argument == QLatin1String("--send") || argument.startsWith(QLatin1String("--send="))) {
+            servicesGiven = true;
+        } else if (argument == QLatin1String("--send") || argument.startsWith(QLatin1String("--send="))) {
             QString number;
             if (argument == QLatin1String("--send"))
                 value(number);
@@ -50,6 +55,9 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
         if (!options.error.isEmpty())
             break;
     }
+    // A mistyped URL must not send the requests to the real public hosts instead.
+    if (options.error.isEmpty() && servicesGiven && !IsServiceBaseUrl(options.services.toStdString()))
+        options.error = QStringLiteral("not a usable service URL: %1").arg(options.services);
     return options;
 }
 

@@ -23,15 +23,21 @@ int SendCommand(int argc, char** argv, int command) {
 } // namespace
 
 int main(int argc, char** argv) {
-    {
-        // --send needs no display: it is handled before the GUI starts.
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments << QString::fromLocal8Bit(argv[i]);
-        const marlune::StartupOptions early = marlune::ParseStartupOptions(arguments);
-        if (early.error.isEmpty() && !early.help && early.send)
-            return SendCommand(argc, argv, *early.send);
+    // The arguments are read before anything of the GUI starts, so that --help, --send and a
+    // mistyped argument need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    marlune::StartupOptions options = marlune::ParseStartupOptions(arguments);
+    if (options.help || !options.error.isEmpty()) {
+        if (!options.error.isEmpty())
+            std::fprintf(stderr, "marlune: %s\n", qPrintable(options.error));
+        std::fputs(qPrintable(marlune::StartupUsage()), options.help ? stdout : stderr);
+        return options.help ? 0 : 2;
     }
+    if (options.send)
+        return SendCommand(argc, argv, *options.send);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlune"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -42,13 +48,6 @@ int main(int argc, char** argv) {
         icon.addFile(QString::fromLatin1(image));
     QApplication::setWindowIcon(icon);
 
-    marlune::StartupOptions options = marlune::ParseStartupOptions(QApplication::arguments().mid(1));
-    if (options.help || !options.error.isEmpty()) {
-        if (!options.error.isEmpty())
-            std::fprintf(stderr, "marlune: %s\n", qPrintable(options.error));
-        std::fputs(qPrintable(marlune::StartupUsage()), options.help ? stdout : stderr);
-        return options.help ? 0 : 2;
-    }
     marlune::Application application(std::move(options));
     return application.Run();
 }
