@@ -12,8 +12,9 @@ namespace {
 TEST(StartupOptions, ServiceUrlMustBeUsable) {
     for (const char* url : {"htp:/typo", "http://", "ftp://127.0.0.1", "127.0.0.1:8080", "http://a b", ""}) {
         EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--services=") + url}).error.isEmpty()) << url;
-        if (*url != '\0')
+        if (*url != '\0') {
             EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--services"), url}).error.isEmpty()) << url;
+        }
     }
     const StartupOptions good =
         ParseStartupOptions({QStringLiteral("--services"), QStringLiteral("http://127.0.0.1:8123/")});
