@@ -25,6 +25,22 @@ std::int64_t Market::Now() const {
     return m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
 }
 
+void Market::SetCalendar(ExchangeCalendar calendar) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_calendar = std::move(calendar);
+    m_paths.clear(); // session numbers mean trading days now, or no longer
+}
+
+ExchangeCalendar Market::Calendar() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_calendar;
+}
+
+SessionTime Market::SessionOf(std::int64_t unixSeconds) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return SessionAt(unixSeconds, m_calendar);
+}
+
 std::shared_ptr<const DayPath> Market::pathOf(const StockInfo& stock, std::int64_t session) const {
     const auto key = std::make_pair(StockKey(stock), session);
     {
@@ -46,7 +62,7 @@ std::shared_ptr<const DayPath> Market::pathOf(const StockInfo& stock, std::int64
 SimQuote Market::QuoteAt(const StockInfo& stock, std::int64_t unixSeconds) const {
     SimQuote quote;
     quote.stock = &stock;
-    quote.time = SessionAt(unixSeconds);
+    quote.time = SessionOf(unixSeconds);
     const auto path = pathOf(stock, quote.time.session);
     const DaySnapshot day = path->At(quote.time.second);
     quote.previousClose = day.previousClose;
@@ -63,7 +79,7 @@ SimQuote Market::QuoteAt(const StockInfo& stock, std::int64_t unixSeconds) const
 }
 
 std::vector<MinuteBar> Market::BarsAt(const StockInfo& stock, std::int64_t unixSeconds) const {
-    const SessionTime time = SessionAt(unixSeconds);
+    const SessionTime time = SessionOf(unixSeconds);
     return pathOf(stock, time.session)->BarsUntil(time.second);
 }
 
@@ -112,6 +128,31 @@ std::string Market::GoogleReply(const std::vector<std::string>& codes, bool gbk)
     return gbk ? Utf8ToGbk(reply) : reply;
 }
 
+std::string Market::TencentReply(const std::vector<std::string>& codes) const {
+    const std::int64_t now = Now();
+    std::string reply;
+    for (const std::string& code : codes) {
+        const StockInfo* stock = FindStockByPrefixedCode(code);
+        reply += stock == nullptr ? TencentUnknownStatement() : TencentStatement(QuoteAt(*stock, now));
+    }
+    return Utf8ToGbk(reply);
+}
+
+std::string Market::EastMoneyReply(const std::vector<std::string>& codes) const {
+    const std::int64_t now = Now();
+    std::vector<SimQuote> quotes;
+    for (const std::string& code : codes) {
+        if (code.size() != 8 || (code[0] != '0' && code[0] != '1') || code[1] != '.') {
+            continue;
+        }
+        const StockInfo* stock = FindStock(code[0] == '1' ? 1 : 2, std::string_view(code).substr(2));
+        if (stock != nullptr) {
+            quotes.push_back(QuoteAt(*stock, now));
+        }
+    }
+    return EastMoneyReplyText(quotes);
+}
+
 std::string Market::SuggestReply(std::string_view keyUtf8) const {
     return Utf8ToGbk(SuggestReplyText(keyUtf8));
 }
@@ -122,7 +163,7 @@ std::optional<std::string> Market::ChartPng(int market, std::string_view code) c
         return std::nullopt;
     }
     const std::int64_t now = Now();
-    const SessionTime time = SessionAt(now);
+    const SessionTime time = SessionOf(now);
     const auto path = pathOf(*stock, time.session);
     ChartInput input;
     input.code = stock->code;
@@ -137,7 +178,7 @@ std::string Market::MinuteReply(std::string_view prefixedCode) const {
     if (stock == nullptr) {
         return R"({"code":0,"data":{}})";
     }
-    const SessionTime time = SessionAt(Now());
+    const SessionTime time = SessionOf(Now());
     const auto path = pathOf(*stock, time.session);
     // Volume in hands of 100 shares (an index too), amount in yuan, both since the open.
     auto row = [](int hour, int minute, double price, double shares, double amount) {

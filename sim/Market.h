@@ -50,6 +50,13 @@ public:
     std::uint64_t Seed() const { return m_seed; }
     std::int64_t Now() const;
 
+    // Real trading hours and holidays instead of trading around the clock (TradingClock.h).
+    void SetCalendar(ExchangeCalendar calendar);
+    ExchangeCalendar Calendar() const;
+    // The session and exchange time at a moment, by the market's calendar: every quote,
+    // chart and minute reply goes by this.
+    SessionTime SessionOf(std::int64_t unixSeconds) const;
+
     SimQuote Quote(const StockInfo& stock) const { return QuoteAt(stock, Now()); }
     SimQuote QuoteAt(const StockInfo& stock, std::int64_t unixSeconds) const;
     // The minute bars of the security's session so far.
@@ -62,6 +69,12 @@ public:
     std::string NeteaseReply(const std::vector<std::string>& codes) const;
     // Google: codes such as "SHA:600000" or "SHE:000001"; GBK, or UTF-8 when gbk is false.
     std::string GoogleReply(const std::vector<std::string>& codes, bool gbk = true) const;
+    // Tencent: codes such as "sh600000"; one statement per code, v_pv_none_match="1"; for a
+    // code it does not know; GBK.
+    std::string TencentReply(const std::vector<std::string>& codes) const;
+    // East Money: secids such as "1.600000" (1 Shanghai, 0 Shenzhen); unknown ones are left
+    // out; UTF-8 JSON.
+    std::string EastMoneyReply(const std::vector<std::string>& codes) const;
     // Sina suggestions for a key in UTF-8; GBK.
     std::string SuggestReply(std::string_view keyUtf8) const;
     // Hexun intraday chart of a security (market 1 or 2) as PNG bytes; nothing for an
@@ -77,7 +90,8 @@ private:
 
     std::uint64_t m_seed;
     Clock m_clock;
-    mutable std::mutex m_mutex;
+    mutable std::mutex m_mutex; // guards the paths and the calendar
+    ExchangeCalendar m_calendar;
     mutable std::map<std::pair<std::uint64_t, std::int64_t>, std::shared_ptr<const DayPath>> m_paths;
 };
 

@@ -1,6 +1,7 @@
 #include "sim/QuoteReplies.h"
 
 #include "sim/Noise.h"
+#include "text/BeijingTime.h"
 #include "text/CNumber.h"
 
 #include <cmath>
@@ -193,6 +194,88 @@ std::string GoogleReplyText(const std::vector<SimQuote>& quotes) {
         out += GoogleObject(quotes[i]);
     }
     out += "]\n";
+    return out;
+}
+
+std::string TencentStatement(const SimQuote& quote) {
+    const StockInfo& stock = *quote.stock;
+    const std::string key = std::string(stock.MarketPrefix()) + stock.code;
+    // Volume and amount as the Sina reply's figures come out of the Sina parser, so that
+    // both services show the same texts for the same moment.
+    const std::string hands = Format("%.0f", AtoF(Whole(quote.volume)) * 0.01);
+    const std::string tenThousands = Format("%.2f", AtoF(Whole(quote.amount)) * 0.0001);
+    std::vector<std::string> fields(50);
+    fields[0] = stock.market == 1 ? "1" : "51";
+    fields[1] = stock.name;
+    fields[2] = stock.code;
+    fields[3] = Price(quote, quote.price);
+    fields[4] = Price(quote, quote.previousClose);
+    fields[5] = Price(quote, quote.open);
+    fields[6] = hands;
+    fields[7] = Whole(std::floor(AtoF(hands) / 2));
+    fields[8] = Whole(AtoF(hands) - std::floor(AtoF(hands) / 2));
+    for (int level = 0; level < 5; ++level) {
+        fields[9 + 2 * level] = Price(quote, quote.book.bidPrice[level]);
+        fields[10 + 2 * level] = Whole(quote.book.bidVolume[level] / 100);
+        fields[19 + 2 * level] = Price(quote, quote.book.askPrice[level]);
+        fields[20 + 2 * level] = Whole(quote.book.askVolume[level] / 100);
+    }
+    const SessionTime& t = quote.time;
+    fields[30] =
+        Format("%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.secondOfMinute);
+    fields[31] = FixedText(TickChange(quote), PriceDecimals(quote));
+    fields[32] = FixedText(quote.ChangeRate(), 2);
+    fields[33] = Price(quote, quote.high);
+    fields[34] = Price(quote, quote.low);
+    fields[35] = Price(quote, quote.price) + "/" + hands + "/" + Whole(quote.amount);
+    fields[36] = hands;
+    fields[37] = tenThousands;
+    fields[41] = fields[33];
+    fields[42] = fields[34];
+    fields[43] =
+        FixedText(quote.previousClose > 0 ? (quote.high - quote.low) * 100 / quote.previousClose : 0, 2);
+    fields[47] = Price(quote, quote.limitUp);
+    fields[48] = Price(quote, quote.limitDown);
+    std::string out = "v_" + key + "=\"";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            out += "~";
+        }
+        out += fields[i];
+    }
+    out += "\";\n";
+    return out;
+}
+
+std::string TencentUnknownStatement() {
+    return "v_pv_none_match=\"1\";\n";
+}
+
+std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes) {
+    if (quotes.empty()) {
+        return "{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\",\"data\":null}";
+    }
+    std::string out = Format("{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\","
+                             "\"data\":{\"total\":%zu,\"diff\":[",
+                             quotes.size());
+    for (std::size_t i = 0; i < quotes.size(); ++i) {
+        const SimQuote& q = quotes[i];
+        const StockInfo& stock = *q.stock;
+        const SessionTime& t = q.time;
+        const std::int64_t time =
+            UnixSecondsOfBeijing(t.year, t.month, t.day, t.hour, t.minute, t.secondOfMinute);
+        if (i > 0) {
+            out += ",";
+        }
+        out += "{\"f2\":" + Price(q, q.price) + ",\"f3\":" + FixedText(q.ChangeRate(), 2) +
+               ",\"f4\":" + FixedText(TickChange(q), PriceDecimals(q)) +
+               ",\"f5\":" + Format("%.0f", AtoF(Whole(q.volume)) * 0.01) + ",\"f6\":" + Whole(q.amount) +
+               ",\"f12\":\"" + stock.code + "\",\"f13\":" + (stock.market == 1 ? "1" : "0") + ",\"f14\":\"" +
+               stock.name + "\",\"f15\":" + Price(q, q.high) + ",\"f16\":" + Price(q, q.low) +
+               ",\"f17\":" + Price(q, q.open) + ",\"f18\":" + Price(q, q.previousClose) +
+               Format(",\"f124\":%lld}", static_cast<long long>(time));
+    }
+    out += "]}}";
     return out;
 }
 

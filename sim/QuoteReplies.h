@@ -32,4 +32,13 @@ std::string NeteaseStatement(const SimQuote& quote);
 // The Google reply for the quotes, in order: "// [", the objects, "]".
 std::string GoogleReplyText(const std::vector<SimQuote>& quotes);
 
+// The Tencent statement of a quote (v_sh600000="1~name~600000~...";), with a line feed;
+// and the statement Tencent answers a code it does not know with.
+std::string TencentStatement(const SimQuote& quote);
+std::string TencentUnknownStatement();
+
+// The East Money reply for the quotes, in order (JSON with plain decimals, fltt=2); with no
+// quote at all "data" is null.
+std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes);
+
 } // namespace marlune::sim

@@ -66,6 +66,10 @@ HttpReply Quotes(const Market& market, const QuoteService& service, const std::s
         return Reply(market.NeteaseReply(codes), kGbkScript);
     case kSourceGoogle:
         return GoogleQuotes(market, codes, target);
+    case kSourceTencent:
+        return Reply(market.TencentReply(codes), "application/x-javascript; charset=GBK");
+    case kSourceEastMoney:
+        return Reply(market.EastMoneyReply(codes), "application/json; charset=UTF-8");
     default:
         return Reply(market.SinaReply(codes), kGbkScript);
     }

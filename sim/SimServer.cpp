@@ -3,7 +3,11 @@
 #include "sim/ReplyWriter.h"
 #include "sim/ServiceRouter.h"
 #include "sim/UrlQuery.h"
+#include "text/BeijingTime.h"
 #include "text/CNumber.h"
+#include "text/Fields.h"
+
+#include <ctime>
 
 namespace marlune::sim {
 
@@ -44,10 +48,51 @@ HttpReply TextReply(int status, std::string text) {
 } // namespace
 
 SimServer::SimServer(SimOptions options)
-    : m_options(std::move(options)), m_market(m_options.seed, m_options.clock),
+    : m_options(std::move(options)),
+      m_market(m_options.seed, [this] { return baseNow() + m_clockShift.load(); }),
       m_offeredVersion(m_options.offeredVersion),
       m_http(
-          [this](const HttpRequest& request, HttpConnection& connection) { handle(request, connection); }) {}
+          [this](const HttpRequest& request, HttpConnection& connection) { handle(request, connection); }) {
+    m_market.SetCalendar(m_options.calendar);
+}
+
+std::int64_t SimServer::baseNow() const {
+    return m_options.clock ? m_options.clock() : static_cast<std::int64_t>(std::time(nullptr));
+}
+
+void SimServer::SetClock(std::int64_t unixSeconds) {
+    m_clockShift.store(unixSeconds - baseNow());
+}
+
+HttpReply SimServer::clockControl(const std::string& query) {
+    ExchangeCalendar calendar = m_market.Calendar();
+    if (const auto at = QueryValue(query, "at")) {
+        const auto moment = ParseBeijingDateTime(PercentDecode(*at));
+        if (!moment) {
+            return TextReply(400, "at: YYYY-MM-DD[THH:MM[:SS]] in Beijing time\n");
+        }
+        SetClock(*moment);
+    }
+    if (const auto hours = QueryValue(query, "hours")) {
+        if (*hours != "exchange" && *hours != "around") {
+            return TextReply(400, "hours: exchange or around\n");
+        }
+        calendar.enabled = *hours == "exchange";
+    }
+    if (const auto holidays = QueryValue(query, "holidays")) {
+        calendar.holidays.clear();
+        calendar.enabled = true;
+        for (const std::string& date : SplitFields(PercentDecode(*holidays), ",")) {
+            const auto day = ParseBeijingDateTime(date);
+            if (date.size() != 10 || !day) {
+                return TextReply(400, "holidays: YYYY-MM-DD,...\n");
+            }
+            calendar.holidays.insert((*day + kBeijingOffsetSeconds) / 86400);
+        }
+    }
+    m_market.SetCalendar(calendar);
+    return TextReply(200, "ok\n");
+}
 
 SimServer::~SimServer() {
     Stop();
@@ -194,6 +239,9 @@ HttpReply SimServer::control(const std::string& target) {
         HttpReply reply = TextReply(200, requestsJson(QueryValue(query, "clear").value_or("0") != "0"));
         reply.contentType = "application/json";
         return reply;
+    }
+    if (path == "/__sim/clock") {
+        return clockControl(query);
     }
     if (path == "/__sim/version") {
         SetOfferedVersion(PercentDecode(QueryValue(query, "offered").value_or("")));

@@ -8,12 +8,16 @@
 //   /__sim/reset                          clear faults and the log, restore the offered version
 //   /__sim/requests[?clear=1]             the log as JSON (then cleared)
 //   /__sim/version?offered=1.2.0.0        the version /update.html offers
+//   /__sim/clock?at=2026-04-24T10:21:18&hours=exchange&holidays=2026-05-01,2026-05-04
+//                                         the market's clock (Beijing time, running on from
+//                                         there), trading hours (exchange|around) and holidays
 
 #include "sim/Fault.h"
 #include "sim/HttpServer.h"
 #include "sim/Market.h"
 #include "sim/ReplyWriter.h"
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -28,6 +32,7 @@ struct SimOptions {
     std::uint64_t seed = 20261208;
     std::function<std::int64_t()> clock; // seconds since 1970 (UTC); empty = real time
     std::string offeredVersion = "1.1.0.0";
+    ExchangeCalendar calendar; // real trading hours and holidays when enabled
 };
 
 // One request as received: method, target as on the request line, and headers.
@@ -62,16 +67,23 @@ public:
 
     void SetOfferedVersion(const std::string& version);
 
+    // Moves the market's clock so that it reads this moment now and runs on from there.
+    void SetClock(std::int64_t unixSeconds);
+    void SetCalendar(ExchangeCalendar calendar) { m_market.SetCalendar(std::move(calendar)); }
+
     const Market& market() const { return m_market; }
 
 private:
     void handle(const HttpRequest& request, HttpConnection& connection);
     HttpReply control(const std::string& target);
+    HttpReply clockControl(const std::string& query);
+    std::int64_t baseNow() const;
     Fault takeFault(const std::string& target);
     std::string siteUrl(const HttpRequest& request) const;
     std::string requestsJson(bool clear);
 
     SimOptions m_options;
+    std::atomic<std::int64_t> m_clockShift{0}; // seconds added to the options' clock
     Market m_market;
     mutable std::mutex m_mutex; // guards the three below
     std::map<std::string, Fault> m_faults;

@@ -1,31 +1,19 @@
 #include "sim/TradingClock.h"
 
+#include "text/BeijingTime.h"
 #include "text/CNumber.h"
 
 namespace marlune::sim {
 
 namespace {
 
-constexpr std::int64_t kBeijingOffset = 8 * 3600;
+constexpr std::int64_t kBeijingOffset = kBeijingOffsetSeconds;
 constexpr std::int64_t kFirstSessionStart = 1 * 3600 + 30 * 60; // 01:30 Beijing time
 constexpr int kMorningSeconds = 2 * 3600;
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-// Days since 1970-01-01 to a proleptic Gregorian date.
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const std::int64_t era = FloorDiv(days, 146097);
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
 } // namespace
@@ -55,6 +43,122 @@ SessionTime SessionAt(std::int64_t unixSeconds) {
     CivilFromDays(FloorDiv(sessionStart, 86400), result.year, result.month, result.day);
     ExchangeClock(result.second, result.hour, result.minute, result.secondOfMinute);
     return result;
+}
+
+namespace {
+
+constexpr int kOpenSecond = 9 * 3600 + 30 * 60;
+constexpr int kNoonSecond = 11 * 3600 + 30 * 60;
+constexpr int kAfternoonSecond = 13 * 3600;
+constexpr int kCloseSecond = 15 * 3600;
+
+bool IsTradingDay(std::int64_t day, const ExchangeCalendar& calendar) {
+    const std::int64_t weekday = ((day + 4) % 7 + 7) % 7; // 1970-01-01 was a Thursday
+    return weekday >= 1 && weekday <= 5 && calendar.holidays.count(day) == 0;
+}
+
+// Weekdays in [0, day), less the holidays among them: consecutive numbers for trading days.
+std::int64_t TradingDayNumber(std::int64_t day, const ExchangeCalendar& calendar) {
+    if (day <= 0) {
+        return day;
+    }
+    static constexpr int kWeekdayOfOffset[7] = {4, 5, 6, 0, 1, 2, 3}; // days after a week start
+    std::int64_t count = day / 7 * 5;
+    for (std::int64_t i = 0; i < day % 7; ++i) {
+        const int weekday = kWeekdayOfOffset[i];
+        if (weekday >= 1 && weekday <= 5) {
+            ++count;
+        }
+    }
+    for (std::int64_t holiday : calendar.holidays) {
+        if (holiday >= day) {
+            break;
+        }
+        if (((holiday + 4) % 7 + 7) % 7 >= 1 && ((holiday + 4) % 7 + 7) % 7 <= 5) {
+            --count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+SessionTime SessionAt(std::int64_t unixSeconds, const ExchangeCalendar& calendar) {
+    if (!calendar.enabled) {
+        return SessionAt(unixSeconds);
+    }
+    const BeijingTime now = BeijingTimeAt(unixSeconds);
+    std::int64_t day = now.dayNumber;
+    const int secondOfDay = now.SecondOfDay();
+    SessionTime result;
+    int clockSecond = kCloseSecond; // what the exchange's clock shows while quotes stand still
+    if (IsTradingDay(day, calendar) && secondOfDay >= kOpenSecond) {
+        if (secondOfDay < kNoonSecond) {
+            result.second = secondOfDay - kOpenSecond;
+            clockSecond = -1;
+        } else if (secondOfDay < kAfternoonSecond) {
+            result.second = kNoonSecond - kOpenSecond - 1;
+            clockSecond = kNoonSecond;
+        } else if (secondOfDay < kCloseSecond) {
+            result.second = kNoonSecond - kOpenSecond + secondOfDay - kAfternoonSecond;
+            clockSecond = -1;
+        } else {
+            result.second = kSessionSeconds - 1;
+        }
+    } else {
+        // Before the open or on a closed day: the last trading day's close.
+        for (int back = 0; back < 60; ++back) {
+            --day;
+            if (IsTradingDay(day, calendar)) {
+                break;
+            }
+        }
+        result.second = kSessionSeconds - 1;
+    }
+    result.session = TradingDayNumber(day, calendar);
+    CivilFromDays(day, result.year, result.month, result.day);
+    if (clockSecond < 0) {
+        ExchangeClock(result.second, result.hour, result.minute, result.secondOfMinute);
+    } else {
+        result.hour = clockSecond / 3600;
+        result.minute = clockSecond / 60 % 60;
+        result.secondOfMinute = 0;
+    }
+    return result;
+}
+
+std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    auto number = [&text](std::size_t at, std::size_t length, int& out) {
+        if (text.size() < at + length) {
+            return false;
+        }
+        out = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return false;
+            }
+            out = out * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    if (!number(0, 4, year) || text.size() < 10 || text[4] != '-' || !number(5, 2, month) || text[7] != '-' ||
+        !number(8, 2, day)) {
+        return std::nullopt;
+    }
+    if (text.size() > 10) {
+        if ((text[10] != ' ' && text[10] != 'T') || !number(11, 2, hour) || text.size() < 16 ||
+            text[13] != ':' || !number(14, 2, minute)) {
+            return std::nullopt;
+        }
+        if (text.size() > 16 && (text.size() != 19 || text[16] != ':' || !number(17, 2, second))) {
+            return std::nullopt;
+        }
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) {
+        return std::nullopt;
+    }
+    return UnixSecondsOfBeijing(year, month, day, hour, minute, second);
 }
 
 } // namespace marlune::sim

@@ -11,7 +11,10 @@
 // on which it began.
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace marlune::sim {
 
@@ -34,5 +37,23 @@ SessionTime SessionAt(std::int64_t unixSeconds);
 
 // The exchange's clock ("HH:MM:SS" parts) for a trading second of a session.
 void ExchangeClock(int tradingSecond, int& hour, int& minute, int& second);
+
+// The exchanges' calendar, for a market that keeps real trading hours instead of trading
+// around the clock: sessions on weekdays that are not holidays, 09:30-11:30 and 13:00-15:00
+// Beijing time. Before the open, at noon, after the close and on closed days the quotes
+// stand still at the last trade (the previous trading day's close before the open).
+struct ExchangeCalendar {
+    bool enabled = false;            // false: every four hours play one trading day
+    std::set<std::int64_t> holidays; // Beijing day numbers (days since 1970-01-01)
+};
+
+// The session and exchange time at a moment, by the calendar. With the calendar on, a
+// session is one trading day: session numbers count trading days, so each joins the one
+// before, and the date is the trading day's.
+SessionTime SessionAt(std::int64_t unixSeconds, const ExchangeCalendar& calendar);
+
+// "2026-04-24 10:21:18", "2026-04-24T10:21" or "2026-04-24" (midnight) in Beijing time as
+// seconds since 1970; nothing for anything else.
+std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text);
 
 } // namespace marlune::sim

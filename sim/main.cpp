@@ -2,11 +2,17 @@
 // demo runs and for end-to-end scripts.
 //
 //   marlune-sim --port N [--seed S] [--offered-version V] [--start-time UNIX]
+//               [--beijing-time "YYYY-MM-DD HH:MM[:SS]"] [--hours exchange|around]
+//               [--holidays YYYY-MM-DD,...]
 //
 // Runs until SIGINT or SIGTERM. --start-time starts the market's clock at that moment
-// (seconds since 1970) and lets it run on from there, for repeatable runs.
+// (seconds since 1970) and lets it run on from there, for repeatable runs; --beijing-time
+// does the same for a Beijing date and time and keeps the exchanges' real trading hours
+// (as --hours exchange does), and --holidays names days on which they stay closed.
 
 #include "sim/SimServer.h"
+#include "text/BeijingTime.h"
+#include "text/Fields.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,7 +28,10 @@
 namespace {
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: marlune-sim --port N [--seed S] [--offered-version V] [--start-time UNIX]\n");
+    std::fprintf(out,
+                 "usage: marlune-sim --port N [--seed S] [--offered-version V] [--start-time UNIX]\n"
+                 "                   [--beijing-time \"YYYY-MM-DD HH:MM[:SS]\"] [--hours exchange|around]\n"
+                 "                   [--holidays YYYY-MM-DD,...]\n");
 }
 
 std::optional<long long> ReadNumber(const char* text) {
@@ -32,6 +41,18 @@ std::optional<long long> ReadNumber(const char* text) {
         return std::nullopt;
     }
     return value;
+}
+
+// "2026-05-01,2026-05-04" into the calendar's holidays.
+bool HolidaysInto(const std::string& list, marlune::sim::ExchangeCalendar& calendar) {
+    for (const std::string& date : marlune::SplitFields(list, ",")) {
+        const auto midnight = marlune::sim::ParseBeijingDateTime(date);
+        if (date.size() != 10 || !midnight) {
+            return false;
+        }
+        calendar.holidays.insert((*midnight + marlune::kBeijingOffsetSeconds) / 86400);
+    }
+    return true;
 }
 
 } // namespace
@@ -58,8 +79,18 @@ int main(int argc, char** argv) {
             options.seed = static_cast<std::uint64_t>(*number);
         } else if (argument == "--offered-version") {
             options.offeredVersion = value;
-        } else if (argument == "--start-time" && number) {
-            const long long start = *number;
+        } else if (argument == "--hours" &&
+                   (std::string(value) == "exchange" || std::string(value) == "around")) {
+            options.calendar.enabled = std::string(value) == "exchange";
+        } else if (argument == "--holidays" && HolidaysInto(value, options.calendar)) {
+            options.calendar.enabled = true;
+        } else if ((argument == "--start-time" && number) ||
+                   (argument == "--beijing-time" && marlune::sim::ParseBeijingDateTime(value))) {
+            const long long start =
+                argument == "--start-time" ? *number : *marlune::sim::ParseBeijingDateTime(value);
+            if (argument == "--beijing-time") {
+                options.calendar.enabled = true;
+            }
             const auto launched = std::chrono::steady_clock::now();
             options.clock = [start, launched] {
                 return static_cast<std::int64_t>(start + std::chrono::duration_cast<std::chrono::seconds>(

@@ -1,6 +1,8 @@
 #include "quote/QuoteService.h"
 
+#include "quote/EastMoneyQuotes.h"
 #include "quote/QuoteParsers.h"
+#include "quote/TencentQuotes.h"
 #include "text/CNumber.h"
 
 namespace marlune {
@@ -61,6 +63,10 @@ const std::vector<QuoteService>& Table() {
         {kSourceGoogle, "google", "Google", false, Service::kGoogle, "SHA:", "SHE:", ",",
          "&infotype=infoquoteall&oe=gb2312", 0, GooglePath, "data/gData.dat", ReadGoogleReply,
          ParseGoogleReply, GoogleCodes},
+        {kSourceTencent, "腾讯", "Tencent", true, Service::kTencentQuotes, "sh", "sz", ",", "",
+         kTencentCodesPerRequest, TencentRequestPath, "", nullptr, ParseTencentReply, TencentCodesOfRequest},
+        {kSourceEastMoney, "东方财富", "East Money", true, Service::kEastMoneyQuotes, "1.", "0.", ",", "", 0,
+         EastMoneyRequestPath, "", nullptr, ParseEastMoneyReply, EastMoneyCodesOfRequest},
     };
     return table;
 }

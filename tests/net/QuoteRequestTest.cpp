@@ -41,6 +41,33 @@ TEST_F(QuoteRequestTest, CodeListsOfTheThreeServices) {
     EXPECT_EQ(BuildCodeList({}, 3), "&infotype=infoquoteall&oe=gb2312");
 }
 
+TEST_F(QuoteRequestTest, TencentAndEastMoneyRequests) {
+    const WatchList list = FirstRunListWith600000();
+    EXPECT_EQ(BuildQuoteUrl(list, 4, 0), "http://qt.gtimg.cn/q=sh000001,sz399001,sh600000");
+    EXPECT_EQ(BuildQuoteUrl(list, 5, 0),
+              "http://push2.eastmoney.com/api/qt/ulist.np/get?fltt=2&invt=2&secids=1.000001,0.399001,1.600000"
+              "&fields=f2,f3,f4,f5,f6,f12,f13,f14,f15,f16,f17,f18,f124");
+    QuoteRequester requester([] { return 100u; });
+    const auto job = requester.RequestQuotes(list, 4, "/p/");
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->jobKind, kJobQuoteText);
+    EXPECT_EQ(job->quoteSource, 4);
+    EXPECT_EQ(job->headerBlock, "Accept: */*\r\n");
+    EXPECT_TRUE(job->moreUrls.empty());
+
+    // Tencent takes at most 60 codes a request: 130 codes are three requests.
+    WatchList longList;
+    for (int i = 0; i < 130; ++i)
+        longList.push_back(Entry(std::to_string(600000 + i), kMarketShanghai));
+    const std::vector<std::string> urls = BuildQuoteUrls(longList, 4, 0);
+    ASSERT_EQ(urls.size(), 3u);
+    EXPECT_EQ(urls[0].substr(urls[0].size() - 9), ",sh600059");
+    EXPECT_EQ(urls[1], "http://qt.gtimg.cn/q=sh600060" + urls[1].substr(29));
+    EXPECT_EQ(urls[2], "http://qt.gtimg.cn/q=sh600120,sh600121,sh600122,sh600123,sh600124,sh600125,sh600126,"
+                       "sh600127,sh600128,sh600129");
+    EXPECT_EQ(QuoteRequester::BuildJob(longList, 4, "/p/", 0).moreUrls.size(), 2u);
+}
+
 TEST_F(QuoteRequestTest, AnEntryOfAnotherMarketTakesThePreviousPrefix) {
     const WatchList list{Entry("000002", kMarketShenzhen), Entry("200002", 3),
                          Entry("600036", kMarketShanghai), Entry("900901", 0)};

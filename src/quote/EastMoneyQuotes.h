@@ -1,0 +1,34 @@
+#pragma once
+// The East Money quote service (DataSour 5):
+//   GET /api/qt/ulist.np/get?fltt=2&invt=2&secids=1.600000,0.000001&fields=f2,f3,...,f124
+// on push2.eastmoney.com. A secid is the market number, a dot and the code: 1 Shanghai
+// (indices included), 0 Shenzhen. The reply is UTF-8 JSON
+//   {"rc":0,...,"data":{"total":N,"diff":[{"f2":11.03,...,"f12":"600000","f13":1,...},...]}}
+// with plain decimals (fltt=2): f2 price, f5 volume in hands, f6 amount in yuan, f12 code,
+// f13 market, f14 name, f15 high, f16 low, f17 open, f18 previous close, f124 time in Unix
+// seconds. A number without a trade is the string "-". Codes the service does not know are
+// missing from diff.
+
+#include "quote/QuoteBook.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marlune {
+
+std::string EastMoneyRequestPath(const std::string& codeList, std::uint32_t now);
+std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target);
+
+// One record per well-formed element of diff, in reply order, with the texts of the Sina
+// parser: prices "%.2f" ("%.3f" for indices: Shanghai 000xxx, Shenzhen 399xxx), change, rate
+// and amplitude computed from them, volume "%.0f" hands, amount "%.2f" in 10,000 yuan, date
+// time "YYYY-MM-DD HH:MM:SS" in Beijing time. "-" reads as no trade (0). An element with a
+// field missing or of the wrong type, a number out of range, or a market other than 0 or 1
+// gives no record; a reply that is not JSON, or whose diff is not an array, gives none at all.
+// Records are matched to the watch list by market and code. Sets book.updateTime to the
+// date and time of the last record.
+void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply);
+
+} // namespace marlune

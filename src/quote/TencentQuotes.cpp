@@ -1,0 +1,122 @@
+#include "quote/TencentQuotes.h"
+
+#include "quote/DerivedValues.h"
+#include "quote/QuoteParsers.h"
+#include "quote/ServiceText.h"
+#include "text/CNumber.h"
+#include "text/Gbk.h"
+
+#include <vector>
+
+namespace marlune {
+namespace {
+
+constexpr std::string_view kStatementStart = "v_";
+constexpr std::size_t kFieldsRead = 38; // up to the amount, field 37
+
+bool IsKeyCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool IsDigits(std::string_view text) {
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return !text.empty();
+}
+
+// "20260424102118" -> "2026-04-24 10:21:18"; empty for anything else.
+std::string DateTimeText(std::string_view stamp) {
+    if (stamp.size() != 14 || !IsDigits(stamp))
+        return {};
+    std::string text;
+    text.reserve(19);
+    text.append(stamp.substr(0, 4)).append("-").append(stamp.substr(4, 2)).append("-");
+    text.append(stamp.substr(6, 2)).append(" ").append(stamp.substr(8, 2)).append(":");
+    text.append(stamp.substr(10, 2)).append(":").append(stamp.substr(12, 2));
+    return text;
+}
+
+// Calls visit(key, value) for every complete statement v_key="value"; in order.
+template <typename Visit> void ForEachStatement(std::string_view text, Visit visit) {
+    constexpr auto npos = std::string_view::npos;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t mark = text.find(kStatementStart, from);
+        if (mark == npos)
+            return;
+        std::size_t keyEnd = mark + kStatementStart.size();
+        while (keyEnd < text.size() && IsKeyCharacter(text[keyEnd]))
+            ++keyEnd;
+        if (text.substr(keyEnd, 2) != "=\"") {
+            from = mark + kStatementStart.size();
+            continue;
+        }
+        const std::size_t valueStart = keyEnd + 2;
+        const std::size_t close = text.find('"', valueStart);
+        if (close == npos)
+            return; // the last statement was cut off
+        if (text.substr(close, 2) != "\";") {
+            // Not closed: the quote found opens the next statement. Read on from there.
+            from = valueStart;
+            continue;
+        }
+        const std::string_view key = text.substr(mark + kStatementStart.size(), keyEnd - mark - 2);
+        if (!visit(key, text.substr(valueStart, close - valueStart)))
+            return;
+        from = close + 2;
+    }
+}
+
+std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value) {
+    if (key.size() != 8 || (key.substr(0, 2) != "sh" && key.substr(0, 2) != "sz") || !IsDigits(key.substr(2)))
+        return std::nullopt; // v_pv_none_match and anything else that is no quote
+    std::vector<std::string> fields = SplitHead(value, "~", kFieldsRead);
+    if (fields.size() < kFieldsRead || fields[2] != key.substr(2))
+        return std::nullopt;
+
+    QuoteRecord record;
+    record.market = key.substr(0, 2) == "sh" ? kMarketShanghai : kMarketShenzhen;
+    record.code = fields[2];
+    record.name = fields[1];
+    record.price = fields[3];
+    record.previousClose = fields[4];
+    record.open = fields[5];
+    record.high = fields[33];
+    record.low = fields[34];
+    record.volume = Format("%.0f", AtoF(fields[6]));
+    record.amount = Format("%.2f", AtoF(fields[37]));
+    record.dateTime = DateTimeText(fields[30]);
+    SetChangeTexts(record, IsMainIndexKey(key), AtoF(fields[4]), AtoF(fields[3]), AtoF(fields[33]),
+                   AtoF(fields[34]));
+    return record;
+}
+
+} // namespace
+
+std::string TencentRequestPath(const std::string& codeList, std::uint32_t) {
+    return "/q=" + codeList;
+}
+
+std::optional<std::string> TencentCodesOfRequest(std::string_view target) {
+    if (target.substr(0, 3) != "/q=")
+        return std::nullopt;
+    return std::string(target.substr(3, target.find('&') == std::string_view::npos ? std::string_view::npos
+                                                                                   : target.find('&') - 3));
+}
+
+void ParseTencentReply(QuoteBook& book, std::string_view gbkReply) {
+    const std::string text = GbkToUtf8(gbkReply);
+    book.quoteList.clear();
+    ForEachStatement(text, [&book](std::string_view key, std::string_view value) {
+        if (std::optional<QuoteRecord> record = BuildRecord(key, value)) {
+            book.updateTime = record->dateTime;
+            book.quoteList.push_back(std::move(*record));
+        }
+        return book.quoteList.size() < kMaxQuoteRecords;
+    });
+    ComputeDerivedValues(book);
+}
+
+} // namespace marlune

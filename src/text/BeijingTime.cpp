@@ -1,0 +1,62 @@
+#include "text/BeijingTime.h"
+
+#include "text/CNumber.h"
+
+namespace marlune {
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+} // namespace
+
+std::string BeijingTime::Date() const {
+    return Format("%04d-%02d-%02d", year, month, day);
+}
+
+std::string BeijingTime::DateTime() const {
+    return Date() + Format(" %02d:%02d:%02d", hour, minute, second);
+}
+
+std::int64_t DaysFromCivil(int year, int month, int day) {
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
+    days += 719468;
+    const std::int64_t era = FloorDiv(days, 146097);
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
+    month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
+    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+BeijingTime BeijingTimeAt(std::int64_t unixSeconds) {
+    const std::int64_t local = unixSeconds + kBeijingOffsetSeconds;
+    BeijingTime time;
+    time.dayNumber = FloorDiv(local, 86400);
+    const int secondOfDay = static_cast<int>(local - time.dayNumber * 86400);
+    CivilFromDays(time.dayNumber, time.year, time.month, time.day);
+    time.hour = secondOfDay / 3600;
+    time.minute = secondOfDay / 60 % 60;
+    time.second = secondOfDay % 60;
+    time.weekday = static_cast<int>(((time.dayNumber + 4) % 7 + 7) % 7);
+    return time;
+}
+
+std::int64_t UnixSecondsOfBeijing(int year, int month, int day, int hour, int minute, int second) {
+    return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
+           kBeijingOffsetSeconds;
+}
+
+} // namespace marlune

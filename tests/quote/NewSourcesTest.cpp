@@ -1,0 +1,181 @@
+// The Tencent and East Money parsers: the same texts as the Sina parser for the same figures,
+// unknown codes and damaged replies.
+
+#include "QuoteTestSupport.h"
+#include "quote/EastMoneyQuotes.h"
+#include "quote/QuoteParsers.h"
+#include "quote/QuoteService.h"
+#include "quote/TencentQuotes.h"
+#include "text/Gbk.h"
+
+#include <gtest/gtest.h>
+
+namespace marlune {
+namespace {
+
+using test::BookOf;
+using test::Entry;
+
+const std::string kTencentLine =
+    "v_sz000001=\"51~平安银行~000001~11.03~11.00~10.98~239540~129039~110491~11.02~1633~11.01~2505~11.00~"
+    "2970~10.99~2389~10.98~2537~11.03~7111~11.04~7801~11.05~9631~11.06~8675~11.07~4258~~20260424102118~0.03~"
+    "0.27~11.03~10.92~11.03/239540/262696173~239540~26270~0.12~5.02~~11.03~10.92~1.00~2140.44~2140.47~0.47~"
+    "12.10~9.90~1.52~-25442~10.97~5.02~5.02~~~0.46~26269.6173~0.0000~0~ "
+    "~GP-A~-3.33~0.18~5.42~7.73~0.72~13.09~"
+    "10.29~-0.54~0.82~-0.36~19405600653~19405918198~-51.39~-8.95~19405600653~~~5.73~0.09~~CNY~0~~11.09~-"
+    "12871~"
+    "\";\n";
+
+// The Sina statement of the same moment: volume in shares, amount in yuan.
+std::string SinaLine(const std::string& amountYuan) {
+    return "var hq_str_sz000001=\"平安银行,10.98,11.00,11.03,11.03,10.92,11.02,11.03,23954000," + amountYuan +
+           ",1633,11.02,0,0,0,0,0,0,0,0,7111,11.03,0,0,0,0,0,0,0,0,2026-04-24,10:21:18,00\";\n";
+}
+
+TEST(TencentParser, TheRealReplyGivesTheTextsOfSina) {
+    QuoteBook tencent =
+        BookOf({Entry("000001", kMarketShenzhen, 100, 10.0f), Entry("600000", kMarketShanghai)});
+    QuoteBook sina = tencent;
+    ParseTencentReply(tencent, Utf8ToGbk(kTencentLine + "v_pv_none_match=\"1\";\n"));
+    ParseSinaReply(sina, Utf8ToGbk(SinaLine("262700000")));
+
+    ASSERT_EQ(tencent.quoteList.size(), 1u); // the unknown code gives no record
+    const QuoteRecord& t = tencent.watchList[0].quote;
+    const QuoteRecord& s = sina.watchList[0].quote;
+    EXPECT_EQ(t.name, "平安银行");
+    EXPECT_EQ(t.price, "11.03");
+    EXPECT_EQ(t.volume, "239540");
+    EXPECT_EQ(t.amount, "26270.00");
+    EXPECT_EQ(t.dateTime, "2026-04-24 10:21:18");
+    EXPECT_EQ(t.change, "+0.03");
+    EXPECT_EQ(t.changeRate, "+0.27%");
+    for (auto field :
+         {&QuoteRecord::code, &QuoteRecord::name, &QuoteRecord::price, &QuoteRecord::low, &QuoteRecord::high,
+          &QuoteRecord::open, &QuoteRecord::previousClose, &QuoteRecord::volume, &QuoteRecord::amount,
+          &QuoteRecord::changeRate, &QuoteRecord::change, &QuoteRecord::amplitude, &QuoteRecord::plRate,
+          &QuoteRecord::plAmount, &QuoteRecord::dateTime})
+        EXPECT_EQ(t.*field, s.*field);
+    EXPECT_TRUE(tencent.watchList[1].quote.code.empty());
+    EXPECT_EQ(tencent.updateTime, "2026-04-24 10:21:18");
+}
+
+TEST(TencentParser, DamagedStatementsGiveNoRecordAndSpareTheOthers) {
+    QuoteBook book = BookOf({Entry("000001", kMarketShenzhen), Entry("600000", kMarketShanghai),
+                             Entry("000002", kMarketShenzhen)});
+    // A statement cut off before its closing quote, one whose code field is another
+    // stock's, one with too few fields, then a good one.
+    const std::string reply = "v_sh600000=\"1~浦发银行~600000~10.10~10.00\n" +
+                              std::string("v_sz000002=\"51~万科A~000001~8.00~8.10~8.0~1~~~~\";\n") +
+                              "v_sz000002=\"51~万科A~000002~8.00\";\n" + kTencentLine;
+    ParseTencentReply(book, Utf8ToGbk(reply));
+    ASSERT_EQ(book.quoteList.size(), 1u);
+    EXPECT_EQ(book.watchList[0].quote.price, "11.03");
+    EXPECT_TRUE(book.watchList[1].quote.price.empty());
+    EXPECT_TRUE(book.watchList[2].quote.price.empty());
+
+    // The last statement without its closing quote and semicolon gives nothing.
+    ParseTencentReply(book, Utf8ToGbk(kTencentLine.substr(0, kTencentLine.size() - 3)));
+    EXPECT_TRUE(book.quoteList.empty());
+}
+
+TEST(TencentParser, PriceZeroAndIndexRules) {
+    QuoteBook book = BookOf({Entry("000001", kMarketShanghai), Entry("600000", kMarketShanghai)});
+    std::string fields(40, '~');
+    auto statement = [](const std::string& key, const std::string& code, const std::string& price,
+                        const std::string& previousClose) {
+        std::string value = "1~名~" + code + "~" + price + "~" + previousClose + "~0~0";
+        for (int i = 7; i <= 40; ++i)
+            value += i == 30 ? "~20260424150003" : i == 33 || i == 34 ? "~" + price : "~0";
+        return "v_" + key + "=\"" + value + "\";\n";
+    };
+    ParseTencentReply(book, Utf8ToGbk(statement("sh000001", "000001", "3001.123", "3000.000") +
+                                      statement("sh600000", "600000", "0.00", "10.00")));
+    EXPECT_EQ(book.watchList[0].quote.change, "+1.123");
+    EXPECT_EQ(book.watchList[1].quote.change, "0.00"); // suspended: the previous close stands in
+    EXPECT_EQ(book.watchList[1].quote.changeRate, "0.00%");
+    EXPECT_EQ(book.watchList[1].quote.amplitude, "-");
+}
+
+const std::string kEastMoneyReply =
+    R"({"rc":0,"rt":11,"svr":1,"lt":1,"full":1,"dlmkts":"","data":{"total":3,"diff":[)"
+    R"({"f2":"-","f3":"-","f4":"-","f5":"-","f6":"-","f12":"600000","f13":1,"f14":"浦发银行","f15":"-","f16":"-","f17":"-","f18":10.5,"f124":1776997278},)"
+    R"({"f2":11.03,"f3":0.27,"f4":0.03,"f5":239540,"f6":262696173.0,"f12":"000001","f13":0,"f14":"平安银行","f15":11.03,"f16":10.92,"f17":10.98,"f18":11.0,"f124":1776997278},)"
+    R"({"f2":3001.12,"f3":0.04,"f4":1.12,"f5":1,"f6":2,"f12":"000001","f13":1,"f14":"上证指数","f15":3002,"f16":2999,"f17":3000,"f18":3000,"f124":1776997278}]}})";
+
+TEST(EastMoneyParser, RecordsGoToTheirRowsByMarketAndCodeWithSinaTexts) {
+    QuoteBook em = BookOf({Entry("000001", kMarketShenzhen, 100, 10.0f), Entry("000001", kMarketShanghai),
+                           Entry("600000", kMarketShanghai), Entry("399001", kMarketShenzhen)});
+    QuoteBook sina = em;
+    ParseEastMoneyReply(em, kEastMoneyReply);
+    ParseSinaReply(sina, Utf8ToGbk(SinaLine("262696173")));
+
+    ASSERT_EQ(em.quoteList.size(), 3u);
+    const QuoteRecord& e = em.watchList[0].quote;
+    const QuoteRecord& s = sina.watchList[0].quote;
+    for (auto field :
+         {&QuoteRecord::code, &QuoteRecord::name, &QuoteRecord::price, &QuoteRecord::low, &QuoteRecord::high,
+          &QuoteRecord::open, &QuoteRecord::previousClose, &QuoteRecord::volume, &QuoteRecord::amount,
+          &QuoteRecord::changeRate, &QuoteRecord::change, &QuoteRecord::amplitude, &QuoteRecord::plRate,
+          &QuoteRecord::plAmount, &QuoteRecord::dateTime})
+        EXPECT_EQ(e.*field, s.*field);
+    EXPECT_EQ(e.amount, "26269.62");
+    EXPECT_EQ(e.dateTime, "2026-04-24 10:21:18");
+
+    // The index on the Shanghai row, with three decimals; not the Shenzhen stock of that code.
+    EXPECT_EQ(em.watchList[1].quote.name, "上证指数");
+    EXPECT_EQ(em.watchList[1].quote.price, "3001.120");
+    EXPECT_EQ(em.watchList[1].quote.change, "+1.120");
+    // "-": no trade, the previous close stands in.
+    EXPECT_EQ(em.watchList[2].quote.price, "0.00");
+    EXPECT_EQ(em.watchList[2].quote.change, "0.00");
+    EXPECT_EQ(em.watchList[2].quote.amplitude, "-");
+    // Missing from diff: the row stays empty.
+    EXPECT_TRUE(em.watchList[3].quote.code.empty());
+}
+
+TEST(EastMoneyParser, BrokenRepliesAndElements) {
+    const QuoteBook start = BookOf({Entry("000001", kMarketShenzhen), Entry("600000", kMarketShanghai)});
+    for (const std::string& reply :
+         {kEastMoneyReply.substr(0, kEastMoneyReply.size() / 2), std::string(R"({"data":{"diff":{"0":{}}}})"),
+          std::string(R"({"rc":0,"data":null})"), std::string("[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["),
+          std::string("not json")}) {
+        QuoteBook book = start;
+        ParseEastMoneyReply(book, reply);
+        EXPECT_TRUE(book.quoteList.empty()) << reply;
+    }
+    // Elements with a field of the wrong type, a huge number, a market of 2 or a missing
+    // field give no record; the good one still does.
+    QuoteBook book = start;
+    ParseEastMoneyReply(
+        book,
+        R"({"data":{"diff":[)"
+        R"({"f2":"x","f5":1,"f6":1,"f12":"000001","f13":0,"f14":"a","f15":1,"f16":1,"f17":1,"f18":1,"f124":1},)"
+        R"({"f2":1e300,"f5":1,"f6":1,"f12":"000001","f13":0,"f14":"a","f15":1,"f16":1,"f17":1,"f18":1,"f124":1},)"
+        R"({"f2":1,"f5":1,"f6":1,"f12":"000001","f13":2,"f14":"a","f15":1,"f16":1,"f17":1,"f18":1,"f124":1},)"
+        R"({"f2":1,"f5":1,"f6":1,"f12":"000001","f13":0,"f14":"a","f15":1,"f16":1,"f17":1,"f124":1},)"
+        R"({"f2":10.2,"f5":1,"f6":1,"f12":"600000","f13":1,"f14":"浦发银行","f15":10.3,"f16":10,"f17":10,"f18":10,"f124":1}]}})");
+    ASSERT_EQ(book.quoteList.size(), 1u);
+    EXPECT_EQ(book.watchList[1].quote.price, "10.20");
+    EXPECT_TRUE(book.watchList[0].quote.code.empty());
+}
+
+TEST(NewSources, RequestsAndTheirRecognition) {
+    std::string codes;
+    const QuoteService* service = QuoteServiceOfRequest("/q=sh600000,sz000001", codes);
+    ASSERT_NE(service, nullptr);
+    EXPECT_EQ(service->source, kSourceTencent);
+    EXPECT_EQ(codes, "sh600000,sz000001");
+    service =
+        QuoteServiceOfRequest(QuoteServiceOf(kSourceEastMoney).requestPath("1.600000,0.000001", 0), codes);
+    ASSERT_NE(service, nullptr);
+    EXPECT_EQ(service->source, kSourceEastMoney);
+    EXPECT_EQ(codes, "1.600000,0.000001");
+    EXPECT_EQ(
+        QuoteServiceOf(kSourceEastMoney).requestPath("1.600000", 0),
+        "/api/qt/ulist.np/get?fltt=2&invt=2&secids=1.600000&fields=f2,f3,f4,f5,f6,f12,f13,f14,f15,f16,f17,"
+        "f18,f124");
+    EXPECT_EQ(QuoteServiceOfRequest("/appstock/app/minute/query?code=sh600000", codes), nullptr);
+}
+
+} // namespace
+} // namespace marlune
