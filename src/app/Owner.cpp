@@ -14,6 +14,7 @@
 #include "platform/GlobalHotKey.h"
 #include "platform/WindowPlatform.h"
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsPrompts.h"
 #include "ticker/BrowserLauncher.h"
 #include "ticker/RefreshTimers.h"
 #include "ticker/TickerMenu.h"
@@ -39,17 +40,6 @@ namespace {
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-// The file dialog of "启动交易软件".
-QString ChooseTradingProgramFile() {
-    const QString exeFilter = Text(kTradingFilterExe);
-    const QString allFilter = Text(kTradingFilterAll);
-    // Where programs end in .exe the dialog starts with those; elsewhere with every file.
-    QString selected = QSysInfo::productType() == QLatin1String("windows") ? exeFilter : allFilter;
-    const QString start = QDir(QStringLiteral("d:/")).exists() ? QStringLiteral("d:/") : QDir::homePath();
-    return QFileDialog::getOpenFileName(nullptr, QString(), start,
-                                        exeFilter + QStringLiteral(";;") + allFilter, &selected);
 }
 
 void StartProgramFile(const QString& path) {
@@ -195,7 +185,7 @@ void Owner::launchTradingProgram() {
     QString program =
         QString::fromStdString(ProfileRead(iniPath, baseini::kReSoft.section, baseini::kReSoft.name));
     if (TradingProgramNeedsChoosing(program)) {
-        program = m_parts.chooseTradingProgram ? m_parts.chooseTradingProgram() : ChooseTradingProgramFile();
+        program = m_parts.chooseTradingProgram ? m_parts.chooseTradingProgram() : ChooseProgramFile(nullptr);
         if (program.isEmpty())
             return;
         program = QDir::toNativeSeparators(program);
@@ -303,6 +293,7 @@ void Owner::ShowTicker() {
     m_ticker->show();
     m_ticker->raise();
     m_ticker->activateWindow();
+    m_dialogsAbove.RaiseOpenDialogs();
 }
 
 void Owner::HideTicker() {
@@ -311,8 +302,12 @@ void Owner::HideTicker() {
 }
 
 void Owner::SendTickerCommand(int command) {
-    if (m_ticker)
-        m_ticker->TickerCommand(command);
+    if (!m_ticker)
+        return;
+    m_ticker->TickerCommand(command);
+    // Re-placing and restoring raise a top-most ticker: the dialogs stay above it.
+    if (command == kCmdReplace || command == kCmdRestore)
+        m_dialogsAbove.RaiseOpenDialogs();
 }
 
 void Owner::SetTickerTopMost(int topMost) {

@@ -6,6 +6,7 @@
 // the part that touches windows.
 
 #include "app/BackgroundTextFetch.h"
+#include "app/DialogsAbove.h"
 #include "app/OwnerCore.h"
 #include "app/UpdateChecker.h"
 #include "settings/SettingsDialog.h"
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<UpdateChecker> m_updates;
     std::unique_ptr<TickerMenu> m_menu;
     QPointer<SettingsDialog> m_settingsDialog;
+    DialogsAbove m_dialogsAbove;
     QTimer m_tipTimer; // timer 2
     bool m_newStockBalloon = false;
     bool m_installing = false;

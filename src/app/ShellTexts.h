@@ -26,6 +26,7 @@ inline constexpr std::string_view kUnlockLabel = "登陆密码：";
 inline constexpr std::string_view kUnlockPrompt = "解锁密码：";
 inline constexpr std::string_view kUnlockWrongPassword = "密码错误!请输入安全密码";
 inline constexpr std::string_view kOkText = "确定";
+inline constexpr std::string_view kCancelText = "取消";
 inline constexpr std::string_view kQuitPromptText = "退出";
 
 // The about box.
@@ -41,10 +42,6 @@ inline constexpr std::string_view kAboutUserGroup = "用户交流群：10000001"
 inline constexpr std::string_view kVendorRegisterPage = "/usercenter?action=registe";
 inline constexpr std::string_view kVendorAdvicePage = "/ent/advice.php";
 inline constexpr std::string_view kVendorMarketPage = "/stock/";
-
-// The trading program's file dialog.
-inline constexpr std::string_view kTradingFilterExe = "Exe Files (*.exe)";
-inline constexpr std::string_view kTradingFilterAll = "All Files (*)";
 
 // Commands the owner takes from other programs.
 inline constexpr int kCmdShowMenu = 100;

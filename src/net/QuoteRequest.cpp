@@ -132,6 +132,12 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
     if (m_called && now - m_lastCallTime < kThrottleSeconds) {
         return std::nullopt;
     }
+    return RequestQuotesNow(watchList, dataSource, programFolder);
+}
+
+QuoteFetchJob QuoteRequester::RequestQuotesNow(const WatchList& watchList, int dataSource,
+                                               const std::string& programFolder) {
+    const std::uint32_t now = m_clock();
     m_called = true;
     m_lastCallTime = now;
     QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, now);

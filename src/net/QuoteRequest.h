@@ -56,6 +56,11 @@ public:
     static QuoteFetchJob BuildJob(const WatchList& watchList, int dataSource,
                                   const std::string& programFolder, std::uint32_t now);
 
+    // The job for the watch list and source whenever it is called (a changed watch list
+    // needs its quotes at once); it moves the throttle time on like every request.
+    QuoteFetchJob RequestQuotesNow(const WatchList& watchList, int dataSource,
+                                   const std::string& programFolder);
+
     // The file the last request for a file-reply service (Google) writes its reply to;
     // empty after a request to another service.
     const std::string& GoogleReplyFile() const { return m_googleReplyFile; }

@@ -227,6 +227,11 @@ void BasicPage::stepSlider(int delta) {
     updateSliderLabel();
 }
 
+bool BasicPage::takesKeyboard(QObject* watched) {
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    return widget != nullptr && widget->focusPolicy() != Qt::NoFocus;
+}
+
 bool BasicPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -238,8 +243,10 @@ bool BasicPage::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Left:
         case Qt::Key_Right:
             // The slider itself moves one step on its own; elsewhere the page moves it and
-            // the key still reaches the control that has the keyboard.
-            if (watched != m_slider)
+            // the key still reaches the control that has the keyboard. A key that control
+            // leaves alone goes on to its frames and the page, which see it here again:
+            // only a control that takes the keyboard steps.
+            if (watched != m_slider && takesKeyboard(watched))
                 stepSlider(key == Qt::Key_Left ? -1 : 1);
             break;
         default:

@@ -1,7 +1,7 @@
 #pragma once
 // The basic page: the refresh period, the quote source, the show/hide hot key and the trading
 // program, kept in the [sys] section of config/base.ini. Loaded with the dialog; stored by the
-// dialog's apply, and only while this page is the one on display.
+// dialog's apply, also when another page is on display then.
 
 #include "settings/SettingsPageBase.h"
 
@@ -57,6 +57,8 @@ private:
     void createControls();
     void load();
     void stepSlider(int delta);
+    // Whether the widget is a control that can have the keyboard (not a frame or the page).
+    static bool takesKeyboard(QObject* watched);
     void updateSliderLabel();
 
     std::string m_baseIniPath;

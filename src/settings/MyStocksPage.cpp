@@ -109,6 +109,9 @@ void MyStocksPage::createControls() {
     m_box->setObjectName(QStringLiteral("suggestionBox"));
     m_box->setEditable(true);
     m_box->setInsertPolicy(QComboBox::NoInsert);
+    // The drop-down holds the suggestions for what is typed; an inline completion from
+    // its entries would be taken for typed text and sent as the next key.
+    m_box->setCompleter(nullptr);
     m_box->setMaxVisibleItems(10);
     m_box->lineEdit()->installEventFilter(this);
     m_box->view()->installEventFilter(this);
@@ -163,6 +166,11 @@ void MyStocksPage::createControls() {
     m_holding->setObjectName(QStringLiteral("holdingBox"));
     m_quantity = NewEdit("quantityEdit", this);
     m_cost = NewEdit("costEdit", this);
+    // Ticking a box opens its edits for new values; clearing it closes them.
+    connect(m_alert, &QCheckBox::toggled, this, [this](bool on) { openEdits(on, m_lower, m_upper); });
+    connect(m_holding, &QCheckBox::toggled, this, [this](bool on) { openEdits(on, m_quantity, m_cost); });
+    openEdits(false, m_lower, m_upper);
+    openEdits(false, m_quantity, m_cost);
 
     // Left: the box, the list and its buttons.
     auto* left = new QVBoxLayout;
@@ -293,6 +301,18 @@ void MyStocksPage::Add() {
     appendListItem(row);
     m_rows.push_back(std::move(row));
     writeList();
+    // The new row's details are shown at once, ready for a holding or an alert; the
+    // keyboard stays in the box for the next stock.
+    const int added = static_cast<int>(m_rows.size()) - 1;
+    m_list->setCurrentItem(m_list->topLevelItem(added));
+    ShowDetails(added);
+}
+
+void MyStocksPage::openEdits(bool open, QLineEdit* first, QLineEdit* second) {
+    for (QLineEdit* edit : {first, second}) {
+        edit->clear();
+        edit->setEnabled(open);
+    }
 }
 
 int MyStocksPage::selectedItem() const {
@@ -399,6 +419,9 @@ void MyStocksPage::ShowDetails(int k) {
     m_name->setText(Q(row.name));
     m_shanghai->setChecked(row.market == kMarketShanghai);
     m_shenzhen->setChecked(row.market != kMarketShanghai);
+    // The boxes are set as stored: their own handlers would empty the edits filled below.
+    const QSignalBlocker quietAlert(m_alert);
+    const QSignalBlocker quietHolding(m_holding);
     const bool alert = row.alertFlag == 1;
     m_alert->setChecked(alert);
     m_lower->setText(alert ? Q(Format("%.2f", row.lowerLimit)) : QString());
@@ -449,6 +472,8 @@ void MyStocksPage::SaveDetails() {
 void MyStocksPage::requestSuggestions(const QString& text) {
     const QuoteFetchJob job = BuildSuggestionJob(S(text));
     m_newestRequestUrl = job.url;
+    m_newestRequestText = text;
+    m_answered = false;
     if (m_startJob) {
         m_startJob(job);
         return;
@@ -462,23 +487,38 @@ void MyStocksPage::HandleFetchStatus(const FetchReport& report) {
     // the suggestions for what the user sees typed.
     if (report.jobKind != kJobSideDownload || report.url != m_newestRequestUrl)
         return;
+    if (report.status != kFetchFinished && report.status != kFetchFailed)
+        return;
+    m_answered = true;
     if (report.status == kFetchFailed) {
+        m_enterPending = false;
         showStatus(QString::fromUtf8(kSuggestionFailedText.data(), int(kSuggestionFailedText.size())));
         return;
     }
-    if (report.status != kFetchFinished)
-        return;
+    refillBox(report.reply);
+    // Enter pressed before the answer came: it takes the answer's first entry now.
+    if (m_enterPending) {
+        m_enterPending = false;
+        enterInBox(-1);
+    }
+}
+
+void MyStocksPage::refillBox(const std::string& reply) {
     if (m_fetchManager)
-        m_fetchManager->SetReplyText(report.reply);
-    const std::optional<SuggestionResults> found = ParseSuggestionReply(report.reply);
+        m_fetchManager->SetReplyText(reply);
+    const std::optional<SuggestionResults> found = ParseSuggestionReply(reply);
     if (!found)
         return;
     m_results = found->results;
+    m_entriesFor = m_newestRequestText;
 
-    // Refill the drop-down without touching what the user has typed.
+    // Refill the drop-down without touching what the user has typed, nor where the cursor
+    // and the selection are in it.
     QLineEdit* edit = m_box->lineEdit();
     const QString typed = edit->text();
     const int cursor = edit->cursorPosition();
+    const int selectionStart = edit->selectionStart();
+    const int selectionLength = edit->selectionLength();
     {
         const QSignalBlocker quiet(m_box);
         m_box->clear();
@@ -486,16 +526,36 @@ void MyStocksPage::HandleFetchStatus(const FetchReport& report) {
             m_box->addItem(Q(entry));
         m_box->setCurrentIndex(-1);
         m_box->setEditText(typed);
-        edit->setCursorPosition(cursor);
+        if (selectionLength > 0 && selectionStart >= 0) {
+            // The cursor stays at the end the user moved it to.
+            if (cursor == selectionStart)
+                edit->setSelection(selectionStart + selectionLength, -selectionLength);
+            else
+                edit->setSelection(selectionStart, selectionLength);
+        } else {
+            edit->setCursorPosition(cursor);
+        }
     }
     if (isVisible())
         m_box->showPopup();
 }
 
-void MyStocksPage::enterInBox(int entry) {
-    if (m_box->count() > 0) {
+void MyStocksPage::enterInBox(int highlighted) {
+    const QString typed = m_box->lineEdit()->text();
+    int entry = highlighted >= 0 && highlighted < m_box->count() ? highlighted : -1;
+    // An entry the user picked from the list is in the box as it stands.
+    if (entry < 0)
+        entry = m_box->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry < 0 && m_box->count() > 0 && typed == m_entriesFor)
+        entry = 0;
+    if (entry < 0 && !m_answered && typed == m_newestRequestText) {
+        // The entries still answer an older text: wait for the answer to this one.
+        m_enterPending = true;
+        return;
+    }
+    if (entry >= 0) {
         const QSignalBlocker quiet(m_box);
-        m_box->setCurrentIndex(entry >= 0 && entry < m_box->count() ? entry : 0);
+        m_box->setCurrentIndex(entry);
     }
     m_box->hidePopup();
     Add();
@@ -505,7 +565,7 @@ bool MyStocksPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_box->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            enterInBox(0);
+            enterInBox(-1);
             return true;
         }
     }

@@ -97,8 +97,12 @@ private:
     void swapRows(int a, int b);
     void requestSuggestions(const QString& text);
     void onItemClicked(QTreeWidgetItem* item);
-    // Enter in the box: takes the drop-down entry (the first one from the edit) and adds it.
-    void enterInBox(int entry);
+    void refillBox(const std::string& reply);
+    // Enter in the box: adds the highlighted drop-down entry (-1: none is), else the entry
+    // typed or picked, else the first suggestion for the typed text. Before that text's
+    // suggestions have come, the add waits for them.
+    void enterInBox(int highlighted);
+    void openEdits(bool open, QLineEdit* first, QLineEdit* second);
 
     std::string m_listPath;
     WatchList m_rows;
@@ -108,6 +112,10 @@ private:
     std::vector<std::string> m_results;
     int m_selectedRow = -1;
     std::string m_newestRequestUrl;
+    QString m_newestRequestText;
+    bool m_answered = true;      // the newest request has had its answer
+    QString m_entriesFor;        // the typed text the drop-down's entries answer
+    bool m_enterPending = false; // Enter waits for the newest answer
 
     QComboBox* m_box = nullptr;
     QTreeWidget* m_list = nullptr;

@@ -235,9 +235,9 @@ bool SettingsDialog::Apply() {
             return false;
         }
     }
-    // The basic page is stored only while it is the page on display.
-    if (m_current == SettingsPageId::Basic)
-        m_basic->Store();
+    // Every page keeps its edits until the dialog is confirmed or cancelled, whichever page
+    // is on display then.
+    m_basic->Store();
     for (const auto& entry : checked)
         entry.second->Store();
     return true;

@@ -4,8 +4,8 @@
 // The six pages are created with the dialog and each loads its settings then; a click on a
 // tree item shows that item's page. Enter and Esc never close the dialog.
 //
-// "应用" checks every page, then stores the basic page (only while it is on display) and the
-// display, network and security pages, and queues the settings-applied command to the host.
+// "应用" checks every page, then stores the basic, display, network and security pages (the
+// one on display and those the user left for another), and queues the settings-applied command to the host.
 // "确定" does the same, calls the host's register-hot-key operation and closes. "取消" queues
 // the settings-applied command, calls the register-hot-key operation and closes. A page that
 // refuses its values (the security page without a password, a proxy field that is too long,

@@ -1,24 +1,39 @@
 #include "settings/SettingsPrompts.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QSysInfo>
 
 namespace marlune {
 namespace {
 
+// The title of the program's message boxes.
+constexpr char kMessageTitle[] = "系统提示";
+// Wide enough that the title bar shows the title whole, also over a one-word message.
+constexpr int kMessageMinimumWidth = 260;
+
+bool ProgramsEndInExe() {
+    return QSysInfo::productType() == QLatin1String("windows");
+}
+
+void ShowMessage(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kMessageTitle), text, QMessageBox::Ok, parent);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(kMessageMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    box.exec();
+}
+
 SettingsPrompts RealPrompts() {
     SettingsPrompts prompts;
-    prompts.message = [](QWidget* parent, const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
-        box.exec();
-    };
-    prompts.chooseProgram = [](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                            QStringLiteral("Exe Files (*.exe);;All Files (*)"), nullptr,
-                                            QFileDialog::ReadOnly);
-    };
+    prompts.message = ShowMessage;
+    prompts.chooseProgram = [](QWidget* parent) { return ChooseProgramFile(parent); };
     prompts.chooseColor = [](QWidget* parent) -> std::optional<QColor> {
         const QColor color = QColorDialog::getColor(Qt::black, parent);
         if (!color.isValid())
@@ -27,6 +42,41 @@ SettingsPrompts RealPrompts() {
     };
     return prompts;
 }
+
+} // namespace
+
+QStringList ProgramFileFilters() {
+    if (ProgramsEndInExe())
+        return {QStringLiteral("Exe Files (*.exe)"), QStringLiteral("All Files (*.*)")};
+    // Programs here carry no name ending: the first filter lists the files that may run.
+    return {QStringLiteral("程序 (*)"), QStringLiteral("所有文件 (*)")};
+}
+
+QString ChooseProgramFile(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly);
+    const QStringList filters = ProgramFileFilters();
+    dialog.setNameFilters(filters);
+    const QString start = QDir(QStringLiteral("d:/")).exists() ? QStringLiteral("d:/") : QDir::homePath();
+    dialog.setDirectory(start);
+    if (!ProgramsEndInExe()) {
+        // The programs' filter shows only files that may be run (and the folders to go through).
+        const QDir::Filters programs = QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot;
+        const QDir::Filters everything = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
+        dialog.setFilter(programs);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, first = filters.front(), programs, everything](const QString& chosen) {
+                             dialog.setFilter(chosen == first ? programs : everything);
+                         });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+namespace {
 
 SettingsPrompts& Prompts() {
     static SettingsPrompts prompts = RealPrompts();

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -21,6 +22,12 @@ struct SettingsPrompts {
     // The colour dialog, starting from black: the chosen colour, or nothing on Cancel.
     std::function<std::optional<QColor>(QWidget* parent)> chooseColor;
 };
+
+// The file dialog for a program (the trading program): where programs end in ".exe" it
+// offers those first; elsewhere the files that may be run. Empty on Cancel.
+QString ChooseProgramFile(QWidget* parent);
+// The dialog's filters, the programs' first.
+QStringList ProgramFileFilters();
 
 // The prompts in use: the real dialogs unless replaced.
 const SettingsPrompts& CurrentSettingsPrompts();

@@ -5,12 +5,15 @@
 #include "config/Profile.h"
 #include "settings/SettingsPrompts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSysInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -97,6 +100,17 @@ TEST_F(BasicPageTest, SliderOffersNoPeriodUnderFourSeconds) {
     QTest::keyClick(page->Slider(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 59);
     EXPECT_EQ(page->SliderLabel()->text(), "59 秒");
+
+    // Also from the controls that leave the arrows to their frames: one key, one second.
+    page->show();
+    page->Slider()->setValue(30);
+    for (QWidget* control : std::initializer_list<QWidget*>{page->HotKeyList(), page->ModifierRadio(1),
+                                                            page->ModifierRadio(2), page->SourceRadio(2)}) {
+        const int before = page->Slider()->value();
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Right);
+        EXPECT_EQ(page->Slider()->value(), before + 1) << control->objectName().toStdString();
+    }
 }
 
 TEST_F(BasicPageTest, StoresWhatTheControlsShow) {
@@ -136,6 +150,30 @@ TEST_F(BasicPageTest, BrowseTakesOnlyAFileThatOpens) {
     page->Browse();
     EXPECT_EQ(page->ProgramEdit()->text(), chosen);
     EXPECT_EQ(messages.size(), 1);
+}
+
+// The real prompts: a message box shows its whole title, the program dialog lists programs.
+TEST_F(BasicPageTest, RealPromptsSpeakToAChineseUserInFull) {
+    QString title;
+    int width = 0;
+    int titleWidth = 0;
+    QTimer::singleShot(50, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr)
+            return;
+        title = box->windowTitle();
+        width = box->width();
+        titleWidth = box->fontMetrics().horizontalAdvance(title);
+        box->close();
+    });
+    CurrentSettingsPrompts().message(nullptr, QStringLiteral("成功"));
+    EXPECT_EQ(title, QStringLiteral("系统提示"));
+    EXPECT_GE(width, titleWidth + 150); // room for the title beside the title bar's buttons
+
+    const QStringList filters = ProgramFileFilters();
+    ASSERT_EQ(filters.size(), 2);
+    if (QSysInfo::productType() != QLatin1String("windows"))
+        EXPECT_FALSE(filters.front().contains(QStringLiteral("*.exe")));
 }
 
 } // namespace

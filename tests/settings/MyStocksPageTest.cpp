@@ -180,6 +180,92 @@ TEST_F(MyStocksPageTest, EnterInTheBoxAddsTheFirstSuggestion) {
     EXPECT_EQ(m_page->SuggestionBox()->currentText(), "600036-招商银行");
 }
 
+TEST_F(MyStocksPageTest, TheTypedTextAloneIsTheKeyAfterAnAdd) {
+    makePage();
+    m_page->show();
+    QLineEdit* edit = m_page->SuggestionBox()->lineEdit();
+    type("zgpa");
+    answer(SuggestReply({"zgpa,11,601318,sh601318,中国平安,zgpa"}));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().code, "601318");
+
+    // A new code typed over the added one: no completion from the old entries creeps in.
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    type("600519");
+    EXPECT_EQ(edit->text(), "600519");
+    EXPECT_EQ(m_jobs.back().url.substr(m_jobs.back().url.size() - 11), "&key=600519");
+
+    // Enter before the answer waits for it rather than taking the old entries.
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_TRUE(m_status.isEmpty());
+    answer(SuggestReply(
+        {"600519,11,600519,sh600519,贵州茅台,gzmt", "600519x,11,000519,sz000519,中兵红箭,zbhj"}));
+    ASSERT_EQ(m_page->Rows().size(), 4u);
+    EXPECT_EQ(m_page->Rows().back().code, "600519");
+    EXPECT_EQ(m_page->Rows().back().name, "贵州茅台");
+
+    // The entry the user picks from the list is the one Enter adds.
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    type("519");
+    answer(SuggestReply(
+        {"600519,11,600519,sh600519,贵州茅台,gzmt", "600519x,11,000519,sz000519,中兵红箭,zbhj"}));
+    m_page->SuggestionBox()->setCurrentIndex(1);
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 5u);
+    EXPECT_EQ(m_page->Rows().back().code, "000519");
+}
+
+TEST_F(MyStocksPageTest, AHoldingAndAnAlertCanBeEnteredForANewStock) {
+    makePage();
+    m_page->show();
+    type("gzmt");
+    answer(SuggestReply({"gzmt,11,600519,sh600519,贵州茅台,gzmt"}));
+    QTest::keyClick(m_page->SuggestionBox()->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    // The new row's details are shown at once.
+    EXPECT_EQ(m_page->SelectedRow(), 2);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "600519");
+
+    auto* holding = child<QCheckBox>("holdingBox");
+    auto* quantity = child<QLineEdit>("quantityEdit");
+    auto* cost = child<QLineEdit>("costEdit");
+    EXPECT_FALSE(quantity->isEnabled());
+    test::ClickIndicator(holding);
+    ASSERT_TRUE(holding->isChecked());
+    EXPECT_TRUE(quantity->isEnabled());
+    EXPECT_TRUE(cost->isEnabled());
+    EXPECT_TRUE(quantity->text().isEmpty());
+    QTest::keyClicks(quantity, "300");
+    QTest::keyClicks(cost, "1650.5");
+
+    test::ClickIndicator(child<QCheckBox>("alertBox"));
+    ASSERT_TRUE(child<QLineEdit>("lowerEdit")->isEnabled());
+    QTest::keyClicks(child<QLineEdit>("lowerEdit"), "1500");
+    QTest::keyClicks(child<QLineEdit>("upperEdit"), "1800");
+    click("saveButton");
+    EXPECT_NE(ReadGbk("config/list.ini").find("|600519|贵州茅台|1|1|1800.00|1500.00|300|1650.50\r\n"),
+              std::string::npos);
+
+    // Another row, then this one again: what was stored comes back.
+    clickRow(0);
+    clickRow(2);
+    EXPECT_TRUE(holding->isChecked());
+    EXPECT_EQ(quantity->text(), "300");
+    EXPECT_EQ(cost->text(), "1650.50");
+    EXPECT_EQ(child<QLineEdit>("upperEdit")->text(), "1800.00");
+
+    // Clearing a box closes its edits; saving then drops the holding.
+    test::ClickIndicator(holding);
+    EXPECT_FALSE(quantity->isEnabled());
+    EXPECT_TRUE(quantity->text().isEmpty());
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[2].quantity, 0);
+    EXPECT_EQ(m_page->Rows()[2].alertFlag, 1);
+}
+
 TEST_F(MyStocksPageTest, TheTwentyFirstRowIsRefused) {
     std::string rows = kIndexRows;
     for (int i = 0; i < 18; ++i)

@@ -93,14 +93,15 @@ TEST_F(SettingsDialogTest, TreeClicksSwitchPagesAndEmptySpaceChangesNothing) {
     EXPECT_EQ(shown, 1);
 }
 
-TEST_F(SettingsDialogTest, TheBasicPageIsStoredOnlyWhileOnDisplay) {
+TEST_F(SettingsDialogTest, BasicPageEditsSurviveASwitchToAnotherPage) {
     open();
-    const std::string baseIni = ReadBytes("config/base.ini");
     clickItem(SettingsPageId::Basic);
-    m_dialog->Basic()->Slider()->setValue(30);
+    m_dialog->Basic()->Slider()->setValue(20);
+    m_dialog->Basic()->ProgramEdit()->setText(QStringLiteral("/opt/交易/trade"));
     clickItem(SettingsPageId::MyStocks);
     press(SettingsDialog::kButtonOk);
-    EXPECT_EQ(ReadBytes("config/base.ini"), baseIni);
+    EXPECT_EQ(ProfileRead(Path("config/base.ini"), "sys", "FreshSec"), "20");
+    EXPECT_EQ(ProfileRead(Path("config/base.ini"), "sys", "ReSoft"), "/opt/交易/trade");
     EXPECT_TRUE(m_dialog.isNull() || !m_dialog->isVisible());
     settle();
     EXPECT_EQ(m_host.applied, 1);
@@ -191,8 +192,8 @@ TEST_F(SettingsDialogTest, ARefusingPageStopsTheWholeApply) {
     press(SettingsDialog::kButtonApply);
     settle();
     EXPECT_EQ(m_host.applied, 1);
-    // The basic page was not on display this time.
-    EXPECT_EQ(ProfileRead(Path("config/base.ini"), "sys", "FreshSec"), "10");
+    // The basic page's edit was kept while the security page was on display.
+    EXPECT_EQ(ProfileRead(Path("config/base.ini"), "sys", "FreshSec"), "42");
 }
 
 } // namespace
