@@ -16,8 +16,18 @@ void EdgeDocking::SetDockPosition(int x, int y) {
     m_dockY = y;
 }
 
+// A window wholly right of the work area, or wholly above the screen's top, is on another
+// screen there and docks at neither edge.
+bool EdgeDocking::atRightEdge(const DockRect& rc) const {
+    return rc.right + kSnapDistance >= m_workRight && rc.left < m_workRight;
+}
+
+bool EdgeDocking::atTopEdge(const DockRect& rc) const {
+    return rc.top <= kSnapDistance && rc.bottom > 0;
+}
+
 bool EdgeDocking::clearOfEdges(const DockRect& rc) const {
-    return rc.top > kSnapDistance && rc.right < m_workRight - kSnapDistance;
+    return !atRightEdge(rc) && !atTopEdge(rc);
 }
 
 void EdgeDocking::storeFreePosition(const DockRect& rc) {
@@ -36,16 +46,18 @@ void EdgeDocking::OnMove(const DockRect& rc) {
     bool skipSnaps = false;
     if (m_hideFlag == kShownByMouse) {
         if (clearOfEdges(rc)) {
-            // Dragged away from the edge after it was shown by the mouse.
+            // Dragged away from the edge after it was shown by the mouse: its new place is
+            // where it is shown from now on, also after it is hidden and shown again.
             m_dockState = kNotDocked;
             m_hideFlag = kHideNone;
+            storeFreePosition(rc);
             skipSnaps = true;
         } else if (rc.left == m_dockX && rc.top == m_dockY) {
             skipSnaps = true;
         }
     }
     if (!skipSnaps) {
-        if (rc.right + kSnapDistance >= m_workRight && m_hideFlag != kHiddenByProgram && !m_programMove) {
+        if (atRightEdge(rc) && m_hideFlag != kHiddenByProgram && !m_programMove) {
             // Right edge; a window dragged into the top-right corner docks below the top.
             m_dockX = m_workRight - m_width;
             m_dockY = rc.top <= kSnapDistance ? kSnapDistance + 1 : rc.top;
@@ -56,7 +68,7 @@ void EdgeDocking::OnMove(const DockRect& rc) {
             m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
             return;
         }
-        if (rc.top <= kSnapDistance) {
+        if (atTopEdge(rc)) {
             if (m_hideFlag != kHiddenByProgram && !m_programMove) {
                 m_dockX = rc.left;
                 m_dockY = 0;
@@ -66,7 +78,7 @@ void EdgeDocking::OnMove(const DockRect& rc) {
                 m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
                 return;
             }
-        } else if (rc.right < m_workRight - kSnapDistance) {
+        } else if (!atRightEdge(rc)) {
             m_dockState = kNotDocked;
             m_hideFlag = kHideNone;
             storeFreePosition(rc);
@@ -184,7 +196,18 @@ void EdgeDocking::OnSlideUpTimer() {
 }
 
 void EdgeDocking::OnDragStart() {
+    // What follows is the user's move, whatever move of the program came before.
+    m_programMove = false;
     m_host.KillTimer(kTimerHideCheck);
+    m_host.KillTimer(kTimerSlideRight);
+    m_host.KillTimer(kTimerSlideUp);
+}
+
+void EdgeDocking::Undock() {
+    OnDragStart();
+    m_dockState = kNotDocked;
+    m_hideFlag = kHideNone;
+    m_programMove = false;
 }
 
 } // namespace marlune

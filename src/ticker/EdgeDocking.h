@@ -84,6 +84,8 @@ public:
     void OnMouseLeave(const DockRect& rc);
     // The user starts dragging the window.
     void OnDragStart();
+    // Back to not docked, e.g. when the edge the window was slid behind has gone.
+    void Undock();
 
     int State() const { return m_dockState; }
     int HideFlagValue() const { return m_hideFlag; }
@@ -94,6 +96,8 @@ public:
 
 private:
     void storeFreePosition(const DockRect& rc);
+    bool atRightEdge(const DockRect& rc) const;
+    bool atTopEdge(const DockRect& rc) const;
     bool clearOfEdges(const DockRect& rc) const;
 
     DockingHost& m_host;

@@ -84,7 +84,7 @@ std::optional<DetailValues> ParseDetailValues(std::string_view summary, std::str
 
 const std::array<const char*, 15>& DetailLabels() {
     static const std::array<const char*, 15> labels = {
-        "代码",   "简称",   "当前价", "最低价", "最高价", "开盘价", "昨开盘",   "成交量",
+        "代码",   "简称",   "当前价", "最低价", "最高价", "开盘价", "昨收盘",   "成交量",
         "成交额", "涨跌率", "涨跌额", "振幅",   "收益率", "收益额", "数据日期",
     };
     return labels;
@@ -145,12 +145,17 @@ void QuoteDetailPopup::setUpGrid() {
         grid.setText(static_cast<int>(k / 3), static_cast<int>(2 * (k % 3)), QString::fromUtf8(labels[k]));
 }
 
+void QuoteDetailPopup::SetSignColors(const QColor& rising, const QColor& falling) {
+    m_rising = rising;
+    m_falling = falling;
+}
+
 bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detail,
                             const std::string& chartPath) {
     const std::optional<DetailValues> parsed = ParseDetailValues(summary, detail);
     if (!parsed)
         return false;
-    const QColor sign = parsed->rising ? RisingColor() : FallingColor();
+    const QColor sign = parsed->rising ? m_rising : m_falling;
     QuoteGrid& grid = *m_grid;
     grid.setRedraw(false);
     for (std::size_t k = 0; k < parsed->values.size(); ++k) {

@@ -49,7 +49,8 @@ public:
     static constexpr int kChartBoxWidth = 426;
     static constexpr int kChartBoxHeight = 290;
 
-    // Red and green of the sign colour, and the popup's pale yellow background.
+    // Red and green of the sign colour until the ticker gives its own, and the popup's pale
+    // yellow background.
     static QColor RisingColor();
     static QColor FallingColor();
     static QColor BackgroundColor();
@@ -63,6 +64,10 @@ public:
     // missing, partly written or non-PNG chart file the popup draws the chart itself from
     // the stock's minute data, in the same box (drawnChart()).
     bool Fill(const std::string& summary, const std::string& detail, const std::string& chartPath);
+
+    // The colours of rising and falling values, the same as the ticker's grid; the next fill
+    // uses them.
+    void SetSignColors(const QColor& rising, const QColor& falling);
 
     // Moves the popup to a screen position with its fixed size and shows it without taking the
     // keyboard focus.
@@ -112,6 +117,8 @@ private:
     double m_drawnPreviousClose = 0;
     QImage m_chart;
     QImage m_scaledChart;
+    QColor m_rising = RisingColor();
+    QColor m_falling = FallingColor();
 };
 
 } // namespace marlune

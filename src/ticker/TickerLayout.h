@@ -3,7 +3,9 @@
 // its parts sit, and the rules that bring a window placed off the work area back into view.
 
 #include <array>
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace marlune {
 
@@ -62,11 +64,28 @@ struct ScreenArea {
     int workBottom = 0;
 };
 
+// One screen's work area in desktop coordinates (screens left of or above the primary one
+// have negative ones); right and bottom are one past the last pixel.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Where a width x height window at topLeft goes so that all of it is on one screen: on the
+// screen that holds most of it (the primary one, index `primary`, when it is on none), moved
+// in as little as it takes. A window larger than that screen keeps its left or top edge on it.
+ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::vector<ScreenRect>& screens,
+                        std::size_t primary);
+
 // The stored position when it is usable, or the lower right corner of the work area
 // when the window would reach within 10 pixels of the work area's right edge or start
-// in the top 3 pixels. The caller stores a replaced position.
+// in the top 3 pixels (where it would dock at once). A window wholly right of the work
+// area or above the screen is on another screen and keeps its place. The caller fits the
+// result on a screen and stores a replaced position.
 ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const ScreenArea& area);
-bool IsStartPositionUsable(ScreenPoint stored, int width, const ScreenArea& area);
+bool IsStartPositionUsable(ScreenPoint stored, int width, int height, const ScreenArea& area);
 
 // Where re-placing puts a window whose rectangle is (left, top, right, bottom): nothing
 // when it is clear of the screen's edges, else the lower right corner of the work area.

@@ -130,9 +130,11 @@ const std::vector<MenuEntry>& TickerMenuEntries() {
 QString MenuItemText(int id, const QString& ownText, int windowState) {
     if (id != kMenuShowHide)
         return ownText;
+    // While the window is in sight (also when the hot key showed it) the entry hides it.
     switch (windowState) {
     case 1:
     case 2:
+    case 3:
         return QStringLiteral("隐藏窗口(最小化)");
     case 4:
     case 5:

@@ -8,6 +8,7 @@
 #include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/WindowPlatform.h"
+#include "quote/DerivedValues.h"
 #include "quote/QuoteParsers.h"
 #include "quote/WatchListFile.h"
 #include "ticker/ChartImageCache.h"
@@ -86,6 +87,19 @@ ScreenArea ReadScreenArea() {
     return area;
 }
 
+// The work areas of all screens; the primary one's index goes to `primary`.
+std::vector<ScreenRect> ReadScreens(std::size_t& primary) {
+    std::vector<ScreenRect> screens;
+    primary = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect work = screen->availableGeometry();
+        if (screen == QGuiApplication::primaryScreen())
+            primary = screens.size();
+        screens.push_back({work.x(), work.y(), work.x() + work.width(), work.y() + work.height()});
+    }
+    return screens;
+}
+
 } // namespace
 
 // The window's content: background, caption buttons, grid and status line, always in
@@ -146,6 +160,7 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     // Downloads cut off by the end of an earlier run left their temporary files.
     RemoveStaleReplyTemps(DataFolder(), ProgramStartTime());
     startRefreshCycle();
+    watchScreens();
 }
 
 TickerWindow::~TickerWindow() {
@@ -239,6 +254,8 @@ void TickerWindow::setUpGrid() {
     SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
     ApplyDisplayToGrid(*m_grid, m_settings.display);
     m_popup->SetChartColors(colors.up, colors.down);
+    // The detail popup shows rising and falling values in the grid's colours.
+    m_popup->SetSignColors(colors.up, colors.down);
 }
 
 void TickerWindow::computeSize() {
@@ -252,8 +269,9 @@ void TickerWindow::computeSize() {
 void TickerWindow::layOut() {
     computeSize();
     const ScreenPoint stored{m_settings.lastX, m_settings.lastY};
-    if (!IsStartPositionUsable(stored, m_width, m_area)) {
-        const ScreenPoint corrected = StartPosition(stored, m_width, m_height, m_area);
+    // The whole window starts on a screen, its bottom and left edges too.
+    const ScreenPoint corrected = fittedPosition(StartPosition(stored, m_width, m_height, m_area));
+    if (!(corrected == stored)) {
         m_settings.lastX = corrected.x;
         m_settings.lastY = corrected.y;
         ProfileWriteInt(BaseIniPath(), baseini::kLastX.section, baseini::kLastX.name, corrected.x);
@@ -506,7 +524,8 @@ void TickerWindow::settingsApplied() {
     const int oldWidth = m_width;
     const int oldHeight = m_height;
     readSettings();
-    loadWatchList();
+    // Stocks still on the list keep their quotes until the new ones come.
+    ReplaceWatchList(m_book, LoadWatchList(ListIniPath()));
     applyChromeTransparency();
     if (m_transparency.transBK == 1)
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
@@ -522,13 +541,19 @@ void TickerWindow::settingsApplied() {
     if (m_width != oldWidth || m_height != oldHeight) {
         m_docking.SetWindowSize(m_width, m_height);
         m_body->resize(m_width, m_height);
-        placeWindow(m_logical.x(), m_logical.y());
+        // More rows must not push the window's bottom off the screen; a window slid out
+        // of sight at an edge stays there.
+        if (m_docking.State() == kHiddenRight || m_docking.State() == kHiddenTop)
+            placeWindow(m_logical.x(), m_logical.y());
+        else
+            placeWindow(fittedPosition(ScreenPoint{m_logical.x(), m_logical.y()}));
         placeChildren();
     }
     if (platform::HasColorKey(this))
         platform::RefreshColorKey(this);
     m_lastRefreshTime = now();
-    RequestQuotes();
+    // A changed list or source needs its quotes now, whenever the last request was.
+    startJob(m_requester.RequestQuotesNow(m_book.watchList, m_settings.dataSource, m_programFolder));
     if (QuoteTimerMs(m_settings.freshSec))
         StartTimer(kTimerCharts, kFirstChartDelayMs);
     else
@@ -672,10 +697,55 @@ void TickerWindow::placeWindow(const QPoint& topLeft) {
     placeWindow(topLeft.x(), topLeft.y());
 }
 
+void TickerWindow::placeWindow(ScreenPoint topLeft) {
+    placeWindow(topLeft.x, topLeft.y);
+}
+
+ScreenPoint TickerWindow::fittedPosition(ScreenPoint topLeft) const {
+    std::size_t primary = 0;
+    const std::vector<ScreenRect> screens = ReadScreens(primary);
+    return FitOnScreen(topLeft, m_width, m_height, screens, primary);
+}
+
+void TickerWindow::onScreensChanged() {
+    m_area = ReadScreenArea();
+    m_docking.SetWorkAreaRight(m_area.workRight);
+    if (m_docking.State() == kHiddenRight || m_docking.State() == kHiddenTop) {
+        // The edge it was slid behind may be gone: it comes back at its stored place.
+        m_docking.Undock();
+        placeWindow(fittedPosition(ScreenPoint{m_settings.lastX, m_settings.lastY}));
+    } else {
+        placeWindow(fittedPosition(ScreenPoint{m_logical.x(), m_logical.y()}));
+    }
+}
+
+void TickerWindow::watchScreens() {
+    auto watch = [this](QScreen* screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &TickerWindow::onScreensChanged);
+        connect(screen, &QScreen::geometryChanged, this, &TickerWindow::onScreensChanged);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        onScreensChanged();
+    });
+    // A removed screen still counts while this is sent: look again once it is gone.
+    connect(qApp, &QGuiApplication::screenRemoved, this,
+            [this] { QTimer::singleShot(0, this, &TickerWindow::onScreensChanged); });
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &TickerWindow::onScreensChanged);
+}
+
 // ---------------------------------------------------------------------------------
 // DockingHost
 
 void TickerWindow::MoveWindowTo(int x, int y) {
+    if (QPoint(x, y) == m_logical.topLeft()) {
+        // Already there: no move will be reported, so the docking hears of it now.
+        const QRect r = m_logical;
+        m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+        return;
+    }
     placeWindow(x, y);
 }
 
@@ -731,6 +801,10 @@ void TickerWindow::moveEvent(QMoveEvent* event) {
 void TickerWindow::onMoveSettled() {
     // Moves made by the window system or the user: the body keeps its place inside.
     m_logical.moveTopLeft(pos() + m_body->pos());
+    // While the user drags, the window goes where the mouse takes it; docking and storing
+    // wait for the drop.
+    if (m_dragging)
+        return;
     const QRect r = m_logical;
     m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
     // A window that was cut at the screen's edge and is now back on it, or the reverse.
@@ -745,15 +819,14 @@ void TickerWindow::mousePressEvent(QMouseEvent* event) {
     }
     m_docking.OnDragStart();
     setCursor(Qt::SizeAllCursor);
-    if (windowHandle() != nullptr && windowHandle()->startSystemMove())
-        return;
-    // Without a window manager that moves windows itself, follow the mouse.
-    m_manualDrag = true;
+    // The window follows the mouse itself rather than through the window manager's move,
+    // so that it knows where the drag ends: only then does it dock and store its place.
+    m_dragging = true;
     m_dragOffset = event->globalPosition().toPoint() - m_logical.topLeft();
 }
 
 void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (m_manualDrag && (event->buttons() & Qt::LeftButton))
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
         placeWindow(event->globalPosition().toPoint() - m_dragOffset);
     else if (event->buttons() == Qt::NoButton)
         unsetCursor();
@@ -762,9 +835,20 @@ void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TickerWindow::mouseReleaseEvent(QMouseEvent* event) {
-    m_manualDrag = false;
     unsetCursor();
+    if (m_dragging && event->button() == Qt::LeftButton)
+        endDrag();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TickerWindow::endDrag() {
+    m_dragging = false;
+    // Wherever the drop is, the whole window lands on a screen; there it docks at an edge
+    // or stays and is stored, as after any other move.
+    placeWindow(fittedPosition(ScreenPoint{m_logical.x(), m_logical.y()}));
+    m_moveSettle->stop();
+    const QRect r = m_logical;
+    m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
 }
 
 void TickerWindow::enterEvent(QEnterEvent* event) {

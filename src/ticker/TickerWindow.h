@@ -151,6 +151,12 @@ private:
     QRect visiblePart(const QRect& logical) const;
     void placeWindow(int x, int y);
     void placeWindow(const QPoint& topLeft);
+    void placeWindow(ScreenPoint topLeft);
+    // The position that puts the whole window on a screen (the one holding most of it).
+    ScreenPoint fittedPosition(ScreenPoint topLeft) const;
+    void watchScreens();
+    void onScreensChanged();
+    void endDrag();
     void onMoveSettled();
     void setStatus(const char* text);
     void readSettings();
@@ -218,7 +224,7 @@ private:
     std::unique_ptr<FetchBridge> m_bridge;
     std::unique_ptr<FetchManager> m_fetchManager;
 
-    bool m_manualDrag = false;
+    bool m_dragging = false;
     QPoint m_dragOffset;
 };
 

@@ -199,14 +199,16 @@ TEST(EdgeDocking, DraggedClearOfTheEdgesAfterShowingIsUndocked) {
     w.UserMove(kR - kW - 3, 350);
     EXPECT_EQ(w.docking.State(), kDockedRight);
     EXPECT_EQ(w.moves.back(), std::make_pair(kR - kW, 350));
-    // Dragged clear: 1 with hide flag 2 -> 0; that move itself is not stored.
+    // Dragged clear: 1 with hide flag 2 -> 0, and the place it was dropped is its place now
+    // (hidden and shown again, it comes back there).
     w.stored.clear();
     w.UserMove(600, 350);
     EXPECT_EQ(w.docking.State(), kNotDocked);
     EXPECT_EQ(w.docking.HideFlagValue(), kHideNone);
-    EXPECT_TRUE(w.stored.empty());
-    w.UserMove(610, 350);
     ASSERT_EQ(w.stored.size(), 1u);
+    EXPECT_EQ(w.stored.back(), std::make_pair(600, 350));
+    EXPECT_EQ(w.docking.DockX(), 600);
+    w.UserMove(610, 350);
     EXPECT_EQ(w.stored.back(), std::make_pair(610, 350));
 
     FakeWindow top;
@@ -215,6 +217,23 @@ TEST(EdgeDocking, DraggedClearOfTheEdgesAfterShowingIsUndocked) {
     top.docking.OnMouseMove();
     top.UserMove(300, 200); // 6 with hide flag 2 -> 0
     EXPECT_EQ(top.docking.State(), kNotDocked);
+    ASSERT_FALSE(top.stored.empty());
+    EXPECT_EQ(top.stored.back(), std::make_pair(300, 200));
+}
+
+TEST(EdgeDocking, WindowsOnOtherScreensBeyondTheEdgesDoNotDock) {
+    FakeWindow right;
+    right.UserMove(kR + 100, 300); // on a screen right of this one
+    EXPECT_EQ(right.docking.State(), kNotDocked);
+    EXPECT_TRUE(right.moves.empty());
+    EXPECT_EQ(right.stored.back(), std::make_pair(kR + 100, 300));
+    FakeWindow above;
+    above.UserMove(300, -kH - 50); // on a screen above this one
+    EXPECT_EQ(above.docking.State(), kNotDocked);
+    EXPECT_EQ(above.stored.back(), std::make_pair(300, -kH - 50));
+    // A window that reaches over the top edge still docks there.
+    above.UserMove(300, -20);
+    EXPECT_EQ(above.docking.State(), kDockedTop);
 }
 
 TEST(EdgeDocking, GoingOntoAChildControlDoesNotHideButLeavingLaterJumps) {

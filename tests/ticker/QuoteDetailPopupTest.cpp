@@ -55,7 +55,7 @@ TEST(QuoteDetailPopup, SetsUpItsLabelsSizeAndColours) {
         EXPECT_EQ(grid.colWidth(c), 70);
     for (int r = 0; r < 5; ++r)
         EXPECT_EQ(grid.rowHeight(r), 20);
-    const char* labels[] = {"代码",   "简称",   "当前价", "最低价", "最高价", "开盘价", "昨开盘",  "成交量",
+    const char* labels[] = {"代码",   "简称",   "当前价", "最低价", "最高价", "开盘价", "昨收盘",  "成交量",
                             "成交额", "涨跌率", "涨跌额", "振幅",   "收益率", "收益额", "数据日期"};
     for (int k = 0; k < 15; ++k)
         EXPECT_EQ(grid.text(k / 3, 2 * (k % 3)), QString::fromUtf8(labels[k])) << k;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace marlune {
 namespace {
@@ -20,6 +21,31 @@ TEST(TickerLayout, StartPositionRule) {
     EXPECT_EQ(StartPosition({1920 - 851 - 10, 400}, 851, 128, kFullHd), corner);
     EXPECT_EQ(StartPosition({100, 3}, 851, 128, kFullHd), corner);
     EXPECT_EQ(StartPosition({0, 0}, 851, 128, kFullHd), corner); // a missing base.ini
+}
+
+TEST(TickerLayout, TheWholeWindowGoesOnTheScreenHoldingMostOfIt) {
+    const std::vector<ScreenRect> one = {{0, 0, 1920, 1040}};
+    // 20 rows stored at y=862: the bottom rows and the total line come back onto the screen.
+    EXPECT_EQ(FitOnScreen({100, 862}, 851, TickerHeight(20), one, 0),
+              (ScreenPoint{100, 1040 - TickerHeight(20)}));
+    // Off the left and the bottom; a window already whole stays put.
+    EXPECT_EQ(FitOnScreen({-300, 1000}, 851, 128, one, 0), (ScreenPoint{0, 1040 - 128}));
+    EXPECT_EQ(FitOnScreen({500, 500}, 851, 128, one, 0), (ScreenPoint{500, 500}));
+    // Wider than the screen: its left edge stays on it.
+    EXPECT_EQ(FitOnScreen({-71, 300}, 851, 128, {{0, 0, 800, 800}}, 0), (ScreenPoint{0, 300}));
+
+    // A second screen left of the primary one, at negative coordinates.
+    const std::vector<ScreenRect> two = {{0, 0, 1920, 1040}, {-1280, 0, 0, 1024}};
+    EXPECT_EQ(FitOnScreen({-1000, 900}, 851, 170, two, 0), (ScreenPoint{-1000, 1024 - 170}));
+    EXPECT_EQ(FitOnScreen({-600, 300}, 851, 170, two, 0), (ScreenPoint{-851, 300})); // mostly on the left one
+    EXPECT_EQ(FitOnScreen({-200, 300}, 851, 170, two, 0), (ScreenPoint{0, 300}));    // mostly on the primary
+    // On no screen at all: the primary one.
+    EXPECT_EQ(FitOnScreen({5000, 5000}, 851, 170, two, 0), (ScreenPoint{1920 - 851, 1040 - 170}));
+    EXPECT_EQ(FitOnScreen({5000, 5000}, 851, 170, two, 1), (ScreenPoint{-851, 1024 - 170}));
+
+    // Stored on a screen right of or above the primary one: not the docking zone, kept.
+    EXPECT_EQ(StartPosition({2000, 400}, 851, 128, kFullHd), (ScreenPoint{2000, 400}));
+    EXPECT_EQ(StartPosition({100, -500}, 851, 128, kFullHd), (ScreenPoint{100, -500}));
 }
 
 TEST(TickerLayout, ReplaceRule) {

@@ -5,6 +5,7 @@
 #include "config/ProgramFolder.h"
 #include "net/FetchJob.h"
 #include "platform/WindowPlatform.h"
+#include "quote/QuoteTable.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 #include "ticker/HoverButton.h"
@@ -22,6 +23,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -153,9 +155,10 @@ TEST_F(TickerWindowTest, LaysItselfOutToThePixel) {
     EXPECT_EQ(w.CaptionButton(kButtonFresh)->toolTip(), QStringLiteral("刷新"));
 
     // The first-run position (100, 400) puts the right edge past this small screen's
-    // work area: the window goes to the lower right corner, and that is stored.
+    // work area: the window goes to the lower right corner, and that is stored. The screen
+    // is narrower than the window, whose left edge then stays on it.
     ASSERT_GE(100 + 851 + 10, area.workRight);
-    const QPoint corner(area.workRight - 851 - 20, area.workBottom - 128 - 50);
+    const QPoint corner(std::max(0, area.workRight - 851 - 20), area.workBottom - 128 - 50);
     EXPECT_EQ(w.LogicalGeometry().topLeft(), corner);
     EXPECT_EQ(ReadSys("LastX"), corner.x());
     EXPECT_EQ(ReadSys("LastY"), corner.y());
@@ -177,26 +180,28 @@ TEST_F(TickerWindowTest, KeepsAUsableStoredPositionAndCorrectsOthers) {
     const ScreenArea area = Make().Area();
     m_window.reset();
 
+    // This screen is narrower than the window: whatever the stored x, the left edge stays on
+    // the screen, and the corrected place is stored.
     const int usableX = area.workRight - 851 - 11;
     SetSys("LastX", std::to_string(usableX));
     SetSys("LastY", "4");
     TickerWindow& kept = Make();
-    EXPECT_EQ(kept.LogicalGeometry().topLeft(), QPoint(usableX, 4));
-    EXPECT_EQ(ReadSys("LastX"), usableX);
+    EXPECT_EQ(kept.LogicalGeometry().topLeft(), QPoint(std::max(0, usableX), 4));
+    EXPECT_EQ(ReadSys("LastX"), std::max(0, usableX));
     EXPECT_EQ(ReadSys("LastY"), 4);
     m_window.reset();
 
     SetSys("LastY", "3"); // the top 3 pixels are off limits
     TickerWindow& movedUp = Make();
     EXPECT_EQ(movedUp.LogicalGeometry().topLeft(),
-              QPoint(area.workRight - 851 - 20, area.workBottom - 128 - 50));
+              QPoint(std::max(0, area.workRight - 851 - 20), area.workBottom - 128 - 50));
     EXPECT_EQ(ReadSys("LastY"), area.workBottom - 128 - 50);
     m_window.reset();
 
     SetSys("LastX", std::to_string(area.workRight - 851 - 10)); // right edge 10 pixels from the work area's
     SetSys("LastY", "300");
     TickerWindow& movedLeft = Make();
-    EXPECT_EQ(movedLeft.LogicalGeometry().x(), area.workRight - 851 - 20);
+    EXPECT_EQ(movedLeft.LogicalGeometry().x(), std::max(0, area.workRight - 851 - 20));
 }
 
 TEST_F(TickerWindowTest, EmptyAndLongWatchListsLayOutAsSpecified) {
@@ -487,6 +492,49 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     SetColor("ColorTitle", "0000ff");
     w.TickerCommand(kCmdReadSettings);
     EXPECT_EQ(w.StatusLine()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+TEST_F(TickerWindowTest, AnEditedListKeepsItsQuotesAndAsksForTheRestAtOnce) {
+    TickerWindow& w = Make();
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    ASSERT_EQ(w.Grid()->text(1, kColPrice), QStringLiteral("3010.50"));
+    const int requests = JobsOfKind(kJobQuoteText);
+
+    // The user gives the index a holding and adds a stock, one second after the last request.
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("k1|000001|上证指数|1|0|0|0|100|3000.00\r\n"
+                                                             "k3|600519|贵州茅台|1|0|0|0|0|0\r\n")));
+    SetSys("FreshSec", "0");
+    clock += 1;
+    w.TickerCommand(kCmdSettingsApplied);
+    // Asked at once, not dropped by the four-second spacing of timer ticks.
+    ASSERT_EQ(JobsOfKind(kJobQuoteText), requests + 1);
+    EXPECT_NE(jobs.back().url.find("sh000001,sh600519"), std::string::npos);
+    // The stock still listed shows its quote and its new profit; the total matches the rows.
+    EXPECT_EQ(w.Grid()->text(1, kColPrice), QStringLiteral("3010.50"));
+    EXPECT_EQ(w.Grid()->text(1, kColPlAmount), QStringLiteral("1050.00"));
+    EXPECT_TRUE(w.Grid()->text(2, kColPrice).isEmpty());
+    EXPECT_TRUE(w.Grid()->text(3, 0).startsWith(QStringLiteral("总盈亏:1050.00")));
+
+    // Removing the holding again takes the profit out of the total line too.
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("k1|000001|上证指数|1|0|0|0|0|0\r\n")));
+    w.TickerCommand(kCmdSettingsApplied);
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), requests + 2);
+    EXPECT_TRUE(w.Grid()->text(2, 0).startsWith(QStringLiteral("总盈亏:0.00")));
+}
+
+TEST_F(TickerWindowTest, TheDetailPopupShowsRisesAndFallsInTheGridsColours) {
+    SetColor("ColorUp", "ff0000");   // blue, as the user chose it
+    SetColor("ColorDown", "00ffff"); // yellow
+    TickerWindow& w = Make();
+    const std::string summary = "600000,浦发银行,1,0,0.00,0.00,0,0.00";
+    const std::string rising =
+        "10.50,9.80,10.60,10.00,10.00,12345,678.90,+5.00%,+0.50,,8.00%,0.00%,0.00,2024-05-06";
+    ASSERT_TRUE(w.DetailPopup()->Fill(summary, rising, ""));
+    EXPECT_EQ(w.DetailPopup()->grid().effectiveForeColor(0, 5), QColor(0, 0, 255));
+    std::string falling = rising;
+    falling.replace(falling.find("+0.50"), 5, "-0.50");
+    ASSERT_TRUE(w.DetailPopup()->Fill(summary, falling, ""));
+    EXPECT_EQ(w.DetailPopup()->grid().effectiveForeColor(0, 5), QColor(255, 255, 0));
 }
 
 TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
