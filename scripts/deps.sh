@@ -11,6 +11,8 @@ packages=(
   libxcb1-dev libxcb-keysyms1-dev libcpp-httplib-dev nlohmann-json3-dev
   # web panes
   qt6-webengine-dev qt6-webchannel-dev
+  # Qt's own dialogs and buttons in Chinese
+  qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the program and end-to-end tests

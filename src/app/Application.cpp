@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -26,6 +27,12 @@ namespace marlune {
 
 const char* const Application::kConfigFailedText = "无法创建配置文件，请检查磁盘空间";
 const char* const Application::kCommandChannel = "marlune";
+
+std::string Application::ChannelFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
+}
 
 Application::Application(StartupOptions options) : m_options(std::move(options)) {}
 
@@ -92,7 +99,8 @@ bool Application::start(int& exitCode) {
     m_owner = std::make_unique<Owner>();
     QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });
     // Commands from other programs; without a channel the program runs on without them.
-    m_listener = platform::CreateCommandListener(kCommandChannel);
+    m_listener = platform::CreateCommandListener(kCommandChannel,
+                                                 ChannelFolder(QString::fromStdString(ProgramFolder())));
     m_listener->SetHandler([owner = m_owner.get()](platform::ChannelCommand command) {
         owner->OnExternalCommand(command.command, command.param);
     });

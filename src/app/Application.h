@@ -6,7 +6,10 @@
 
 #include "app/StartupOptions.h"
 
+#include <QString>
+
 #include <memory>
+#include <string>
 
 namespace marlune {
 
@@ -34,6 +37,10 @@ public:
 
     // The family name of the command channels.
     static const char* const kCommandChannel;
+
+    // A program folder as the command channels name it: absolute, links resolved, without
+    // a trailing separator, so that a sender's --home and the program's folder agree.
+    static std::string ChannelFolder(const QString& folder);
 
 private:
     // Start-up up to the shown ticker window. False ends the program with exitCode.

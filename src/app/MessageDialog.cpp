@@ -26,6 +26,10 @@ MessageDialog::MessageDialog(const QString& text, QWidget* parent) : QDialog(par
     m_text->setMinimumWidth(220);
     m_ok = new GradientButton(QString::fromUtf8(kOkText.data(), static_cast<int>(kOkText.size())), this);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    // A question needs a way to say no besides Esc.
+    m_cancel =
+        new GradientButton(QString::fromUtf8(kCancelText.data(), static_cast<int>(kCancelText.size())), this);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);
@@ -33,6 +37,7 @@ MessageDialog::MessageDialog(const QString& text, QWidget* parent) : QDialog(par
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -54,7 +59,11 @@ void MessageDialog::showEvent(QShowEvent* event) {
 
 void MessageDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
+        // Enter presses the button that has the keyboard, "确定" unless the user moved on.
+        if (m_cancel->hasFocus())
+            reject();
+        else
+            accept();
         return;
     }
     QDialog::keyPressEvent(event);

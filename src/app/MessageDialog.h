@@ -1,7 +1,7 @@
 #pragma once
 // The program's yes-or-no question, asked for the owner: "系统提示" with the icon, the
-// text and "确定". OK (or Enter) answers yes; Esc answers no. No close box; top-most, in the
-// middle of the work area.
+// text, "确定" and "取消". OK (or Enter) answers yes; "取消" and Esc answer no. No close box; top-most, in
+// the middle of the work area.
 
 #include <QDialog>
 #include <QString>
@@ -21,6 +21,7 @@ public:
 
     QLabel* TextLabel() const { return m_text; }
     QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -30,6 +31,7 @@ protected:
 private:
     QLabel* m_text = nullptr;
     QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace marlune

@@ -117,6 +117,8 @@ bool OwnerCore::LockCheck() {
     if (!askPassword(kUnlockPrompt) || m_ended)
         return false;
     m_locked = false;
+    // The user has just proved who they are: the idle period starts again from here.
+    m_lastHideTime = m_effects.Now();
     return true;
 }
 
@@ -184,6 +186,8 @@ void OwnerCore::OnShowHideCommand() {
         showIconAgain();
         break;
     case kWindowShown:
+    case kWindowShownByHotKey:
+        // The item reads "隐藏窗口(最小化)" whenever the window is in sight.
         m_effects.HideTicker();
         // Recorded like every other hide, so that the lock after hiding counts from
         // here and not from the last time the window was shown.
@@ -195,7 +199,7 @@ void OwnerCore::OnShowHideCommand() {
         // The item reads "显示窗口" here, so it shows the window, as the hot key would.
         restoreTicker();
         break;
-    default: // ShownByHotKey: the item reads "显示窗口" and the window is shown already
+    default:
         break;
     }
 }

@@ -63,7 +63,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
 
 QString StartupUsage() {
     return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]\n"
-                          "       marlune --send N\n"
+                          "       marlune --send N [--home DIR]\n"
                           "  --home DIR      keep settings, watch list and downloads below DIR\n"
                           "                  (default: the program's folder; for an installed program\n"
                           "                  ~/.local/share/marlune)\n"
@@ -71,8 +71,9 @@ QString StartupUsage() {
                           "  --demo          start the simulated market in this process and use it\n"
                           "  --demo-fault Q  make that market misbehave as its /__sim/fault?Q does, e.g.\n"
                           "                  'prefix=/stock/chart/&status=404' (no chart images)\n"
-                          "  --send N        pass command N to the running Marlune and end:\n"
-                          "                  100 shows its popup menu, 1135 runs its update step\n");
+                          "  --send N        pass command N to the Marlune running on this display (with\n"
+                          "                  --home: the one working in DIR) and end: 100 shows its\n"
+                          "                  popup menu, 1135 runs its update step\n");
 }
 
 } // namespace marlune

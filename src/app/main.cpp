@@ -1,5 +1,6 @@
 // marlune: the desktop stock-quote ticker.
 #include "app/Application.h"
+#include "app/QtTranslations.h"
 #include "platform/CommandChannel.h"
 
 #include <QApplication>
@@ -11,12 +12,18 @@
 
 namespace {
 
-// marlune --send N: no window, only the command to the running program.
-int SendCommand(int argc, char** argv, int command) {
+// marlune --send N [--home DIR]: no window, only the command to the ticker running on this
+// display (in the program folder DIR, when given).
+int SendCommand(int argc, char** argv, int command, const QString& home) {
     QCoreApplication app(argc, argv);
-    if (marlune::platform::SendChannelCommand(marlune::Application::kCommandChannel, {command, 0}))
+    const std::string folder = home.isEmpty() ? std::string() : marlune::Application::ChannelFolder(home);
+    if (marlune::platform::SendChannelCommand(marlune::Application::kCommandChannel, folder, {command, 0}))
         return 0;
-    std::fprintf(stderr, "marlune: no running Marlune took the command\n");
+    if (home.isEmpty())
+        std::fprintf(stderr, "marlune: no Marlune is running on this display\n");
+    else
+        std::fprintf(stderr, "marlune: no Marlune is running on this display with the folder %s\n",
+                     qPrintable(home));
     return 1;
 }
 
@@ -36,11 +43,13 @@ int main(int argc, char** argv) {
         return options.help ? 0 : 2;
     }
     if (options.send)
-        return SendCommand(argc, argv, *options.send);
+        return SendCommand(argc, argv, *options.send, options.home);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlune"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own buttons and dialogs speak the program's language.
+    marlune::InstallQtTranslations(app);
     // Numbers in files and quotes are printed and read with a decimal point.
     std::setlocale(LC_NUMERIC, "C");
     QIcon icon;

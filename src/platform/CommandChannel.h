@@ -1,7 +1,9 @@
 #pragma once
 // Commands that other programs of the same user send to a running program: a number
 // and a parameter, such as 100 (show the popup menu) or 1135 (install step). Each
-// running program listens on a channel of its own; a sender reaches the first one.
+// running program listens on a channel of its own, named after the display it shows on
+// and its program folder; a sender reaches a program on its own display, and in the
+// program folder it names when it names one.
 // On Linux the channels are local sockets in the user's private runtime folder; on
 // Windows a hidden window of the class "sorFrame" takes the message WM_TICKER_COMMAND.
 
@@ -45,11 +47,14 @@ private:
 };
 
 // A listener for the channel family `family` ("marlune" for the program; tests use
-// names of their own so as not to meet a running program).
-std::unique_ptr<CommandListener> CreateCommandListener(const std::string& family);
+// names of their own so as not to meet a running program) of the program working in
+// `programFolder` (an absolute path, the same text its senders use).
+std::unique_ptr<CommandListener> CreateCommandListener(const std::string& family,
+                                                       const std::string& programFolder);
 
-// Sends the command to the first running program of the family. False when no program
-// listens; waits at most about two seconds.
-bool SendChannelCommand(const std::string& family, ChannelCommand command);
+// Sends the command to a running program of the family on this display: the one working
+// in `programFolder`, or any one when it is empty. False when no such program listens;
+// waits at most about two seconds.
+bool SendChannelCommand(const std::string& family, const std::string& programFolder, ChannelCommand command);
 
 } // namespace marlune::platform

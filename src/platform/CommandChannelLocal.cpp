@@ -1,5 +1,7 @@
-// Command channels on local (Unix domain) sockets: <runtime folder>/<family>.cmd for the
-// first program, <family>-2.cmd, <family>-3.cmd ... for later ones. The runtime folder
+// Command channels on local (Unix domain) sockets: <runtime folder>/<family>.<display>.<folder>.cmd
+// for the first program, ...-2.cmd, ...-3.cmd for later ones, where <display> and <folder> are
+// short digests of the display the program shows on and of its program folder, so that a
+// sender reaches a program on its own display (and in the folder it names). The runtime folder
 // belongs to the user alone and the sockets are made accessible to their owner only, so
 // only the same user's programs can send. Plain sockets watched by QSocketNotifier: the
 // channel needs no network library.
@@ -16,9 +18,13 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -57,14 +63,59 @@ std::string RuntimeFolder() {
     return folder;
 }
 
-std::string ChannelPath(const std::string& family, int index) {
+// 16 hexadecimal digits of the text's FNV-1a digest: names stay short whatever they stand for.
+std::string Digest(const std::string& text) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+// The display the program shows on: the X display without its screen number (":0.0" and ":0"
+// are one display), else the Wayland display.
+std::string DisplayName() {
+    std::string display = qEnvironmentVariable("DISPLAY").toStdString();
+    if (!display.empty()) {
+        const std::size_t colon = display.rfind(':');
+        const std::size_t dot = display.find('.', colon == std::string::npos ? 0 : colon);
+        if (colon != std::string::npos && dot != std::string::npos)
+            display.erase(dot);
+        return "x11" + display;
+    }
+    return "wayland:" + qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
+}
+
+// The start of every channel name of the family on this display.
+std::string DisplayPrefix(const std::string& family) {
+    return family + "." + Digest(DisplayName()) + ".";
+}
+
+std::string ChannelPath(const std::string& family, const std::string& programFolder, int index) {
     const std::string folder = RuntimeFolder();
     if (folder.empty())
         return std::string();
-    std::string name = family;
+    std::string name = DisplayPrefix(family) + Digest(programFolder);
     if (index > 1)
         name += "-" + std::to_string(index);
     return folder + "/" + name + ".cmd";
+}
+
+// Every channel of the family on this display, whatever its program folder.
+std::vector<std::string> DisplayChannels(const std::string& family) {
+    const std::string folder = RuntimeFolder();
+    if (folder.empty())
+        return {};
+    const QString prefix = QString::fromStdString(DisplayPrefix(family));
+    std::vector<std::string> paths;
+    const QStringList names = QDir(QFile::decodeName(folder.c_str()))
+                                  .entryList({prefix + QStringLiteral("*.cmd")}, QDir::System, QDir::Name);
+    for (const QString& name : names)
+        paths.push_back(folder + "/" + QFile::encodeName(name).toStdString());
+    return paths;
 }
 
 // The socket address of a path; false when the path is too long for one.
@@ -176,7 +227,8 @@ private:
 
 class LocalCommandListener final : public QObject, public CommandListener {
 public:
-    explicit LocalCommandListener(std::string family) : m_family(std::move(family)) {}
+    LocalCommandListener(std::string family, std::string programFolder)
+        : m_family(std::move(family)), m_programFolder(std::move(programFolder)) {}
 
     ~LocalCommandListener() override {
         delete m_notifier; // before the socket it watches closes
@@ -188,7 +240,7 @@ public:
         if (m_listening.get() >= 0)
             return true;
         for (int index = 1; index <= kMaxChannels; ++index) {
-            const std::string path = ChannelPath(m_family, index);
+            const std::string path = ChannelPath(m_family, m_programFolder, index);
             sockaddr_un address{};
             if (!SocketAddress(path, address))
                 return false;
@@ -235,6 +287,7 @@ private:
     }
 
     std::string m_family;
+    std::string m_programFolder;
     std::string m_path;
     Descriptor m_listening;
     QSocketNotifier* m_notifier = nullptr;
@@ -242,14 +295,21 @@ private:
 
 } // namespace
 
-std::unique_ptr<CommandListener> CreateCommandListener(const std::string& family) {
-    return std::make_unique<LocalCommandListener>(family);
+std::unique_ptr<CommandListener> CreateCommandListener(const std::string& family,
+                                                       const std::string& programFolder) {
+    return std::make_unique<LocalCommandListener>(family, programFolder);
 }
 
-bool SendChannelCommand(const std::string& family, ChannelCommand command) {
+bool SendChannelCommand(const std::string& family, const std::string& programFolder, ChannelCommand command) {
     const std::string line = std::to_string(command.command) + ' ' + std::to_string(command.param) + '\n';
-    for (int index = 1; index <= kMaxChannels; ++index) {
-        const std::string path = ChannelPath(family, index);
+    std::vector<std::string> paths;
+    if (programFolder.empty()) {
+        paths = DisplayChannels(family);
+    } else {
+        for (int index = 1; index <= kMaxChannels; ++index)
+            paths.push_back(ChannelPath(family, programFolder, index));
+    }
+    for (const std::string& path : paths) {
         if (path.empty())
             return false;
         Descriptor fd(ConnectTo(path));

@@ -82,11 +82,13 @@ LRESULT CALLBACK ChannelWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-std::unique_ptr<CommandListener> CreateCommandListener(const std::string&) {
+// A window class is seen only on its own desktop; the program folder does not tell
+// programs apart here.
+std::unique_ptr<CommandListener> CreateCommandListener(const std::string&, const std::string&) {
     return std::make_unique<WindowCommandListener>();
 }
 
-bool SendChannelCommand(const std::string&, ChannelCommand command) {
+bool SendChannelCommand(const std::string&, const std::string&, ChannelCommand command) {
     HWND window = FindWindowA(kWindowClass, nullptr);
     if (window == nullptr)
         return false;

@@ -104,6 +104,7 @@ void DisplayPage::createControls() {
                 [this, i] { PickColor(static_cast<SwatchId>(i)); });
         colorRow->addWidget(m_swatches[i]);
     }
+    m_swatches[kSwatchCount - 1]->SetShowsBackground(true);
     colorRow->addStretch(1);
     outer->addWidget(colors);
 
@@ -177,6 +178,13 @@ void DisplayPage::load() {
 void DisplayPage::setColors(const std::array<Rgb, kSwatchCount>& colors) {
     for (int i = 0; i < kSwatchCount; ++i)
         m_swatches[i]->SetColor(ToQColor(colors[i]));
+    showSwatchesOnBackground();
+}
+
+void DisplayPage::showSwatchesOnBackground() {
+    const QColor background = m_swatches[kSwatchCount - 1]->Color();
+    for (int i = 0; i < kSwatchCount - 1; ++i)
+        m_swatches[i]->SetBackground(background);
 }
 
 void DisplayPage::onColumnClicked() {
@@ -191,6 +199,7 @@ void DisplayPage::PickColor(SwatchId swatch) {
     if (!chosen)
         return;
     m_swatches[static_cast<int>(swatch)]->SetColor(*chosen);
+    showSwatchesOnBackground();
     // A chosen colour only shows in the ticker window with the custom colours on, so
     // choosing one turns them on (also for "涨").
     Box(kBoxCustColor)->setChecked(true);

@@ -76,6 +76,8 @@ private:
     void onColumnClicked();
     void onCustomColorClicked();
     void setColors(const std::array<Rgb, kSwatchCount>& colors);
+    // The text colours' swatches show their words on the background colour.
+    void showSwatchesOnBackground();
 
     std::string m_xmlPath;
     bool m_loaded = false;

@@ -48,8 +48,8 @@ TEST(CommandChannel, SecondProgramListensOnItsOwnChannelAndSendReachesTheFirst) 
     std::vector<ChannelCommand> first;
     std::vector<ChannelCommand> second;
     {
-        auto one = CreateCommandListener(family);
-        auto two = CreateCommandListener(family);
+        auto one = CreateCommandListener(family, "/home/u/marlune");
+        auto two = CreateCommandListener(family, "/home/u/marlune");
         one->SetHandler([&](ChannelCommand c) { first.push_back(c); });
         two->SetHandler([&](ChannelCommand c) { second.push_back(c); });
         ASSERT_TRUE(one->Listen());
@@ -58,7 +58,7 @@ TEST(CommandChannel, SecondProgramListensOnItsOwnChannelAndSendReachesTheFirst) 
 
         // The sender blocks, so it runs beside this thread's event loop.
         bool sent = false;
-        JoiningThread sender([&] { sent = SendChannelCommand(family, {100, 0}); });
+        JoiningThread sender([&] { sent = SendChannelCommand(family, "", {100, 0}); });
         QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(first.size()), 1, 5000);
         sender.Join();
         EXPECT_TRUE(sent);
@@ -67,13 +67,53 @@ TEST(CommandChannel, SecondProgramListensOnItsOwnChannelAndSendReachesTheFirst) 
 
         // The first program ends: the next sender reaches the second.
         one.reset();
-        JoiningThread again([&] { SendChannelCommand(family, {1135, 0}); });
+        JoiningThread again([&] { SendChannelCommand(family, "", {1135, 0}); });
         QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(second.size()), 1, 5000);
         again.Join();
         EXPECT_EQ(second[0].command, 1135);
     }
     // Nobody listens any more.
-    EXPECT_FALSE(SendChannelCommand(family, {100, 0}));
+    EXPECT_FALSE(SendChannelCommand(family, "", {100, 0}));
+}
+
+// Programs on other displays, or working in another folder, are not reached.
+TEST(CommandChannel, ASenderReachesOnlyAProgramOnItsDisplayAndInTheFolderItNames) {
+    const std::string family = "marlune-scope-" + std::to_string(QCoreApplication::applicationPid());
+    const QByteArray display = qgetenv("DISPLAY");
+    std::vector<int> onFirst;
+    std::vector<int> onSecond;
+    qputenv("DISPLAY", ":97");
+    auto first = CreateCommandListener(family, "/srv/a");
+    first->SetHandler([&](ChannelCommand c) { onFirst.push_back(c.command); });
+    ASSERT_TRUE(first->Listen());
+    qputenv("DISPLAY", ":98.0");
+    auto second = CreateCommandListener(family, "/srv/b");
+    second->SetHandler([&](ChannelCommand c) { onSecond.push_back(c.command); });
+    ASSERT_TRUE(second->Listen());
+
+    // ":97.0" is the first program's display; the second's folder is not on it.
+    qputenv("DISPLAY", ":97.0");
+    bool sent = false;
+    {
+        JoiningThread sender([&] { sent = SendChannelCommand(family, "", {100, 0}); });
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(onFirst.size()), 1, 5000);
+    }
+    EXPECT_TRUE(sent);
+    EXPECT_FALSE(SendChannelCommand(family, "/srv/b", {101, 0}));
+    qputenv("DISPLAY", ":98");
+    {
+        JoiningThread sender([&] { sent = SendChannelCommand(family, "/srv/b", {102, 0}); });
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(onSecond.size()), 1, 5000);
+    }
+    EXPECT_EQ(onSecond, std::vector<int>{102});
+    EXPECT_FALSE(SendChannelCommand(family, "/srv/a", {103, 0}));
+    qputenv("DISPLAY", ":99");
+    EXPECT_FALSE(SendChannelCommand(family, "", {104, 0}));
+    EXPECT_EQ(onFirst, std::vector<int>{100});
+    if (display.isNull())
+        qunsetenv("DISPLAY");
+    else
+        qputenv("DISPLAY", display);
 }
 
 } // namespace

@@ -106,11 +106,13 @@ TEST_F(OwnerCoreTest, ShowHideCommandByState) {
         EXPECT_EQ(effects.Take(), (Events{"cmd 1135"})) << state;
         EXPECT_EQ(core.WindowState(), kWindowShown);
     }
-    // Shown by the hot key: nothing.
+    // Shown by the hot key: the window is in sight, and the entry hides it.
     core.SetWindowState(kWindowShownByHotKey);
+    effects.now = 6000;
     core.OnShowHideCommand();
-    EXPECT_TRUE(effects.Take().empty());
-    EXPECT_EQ(core.WindowState(), kWindowShownByHotKey);
+    EXPECT_EQ(effects.Take(), (Events{"hide"}));
+    EXPECT_EQ(core.WindowState(), kWindowHidden);
+    EXPECT_EQ(core.LastHideTime(), 6000);
 }
 
 TEST_F(OwnerCoreTest, TrayIconCallbackRules) {
@@ -153,7 +155,14 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "cmd 1135"}));
     EXPECT_EQ(effects.lastExpected, "pw");
     EXPECT_FALSE(core.Locked());
-    EXPECT_EQ(core.LastHideTime(), 20000); // left as it was after a right password
+    EXPECT_EQ(core.LastHideTime(), 20061); // a right password starts the idle period again
+
+    // Docked at an edge right after the unlock: the hot key brings it back without a prompt.
+    core.SetWindowState(kWindowDockedAtEdge);
+    effects.now = 20091;
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"cmd 1135"}));
+    EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 
 TEST_F(OwnerCoreTest, RefusedPromptKeepsTheWindowHiddenAndTheMenuClosed) {

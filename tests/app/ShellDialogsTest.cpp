@@ -1,16 +1,21 @@
 // The unlock prompt, the message dialog and the about box, driven by keys and clicks.
 #include "app/AboutBox.h"
 #include "app/MessageDialog.h"
+#include "app/QtTranslations.h"
 #include "app/UnlockDialog.h"
 #include "net/ServiceEndpoints.h"
 #include "settings/AboutPage.h"
 #include "ticker/BrowserLauncher.h"
 
+#include <QColorDialog>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -65,6 +70,21 @@ TEST(UnlockDialog, QuitEndsThePromptAndAnEmptyPasswordMatchesOnlyAnEmptyOne) {
               QDialog::Accepted);
 }
 
+TEST(QtTranslations, QtsOwnTextsAreChineseWhateverTheSystemLocale) {
+    EXPECT_EQ(QtTextLocale(QLocale(QLocale::English, QLocale::UnitedStates)).name(), "zh_CN");
+    EXPECT_EQ(QtTextLocale(QLocale::c()).name(), "zh_CN");
+    EXPECT_EQ(QtTextLocale(QLocale(QLocale::Chinese, QLocale::Taiwan)).name(), "zh_TW");
+
+    QTranslator* translator = InstallQtTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "Qt's translations (qt6-translations-l10n) are missing";
+    QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("?"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("确定"));
+    EXPECT_EQ(QColorDialog().windowTitle(), QStringLiteral("选择颜色"));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+}
+
 TEST(MessageDialog, OkAndEnterAreYesEscIsNo) {
     MessageDialog yes(QStringLiteral("检测到最新版本，是否需要升级"));
     EXPECT_EQ(yes.windowTitle(), QStringLiteral("系统提示"));
@@ -73,6 +93,12 @@ TEST(MessageDialog, OkAndEnterAreYesEscIsNo) {
     EXPECT_EQ(RunModal(enter, [&] { QTest::keyClick(enter.OkButton(), Qt::Key_Return); }), QDialog::Accepted);
     MessageDialog no(QStringLiteral("?"));
     EXPECT_EQ(RunModal(no, [&] { QTest::keyClick(&no, Qt::Key_Escape); }), QDialog::Rejected);
+    // A question has its "no" button too.
+    MessageDialog cancel(QStringLiteral("?"));
+    ASSERT_NE(cancel.CancelButton(), nullptr);
+    EXPECT_EQ(cancel.CancelButton()->text(), QStringLiteral("取消"));
+    EXPECT_EQ(RunModal(cancel, [&] { QTest::mouseClick(cancel.CancelButton(), Qt::LeftButton); }),
+              QDialog::Rejected);
 }
 
 TEST(AboutBox, LinksOpenTheVendorPagesAndBlankSpaceOpensNothing) {

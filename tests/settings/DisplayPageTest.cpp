@@ -66,6 +66,26 @@ TEST_F(DisplayPageTest, ANeverStoredFileGivesTheProgramsLook) {
     EXPECT_EQ(page->Swatch(SwatchId::Background)->Color(), QColor(0xFF, 0xFF, 0xE6));
 }
 
+TEST_F(DisplayPageTest, EverySwatchWordReadsOnItsBox) {
+    auto page = makePage();
+    // The background's word stands on its pale yellow in black, not in the yellow itself.
+    ColorSwatch* background = page->Swatch(SwatchId::Background);
+    EXPECT_EQ(background->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xE6));
+    EXPECT_EQ(background->palette().color(QPalette::WindowText), QColor(Qt::black));
+    EXPECT_TRUE(background->autoFillBackground());
+    // The text colours show on that background, as in the ticker.
+    ColorSwatch* up = page->Swatch(SwatchId::Up);
+    EXPECT_EQ(up->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xE6));
+    EXPECT_EQ(up->palette().color(QPalette::WindowText), up->Color());
+
+    // A dark background chosen: white words on it, and the other swatches follow it.
+    ScopedSettingsPrompts prompts(
+        {nullptr, nullptr, [](QWidget*) { return std::optional<QColor>(QColor(0, 0, 64)); }});
+    page->PickColor(SwatchId::Background);
+    EXPECT_EQ(background->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(up->palette().color(QPalette::Window), QColor(0, 0, 64));
+}
+
 TEST_F(DisplayPageTest, StoredValuesLoadAsTheyStand) {
     storeColumns("0");
     m_store.SetValue("STPrice", "1");
