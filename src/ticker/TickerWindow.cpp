@@ -347,6 +347,17 @@ void TickerWindow::RequestQuotes() {
         startJob(*job);
 }
 
+void TickerWindow::requestQuotesForNewList() {
+    // Not throttled: a reload is not a timer tick. A request for the old list still running
+    // is let finish; the new list is asked for as soon as it has.
+    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey())) {
+        m_quotesForNewListWaiting = true;
+        return;
+    }
+    m_quotesForNewListWaiting = false;
+    startJob(m_requester.RequestQuotesNow(m_book.watchList, m_settings.dataSource, m_programFolder));
+}
+
 void TickerWindow::RequestCharts() {
     for (const QuoteFetchJob& job : BuildChartJobs(m_book.watchList, DataFolder()))
         startJob(job);
@@ -416,6 +427,8 @@ void TickerWindow::RestartRefreshTimer(int mode) {
 
 void TickerWindow::HandleFetchStatus(const FetchReport& report) {
     m_jobsInFlight.EndOnFinalReport(report);
+    if (m_quotesForNewListWaiting && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+        requestQuotesForNewList();
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
         setStatus(dispatchReply(report, report.reply) ? kStatusWelcome : kStatusFailed);
@@ -553,7 +566,7 @@ void TickerWindow::settingsApplied() {
         platform::RefreshColorKey(this);
     m_lastRefreshTime = now();
     // A changed list or source needs its quotes now, whenever the last request was.
-    startJob(m_requester.RequestQuotesNow(m_book.watchList, m_settings.dataSource, m_programFolder));
+    requestQuotesForNewList();
     if (QuoteTimerMs(m_settings.freshSec))
         StartTimer(kTimerCharts, kFirstChartDelayMs);
     else

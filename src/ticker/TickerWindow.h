@@ -175,6 +175,8 @@ private:
     // Parses a finished quote reply and shows it; false for a failed refresh (a reply that
     // held no quote of the watch list), which leaves the grid as it was.
     bool dispatchReply(const FetchReport& report, const std::string& reply);
+    // The quotes of a reloaded watch list, at once or right after a running request.
+    void requestQuotesForNewList();
     void settingsApplied();
     void replace();
     void restore();
@@ -224,6 +226,7 @@ private:
     std::unique_ptr<FetchBridge> m_bridge;
     std::unique_ptr<FetchManager> m_fetchManager;
 
+    bool m_quotesForNewListWaiting = false;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

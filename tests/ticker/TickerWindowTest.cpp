@@ -515,11 +515,15 @@ TEST_F(TickerWindowTest, AnEditedListKeepsItsQuotesAndAsksForTheRestAtOnce) {
     EXPECT_TRUE(w.Grid()->text(2, kColPrice).isEmpty());
     EXPECT_TRUE(w.Grid()->text(3, 0).startsWith(QStringLiteral("总盈亏:1050.00")));
 
-    // Removing the holding again takes the profit out of the total line too.
+    // Removing the holding again takes the profit out of the total line too. The request for
+    // the previous list is still running: the new one follows the moment it ends.
     ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("k1|000001|上证指数|1|0|0|0|0|0\r\n")));
     w.TickerCommand(kCmdSettingsApplied);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), requests + 2);
     EXPECT_TRUE(w.Grid()->text(2, 0).startsWith(QStringLiteral("总盈亏:0.00")));
+    EXPECT_EQ(JobsOfKind(kJobQuoteText), requests + 1);
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
+    ASSERT_EQ(JobsOfKind(kJobQuoteText), requests + 2);
+    EXPECT_EQ(jobs.back().url.find("sh600519"), std::string::npos);
 }
 
 TEST_F(TickerWindowTest, TheDetailPopupShowsRisesAndFallsInTheGridsColours) {
