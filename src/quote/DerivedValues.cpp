@@ -158,23 +158,6 @@ bool CollectsAlerts(const StockEntry& entry) {
     return entry.alertFlag == 1 && entry.quote.price.compare(0, 3, "0.0") != 0;
 }
 
-void ReplaceWatchList(QuoteBook& book, WatchList list) {
-    std::vector<AlertRow> alerts(list.size());
-    for (std::size_t row = 0; row < list.size(); ++row) {
-        for (std::size_t old = 0; old < book.watchList.size() && old < book.alerts.size(); ++old) {
-            const StockEntry& kept = book.watchList[old];
-            if (kept.code == list[row].code && kept.market == list[row].market) {
-                alerts[row] = book.alerts[old];
-                break;
-            }
-        }
-    }
-    book.watchList = std::move(list);
-    book.alerts = std::move(alerts);
-    // The quotes of the last reply are matched to the new rows as a new reply would be.
-    ComputeDerivedValues(book);
-}
-
 void CollectAllAlerts(QuoteBook& book) {
     for (std::size_t row = 0; row < book.watchList.size(); ++row) {
         if (CollectsAlerts(book.watchList[row]))

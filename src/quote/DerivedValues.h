@@ -38,11 +38,6 @@ void CollectAlerts(QuoteBook& book, std::size_t row);
 // text that does not begin with "0.0" (not traded yet).
 bool CollectsAlerts(const StockEntry& entry);
 
-// Takes a new watch list (the user edited it): a stock still on the list keeps its quote from
-// the last reply and its alert state, a new one has none until the next reply; the holdings'
-// profit and loss and the totals are computed afresh, so they match the rows shown.
-void ReplaceWatchList(QuoteBook& book, WatchList list);
-
 // The grid refill's collection for every row, for callers without a grid.
 void CollectAllAlerts(QuoteBook& book);
 

@@ -537,8 +537,10 @@ void TickerWindow::settingsApplied() {
     const int oldWidth = m_width;
     const int oldHeight = m_height;
     readSettings();
-    // Stocks still on the list keep their quotes until the new ones come.
-    ReplaceWatchList(m_book, LoadWatchList(ListIniPath()));
+    loadWatchList();
+    // Stocks still on the list keep the quotes of the last reply until the new ones come; the
+    // profit and loss and the totals are those of the rows shown now.
+    ComputeDerivedValues(m_book);
     applyChromeTransparency();
     if (m_transparency.transBK == 1)
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
