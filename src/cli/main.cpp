@@ -13,12 +13,15 @@
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteDispatch.h"
+#include "quote/SourceFallback.h"
+#include "quote/TradingHours.h"
 #include "quote/WatchListFile.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -179,16 +182,64 @@ int main(int argc, char** argv) {
 
     const bool colour = isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr;
 
+    // The selected service, and another one while it does not answer (not with --source).
+    const int selected = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));
+    SourceFallback fallback(selected, !options->source &&
+                                          ProfileReadFlag(baseIni, "sys", baseini::kAutoSource.name, true));
+    TradingHoursGate tradingHours(ProfileReadFlag(baseIni, "sys", baseini::kTradeHoursOnly.name, true));
+    auto failedOutcome = [](RefreshOutcome outcome) {
+        return outcome == RefreshOutcome::Failed || outcome == RefreshOutcome::NoQuotes;
+    };
+    auto learn = [&fallback](int source, RefreshOutcome outcome) {
+        fallback.OnResult(source, outcome == RefreshOutcome::Failed     ? RefreshResult::kNoReply
+                                  : outcome == RefreshOutcome::NoQuotes ? RefreshResult::kNoUsableRecords
+                                                                        : RefreshResult::kAnswered);
+    };
+
     QuoteFetcher fetcher(folder);
     int exitStatus = 0;
+    bool first = true;
     do {
-        const int source = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));
-        RefreshOutcome outcome = options->replyFile.empty()
-                                     ? fetcher.Refresh(book, source, StopRequested)
-                                     : fetcher.RefreshFromFile(book, source, options->replyFile);
+        const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+        if (!first && !tradingHours.ShouldRefresh(now)) {
+            // --watch outside trading hours: say so once, ask nothing.
+            static std::string shown;
+            const std::string closed = ClosedStatusText(LatestQuoteTime(book));
+            if (closed != shown)
+                std::cerr << closed << std::endl;
+            shown = closed;
+            SleepInterruptibly(baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec")));
+            continue;
+        }
+        first = false;
+        RefreshOutcome outcome;
+        if (options->replyFile.empty()) {
+            int source = fallback.SourceForRefresh();
+            outcome = fetcher.Refresh(book, source, StopRequested);
+            tradingHours.OnRequested(now);
+            learn(source, outcome);
+            // A single refresh has no second chance: the other services are asked at once.
+            for (int tries = 1; !options->watch && failedOutcome(outcome) && !options->source && tries < 4 &&
+                                fallback.Selected() == selected && !StopRequested();
+                 ++tries) {
+                if (!fallback.OnOtherSource())
+                    learn(source, outcome); // two failures of the selected service make the switch
+                source = fallback.Current();
+                QuoteFetcher other(folder);
+                outcome = other.Refresh(book, source, StopRequested);
+                learn(source, outcome);
+            }
+            if (!failedOutcome(outcome) && outcome != RefreshOutcome::Interrupted) {
+                tradingHours.OnQuotes(now, LatestQuoteTime(book));
+                if (fallback.OnOtherSource() && source != fallback.Selected())
+                    std::cerr << fallback.StatusText() << std::endl;
+            }
+        } else {
+            outcome = fetcher.RefreshFromFile(book, selected, options->replyFile);
+        }
         if (outcome == RefreshOutcome::Interrupted)
             break;
-        const bool failed = outcome == RefreshOutcome::Failed || outcome == RefreshOutcome::NoQuotes;
+        const bool failed = failedOutcome(outcome);
         if (failed) {
             std::cerr << kFetchFailedText << std::endl;
             exitStatus = 1;

@@ -92,6 +92,12 @@ std::string ProfileRead(const std::string& path, std::string_view section, std::
     return DecodeValue(location.keyLine.value, encoding);
 }
 
+bool ProfileReadFlag(const std::string& path, std::string_view section, std::string_view key,
+                     bool whenMissing) {
+    const std::string value = ProfileRead(path, section, key);
+    return value.empty() ? whenMissing : AtoI(value) != 0;
+}
+
 int ProfileReadInt(const std::string& path, std::string_view section, std::string_view key) {
     return AtoI(ProfileRead(path, section, key));
 }

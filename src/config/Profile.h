@@ -28,6 +28,10 @@ std::string ProfileRead(const std::string& path, std::string_view section, std::
 // The value read as atoi reads it: 0 when it is missing or does not start with a number.
 int ProfileReadInt(const std::string& path, std::string_view section, std::string_view key);
 
+// A 0/1 switch: missing or empty reads as whenMissing, otherwise the value is not 0.
+bool ProfileReadFlag(const std::string& path, std::string_view section, std::string_view key,
+                     bool whenMissing);
+
 // Writes the value, creating the file when it is missing (not its folder). The file
 // is replaced atomically, so a failed write leaves it as it was. Returns false when
 // nothing was written: the file cannot be read or replaced, it has no write

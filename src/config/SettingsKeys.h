@@ -39,8 +39,14 @@ inline constexpr IniKey kHotKeyPress{kSys, "HotKeyPress", "1", "modifier of the 
 inline constexpr IniKey kFreshSec{
     kSys, "FreshSec", "10",
     "refresh period of the quotes in seconds, 4 to 60 (1 to 3 read as 4); 0 = no automatic refresh"};
-inline constexpr IniKey kDataSour{kSys, "DataSour", "1",
-                                  "quote source: 1 = Sina, 2 = NetEase 163, 3 = Google"};
+inline constexpr IniKey kDataSour{
+    kSys, "DataSour", "1",
+    "quote source: 1 = Sina, 2 = NetEase 163, 3 = Google, 4 = Tencent, 5 = East Money"};
+// Not written by the first run: missing means on.
+inline constexpr IniKey kAutoSource{kSys, "AutoSource", "1",
+                                    "1 = when the quote source stops answering, ask the next working one"};
+inline constexpr IniKey kTradeHoursOnly{kSys, "TradeHoursOnly", "1",
+                                        "1 = the periodic refresh asks for quotes only during trading hours"};
 inline constexpr IniKey kReSoft{kSys, "ReSoft", "", "full path of the trading program the menu starts"};
 inline constexpr IniKey kShowTitle{kSys, "ShowTitle", "0",
                                    "1 = the ticker shows its header while its background is transparent"};

@@ -8,6 +8,7 @@
 #include "settings/SettingsPrompts.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGridLayout>
@@ -108,6 +109,11 @@ void BasicPage::createControls() {
             NewRadio(QString::fromUtf8(service.name), objectName.c_str(), m_sources, service.source, this));
     }
 
+    m_autoSource = new QCheckBox(QStringLiteral("自动切换行情源"), this);
+    m_autoSource->setObjectName(QStringLiteral("autoSourceBox"));
+    m_tradeHoursOnly = new QCheckBox(QStringLiteral("仅在交易时段刷新"), this);
+    m_tradeHoursOnly->setObjectName(QStringLiteral("tradeHoursBox"));
+
     m_modifiers = new QButtonGroup(this);
     auto* alt = NewRadio(QStringLiteral("Alt"), "altRadio", m_modifiers, baseini::kHotKeyAlt, this);
     auto* ctrl = NewRadio(QStringLiteral("Ctrl"), "ctrlRadio", m_modifiers, baseini::kHotKeyCtrl, this);
@@ -130,12 +136,14 @@ void BasicPage::createControls() {
     refreshRow->addWidget(new QLabel(QStringLiteral("刷新频率："), refresh));
     refreshRow->addWidget(m_slider, 1);
     refreshRow->addWidget(m_sliderLabel);
+    refreshRow->addWidget(m_tradeHoursOnly);
     inner->addWidget(refresh);
 
     auto* source = new QGroupBox(QStringLiteral("数据来源"), frame);
     auto* sourceRow = new QHBoxLayout(source);
     for (QRadioButton* radio : sourceRadios)
         sourceRow->addWidget(radio);
+    sourceRow->addWidget(m_autoSource);
     sourceRow->addStretch(1);
     inner->addWidget(source);
 
@@ -174,6 +182,9 @@ void BasicPage::load() {
     const int source = ProfileReadInt(m_baseIniPath, kDataSour.section, kDataSour.name);
     CheckOnly(m_sources, source == 0 ? kDataSourceSina : source);
     CheckOnly(m_modifiers, ProfileReadInt(m_baseIniPath, kHotKeyPress.section, kHotKeyPress.name));
+    m_autoSource->setChecked(ProfileReadFlag(m_baseIniPath, kAutoSource.section, kAutoSource.name, true));
+    m_tradeHoursOnly->setChecked(
+        ProfileReadFlag(m_baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name, true));
 
     const QString hotKey = QString::fromStdString(ProfileRead(m_baseIniPath, kHotKey.section, kHotKey.name));
     m_hotKey->addItems(HotKeyEntries());
@@ -195,6 +206,9 @@ void BasicPage::Store() {
     ProfileWrite(m_baseIniPath, kHotKey.section, kHotKey.name, m_hotKey->currentText().toStdString());
     ProfileWriteInt(m_baseIniPath, kFreshSec.section, kFreshSec.name, m_slider->value());
     ProfileWrite(m_baseIniPath, kReSoft.section, kReSoft.name, m_program->text().toStdString());
+    ProfileWriteInt(m_baseIniPath, kAutoSource.section, kAutoSource.name, m_autoSource->isChecked() ? 1 : 0);
+    ProfileWriteInt(m_baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name,
+                    m_tradeHoursOnly->isChecked() ? 1 : 0);
 }
 
 void BasicPage::Browse() {

@@ -8,6 +8,7 @@
 #include <string>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -36,7 +37,8 @@ class BasicPage final : public SettingsPageBase {
 public:
     BasicPage(StatusSink status, QWidget* parent);
 
-    // Writes DataSour, HotKeyPress, HotKey, FreshSec and ReSoft to base.ini.
+    // Writes DataSour, HotKeyPress, HotKey, FreshSec, ReSoft, AutoSource and TradeHoursOnly
+    // to base.ini.
     void Store() override;
 
     // Button "浏览": choose the trading program.
@@ -49,6 +51,8 @@ public:
     QLineEdit* ProgramEdit() const { return m_program; }
     QRadioButton* SourceRadio(int source) const;     // 1 Sina, 2 163, 3 Google
     QRadioButton* ModifierRadio(int modifier) const; // 1 Alt, 2 Ctrl
+    QCheckBox* AutoSourceBox() const { return m_autoSource; }
+    QCheckBox* TradeHoursBox() const { return m_tradeHoursOnly; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +70,8 @@ private:
     QSlider* m_slider = nullptr;
     QLabel* m_sliderLabel = nullptr;
     QButtonGroup* m_sources = nullptr;
+    QCheckBox* m_autoSource = nullptr;     // AutoSource
+    QCheckBox* m_tradeHoursOnly = nullptr; // TradeHoursOnly
     QButtonGroup* m_modifiers = nullptr;
     QComboBox* m_hotKey = nullptr;
     QLineEdit* m_program = nullptr;

@@ -28,6 +28,8 @@ TickerSettings ReadTickerSettings(const std::string& baseIniPath) {
     s.lastX = ReadInt(baseIniPath, kLastX);
     s.lastY = ReadInt(baseIniPath, kLastY);
     s.dataSource = ReadInt(baseIniPath, kDataSour);
+    s.autoSource = ProfileReadFlag(baseIniPath, kAutoSource.section, kAutoSource.name, true);
+    s.tradeHoursOnly = ProfileReadFlag(baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name, true);
     s.freshSec = RefreshPeriodOf(ReadInt(baseIniPath, kFreshSec));
     s.topMost = ReadInt(baseIniPath, kTopMost);
     s.transBK = ReadInt(baseIniPath, kTransBK);

@@ -20,6 +20,8 @@ struct TickerSettings {
     int lastX = 0;
     int lastY = 0;
     int dataSource = 0;
+    bool autoSource = true;     // AutoSource, missing = on
+    bool tradeHoursOnly = true; // TradeHoursOnly, missing = on
     int freshSec = 0;
     int topMost = 0;
     int transBK = 0;

@@ -178,6 +178,8 @@ void TickerWindow::readSettings() {
     m_docking.SetAutoHide(m_settings.display.autoHide);
     m_transparency.transBK = m_settings.transBK;
     m_transparency.showTitle = m_settings.showTitle;
+    m_fallback.Reset(m_settings.dataSource, m_settings.autoSource);
+    m_tradingHours.SetEnabled(m_settings.tradeHoursOnly);
 }
 
 void TickerWindow::loadWatchList() {
@@ -343,8 +345,12 @@ void TickerWindow::startJob(const QuoteFetchJob& job) {
 void TickerWindow::RequestQuotes() {
     if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
         return;
-    if (auto job = m_requester.RequestQuotes(m_book.watchList, m_settings.dataSource, m_programFolder))
+    // One service per refresh: a refresh never mixes two services' values.
+    if (auto job =
+            m_requester.RequestQuotes(m_book.watchList, m_fallback.SourceForRefresh(), m_programFolder)) {
+        m_tradingHours.OnRequested(now());
         startJob(*job);
+    }
 }
 
 void TickerWindow::requestQuotesForNewList() {
@@ -403,7 +409,11 @@ void TickerWindow::onTimer(int id) {
     switch (id) {
     case kTimerQuotes:
         m_lastRefreshTime = now();
-        RequestQuotes();
+        // Outside trading hours the tick asks for nothing (but the timer runs on).
+        if (m_tradingHours.ShouldRefresh(now()))
+            RequestQuotes();
+        else
+            setStatus(ClosedStatusText(LatestQuoteTime(m_book)));
         if (auto ms = QuoteTimerMs(m_settings.freshSec))
             StartTimer(kTimerQuotes, *ms);
         break;
@@ -431,15 +441,21 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
         requestQuotesForNewList();
     if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
         m_fetchManager->SetReplyText(report.reply);
-        setStatus(dispatchReply(report, report.reply) ? kStatusWelcome : kStatusFailed);
+        const bool usable = dispatchReply(report, report.reply);
+        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), usable,
+                        !usable);
     } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
         const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
         const QuoteService& service =
             QuoteServiceOf(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource));
         m_fetchManager->SetReplyText(service.readReplyFile ? service.readReplyFile(file) : std::string());
-        setStatus(dispatchReply(report, m_fetchManager->ReplyText()) ? kStatusWelcome : kStatusFailed);
+        const bool usable = dispatchReply(report, m_fetchManager->ReplyText());
+        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), usable,
+                        !usable);
     } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
-        setStatus(kStatusFailed);
+        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), false, false);
+    } else if (report.status == kFetchFailed && report.jobKind == kJobGoogleFile) {
+        m_fallback.OnResult(report.quoteSource, RefreshResult::kNoReply); // shown as before: not at all
     } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
         // A chart file: decoded off this thread once it is downloaded; a failed
         // download leaves none.
@@ -476,6 +492,25 @@ QString TickerWindow::AlertText() const {
 
 void TickerWindow::ClearAlertText() {
     m_book.clearAlertText();
+}
+
+// The status line after a quote reply, and what the fallback learns from it.
+void TickerWindow::afterQuoteReply(int source, bool answered, bool noUsableRecords) {
+    m_fallback.OnResult(source, answered          ? RefreshResult::kAnswered
+                                : noUsableRecords ? RefreshResult::kNoUsableRecords
+                                                  : RefreshResult::kNoReply);
+    if (!answered) {
+        setStatus(kStatusFailed);
+        return;
+    }
+    const std::int64_t time = now();
+    m_tradingHours.OnQuotes(time, LatestQuoteTime(m_book));
+    if (m_tradingHours.IsClosed(time))
+        setStatus(ClosedStatusText(LatestQuoteTime(m_book)));
+    else if (m_fallback.OnOtherSource())
+        setStatus(m_fallback.StatusText());
+    else
+        setStatus(kStatusWelcome);
 }
 
 void TickerWindow::setStatus(const char* text) {

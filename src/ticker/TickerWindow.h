@@ -9,6 +9,8 @@
 #include "net/QuoteRequest.h"
 #include "quote/AlertMemory.h"
 #include "quote/QuoteBook.h"
+#include "quote/SourceFallback.h"
+#include "quote/TradingHours.h"
 #include "ticker/ChromeRules.h"
 #include "ticker/DataWindow.h"
 #include "ticker/EdgeDocking.h"
@@ -109,6 +111,7 @@ public:
     // screen is what the window system shows.
     QRect LogicalGeometry() const { return m_logical; }
     const EdgeDocking& Docking() const { return m_docking; }
+    const SourceFallback& Fallback() const { return m_fallback; }
     EdgeDocking& Docking() { return m_docking; }
     bool IsTimerActive(int id) const;
     int TimerInterval(int id) const;
@@ -159,6 +162,8 @@ private:
     void endDrag();
     void onMoveSettled();
     void setStatus(const char* text);
+    void setStatus(const std::string& text) { setStatus(text.c_str()); }
+    void afterQuoteReply(int source, bool answered, bool noUsableRecords);
     void readSettings();
     void loadWatchList();
     void createChildren();
@@ -221,6 +226,9 @@ private:
 
     EdgeDocking m_docking{*this};
     QuoteRequester m_requester;
+    // Which service to ask (another one while the selected one does not answer), and when.
+    SourceFallback m_fallback;
+    TradingHoursGate m_tradingHours;
     JobsInFlight m_jobsInFlight;
     // The bridge outlives the FetchManager, which releases it before joining its workers.
     std::unique_ptr<FetchBridge> m_bridge;

@@ -142,11 +142,44 @@ private:
     std::filesystem::path m_path;
 };
 
+TEST(MarluneCli, ASilentServiceFallsBackToTheNextWithTheSameTexts) {
+    sim::SimServer market;
+    ASSERT_GT(market.Start(0), 0);
+    CliHome home("marlune-cli-fallback-");
+    const std::string cli = std::string(MARLUNE_BINARY_DIR) + "/src/marlune-cli --home " + home.string() +
+                            " --services " + market.BaseUrl() + " --json";
+    auto run = [](const std::string& command, int& status) {
+        std::string out;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::array<char, 4096> buffer;
+        std::size_t n;
+        while (pipe != nullptr && (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            out.append(buffer.data(), n);
+        status = pipe != nullptr ? ::pclose(pipe) : -1;
+        return out;
+    };
+    int status = 0;
+    sim::Fault down;
+    down.status = 503;
+    market.SetFault("/rn=", down);
+    const std::string errors = run(cli + " 2>&1 >/dev/null", status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(errors.find("行情来源：腾讯（新浪无响应）"), std::string::npos) << errors;
+    // Tencent down as well: East Money.
+    market.SetFault("/q=", down);
+    EXPECT_NE(run(cli + " 2>&1 >/dev/null", status).find("行情来源：东方财富（新浪无响应）"),
+              std::string::npos);
+    // --source keeps to the service asked for.
+    EXPECT_NE(run(cli + " --source 1 2>&1 >/dev/null", status).find("股票数据获取失败"), std::string::npos);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
 TEST(MarluneCli, ReplyWithoutUsableRecordIsAFailedRefresh) {
     sim::SimServer market;
     ASSERT_GT(market.Start(0), 0);
     CliHome home("marlune-cli-empty-");
-    const std::string common = "--home " + home.string() + " --services " + market.BaseUrl();
+    // The selected service only: no fallback to another one.
+    const std::string common = "--home " + home.string() + " --services " + market.BaseUrl() + " --source 1";
     sim::Fault portal;
     portal.body = "<html><head><title>Wi-Fi</title></head><body>Please sign in</body></html>";
     sim::Fault garbage;

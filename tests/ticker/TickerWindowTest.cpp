@@ -73,6 +73,9 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         SetProgramFolder(m_dir.path().toStdString());
         ASSERT_TRUE(CreateFirstRunFiles());
+        // The refresh rules below hold at any hour, from the selected service alone.
+        SetSys("TradeHoursOnly", "0");
+        SetSys("AutoSource", "0");
     }
     void TearDown() override {
         m_window.reset();
@@ -436,7 +439,7 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
 }
 
 TEST_F(TickerWindowTest, UnknownSourcesAreReadAsSinaAndGoogleFilesAsGoogle) {
-    SetSys("DataSour", "4");
+    SetSys("DataSour", "9");
     TickerWindow& w = Make();
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
     EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));

@@ -1,0 +1,58 @@
+#pragma once
+// When the Shanghai and Shenzhen exchanges trade, and whether a periodic refresh is due.
+//
+// Trading sessions are Monday to Friday, 09:15-11:30 and 13:00-15:00 Beijing time, whatever
+// time zone the machine is in. With TradeHoursOnly on, timer ticks outside them request no
+// quotes, except one tick just after 11:30 and 15:00 that catches the closing prices. Holidays
+// are found from the data: when, after 09:35 on a weekday, the quotes' dates are not today's
+// date, today counts as closed and quotes are asked only every 10 minutes (so a day wrongly
+// taken for a holiday mends itself). Start-up, the refresh button and applied settings
+// request quotes whatever this says.
+
+#include "quote/QuoteBook.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace marlune {
+
+// True inside a trading session (the ends: 09:15:00 in, 11:30:00 out).
+bool IsInTradingSession(std::int64_t unixSeconds);
+
+// The latest date and time among the watch list's quotes ("YYYY-MM-DD HH:MM:SS", with "/"
+// in the date read as "-"); empty without quotes.
+std::string LatestQuoteTime(const QuoteBook& book);
+
+// The status-line text while the market is closed: "休市（最后行情：2026-04-24 15:00:03）", or
+// "休市" without quotes.
+std::string ClosedStatusText(const std::string& latestQuoteTime);
+
+class TradingHoursGate {
+public:
+    static constexpr int kClosedDayRetrySeconds = 600;
+    // The closing catch-up runs this long after 11:30 and 15:00, once the last trades are in.
+    static constexpr int kCatchUpDelaySeconds = 30;
+
+    explicit TradingHoursGate(bool enabled = true) : m_enabled(enabled) {}
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
+    bool Enabled() const { return m_enabled; }
+
+    // A timer tick: true when it is to request quotes.
+    bool ShouldRefresh(std::int64_t now) const;
+    // Every request, whatever started it.
+    void OnRequested(std::int64_t now) { m_lastRequest = now; }
+    // A reply with quotes: the latest of their date and time (LatestQuoteTime).
+    void OnQuotes(std::int64_t now, const std::string& latestQuoteTime);
+
+    // Outside the sessions, or on a day found closed: the status line says "休市".
+    bool IsClosed(std::int64_t now) const;
+    bool IsClosedDay(std::int64_t now) const;
+
+private:
+    bool m_enabled;
+    std::int64_t m_lastRequest = std::numeric_limits<std::int64_t>::min() / 2;
+    std::int64_t m_closedDay = std::numeric_limits<std::int64_t>::min(); // Beijing day number
+};
+
+} // namespace marlune

@@ -1,0 +1,123 @@
+// Switching quote services when the selected one fails, and the trading-hours rules.
+
+#include "QuoteTestSupport.h"
+#include "quote/QuoteService.h"
+#include "quote/SourceFallback.h"
+#include "quote/TradingHours.h"
+#include "text/BeijingTime.h"
+
+#include <gtest/gtest.h>
+
+namespace marlune {
+namespace {
+
+TEST(SourceFallback, SwitchesAfterTwoFailuresKeepsTheAnswererAndComesBack) {
+    SourceFallback fallback(kSourceSina, true);
+    EXPECT_EQ(fallback.SourceForRefresh(), kSourceSina);
+    fallback.OnResult(kSourceSina, RefreshResult::kNoReply);
+    EXPECT_EQ(fallback.SourceForRefresh(), kSourceSina); // one failure is not enough
+    fallback.OnResult(kSourceSina, RefreshResult::kNoReply);
+    EXPECT_EQ(fallback.SourceForRefresh(), kSourceTencent);
+    EXPECT_EQ(fallback.StatusText(), "行情来源：腾讯（新浪无响应）");
+    fallback.OnResult(kSourceTencent, RefreshResult::kNoUsableRecords);
+    EXPECT_EQ(fallback.Current(), kSourceEastMoney); // Tencent fails too: the next one
+    fallback.OnResult(kSourceEastMoney, RefreshResult::kAnswered);
+    // Kept, with Sina asked again every tenth refresh.
+    int asked = 0;
+    for (int i = 0; i < 20; ++i) {
+        const int source = fallback.SourceForRefresh();
+        if (source == kSourceSina) {
+            ++asked;
+            fallback.OnResult(kSourceSina, RefreshResult::kNoReply);
+        } else {
+            EXPECT_EQ(source, kSourceEastMoney);
+        }
+    }
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(fallback.StatusText(), "行情来源：东方财富（新浪无响应）");
+    // A late reply of Tencent changes nothing; Sina answering is back for good.
+    fallback.OnResult(kSourceTencent, RefreshResult::kNoReply);
+    EXPECT_EQ(fallback.Current(), kSourceEastMoney);
+    fallback.OnResult(kSourceSina, RefreshResult::kAnswered);
+    EXPECT_FALSE(fallback.OnOtherSource());
+    EXPECT_EQ(fallback.StatusText(), "");
+}
+
+TEST(SourceFallback, OrderSkipsTheSelectedAndOffMeansNever) {
+    SourceFallback tencent(kSourceTencent, true);
+    for (int i = 0; i < 2; ++i)
+        tencent.OnResult(kSourceTencent, RefreshResult::kNoUsableRecords);
+    EXPECT_EQ(tencent.Current(), kSourceSina);
+    EXPECT_EQ(tencent.StatusText(), "行情来源：新浪（腾讯无数据）");
+    tencent.OnResult(kSourceSina, RefreshResult::kNoReply);
+    EXPECT_EQ(tencent.Current(), kSourceEastMoney);
+    tencent.OnResult(kSourceEastMoney, RefreshResult::kNoReply);
+    EXPECT_EQ(tencent.Current(), kSourceSina); // round again, never the selected one
+
+    SourceFallback off(kSourceSina, false);
+    for (int i = 0; i < 5; ++i)
+        off.OnResult(kSourceSina, RefreshResult::kNoReply);
+    EXPECT_EQ(off.SourceForRefresh(), kSourceSina);
+    // An old setting of a service gone away falls back to Sina first.
+    SourceFallback google(kSourceGoogle, true);
+    for (int i = 0; i < 2; ++i)
+        google.OnResult(kSourceGoogle, RefreshResult::kNoReply);
+    EXPECT_EQ(google.Current(), kSourceSina);
+}
+
+std::int64_t Beijing(int month, int day, int hour, int minute, int second = 0) {
+    return UnixSecondsOfBeijing(2026, month, day, hour, minute, second);
+}
+
+TEST(TradingHours, SessionsLunchEveningWeekendAndTheClosingRefresh) {
+    // 2026-04-24 is a Friday, the 25th a Saturday.
+    EXPECT_FALSE(IsInTradingSession(Beijing(4, 24, 9, 14, 59)));
+    EXPECT_TRUE(IsInTradingSession(Beijing(4, 24, 9, 15)));
+    EXPECT_TRUE(IsInTradingSession(Beijing(4, 24, 11, 29, 59)));
+    EXPECT_FALSE(IsInTradingSession(Beijing(4, 24, 12, 0)));
+    EXPECT_TRUE(IsInTradingSession(Beijing(4, 24, 14, 0)));
+    EXPECT_FALSE(IsInTradingSession(Beijing(4, 24, 20, 0)));
+    EXPECT_FALSE(IsInTradingSession(Beijing(4, 25, 10, 0)));
+
+    TradingHoursGate gate(true);
+    gate.OnRequested(Beijing(4, 24, 11, 29, 55));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 5)));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 35))); // once, for the morning's last prices
+    gate.OnRequested(Beijing(4, 24, 11, 30, 35));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 45)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 12, 30)));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 13, 0)));
+    gate.OnRequested(Beijing(4, 24, 14, 59, 58));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 15, 0, 40)));
+    gate.OnRequested(Beijing(4, 24, 15, 0, 40));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 20, 0)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 25, 10, 0)));
+    EXPECT_TRUE(gate.IsClosed(Beijing(4, 25, 10, 0)));
+    EXPECT_TRUE(TradingHoursGate(false).ShouldRefresh(Beijing(4, 25, 10, 0)));
+    EXPECT_EQ(ClosedStatusText("2026-04-24 15:00:03"), "休市（最后行情：2026-04-24 15:00:03）");
+}
+
+TEST(TradingHours, AHolidayIsFoundFromTheQuotesDates) {
+    // Friday 2026-05-01: quotes still dated the 30th after 09:35.
+    TradingHoursGate gate(true);
+    gate.OnQuotes(Beijing(5, 1, 9, 20), "2026-04-30 15:00:03"); // before 09:35: no verdict
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 36)));
+    gate.OnRequested(Beijing(5, 1, 9, 36));
+    gate.OnQuotes(Beijing(5, 1, 9, 36), "2026-04-30 15:00:03");
+    EXPECT_TRUE(gate.IsClosed(Beijing(5, 1, 10, 0)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(5, 1, 9, 45)));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 46))); // every 10 minutes
+    // Today's date after all: open again. And the next day starts afresh.
+    gate.OnQuotes(Beijing(5, 1, 9, 46), "2026-05-01 09:46:00");
+    EXPECT_FALSE(gate.IsClosed(Beijing(5, 1, 9, 47)));
+    gate.OnQuotes(Beijing(5, 1, 9, 50), "2026-04-30 15:00:03");
+    EXPECT_FALSE(gate.IsClosedDay(Beijing(5, 4, 9, 50)));
+
+    QuoteBook book = test::BookOf({test::Entry("600000", 1), test::Entry("000001", 2)});
+    book.watchList[0].quote.dateTime = "2026/04/30 15:00:03";
+    book.watchList[1].quote.dateTime = "2026-04-30 14:59:59";
+    EXPECT_EQ(LatestQuoteTime(book), "2026-04-30 15:00:03");
+}
+
+} // namespace
+} // namespace marlune
