@@ -197,12 +197,21 @@ std::string GoogleReplyText(const std::vector<SimQuote>& quotes) {
     return out;
 }
 
+// The volume in lots of 100 shares exactly as the Sina parser makes it of the Sina statement
+// (an index's volume is sent in lots already), so that every service shows the same text.
+std::string Hands(const SimQuote& quote) {
+    if (quote.stock->IsIndex()) {
+        return Whole(std::floor(quote.volume / 100));
+    }
+    return Format("%.0f", AtoF(Whole(quote.volume)) * 0.01);
+}
+
 std::string TencentStatement(const SimQuote& quote) {
     const StockInfo& stock = *quote.stock;
     const std::string key = std::string(stock.MarketPrefix()) + stock.code;
     // Volume and amount as the Sina reply's figures come out of the Sina parser, so that
     // both services show the same texts for the same moment.
-    const std::string hands = Format("%.0f", AtoF(Whole(quote.volume)) * 0.01);
+    const std::string hands = Hands(quote);
     const std::string tenThousands = Format("%.2f", AtoF(Whole(quote.amount)) * 0.0001);
     std::vector<std::string> fields(50);
     fields[0] = stock.market == 1 ? "1" : "51";
@@ -268,10 +277,10 @@ std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes) {
             out += ",";
         }
         out += "{\"f2\":" + Price(q, q.price) + ",\"f3\":" + FixedText(q.ChangeRate(), 2) +
-               ",\"f4\":" + FixedText(TickChange(q), PriceDecimals(q)) +
-               ",\"f5\":" + Format("%.0f", AtoF(Whole(q.volume)) * 0.01) + ",\"f6\":" + Whole(q.amount) +
-               ",\"f12\":\"" + stock.code + "\",\"f13\":" + (stock.market == 1 ? "1" : "0") + ",\"f14\":\"" +
-               stock.name + "\",\"f15\":" + Price(q, q.high) + ",\"f16\":" + Price(q, q.low) +
+               ",\"f4\":" + FixedText(TickChange(q), PriceDecimals(q)) + ",\"f5\":" + Hands(q) +
+               ",\"f6\":" + Whole(q.amount) + ",\"f12\":\"" + stock.code +
+               "\",\"f13\":" + (stock.market == 1 ? "1" : "0") + ",\"f14\":\"" + stock.name +
+               "\",\"f15\":" + Price(q, q.high) + ",\"f16\":" + Price(q, q.low) +
                ",\"f17\":" + Price(q, q.open) + ",\"f18\":" + Price(q, q.previousClose) +
                Format(",\"f124\":%lld}", static_cast<long long>(time));
     }
