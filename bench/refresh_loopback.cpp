@@ -8,6 +8,7 @@
 #include "net/QuoteRequest.h"
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteParsers.h"
+#include "quote/QuoteService.h"
 #include "sim/SimServer.h"
 
 #include <benchmark/benchmark.h>
@@ -95,24 +96,20 @@ void BM_RefreshOverLoopback(benchmark::State& state) {
             state.SkipWithError(("refresh failed: " + report.errorText).c_str());
             break;
         }
-        if (source == kSourceSina) {
-            bytes += report.reply.size();
-            ParseSinaReply(book, report.reply);
-        } else if (source == kSourceNetEase) {
-            bytes += report.reply.size();
-            ParseNeteaseReply(book, report.reply);
-        } else {
-            const std::string flattened = ReadGoogleReply(requester.GoogleReplyFile());
-            bytes += flattened.size();
-            ParseGoogleReply(book, flattened);
-        }
+        // The service table's reader and parser, as the ticker uses them.
+        const QuoteService& service = QuoteServiceOf(source);
+        const std::string reply = service.readReplyFile != nullptr
+                                      ? service.readReplyFile(requester.GoogleReplyFile())
+                                      : report.reply;
+        bytes += reply.size();
+        service.parse(book, reply);
         benchmark::DoNotOptimize(book.totalPlAmount);
     }
     if (book.quoteList.size() != 20) {
         state.SkipWithError("the reply did not hold the 20 quotes");
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
-    state.SetLabel(source == kSourceSina ? "Sina" : source == kSourceNetEase ? "NetEase 163" : "Google");
+    state.SetLabel(QuoteServiceOf(source).englishName);
     RestoreDefaultServices();
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
@@ -121,6 +118,8 @@ BENCHMARK(BM_RefreshOverLoopback)
     ->Arg(kSourceSina)
     ->Arg(kSourceNetEase)
     ->Arg(kSourceGoogle)
+    ->Arg(kSourceTencent)
+    ->Arg(kSourceEastMoney)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
