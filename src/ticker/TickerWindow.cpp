@@ -129,6 +129,8 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     setWindowTitle(QStringLiteral("Marlune"));
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
+    // Before the window exists: where a compositor runs, transparent mode uses alpha.
+    platform::PrepareColorKeyAlpha(this);
     m_body = new TickerBody(this);
     m_moveSettle = new QTimer(this);
     m_moveSettle->setSingleShot(true);
@@ -193,6 +195,16 @@ QColor TickerWindow::colorOf(Rgb rgb) const {
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
+QColor TickerWindow::backgroundFill() const {
+    const QColor background = colorOf(m_settings.colorBK);
+    return m_transparency.transBK == 1 ? platform::ColorKeyFill(this, background) : background;
+}
+
+GridColors TickerWindow::gridColors() const {
+    return {colorOf(m_settings.colorUp), colorOf(m_settings.colorDown), colorOf(m_settings.colorName),
+            colorOf(m_settings.colorTitle), backgroundFill()};
+}
+
 void TickerWindow::createChildren() {
     auto* tipStyle = new TipDelayStyle();
     tipStyle->setParent(this);
@@ -235,7 +247,7 @@ void TickerWindow::createChildren() {
 }
 
 void TickerWindow::applyChromeTransparency() {
-    const QColor background = colorOf(m_settings.colorBK);
+    const QColor background = backgroundFill();
     const bool tips = CaptionTipsActive(m_transparency);
     for (auto& [id, button] : m_buttons) {
         button->SetTransparency(m_transparency, background);
@@ -250,9 +262,7 @@ void TickerWindow::applyChromeTransparency() {
 }
 
 void TickerWindow::setUpGrid() {
-    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
-                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
-                            colorOf(m_settings.colorBK)};
+    const GridColors colors = gridColors();
     SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
     ApplyDisplayToGrid(*m_grid, m_settings.display);
     m_popup->SetChartColors(colors.up, colors.down);
@@ -472,9 +482,7 @@ bool TickerWindow::dispatchReply(const FetchReport& report, const std::string& r
         DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource);
     if (!result.applied)
         return !result.failed;
-    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
-                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
-                            colorOf(m_settings.colorBK)};
+    const GridColors colors = gridColors();
     RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
     m_alertMemory.Remember(m_book);
     if (platform::HasColorKey(this))
@@ -583,9 +591,7 @@ void TickerWindow::settingsApplied() {
         platform::ClearColorKey(this);
     // New colours and new stocks show at once; the quotes follow with the request below.
     setUpGrid();
-    const GridColors colors{colorOf(m_settings.colorUp), colorOf(m_settings.colorDown),
-                            colorOf(m_settings.colorName), colorOf(m_settings.colorTitle),
-                            colorOf(m_settings.colorBK)};
+    const GridColors colors = gridColors();
     RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
     computeSize();
     if (m_width != oldWidth || m_height != oldHeight) {
@@ -615,6 +621,12 @@ void TickerWindow::setTransparent(bool transparent) {
     m_settings.transBK = transparent ? 1 : 0;
     m_transparency.transBK = m_settings.transBK;
     applyChromeTransparency();
+    // With alpha the grid's backgrounds turn transparent or opaque with the mode.
+    const QColor key = colorOf(m_settings.colorBK);
+    if (platform::ColorKeyFill(this, key) != key) {
+        setUpGrid();
+        RefillQuoteGrid(*m_grid, m_book, gridColors(), m_settings.display.displayFresh);
+    }
     if (transparent) {
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
         hide();
@@ -834,7 +846,9 @@ void TickerWindow::RepaintWindow() {
 
 void TickerWindow::paintBackground(QPainter& painter) {
     if (!WindowShowsBackgroundStrip(m_transparency)) {
-        painter.fillRect(m_body->rect(), colorOf(m_settings.colorBK));
+        // Replaces what was there: a transparent fill must clear, not blend.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(m_body->rect(), backgroundFill());
         return;
     }
     painter.fillRect(m_body->rect(), kBodyColour);

@@ -14,6 +14,7 @@
 #include "ticker/ChromeRules.h"
 #include "ticker/DataWindow.h"
 #include "ticker/EdgeDocking.h"
+#include "ticker/GridRefill.h"
 #include "ticker/ReplyDispatch.h"
 #include "ticker/TickerLayout.h"
 #include "ticker/TickerSettings.h"
@@ -192,6 +193,10 @@ private:
     void startJob(const QuoteFetchJob& job);
     std::int64_t now() const;
     QColor colorOf(Rgb rgb) const;
+    // What the transparent mode makes see-through is filled with this: ColorBK, or
+    // transparent where the window has an alpha channel.
+    QColor backgroundFill() const;
+    GridColors gridColors() const;
     QTimer* timer(int id);
 
     TickerOwner* m_owner;

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -591,6 +592,51 @@ TEST_F(TickerWindowTest, TransparencyCommandsSwitchTheColourKey) {
     EXPECT_FALSE(platform::HasColorKey(&w));
     EXPECT_TRUE(w.mask().isEmpty());
     EXPECT_EQ(w.CaptionButton(kButtonClose)->toolTip(), QStringLiteral("关闭"));
+}
+
+// In transparent mode the mask, rebuilt after the quotes came in, keeps every pixel the
+// window paints in any colour but the key (texts with their anti-aliased edges, cell
+// lines, the status line) and cuts every pixel in the key colour.
+TEST_F(TickerWindowTest, TheColourKeyMaskKeepsEveryPixelThatIsNotTheKey) {
+    SetSys("TransBK", "1");
+    SetSys("ShowTitle", "1");
+    TickerWindow& w = Make();
+    w.show();
+    ASSERT_TRUE(platform::HasColorKey(&w));
+    // Quotes arrive after the first mask was made: their texts must not be cut by it.
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    const QColor key = QColor(w.Settings().colorBK.r, w.Settings().colorBK.g, w.Settings().colorBK.b);
+
+    QImage shown(w.size(), QImage::Format_RGB32);
+    shown.fill(key);
+    w.render(&shown, QPoint(), QRegion(),
+             QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    const QRegion mask = w.mask();
+    int kept = 0, softEdges = 0, cutWrongly = 0, keptWrongly = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y) & RGB_MASK;
+            const bool inMask = mask.contains(QPoint(x, y));
+            if (pixel == (key.rgb() & RGB_MASK)) {
+                keptWrongly += inMask ? 1 : 0;
+                continue;
+            }
+            ++kept;
+            cutWrongly += inMask ? 0 : 1;
+            // A pixel close to the key but not it: an anti-aliased edge of a text.
+            const QColor c(pixel);
+            if (std::abs(c.red() - key.red()) + std::abs(c.green() - key.green()) +
+                    std::abs(c.blue() - key.blue()) <
+                96)
+                ++softEdges;
+        }
+    }
+    EXPECT_EQ(cutWrongly, 0);
+    EXPECT_EQ(keptWrongly, 0);
+    EXPECT_GT(kept, 500);    // texts, figures and lines are there to be kept
+    EXPECT_GT(softEdges, 0); // and some of them are soft edges
+    // The quote texts of the first row stay: the price cell holds pixels in the mask.
+    EXPECT_FALSE(mask.intersected(QRect(5, 40, 841, 20)).isEmpty());
 }
 
 // The first-run list has the index's alert on with an upper limit of 3.00.
