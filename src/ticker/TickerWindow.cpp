@@ -524,8 +524,12 @@ void TickerWindow::afterQuoteReply(int source, bool answered, bool noUsableRecor
 void TickerWindow::setStatus(const char* text) {
     // The same text again needs no repaint: most refreshes end with the same welcome.
     const QString status = QString::fromUtf8(text);
-    if (m_status->text() != status)
-        m_status->setText(status);
+    if (m_status->text() == status)
+        return;
+    m_status->setText(status);
+    // The new text must not be cut by a mask made for the old one.
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
 }
 
 QString TickerWindow::StatusText() const {
