@@ -104,15 +104,17 @@ std::string ChannelPath(const std::string& family, const std::string& programFol
     return folder + "/" + name + ".cmd";
 }
 
-// Every channel of the family on this display, whatever its program folder.
+// Every channel of the family on this display, whatever its program folder, the oldest
+// first: a sender that names no folder reaches the program that started first.
 std::vector<std::string> DisplayChannels(const std::string& family) {
     const std::string folder = RuntimeFolder();
     if (folder.empty())
         return {};
     const QString prefix = QString::fromStdString(DisplayPrefix(family));
     std::vector<std::string> paths;
-    const QStringList names = QDir(QFile::decodeName(folder.c_str()))
-                                  .entryList({prefix + QStringLiteral("*.cmd")}, QDir::System, QDir::Name);
+    const QStringList names =
+        QDir(QFile::decodeName(folder.c_str()))
+            .entryList({prefix + QStringLiteral("*.cmd")}, QDir::System, QDir::Time | QDir::Reversed);
     for (const QString& name : names)
         paths.push_back(folder + "/" + QFile::encodeName(name).toStdString());
     return paths;
