@@ -1,10 +1,9 @@
 // Colour key for window systems without layered windows (X11, Wayland, offscreen).
-// Where a compositing manager runs, the window has an alpha channel and fills its
-// see-through background with transparent pixels: the compositor blends the rest, soft
-// text edges included. Without one, the window gets a shape mask made from the pixels
-// it paints: pixels in the key colour are cut out, so they show what lies below and let
-// clicks through, as a layered window with a colour key does on Windows. A shape mask
-// works without a compositor, unlike a translucent background, which paints black there.
+// The window gets a shape mask made from the pixels it paints: pixels in the key colour
+// are cut out, so they show what lies below and let clicks through, as a layered window
+// with a colour key does on Windows. A shape mask works with and without a compositor.
+// (A translucent background paints black without one, and under xcompmgr the grid drawn
+// into an alpha window lost its quote texts, so transparent mode keeps to the mask.)
 #if !defined(_WIN32)
 
 #include "platform/WindowPlatform.h"
@@ -16,61 +15,15 @@
 #include <QVariant>
 #include <QWidget>
 
-#if defined(MARLUNE_HAVE_XCB)
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#endif
-
 namespace marlune::platform {
 
 namespace {
 constexpr char kKeyProperty[] = "marluneColorKey";
 
-// A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it composites.
-bool CompositorRunning() {
-#if defined(MARLUNE_HAVE_XCB)
-    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        return false;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (connection == nullptr)
-        return false;
-    const int screens = xcb_setup_roots_length(xcb_get_setup(connection));
-    for (int screen = 0; screen < screens; ++screen) {
-        const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str()),
-            nullptr);
-        if (atom == nullptr)
-            continue;
-        const xcb_atom_t selection = atom->atom;
-        std::free(atom);
-        if (selection == XCB_ATOM_NONE)
-            continue; // nobody ever asked for the name, so nobody owns it
-        xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, selection), nullptr);
-        const bool owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
-        std::free(owner);
-        if (owned)
-            return true;
-    }
-#endif
-    return false;
-}
-
 bool UsesAlpha(const QWidget* window) {
     return window->testAttribute(Qt::WA_TranslucentBackground);
 }
 } // namespace
-
-void PrepareColorKeyAlpha(QWidget* window) {
-    if (CompositorRunning())
-        window->setAttribute(Qt::WA_TranslucentBackground);
-}
 
 QColor ColorKeyFill(const QWidget* window, QColor key) {
     return UsesAlpha(window) ? QColor(Qt::transparent) : key;

@@ -41,9 +41,6 @@ bool HasColorKey(const QWidget* window) {
 
 void RefreshColorKey(QWidget*) {}
 
-// A layered window's colour key needs no alpha channel.
-void PrepareColorKeyAlpha(QWidget*) {}
-
 QColor ColorKeyFill(const QWidget*, QColor key) {
     return key;
 }

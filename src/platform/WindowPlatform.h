@@ -35,11 +35,6 @@ bool HasColorKey(const QWidget* window);
 // see-through area follows what is painted now. Does nothing without a colour key.
 void RefreshColorKey(QWidget* window);
 
-// Call once on a top-level window before it is first shown: where a compositing
-// manager blends windows, the window gets an alpha channel, and its colour key is then
-// made with alpha instead of a mask (soft text edges over the desktop, nothing cut).
-void PrepareColorKeyAlpha(QWidget* window);
-
 // The colour a window fills what its colour key is to make see-through: fully
 // transparent where the window has an alpha channel, else the key itself.
 QColor ColorKeyFill(const QWidget* window, QColor key);

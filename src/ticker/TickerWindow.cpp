@@ -129,8 +129,6 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     setWindowTitle(QStringLiteral("Marlune"));
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
-    // Before the window exists: where a compositor runs, transparent mode uses alpha.
-    platform::PrepareColorKeyAlpha(this);
     m_body = new TickerBody(this);
     m_moveSettle = new QTimer(this);
     m_moveSettle->setSingleShot(true);
