@@ -11,36 +11,9 @@ sim=$2
 seconds=${3:-60}
 runs=${4:-5}
 
-for tool in Xvfb xwininfo; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "needs $tool" >&2; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-wait_for() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.02
-  done
-}
-
-display=""
-for n in $(seq 141 190); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-wait_for 10 xwininfo -root >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+source "$(dirname "$0")/bench_lib.sh"
+bench_require_tools Xvfb xwininfo
+bench_start_display 141 190
 
 "$sim" --port 0 >"$work/sim.log" 2>&1 &
 pids+=($!)
