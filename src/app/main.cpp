@@ -2,6 +2,7 @@
 #include "app/Application.h"
 #include "app/QtTranslations.h"
 #include "platform/CommandChannel.h"
+#include "platform/DisplayCheck.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
     }
     if (options.send)
         return SendCommand(argc, argv, *options.send, options.home);
+    if (!marlune::platform::DisplayAvailable()) {
+        std::fputs("marlune: no display to open the window on (DISPLAY is not set); "
+                   "marlune-cli shows the watch list in a terminal\n",
+                   stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlune"));

@@ -2,6 +2,7 @@
 // mistakes and --send need no display.
 #include "app/StartupOptions.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -66,6 +67,11 @@ TEST(MarluneArguments, HelpAndMistakesNeedNoDisplay) {
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString() << ": " << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("usage: marlune"))) << run.err.toStdString();
     }
+
+    // A start with nothing to show the window on says so instead of aborting in the GUI library.
+    const ProcessRun start = RunWithoutDisplay({QStringLiteral("--home"), QDir::tempPath()});
+    EXPECT_EQ(start.exitCode, 1) << start.err.toStdString();
+    EXPECT_TRUE(start.err.contains(QStringLiteral("no display"))) << start.err.toStdString();
 }
 
 } // namespace
