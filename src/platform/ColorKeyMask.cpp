@@ -1,9 +1,16 @@
 // Colour key for window systems without layered windows (X11, Wayland, offscreen).
-// The window gets a shape mask made from the pixels it paints: pixels in the key colour
-// are cut out, so they show what lies below and let clicks through, as a layered window
-// with a colour key does on Windows. A shape mask works with and without a compositor.
-// (A translucent background paints black without one, and under xcompmgr the grid drawn
-// into an alpha window lost its quote texts, so transparent mode keeps to the mask.)
+//
+// Two ways to make the key's pixels see-through, chosen by what the desktop can show:
+// - Alpha: where a compositing manager blends windows, a window prepared before it was
+//   first shown has an alpha channel. Its see-through parts are painted fully
+//   transparent (ColorKeyFill); texts, lines and buttons stay opaque with soft edges.
+// - Shape mask: everywhere else the window paints the key itself and gets a shape mask
+//   made from every pixel not exactly the key; the key's pixels are cut out, so they show
+//   what lies below and let clicks through, as a layered window with a colour key does on
+//   Windows.
+// An alpha window shows its transparent pixels black when no compositor blends it, so the
+// choice follows the compositor: the window asks UpdateColorKeyMode now and then and falls
+// back to the mask while none runs (its pixels are then all opaque, the alpha unused).
 #if !defined(_WIN32)
 
 #include "platform/WindowPlatform.h"
@@ -15,18 +22,135 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <utility>
+
+#if defined(MARLUNE_HAVE_XCB)
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#endif
+
 namespace marlune::platform {
 
 namespace {
 constexpr char kKeyProperty[] = "marluneColorKey";
+// true while the window's colour key is made with alpha.
+constexpr char kAlphaProperty[] = "marluneColorKeyAlpha";
 
-bool UsesAlpha(const QWidget* window) {
+std::function<bool()>& ProbeOverride() {
+    static std::function<bool()> probe;
+    return probe;
+}
+
+#if defined(MARLUNE_HAVE_XCB)
+// The selection _NET_WM_CM_S<n> of every screen, interned once: atoms live as long as
+// the X server.
+const std::vector<xcb_atom_t>& CompositorSelections(xcb_connection_t* connection) {
+    static std::vector<xcb_atom_t> selections = [connection] {
+        std::vector<xcb_atom_t> atoms;
+        const int screens = xcb_setup_roots_length(xcb_get_setup(connection));
+        for (int screen = 0; screen < screens; ++screen) {
+            const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+            xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+                connection,
+                xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
+                nullptr);
+            atoms.push_back(atom != nullptr ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE));
+            std::free(atom);
+        }
+        return atoms;
+    }();
+    return selections;
+}
+
+// Whether the screen offers a 32-bit true-colour visual, the one an alpha window needs.
+bool HasAlphaVisual(const xcb_screen_t* screen) {
+    for (xcb_depth_iterator_t depth = xcb_screen_allowed_depths_iterator(screen); depth.rem != 0;
+         xcb_depth_next(&depth)) {
+        if (depth.data->depth != 32)
+            continue;
+        for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data); visual.rem != 0;
+             xcb_visualtype_next(&visual)) {
+            if (visual.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it composites.
+bool X11CompositorBlends() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0)
+        return false;
+    const std::vector<xcb_atom_t>& selections = CompositorSelections(connection);
+    xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (std::size_t i = 0; i < selections.size() && screen.rem != 0; ++i, xcb_screen_next(&screen)) {
+        if (selections[i] == XCB_ATOM_NONE || !HasAlphaVisual(screen.data))
+            continue;
+        xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, selections[i]), nullptr);
+        const bool owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+        std::free(owner);
+        if (owned)
+            return true;
+    }
+    return false;
+}
+#endif
+
+bool CompositorBlends() {
+    if (ProbeOverride())
+        return ProbeOverride()();
+    const QString platform = QGuiApplication::platformName();
+    // A Wayland compositor blends every window; there is nothing to ask.
+    if (platform.startsWith(QLatin1String("wayland")))
+        return true;
+#if defined(MARLUNE_HAVE_XCB)
+    if (platform == QLatin1String("xcb"))
+        return X11CompositorBlends();
+#endif
+    return false;
+}
+
+bool HasAlphaChannel(const QWidget* window) {
     return window->testAttribute(Qt::WA_TranslucentBackground);
 }
 } // namespace
 
+void SetCompositorProbe(std::function<bool()> probe) {
+    ProbeOverride() = std::move(probe);
+}
+
+void PrepareColorKeyAlpha(QWidget* window) {
+    if (!CompositorBlends())
+        return;
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->setProperty(kAlphaProperty, true);
+}
+
+bool UpdateColorKeyMode(QWidget* window) {
+    // A window made without an alpha channel keeps the mask: its visual cannot change.
+    if (!HasAlphaChannel(window))
+        return false;
+    const bool alpha = CompositorBlends();
+    if (alpha == ColorKeyUsesAlpha(window))
+        return false;
+    window->setProperty(kAlphaProperty, alpha);
+    return true;
+}
+
+bool ColorKeyUsesAlpha(const QWidget* window) {
+    return HasAlphaChannel(window) && window->property(kAlphaProperty).toBool();
+}
+
 QColor ColorKeyFill(const QWidget* window, QColor key) {
-    return UsesAlpha(window) ? QColor(Qt::transparent) : key;
+    return ColorKeyUsesAlpha(window) ? QColor(Qt::transparent) : key;
 }
 
 bool SetColorKey(QWidget* window, QColor key) {
@@ -48,10 +172,10 @@ void RefreshColorKey(QWidget* window) {
     const QVariant stored = window->property(kKeyProperty);
     if (!stored.isValid() || window->size().isEmpty())
         return;
-    if (UsesAlpha(window)) {
+    if (ColorKeyUsesAlpha(window)) {
         // The window paints its see-through parts transparent itself; nothing is cut.
-        window->clearMask();
-        window->update();
+        if (!window->mask().isEmpty())
+            window->clearMask();
         return;
     }
     const QColor key = stored.value<QColor>();

@@ -41,9 +41,22 @@ bool HasColorKey(const QWidget* window) {
 
 void RefreshColorKey(QWidget*) {}
 
+// A layered window's colour key needs no alpha channel.
+void PrepareColorKeyAlpha(QWidget*) {}
+
+bool UpdateColorKeyMode(QWidget*) {
+    return false;
+}
+
+bool ColorKeyUsesAlpha(const QWidget*) {
+    return false;
+}
+
 QColor ColorKeyFill(const QWidget*, QColor key) {
     return key;
 }
+
+void SetCompositorProbe(std::function<bool()>) {}
 
 } // namespace marlune::platform
 

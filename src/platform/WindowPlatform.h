@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+#include <functional>
+
 class QWidget;
 
 namespace marlune::platform {
@@ -35,9 +37,28 @@ bool HasColorKey(const QWidget* window);
 // see-through area follows what is painted now. Does nothing without a colour key.
 void RefreshColorKey(QWidget* window);
 
+// Call once on a top-level window before it is first shown: where a compositing
+// manager blends windows, the window gets an alpha channel, and its colour key is then
+// made with alpha instead of a shape mask (soft text edges over the desktop, nothing cut).
+void PrepareColorKeyAlpha(QWidget* window);
+
+// Looks again whether a compositing manager blends the window. True when that changed
+// how its colour key is made (alpha or shape mask): the window then repaints what it
+// fills with ColorKeyFill and calls RefreshColorKey. A window prepared without an alpha
+// channel always keeps the mask.
+bool UpdateColorKeyMode(QWidget* window);
+
+// Whether the window's colour key is made with alpha rather than with a shape mask.
+bool ColorKeyUsesAlpha(const QWidget* window);
+
 // The colour a window fills what its colour key is to make see-through: fully
-// transparent where the window has an alpha channel, else the key itself.
+// transparent while the key is made with alpha, else the key itself.
 QColor ColorKeyFill(const QWidget* window, QColor key);
+
+// How the program learns whether a compositing manager blends windows with an alpha
+// channel; tests stand in for the window system with their own answer. Empty: ask the
+// window system.
+void SetCompositorProbe(std::function<bool()> probe);
 
 // The Windows generation the menu offsets and the desktop level go by: 1 below
 // Windows Vista, 2 for Vista, 3 for Windows 7, 0 for every later Windows and for every

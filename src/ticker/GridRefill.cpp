@@ -49,9 +49,7 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors) {
     grid.setShape(0, 0, 0);
     grid.setShape(QuoteGridRowCount(n), kQuoteColumnCount, 1);
 
-    grid.setBackColorFixed(colors.background);
-    grid.setBackColor(colors.background);
-    grid.setBackColorBkg(colors.background);
+    SetQuoteGridBackground(grid, colors.background);
     grid.setBackColorSel(GridSelectionColor());
     QFont font = grid.font();
     font.setPixelSize(kGridFontPixels);
@@ -77,6 +75,12 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors) {
     for (int k = 0; k < kQuoteColumnCount; ++k)
         grid.setText(0, k, QString::fromUtf8(columns[static_cast<std::size_t>(k)].header));
     grid.setRedraw(true);
+}
+
+void SetQuoteGridBackground(QuoteGrid& grid, const QColor& background) {
+    grid.setBackColorFixed(background);
+    grid.setBackColor(background);
+    grid.setBackColorBkg(background);
 }
 
 void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors, bool showUpdateTime) {

@@ -44,6 +44,10 @@ constexpr int QuoteGridHeight(int entryCount) {
 // Calling it again with another count rebuilds the grid (all cells cleared).
 void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors);
 
+// Every background of the grid (header row, quote rows, the area beyond them) in one
+// colour: ColorBK, or transparent for a window whose colour key is made with alpha.
+void SetQuoteGridBackground(QuoteGrid& grid, const QColor& background);
+
 // Redraws the grid from the quote state with one repaint: every entry's texts and colours and
 // the merged total row. Rows whose alert is on and which have traded collect their triggered
 // alert messages into book.alertText on the way. Entries beyond the grid's rows are skipped

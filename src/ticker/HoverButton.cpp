@@ -33,7 +33,9 @@ void HoverButton::SetTransparency(const ChromeTransparency& transparency, const 
 void HoverButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (!ButtonShowsPicture(m_transparency)) {
-        // Filled like the window background, the button vanishes with the header.
+        // Filled like the window background, the button vanishes with the header (the
+        // fill replaces what was there: it may be transparent).
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(rect(), m_background);
         return;
     }

@@ -409,6 +409,10 @@ QSize QuoteGrid::sizeHint() const {
 // change only when they have to.
 void QuoteGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Backgrounds replace what was there: a transparent background colour clears (the
+    // window's see-through parts where it has an alpha channel). Lines and texts are
+    // blended over them, so that soft text edges stay soft.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRegion& region = event->region();
     const QRect dirty = event->rect();
     // The empty area right of the columns and below the rows; the rows fill the rest.
@@ -457,6 +461,7 @@ void QuoteGrid::paintEvent(QPaintEvent* event) {
         }
         y += h;
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const QRect& line : lines)
         painter.fillRect(line, m_gridColor);
 

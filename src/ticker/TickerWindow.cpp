@@ -129,6 +129,9 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     setWindowTitle(QStringLiteral("Marlune"));
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
+    // Before the window exists: where a compositor blends windows, the window gets an
+    // alpha channel, and transparent mode makes its background transparent with it.
+    platform::PrepareColorKeyAlpha(this);
     m_body = new TickerBody(this);
     m_moveSettle = new QTimer(this);
     m_moveSettle->setSingleShot(true);
@@ -161,6 +164,10 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     RemoveStaleReplyTemps(DataFolder(), ProgramStartTime());
     startRefreshCycle();
     watchScreens();
+    // A window with an alpha channel follows the compositor: without one its transparent
+    // pixels would show black, so the colour key falls back to the mask meanwhile.
+    if (testAttribute(Qt::WA_TranslucentBackground))
+        StartTimer(kTimerCompositor, kCompositorCheckMs);
 }
 
 TickerWindow::~TickerWindow() {
@@ -256,6 +263,7 @@ void TickerWindow::applyChromeTransparency() {
     statusPalette.setColor(QPalette::WindowText, colorOf(m_settings.colorTitle));
     statusPalette.setColor(QPalette::Window, background);
     m_status->setPalette(statusPalette);
+    SetQuoteGridBackground(*m_grid, background);
     update();
 }
 
@@ -431,10 +439,23 @@ void TickerWindow::onTimer(int id) {
         if (auto ms = ChartTimerMs(m_settings.freshSec))
             StartTimer(kTimerCharts, *ms);
         break;
+    case kTimerCompositor:
+        if (platform::UpdateColorKeyMode(this))
+            onColorKeyModeChanged();
+        StartTimer(kTimerCompositor, kCompositorCheckMs);
+        break;
     default:
         m_docking.OnTimer(id);
         break;
     }
+}
+
+void TickerWindow::onColorKeyModeChanged() {
+    // What was filled with the old see-through colour gets the new one: transparent for
+    // alpha, the key for the mask, which is then made from the new paint.
+    applyChromeTransparency();
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
 }
 
 void TickerWindow::RestartRefreshTimer(int mode) {
@@ -623,12 +644,6 @@ void TickerWindow::setTransparent(bool transparent) {
     m_settings.transBK = transparent ? 1 : 0;
     m_transparency.transBK = m_settings.transBK;
     applyChromeTransparency();
-    // With alpha the grid's backgrounds turn transparent or opaque with the mode.
-    const QColor key = colorOf(m_settings.colorBK);
-    if (platform::ColorKeyFill(this, key) != key) {
-        setUpGrid();
-        RefillQuoteGrid(*m_grid, m_book, gridColors(), m_settings.display.displayFresh);
-    }
     if (transparent) {
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
         hide();

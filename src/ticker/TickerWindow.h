@@ -54,6 +54,11 @@ enum CaptionButtonId : int {
     kButtonTool = 1075,
 };
 
+// The window's own timer, beside the refresh and docking timers: it looks whether a
+// compositing manager started or stopped.
+enum TickerTimer : int { kTimerCompositor = 20 };
+constexpr int kCompositorCheckMs = 2000;
+
 class TickerWindow final : public QWidget, private DockingHost {
     Q_OBJECT
 public:
@@ -188,13 +193,16 @@ private:
     void restore();
     void setTransparent(bool transparent);
     void setHeaderHover(int hover);
+    // The compositor started or stopped: the see-through parts are refilled for alpha or
+    // for the mask.
+    void onColorKeyModeChanged();
     void hideLikeHideButton();
     void openDataWindow(const QString& path);
     void startJob(const QuoteFetchJob& job);
     std::int64_t now() const;
     QColor colorOf(Rgb rgb) const;
     // What the transparent mode makes see-through is filled with this: ColorBK, or
-    // transparent where the window has an alpha channel.
+    // transparent while the colour key is made with alpha.
     QColor backgroundFill() const;
     GridColors gridColors() const;
     QTimer* timer(int id);

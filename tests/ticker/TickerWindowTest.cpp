@@ -639,6 +639,104 @@ TEST_F(TickerWindowTest, TheColourKeyMaskKeepsEveryPixelThatIsNotTheKey) {
     EXPECT_FALSE(mask.intersected(QRect(5, 40, 841, 20)).isEmpty());
 }
 
+// What an alpha window gives the window system: the window's whole content (the part on
+// the screen may be less) painted over transparent pixels, nothing cut.
+QImage RenderWithAlpha(TickerWindow& window) {
+    QWidget& content = *window.Grid()->parentWidget();
+    QImage image(content.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(1.0);
+    image.fill(Qt::transparent);
+    content.render(&image, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask);
+    return image;
+}
+
+// The window's mask in the coordinates of its whole content.
+QRegion ContentMask(TickerWindow& window) {
+    return window.mask().translated(-window.Grid()->parentWidget()->pos());
+}
+
+// Pixels of an area that are (nearly) opaque and pass a test of their colour.
+template <typename Test> int OpaquePixels(const QImage& image, const QRect& area, Test test) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            count += qAlpha(pixel) >= 224 && test(QColor(pixel)) ? 1 : 0;
+        }
+    return count;
+}
+
+int TransparentPixels(const QImage& image, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qAlpha(image.pixel(x, y)) == 0 ? 1 : 0;
+    return count;
+}
+
+// Where a compositor blends windows, the window has an alpha channel. Opaque, every pixel
+// of it is opaque; transparent, only the background is (fully) transparent while texts,
+// cell lines and the status line stay opaque, and nothing is cut. When the compositor
+// stops, the alpha would show black: the window falls back to the mask with the key
+// painted in, and goes back to alpha when a compositor runs again.
+TEST_F(TickerWindowTest, TransparentModeUsesTheCompositorsAlphaWhileOneRuns) {
+    bool compositor = true;
+    platform::SetCompositorProbe([&compositor] { return compositor; });
+    struct ProbeReset {
+        ~ProbeReset() { platform::SetCompositorProbe({}); }
+    } probeReset;
+    TickerWindow& w = Make();
+    w.show();
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    ASSERT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
+    const QRect all(0, 0, w.WindowWidth(), w.WindowHeight());
+    EXPECT_EQ(TransparentPixels(RenderWithAlpha(w), all), 0);
+    EXPECT_EQ(OpaquePixels(RenderWithAlpha(w), all, [](QColor) { return true; }), all.width() * all.height());
+
+    w.TickerCommand(kCmdTransparent);
+    ASSERT_TRUE(platform::ColorKeyUsesAlpha(&w));
+    EXPECT_TRUE(w.mask().isEmpty());
+    const QColor key(w.Settings().colorBK.r, w.Settings().colorBK.g, w.Settings().colorBK.b);
+    const QImage shown = RenderWithAlpha(w);
+    const QRect header(5, 20, 841, 20); // its bottom line is the cell line below it
+    const QRect firstRow(5, 40, 841, 20);
+    const QRect status = w.StatusLine()->geometry();
+    // The background: the window's corner, the caption buttons, the empty end of the
+    // status line.
+    EXPECT_EQ(qAlpha(shown.pixel(1, 1)), 0);
+    EXPECT_EQ(qAlpha(shown.pixel(w.CaptionButton(kButtonClose)->geometry().center())), 0);
+    EXPECT_EQ(qAlpha(shown.pixel(status.right() - 2, status.center().y())), 0);
+    EXPECT_GT(TransparentPixels(shown, all), all.width() * all.height() / 2);
+    // Nothing is painted in the key: it would stay as an opaque pale fill.
+    EXPECT_EQ(OpaquePixels(shown, all, [&key](QColor c) { return c.rgb() == key.rgb(); }), 0);
+    // Header texts in the title colour (black), the rising figures in red, the cell lines and
+    // the status text: all opaque.
+    const auto dark = [](QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; };
+    EXPECT_GT(OpaquePixels(shown, header, dark), 100);
+    EXPECT_GT(OpaquePixels(shown, firstRow, [](QColor c) { return c.red() > 200 && c.green() < 80; }), 50);
+    EXPECT_EQ(shown.pixel(30, header.bottom()), qRgba(0xc0, 0xc0, 0xc0, 0xff));
+    EXPECT_GT(OpaquePixels(shown, status, dark), 50);
+
+    // The compositor stops: the key fills the background again and the mask cuts it.
+    compositor = false;
+    w.FireTimer(kTimerCompositor);
+    EXPECT_FALSE(platform::ColorKeyUsesAlpha(&w));
+    EXPECT_TRUE(w.IsTimerActive(kTimerCompositor));
+    const QImage masked = RenderWithAlpha(w);
+    EXPECT_EQ(TransparentPixels(masked, all), 0);
+    EXPECT_EQ(QColor(masked.pixel(1, 1)), key);
+    EXPECT_FALSE(ContentMask(w).contains(QPoint(status.right() - 2, status.center().y())));
+    EXPECT_FALSE(ContentMask(w).intersected(header).isEmpty());
+    EXPECT_FALSE(ContentMask(w).intersected(firstRow).isEmpty());
+
+    // It runs again: alpha, nothing cut.
+    compositor = true;
+    w.FireTimer(kTimerCompositor);
+    EXPECT_TRUE(platform::ColorKeyUsesAlpha(&w));
+    EXPECT_TRUE(w.mask().isEmpty());
+    EXPECT_EQ(qAlpha(RenderWithAlpha(w).pixel(1, 1)), 0);
+}
+
 // The first-run list has the index's alert on with an upper limit of 3.00.
 TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnEdit) {
     const std::string alert = "上证指数(000001) 现价3010.50，已涨到预警上限3.00\n";
