@@ -4,6 +4,8 @@
 // - Alpha: where a compositing manager blends windows, a window prepared before it was
 //   first shown has an alpha channel. Its see-through parts are painted fully
 //   transparent (ColorKeyFill); texts, lines and buttons stay opaque with soft edges.
+//   Its shape mask keeps every pixel that is not fully transparent, so that clicks on
+//   the see-through parts reach what lies below.
 // - Shape mask: everywhere else the window paints the key itself and gets a shape mask
 //   made from every pixel not exactly the key; the key's pixels are cut out, so they show
 //   what lies below and let clicks through, as a layered window with a colour key does on
@@ -172,22 +174,20 @@ void RefreshColorKey(QWidget* window) {
     const QVariant stored = window->property(kKeyProperty);
     if (!stored.isValid() || window->size().isEmpty())
         return;
-    if (ColorKeyUsesAlpha(window)) {
-        // The window paints its see-through parts transparent itself; nothing is cut.
-        if (!window->mask().isEmpty())
-            window->clearMask();
-        return;
-    }
     const QColor key = stored.value<QColor>();
+    const bool alpha = ColorKeyUsesAlpha(window);
     // Render at one image pixel per window pixel: the mask is in window coordinates.
     // The whole window is rendered, not only what the mask kept so far: a render clipped
     // by the old mask would cut every pixel that a new text, value or colour adds.
-    QImage image(window->size(), QImage::Format_RGB32);
+    QImage image(window->size(), alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     image.setDevicePixelRatio(1.0);
-    image.fill(key);
+    image.fill(alpha ? QColor(Qt::transparent) : key);
     window->render(&image, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
-    // One bit per pixel, set (black, Qt::color1) where the window keeps its pixel.
+    // One bit per pixel, set (black, Qt::color1) where the window keeps its pixel: every
+    // pixel not exactly the key, or with alpha every pixel not fully transparent. With
+    // alpha the mask hides nothing that would show; it lets clicks on the see-through
+    // background through to what lies below, as the key's cut pixels do.
     QImage mask(image.size(), QImage::Format_Mono);
     mask.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     mask.fill(0);
@@ -196,7 +196,8 @@ void RefreshColorKey(QWidget* window) {
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* bits = mask.scanLine(y);
         for (int x = 0; x < image.width(); ++x) {
-            if ((pixels[x] & RGB_MASK) != keyRgb)
+            const bool keep = alpha ? qAlpha(pixels[x]) != 0 : (pixels[x] & RGB_MASK) != keyRgb;
+            if (keep)
                 bits[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
         }
     }

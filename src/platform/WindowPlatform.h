@@ -39,7 +39,8 @@ void RefreshColorKey(QWidget* window);
 
 // Call once on a top-level window before it is first shown: where a compositing
 // manager blends windows, the window gets an alpha channel, and its colour key is then
-// made with alpha instead of a shape mask (soft text edges over the desktop, nothing cut).
+// made with alpha (soft text edges over the desktop; the shape mask then cuts only fully
+// transparent pixels, for the clicks).
 void PrepareColorKeyAlpha(QWidget* window);
 
 // Looks again whether a compositing manager blends the window. True when that changed

@@ -55,9 +55,9 @@ wait_for 15 has_window || fail "no ticker window appeared"
 win=$(ticker_window)
 wait_for 15 grep -q "first quotes painted" "$work/marlune.log" || fail "no quotes were painted"
 
-# One screenshot of the window's place; what shows there (w and h: the window's size).
+# One screenshot of the window's place; what shows there (x, y, w, h: the window's place).
 look() { # name
-  local info x y
+  local info
   sleep 0.5
   info=$(xwininfo -id "$win")
   x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -90,8 +90,32 @@ expect_readable_over_backdrop() { # what
   [ "$seen" -gt $((w * h / 2)) ] || fail "$1: little of the backdrop shows through ($seen pixels)"
 }
 
+# The ticker's frame: what the pointer is over when it is over the ticker.
+frame=$(xwininfo -id "$win" -tree | awk '/Parent window id/ {print $4}')
+root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+[ "$frame" = "$root" ] && frame=$win
+frame=$((frame))
+
+# A click on the see-through background reaches the window below; one on a text, the
+# ticker.
+under_pointer() { # x y
+  xdotool mousemove "$1" "$2"
+  sleep 0.2
+  xdotool getmouselocation --shell | awk -F= '/^WINDOW=/ {print $2}'
+}
+expect_clicks_through_background() { # what
+  local text
+  [ "$(under_pointer $((x + 2)) $((y + 2)))" != "$frame" ] ||
+    fail "$1: the see-through background takes the clicks"
+  text=$(grep -m1 '#000000' "$work/pixels.txt" | cut -d: -f1)
+  [ "$(under_pointer $((x + ${text%,*})) $((y + ${text#*,})))" = "$frame" ] ||
+    fail "$1: a click on a text ($text) does not reach the ticker"
+  xdotool mousemove 5 790
+}
+
 look alpha
 expect_readable_over_backdrop "with xcompmgr"
+expect_clicks_through_background "with xcompmgr"
 [ "$pale" -eq 0 ] || fail "with xcompmgr: $pale pale pixels, the key colour is painted (mask, not alpha)"
 
 # The compositor stops: within its next check the window falls back to the mask.
@@ -100,6 +124,7 @@ wait "$compositor_pid" 2>/dev/null
 sleep 3
 look mask
 expect_readable_over_backdrop "after xcompmgr stopped"
+expect_clicks_through_background "after xcompmgr stopped"
 [ "$pale" -gt 0 ] || fail "after xcompmgr stopped: no soft edges in the key colour (no mask)"
 
 # And runs again: alpha again.
