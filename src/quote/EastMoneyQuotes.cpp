@@ -5,7 +5,6 @@
 #include "quote/QuoteService.h"
 #include "quote/ServiceText.h"
 #include "text/BeijingTime.h"
-#include "text/CNumber.h"
 
 #include <nlohmann/json.hpp>
 
@@ -54,6 +53,9 @@ std::optional<QuoteRecord> BuildRecord(const Json& item) {
     if (code == item.end() || !code->is_string() || !IsSixDigits(code->get_ref<const std::string&>()) ||
         name == item.end() || !name->is_string() || !market || (*market != 0.0 && *market != 1.0))
         return std::nullopt;
+    // "\u0000" decodes to a NUL byte: a damaged record, as a NUL-laced statement is elsewhere.
+    if (name->get_ref<const std::string&>().find('\0') != std::string::npos)
+        return std::nullopt;
     const std::optional<double> price = NumberField(item, "f2");
     const std::optional<double> volume = NumberField(item, "f5");
     const std::optional<double> amount = NumberField(item, "f6");
@@ -72,13 +74,13 @@ std::optional<QuoteRecord> BuildRecord(const Json& item) {
     const std::string key = (record.market == kMarketShanghai ? "sh" : "sz") + record.code;
     const bool index = key.compare(0, 5, "sh000") == 0 || key.compare(0, 5, "sz399") == 0;
     const char* priceFormat = index ? "%.3f" : "%.2f";
-    record.price = Format(priceFormat, *price);
-    record.previousClose = Format(priceFormat, *previousClose);
-    record.open = Format(priceFormat, *open);
-    record.high = Format(priceFormat, *high);
-    record.low = Format(priceFormat, *low);
-    record.volume = Format("%.0f", *volume);
-    record.amount = Format("%.2f", *amount * 0.0001);
+    record.price = FigureText(priceFormat, *price);
+    record.previousClose = FigureText(priceFormat, *previousClose);
+    record.open = FigureText(priceFormat, *open);
+    record.high = FigureText(priceFormat, *high);
+    record.low = FigureText(priceFormat, *low);
+    record.volume = FigureText("%.0f", *volume);
+    record.amount = FigureText("%.2f", *amount * 0.0001);
     if (*time > 0)
         record.dateTime = BeijingTimeAt(static_cast<std::int64_t>(*time)).DateTime();
     SetChangeTexts(record, IsMainIndexKey(key), *previousClose, *price, *high, *low);

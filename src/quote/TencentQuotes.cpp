@@ -3,7 +3,6 @@
 #include "quote/DerivedValues.h"
 #include "quote/QuoteParsers.h"
 #include "quote/ServiceText.h"
-#include "text/CNumber.h"
 #include "text/Gbk.h"
 
 #include <vector>
@@ -72,6 +71,9 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
 std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value) {
     if (key.size() != 8 || (key.substr(0, 2) != "sh" && key.substr(0, 2) != "sz") || !IsDigits(key.substr(2)))
         return std::nullopt; // v_pv_none_match and anything else that is no quote
+    // A value holding NUL bytes is damaged beyond reading, as in the other services' replies.
+    if (value.find('\0') != std::string_view::npos)
+        return std::nullopt;
     std::vector<std::string> fields = SplitHead(value, "~", kFieldsRead);
     if (fields.size() < kFieldsRead || fields[2] != key.substr(2))
         return std::nullopt;
@@ -85,11 +87,11 @@ std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view va
     record.open = fields[5];
     record.high = fields[33];
     record.low = fields[34];
-    record.volume = Format("%.0f", AtoF(fields[6]));
-    record.amount = Format("%.2f", AtoF(fields[37]));
+    record.volume = FigureText("%.0f", QuoteNumber(fields[6]));
+    record.amount = FigureText("%.2f", QuoteNumber(fields[37]));
     record.dateTime = DateTimeText(fields[30]);
-    SetChangeTexts(record, IsMainIndexKey(key), AtoF(fields[4]), AtoF(fields[3]), AtoF(fields[33]),
-                   AtoF(fields[34]));
+    SetChangeTexts(record, IsMainIndexKey(key), QuoteNumber(fields[4]), QuoteNumber(fields[3]),
+                   QuoteNumber(fields[33]), QuoteNumber(fields[34]));
     return record;
 }
 

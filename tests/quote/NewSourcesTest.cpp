@@ -159,6 +159,51 @@ TEST(EastMoneyParser, BrokenRepliesAndElements) {
     EXPECT_TRUE(book.watchList[0].quote.code.empty());
 }
 
+// Texts are read as the Sina parser reads them: a NUL byte never reaches a cell, figures that
+// round to zero carry no minus sign, thousands separators are read whole.
+TEST(NewSources, TextsAreReadAsSinaReadsThem) {
+    QuoteBook tencent = BookOf({Entry("000001", kMarketShenzhen), Entry("600000", kMarketShanghai),
+                                Entry("000002", kMarketShenzhen)});
+    std::string laced = kTencentLine;
+    laced.replace(laced.find("平安"), 0, std::string(1, '\0'));
+    auto statement = [](const std::string& code, const std::string& price, const std::string& previousClose,
+                        const std::string& volume, const std::string& amount) {
+        std::string value = "1~名~" + code + "~" + price + "~" + previousClose + "~0~" + volume;
+        for (int i = 7; i <= 40; ++i)
+            value += i == 30              ? "~20260424150003"
+                     : i == 33 || i == 34 ? "~" + price
+                     : i == 37            ? "~" + amount
+                                          : "~0";
+        return value;
+    };
+    ParseTencentReply(
+        tencent,
+        Utf8ToGbk(laced + "v_sh600000=\"" + statement("600000", "3,001.12", "3,000.00", "-0.3", "-0.001") +
+                  "\";\nv_sz000002=\"" + statement("000002", "8.00", "8.10", "1,234,567", "0") + "\";\n"));
+    ASSERT_EQ(tencent.quoteList.size(), 2u);
+    EXPECT_TRUE(tencent.watchList[0].quote.code.empty()); // the NUL-laced statement gives nothing
+    EXPECT_EQ(tencent.watchList[1].quote.change, "+1.12");
+    EXPECT_EQ(tencent.watchList[1].quote.changeRate, "+0.04%");
+    EXPECT_EQ(tencent.watchList[1].quote.volume, "0");
+    EXPECT_EQ(tencent.watchList[1].quote.amount, "0.00");
+    EXPECT_EQ(tencent.watchList[2].quote.volume, "1234567");
+    EXPECT_EQ(tencent.watchList[2].quote.change, "-0.10");
+
+    QuoteBook em = BookOf({Entry("000001", kMarketShenzhen), Entry("600000", kMarketShanghai)});
+    ParseEastMoneyReply(
+        em,
+        R"({"data":{"diff":[)"
+        R"({"f2":11,"f5":1,"f6":1,"f12":"000001","f13":0,"f14":"平安\u0000银行","f15":11,"f16":11,"f17":11,"f18":11,"f124":1},)"
+        R"({"f2":-0.001,"f5":-0.3,"f6":-1,"f12":"600000","f13":1,"f14":"浦发银行","f15":-0.001,"f16":-0.001,"f17":-0.001,"f18":10,"f124":1}]}})");
+    ASSERT_EQ(em.quoteList.size(), 1u);
+    EXPECT_TRUE(em.watchList[0].quote.code.empty());
+    const QuoteRecord& q = em.watchList[1].quote;
+    for (const std::string* text : {&q.price, &q.open, &q.high, &q.low, &q.volume, &q.amount})
+        EXPECT_EQ(text->find('-'), std::string::npos) << *text;
+    EXPECT_EQ(q.volume, "0");
+    EXPECT_EQ(q.amount, "0.00");
+}
+
 TEST(NewSources, RequestsAndTheirRecognition) {
     std::string codes;
     const QuoteService* service = QuoteServiceOfRequest("/q=sh600000,sz000001", codes);
