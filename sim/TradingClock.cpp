@@ -127,38 +127,4 @@ SessionTime SessionAt(std::int64_t unixSeconds, const ExchangeCalendar& calendar
     return result;
 }
 
-std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    auto number = [&text](std::size_t at, std::size_t length, int& out) {
-        if (text.size() < at + length) {
-            return false;
-        }
-        out = 0;
-        for (std::size_t i = at; i < at + length; ++i) {
-            if (text[i] < '0' || text[i] > '9') {
-                return false;
-            }
-            out = out * 10 + (text[i] - '0');
-        }
-        return true;
-    };
-    if (!number(0, 4, year) || text.size() < 10 || text[4] != '-' || !number(5, 2, month) || text[7] != '-' ||
-        !number(8, 2, day)) {
-        return std::nullopt;
-    }
-    if (text.size() > 10) {
-        if ((text[10] != ' ' && text[10] != 'T') || !number(11, 2, hour) || text.size() < 16 ||
-            text[13] != ':' || !number(14, 2, minute)) {
-            return std::nullopt;
-        }
-        if (text.size() > 16 && (text.size() != 19 || text[16] != ':' || !number(17, 2, second))) {
-            return std::nullopt;
-        }
-    }
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) {
-        return std::nullopt;
-    }
-    return UnixSecondsOfBeijing(year, month, day, hour, minute, second);
-}
-
 } // namespace marlune::sim

@@ -10,6 +10,8 @@
 // the previous session's close as its previous close; its date is the Beijing date
 // on which it began.
 
+#include "text/BeijingTime.h"
+
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -52,8 +54,6 @@ struct ExchangeCalendar {
 // before, and the date is the trading day's.
 SessionTime SessionAt(std::int64_t unixSeconds, const ExchangeCalendar& calendar);
 
-// "2026-04-24 10:21:18", "2026-04-24T10:21" or "2026-04-24" (midnight) in Beijing time as
-// seconds since 1970; nothing for anything else.
-std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text);
+using marlune::ParseBeijingDateTime;
 
 } // namespace marlune::sim

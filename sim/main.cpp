@@ -46,7 +46,7 @@ std::optional<long long> ReadNumber(const char* text) {
 // "2026-05-01,2026-05-04" into the calendar's holidays.
 bool HolidaysInto(const std::string& list, marlune::sim::ExchangeCalendar& calendar) {
     for (const std::string& date : marlune::SplitFields(list, ",")) {
-        const auto midnight = marlune::sim::ParseBeijingDateTime(date);
+        const auto midnight = marlune::ParseBeijingDateTime(date);
         if (date.size() != 10 || !midnight) {
             return false;
         }
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
         } else if (argument == "--holidays" && HolidaysInto(value, options.calendar)) {
             options.calendar.enabled = true;
         } else if ((argument == "--start-time" && number) ||
-                   (argument == "--beijing-time" && marlune::sim::ParseBeijingDateTime(value))) {
+                   (argument == "--beijing-time" && marlune::ParseBeijingDateTime(value))) {
             const long long start =
-                argument == "--start-time" ? *number : *marlune::sim::ParseBeijingDateTime(value);
+                argument == "--start-time" ? *number : *marlune::ParseBeijingDateTime(value);
             if (argument == "--beijing-time") {
                 options.calendar.enabled = true;
             }

@@ -1,13 +1,18 @@
 #include "app/Application.h"
 
+#include "text/BeijingTime.h"
+
 #include "app/InstallLayout.h"
 #include "app/Owner.h"
+#include "app/TrayIcon.h"
 #include "config/FirstRun.h"
 #include "config/ProgramFolder.h"
 #include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/CommandChannel.h"
+#include "platform/GlobalHotKey.h"
 #include "sim/SimServer.h"
+#include "text/BeijingTime.h"
 #include "ticker/QuoteGrid.h"
 #include "ticker/TickerWindow.h"
 
@@ -96,7 +101,14 @@ bool Application::start(int& exitCode) {
     }
     RemoveStaleSaveFiles(ProgramFolder(), ProgramStartTime());
     reportRefusedSettingsFiles();
-    m_owner = std::make_unique<Owner>();
+    Owner::Parts parts;
+    if (m_options.beijingTime) {
+        // Trading hours, the holiday check and the request stamps all read this clock.
+        parts.tickerServices.clock = [clock = RunningClock(*m_options.beijingTime)] {
+            return static_cast<std::uint32_t>(clock.Now());
+        };
+    }
+    m_owner = std::make_unique<Owner>(std::move(parts));
     QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });
     // Commands from other programs; without a channel the program runs on without them.
     m_listener = platform::CreateCommandListener(kCommandChannel,

@@ -1,6 +1,7 @@
 #include "app/StartupOptions.h"
 
 #include "net/ServiceEndpoints.h"
+#include "text/BeijingTime.h"
 
 namespace marlune {
 
@@ -48,7 +49,16 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
             options.demoFaults << query;
         } else if (argument.startsWith(QLatin1String("--demo-fault=")))
             options.demoFaults << argument.mid(13);
-        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+        else if (argument == QLatin1String("--beijing-time")) {
+            QString moment;
+            value(moment);
+            if (!options.error.isEmpty())
+                break;
+            options.beijingTime = ParseBeijingDateTime(moment.toStdString());
+            if (!options.beijingTime)
+                options.error =
+                    QStringLiteral("--beijing-time needs \"YYYY-MM-DD HH:MM[:SS]\", not %1").arg(moment);
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
         else
             options.error = QStringLiteral("unknown argument: %1").arg(argument);
@@ -63,6 +73,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
 
 QString StartupUsage() {
     return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]\n"
+                          "               [--beijing-time \"YYYY-MM-DD HH:MM[:SS]\"]\n"
                           "       marlune --send N [--home DIR]\n"
                           "  --home DIR      keep settings, watch list and downloads below DIR\n"
                           "                  (default: the program's folder; for an installed program\n"
@@ -71,6 +82,7 @@ QString StartupUsage() {
                           "  --demo          start the simulated market in this process and use it\n"
                           "  --demo-fault Q  make that market misbehave as its /__sim/fault?Q does, e.g.\n"
                           "                  'prefix=/stock/chart/&status=404' (no chart images)\n"
+                          "  --beijing-time T  run the clock from this Beijing time on (tests, demos)\n"
                           "  --send N        pass command N to the Marlune running on this display (with\n"
                           "                  --home: the one working in DIR) and end: 100 shows its\n"
                           "                  popup menu, 1135 runs its update step\n");

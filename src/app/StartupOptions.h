@@ -1,11 +1,12 @@
 #pragma once
 // The command line of the desktop program:
-//   marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]
+//   marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...] [--beijing-time T]
 //   marlune --send N
 
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 namespace marlune {
@@ -17,6 +18,9 @@ struct StartupOptions {
     // --demo-fault QUERY (repeatable): a fault of that market, as its control path
     // /__sim/fault takes it, e.g. "prefix=/stock/chart/&status=404"
     QStringList demoFaults;
+    // --beijing-time "YYYY-MM-DD HH:MM[:SS]": the program's clock starts at that Beijing time
+    // and runs on (seconds since 1970), for tests and demos of the trading hours
+    std::optional<std::int64_t> beijingTime;
     std::optional<int> send; // --send N: pass command N to the running program, then end
     bool help = false;
     QString error; // not empty when the command line cannot be used

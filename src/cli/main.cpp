@@ -1,5 +1,6 @@
 // marlune-cli: the terminal ticker on the same engine as the desktop program.
 //   marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] [--watch]
+//               [--beijing-time "YYYY-MM-DD HH:MM[:SS]"]
 // Exit status: 0 success, 1 the refresh failed, 2 bad arguments, 130/143 ended by SIGINT/SIGTERM.
 
 #include "SimServer.h"
@@ -16,6 +17,7 @@
 #include "quote/SourceFallback.h"
 #include "quote/TradingHours.h"
 #include "quote/WatchListFile.h"
+#include "text/BeijingTime.h"
 
 #include <atomic>
 #include <chrono>
@@ -39,6 +41,7 @@ struct CliOptions {
     std::string services;
     std::string replyFile;
     std::optional<int> source;
+    std::optional<std::int64_t> beijingTime; // the clock's start, for tests and demos
     bool json = false;
     bool watch = false;
     bool demo = false;
@@ -58,7 +61,7 @@ std::string SourceList() {
 
 std::string Usage() {
     return "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
-           "[--watch] [--help]\n"
+           "[--watch] [--beijing-time T] [--help]\n"
            "  --home DIR      program folder with config/list.ini and config/base.ini\n"
            "  --services URL  send every request to this base URL\n"
            "  --demo          start the simulated market and use it\n"
@@ -68,6 +71,8 @@ std::string Usage() {
            "  --reply FILE    parse these reply bytes instead of downloading\n"
            "  --json          print one JSON object\n"
            "  --watch         refresh every FreshSec seconds until Ctrl-C\n"
+           "  --beijing-time T  run the clock from this Beijing time (\"YYYY-MM-DD HH:MM[:SS]\") on,\n"
+           "                  for tests and demos of the trading hours\n"
            "exit status: 0 success, 1 the refresh failed, 2 bad arguments, 128 + N ended by signal N\n";
 }
 
@@ -88,6 +93,11 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
             options.watch = true;
         } else if (arg == "--demo") {
             options.demo = true;
+        } else if (arg == "--beijing-time") {
+            std::optional<std::string> v = value();
+            options.beijingTime = v ? ParseBeijingDateTime(*v) : std::nullopt;
+            if (!options.beijingTime)
+                return std::nullopt;
         } else if (arg == "--home" || arg == "--services" || arg == "--reply" || arg == "--source") {
             std::optional<std::string> v = value();
             if (!v || v->empty())
@@ -196,11 +206,15 @@ int main(int argc, char** argv) {
                                                                         : RefreshResult::kAnswered);
     };
 
+    // The trading hours go by this clock: the machine's, or one started at --beijing-time.
+    const std::optional<RunningClock> clock =
+        options->beijingTime ? std::optional<RunningClock>(*options->beijingTime) : std::nullopt;
+
     QuoteFetcher fetcher(folder);
     int exitStatus = 0;
     bool first = true;
     do {
-        const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+        const std::int64_t now = clock ? clock->Now() : static_cast<std::int64_t>(std::time(nullptr));
         if (!first && !tradingHours.ShouldRefresh(now)) {
             // --watch outside trading hours: say so once, ask nothing.
             static std::string shown;

@@ -2,6 +2,8 @@
 
 #include "text/CNumber.h"
 
+#include <ctime>
+
 namespace marlune {
 namespace {
 
@@ -57,6 +59,47 @@ BeijingTime BeijingTimeAt(std::int64_t unixSeconds) {
 std::int64_t UnixSecondsOfBeijing(int year, int month, int day, int hour, int minute, int second) {
     return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
            kBeijingOffsetSeconds;
+}
+
+std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    auto number = [&text](std::size_t at, std::size_t length, int& out) {
+        if (text.size() < at + length) {
+            return false;
+        }
+        out = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return false;
+            }
+            out = out * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    if (!number(0, 4, year) || text.size() < 10 || text[4] != '-' || !number(5, 2, month) || text[7] != '-' ||
+        !number(8, 2, day)) {
+        return std::nullopt;
+    }
+    if (text.size() > 10) {
+        if ((text[10] != ' ' && text[10] != 'T') || !number(11, 2, hour) || text.size() < 16 ||
+            text[13] != ':' || !number(14, 2, minute)) {
+            return std::nullopt;
+        }
+        if (text.size() > 16 && (text.size() != 19 || text[16] != ':' || !number(17, 2, second))) {
+            return std::nullopt;
+        }
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) {
+        return std::nullopt;
+    }
+    return UnixSecondsOfBeijing(year, month, day, hour, minute, second);
+}
+
+RunningClock::RunningClock(std::int64_t start)
+    : m_shift(start - static_cast<std::int64_t>(std::time(nullptr))) {}
+
+std::int64_t RunningClock::Now() const {
+    return static_cast<std::int64_t>(std::time(nullptr)) + m_shift;
 }
 
 } // namespace marlune

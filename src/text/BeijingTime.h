@@ -4,7 +4,9 @@
 // exchanges' trading hours are in Beijing time.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace marlune {
 
@@ -30,5 +32,21 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day);
 
 // Seconds since 1970 (UTC) of a Beijing date and time.
 std::int64_t UnixSecondsOfBeijing(int year, int month, int day, int hour, int minute, int second);
+
+// "2026-04-24 10:21:18", "2026-04-24T10:21" or "2026-04-24" (midnight) in Beijing time as
+// seconds since 1970; nothing for anything else.
+std::optional<std::int64_t> ParseBeijingDateTime(std::string_view text);
+
+// A clock that reads `start` (seconds since 1970) when it is made and runs on at the
+// machine's speed: --beijing-time of the programs, so that tests and demos see the trading
+// hours of a chosen moment.
+class RunningClock {
+public:
+    explicit RunningClock(std::int64_t start);
+    std::int64_t Now() const;
+
+private:
+    std::int64_t m_shift; // seconds added to the machine's clock
+};
 
 } // namespace marlune

@@ -105,6 +105,18 @@ TEST(StartupOptions, DemoFaultsAreCollected) {
     EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--demo-fault")}).error.isEmpty());
 }
 
+TEST(StartupOptions, BeijingTimeIsReadStrictly) {
+    const StartupOptions options =
+        ParseStartupOptions({QStringLiteral("--beijing-time"), QStringLiteral("2026-04-24 20:00")});
+    EXPECT_TRUE(options.error.isEmpty());
+    EXPECT_EQ(options.beijingTime, std::optional<std::int64_t>(1777032000)); // 12:00 UTC
+    for (const char* bad : {"2026-04-24 25:00", "20:00", "2026-4-24", ""})
+        EXPECT_FALSE(
+            ParseStartupOptions({QStringLiteral("--beijing-time"), QString::fromUtf8(bad)}).error.isEmpty())
+            << bad;
+    EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--beijing-time")}).error.isEmpty());
+}
+
 TEST(InstallLayout, InstalledProgramKeepsItsFilesPerUser) {
     QTemporaryDir dir;
     const QString bin = dir.path() + "/bin";

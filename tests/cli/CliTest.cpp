@@ -120,6 +120,7 @@ TEST(MarluneCli, PrintsTheWatchListFromEachSourceOfTheSimulatedMarket) {
     EXPECT_EQ(RunCli("--source x").first, 2);
     EXPECT_EQ(RunCli("--json --watch").first, 2);
     EXPECT_EQ(RunCli("--unknown").first, 2);
+    EXPECT_EQ(RunCli("--beijing-time '2026-04-24 24:00'").first, 2);
     // A mistyped service URL is refused, not replaced by the real public hosts.
     for (const char* services : {"htp:/typo", "http://", "ftp://127.0.0.1", "127.0.0.1:80", "http://a b"})
         EXPECT_EQ(RunCli(std::string("--services '") + services + "'").first, 2) << services;
