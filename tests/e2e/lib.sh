@@ -62,9 +62,9 @@ e2e_start_display() { # first last [tray]
   sleep 0.5
 }
 
-# The simulated market on a free port; its base URL in $url.
+# The simulated market on a free port (further arguments go to marlune-sim); its base URL in $url.
 e2e_start_sim() {
-  "$sim" --port 0 >"$work/sim.log" 2>&1 &
+  "$sim" --port 0 "$@" >"$work/sim.log" 2>&1 &
   pids+=($!)
   wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
   url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
