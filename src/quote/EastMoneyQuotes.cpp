@@ -8,7 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace marlune {
 namespace {
@@ -19,19 +22,79 @@ constexpr const char* kFields = "f2,f3,f4,f5,f6,f12,f13,f14,f15,f16,f17,f18,f124
 // No price, volume or amount comes near this; a larger number is a damaged reply.
 constexpr double kLargestNumber = 1e15;
 
+// The fields of a diff element that a record is built from.
+enum ItemField : int {
+    kPrice,
+    kVolume,
+    kAmount,
+    kCode,
+    kMarket,
+    kName,
+    kHigh,
+    kLow,
+    kOpen,
+    kPreviousClose,
+    kTime,
+    kItemFields
+};
+
+// "f2" -> kPrice ...; -1 for a key no record needs. Called for every key of every element.
+int ItemFieldOf(const std::string& key) {
+    if (key.size() < 2 || key.size() > 4 || key[0] != 'f')
+        return -1;
+    int number = 0;
+    for (std::size_t i = 1; i < key.size(); ++i) {
+        if (key[i] < '0' || key[i] > '9')
+            return -1;
+        number = number * 10 + (key[i] - '0');
+    }
+    if (key[1] == '0')
+        return -1; // "f02" is not "f2"
+    switch (number) {
+    case 2:
+        return kPrice;
+    case 5:
+        return kVolume;
+    case 6:
+        return kAmount;
+    case 12:
+        return kCode;
+    case 13:
+        return kMarket;
+    case 14:
+        return kName;
+    case 15:
+        return kHigh;
+    case 16:
+        return kLow;
+    case 17:
+        return kOpen;
+    case 18:
+        return kPreviousClose;
+    case 124:
+        return kTime;
+    default:
+        return -1;
+    }
+}
+
+// One value of an element as the reply gave it.
+struct ItemValue {
+    enum class Kind { kMissing, kNumber, kString, kOther } kind = Kind::kMissing;
+    double number = 0;
+    std::string text;
+};
+using Item = std::array<ItemValue, kItemFields>;
+
 // A number field: its value, 0 for "-" (no trade), nothing when missing or malformed.
-std::optional<double> NumberField(const Json& item, const char* name) {
-    const auto found = item.find(name);
-    if (found == item.end())
-        return std::nullopt;
-    if (found->is_string() && found->get_ref<const std::string&>() == "-")
+std::optional<double> NumberField(const Item& item, ItemField field) {
+    const ItemValue& value = item[field];
+    if (value.kind == ItemValue::Kind::kString && value.text == "-")
         return 0.0;
-    if (!found->is_number())
+    if (value.kind != ItemValue::Kind::kNumber || !std::isfinite(value.number) ||
+        std::fabs(value.number) > kLargestNumber)
         return std::nullopt;
-    const double value = found->get<double>();
-    if (!std::isfinite(value) || std::fabs(value) > kLargestNumber)
-        return std::nullopt;
-    return value;
+    return value.number;
 }
 
 bool IsSixDigits(const std::string& code) {
@@ -44,33 +107,31 @@ bool IsSixDigits(const std::string& code) {
     return true;
 }
 
-std::optional<QuoteRecord> BuildRecord(const Json& item) {
-    if (!item.is_object())
-        return std::nullopt;
-    const auto code = item.find("f12");
-    const auto name = item.find("f14");
-    const std::optional<double> market = NumberField(item, "f13");
-    if (code == item.end() || !code->is_string() || !IsSixDigits(code->get_ref<const std::string&>()) ||
-        name == item.end() || !name->is_string() || !market || (*market != 0.0 && *market != 1.0))
-        return std::nullopt;
+// Fills the record from a well-formed element; false for any other.
+bool BuildRecord(Item& item, QuoteRecord& record) {
+    const ItemValue& code = item[kCode];
+    const ItemValue& name = item[kName];
+    const std::optional<double> market = NumberField(item, kMarket);
+    if (code.kind != ItemValue::Kind::kString || !IsSixDigits(code.text) ||
+        name.kind != ItemValue::Kind::kString || !market || (*market != 0.0 && *market != 1.0))
+        return false;
     // "\u0000" decodes to a NUL byte: a damaged record, as a NUL-laced statement is elsewhere.
-    if (name->get_ref<const std::string&>().find('\0') != std::string::npos)
-        return std::nullopt;
-    const std::optional<double> price = NumberField(item, "f2");
-    const std::optional<double> volume = NumberField(item, "f5");
-    const std::optional<double> amount = NumberField(item, "f6");
-    const std::optional<double> high = NumberField(item, "f15");
-    const std::optional<double> low = NumberField(item, "f16");
-    const std::optional<double> open = NumberField(item, "f17");
-    const std::optional<double> previousClose = NumberField(item, "f18");
-    const std::optional<double> time = NumberField(item, "f124");
+    if (name.text.find('\0') != std::string::npos)
+        return false;
+    const std::optional<double> price = NumberField(item, kPrice);
+    const std::optional<double> volume = NumberField(item, kVolume);
+    const std::optional<double> amount = NumberField(item, kAmount);
+    const std::optional<double> high = NumberField(item, kHigh);
+    const std::optional<double> low = NumberField(item, kLow);
+    const std::optional<double> open = NumberField(item, kOpen);
+    const std::optional<double> previousClose = NumberField(item, kPreviousClose);
+    const std::optional<double> time = NumberField(item, kTime);
     if (!price || !volume || !amount || !high || !low || !open || !previousClose || !time)
-        return std::nullopt;
+        return false;
 
-    QuoteRecord record;
     record.market = *market == 1.0 ? kMarketShanghai : kMarketShenzhen;
-    record.code = code->get<std::string>();
-    record.name = name->get<std::string>();
+    record.code = std::move(item[kCode].text);
+    record.name = std::move(item[kName].text);
     const std::string key = (record.market == kMarketShanghai ? "sh" : "sz") + record.code;
     const bool index = key.compare(0, 5, "sh000") == 0 || key.compare(0, 5, "sz399") == 0;
     const char* priceFormat = index ? "%.3f" : "%.2f";
@@ -84,8 +145,128 @@ std::optional<QuoteRecord> BuildRecord(const Json& item) {
     if (*time > 0)
         record.dateTime = BeijingTimeAt(static_cast<std::int64_t>(*time)).DateTime();
     SetChangeTexts(record, IsMainIndexKey(key), *previousClose, *price, *high, *low);
-    return record;
+    return true;
 }
+
+// Reads the reply as a stream of JSON events and keeps only what the elements of data.diff
+// hold: no document is built, which would cost more than the rest of the refresh. The result
+// is what the document would give: of keys given twice the last counts, and a reply that is
+// not well-formed JSON from start to end gives no records.
+class DiffReader final : public nlohmann::json_sax<Json> {
+public:
+    // Fills records, which keeps its capacity from one refresh to the next.
+    explicit DiffReader(std::vector<QuoteRecord>& records) : records(records) {}
+
+    std::vector<QuoteRecord>& records;
+
+    bool null() override { return scalar(ItemValue::Kind::kOther); }
+    bool boolean(bool) override { return scalar(ItemValue::Kind::kOther); }
+    bool number_integer(number_integer_t value) override { return number(static_cast<double>(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return number(static_cast<double>(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return number(value); }
+    bool string(string_t& value) override {
+        if (ItemValue* target = itemValue()) {
+            target->kind = ItemValue::Kind::kString;
+            target->text.assign(value); // a copy: the parser reuses its buffer for the next token
+            return true;
+        }
+        return scalar(ItemValue::Kind::kOther);
+    }
+    bool binary(binary_t&) override { return scalar(ItemValue::Kind::kOther); }
+    bool start_object(std::size_t) override { return open(/*isObject=*/true); }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(/*isObject=*/false); }
+    bool end_array() override { return close(); }
+    bool key(string_t& name) override {
+        switch (m_levels.empty() ? Level::kSkip : m_levels.back()) {
+        case Level::kRoot:
+            m_next = name == "data" ? Next::kData : Next::kNothing;
+            if (m_next == Next::kData)
+                records.clear(); // a later "data" replaces an earlier one
+            break;
+        case Level::kData:
+            m_next = name == "diff" ? Next::kDiff : Next::kNothing;
+            if (m_next == Next::kDiff)
+                records.clear();
+            break;
+        case Level::kItem:
+            m_field = ItemFieldOf(name);
+            m_next = m_field >= 0 ? Next::kItemField : Next::kNothing;
+            break;
+        default:
+            m_next = Next::kNothing;
+            break;
+        }
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        records.clear();
+        return false;
+    }
+
+private:
+    enum class Level : unsigned char { kRoot, kData, kDiff, kItem, kSkip };
+    // What the value after the last key (or the next element of diff) is.
+    enum class Next : unsigned char { kNothing, kData, kDiff, kItemField };
+
+    // The item field the next value fills, or null.
+    ItemValue* itemValue() {
+        if (m_levels.empty() || m_levels.back() != Level::kItem || m_next != Next::kItemField)
+            return nullptr;
+        m_next = Next::kNothing;
+        return &m_item[m_field];
+    }
+    bool number(double value) {
+        if (ItemValue* target = itemValue()) {
+            target->kind = ItemValue::Kind::kNumber;
+            target->number = value;
+        }
+        m_next = Next::kNothing;
+        return true;
+    }
+    bool scalar(ItemValue::Kind kind) {
+        if (ItemValue* target = itemValue())
+            target->kind = kind;
+        m_next = Next::kNothing;
+        return true;
+    }
+    bool open(bool isObject) {
+        Level level = Level::kSkip;
+        if (m_levels.empty()) {
+            level = isObject ? Level::kRoot : Level::kSkip;
+        } else if (m_levels.back() == Level::kDiff) {
+            level = isObject ? Level::kItem : Level::kSkip; // an element that is no object gives nothing
+        } else if (m_next == Next::kData && isObject) {
+            level = Level::kData;
+        } else if (m_next == Next::kDiff && !isObject) {
+            level = Level::kDiff;
+        } else if (ItemValue* target = itemValue()) {
+            target->kind = ItemValue::Kind::kOther; // a field that holds an object or array
+        }
+        if (level == Level::kItem) {
+            for (ItemValue& value : m_item)
+                value.kind = ItemValue::Kind::kMissing;
+        }
+        m_next = Next::kNothing;
+        m_levels.push_back(level);
+        return true;
+    }
+    bool close() {
+        const Level level = m_levels.back();
+        m_levels.pop_back();
+        if (level == Level::kItem && records.size() < kMaxQuoteRecords) {
+            // Built in place: a record is sixteen strings.
+            if (!BuildRecord(m_item, records.emplace_back()))
+                records.pop_back();
+        }
+        return true;
+    }
+
+    std::vector<Level> m_levels;
+    Next m_next = Next::kNothing;
+    int m_field = -1;
+    Item m_item;
+};
 
 } // namespace
 
@@ -104,23 +285,11 @@ std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target) {
 
 void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply) {
     book.quoteList.clear();
-    const Json reply = Json::parse(utf8Reply.begin(), utf8Reply.end(), nullptr, /*allow_exceptions=*/false);
-    if (reply.is_object()) {
-        const auto data = reply.find("data");
-        if (data != reply.end() && data->is_object()) {
-            const auto diff = data->find("diff");
-            if (diff != data->end() && diff->is_array()) {
-                for (const Json& item : *diff) {
-                    if (book.quoteList.size() >= kMaxQuoteRecords)
-                        break;
-                    if (std::optional<QuoteRecord> record = BuildRecord(item)) {
-                        book.updateTime = record->dateTime;
-                        book.quoteList.push_back(std::move(*record));
-                    }
-                }
-            }
-        }
-    }
+    DiffReader reader(book.quoteList);
+    if (!Json::sax_parse(utf8Reply.begin(), utf8Reply.end(), &reader))
+        book.quoteList.clear();
+    if (!book.quoteList.empty())
+        book.updateTime = book.quoteList.back().dateTime;
     ComputeDerivedValues(book);
 }
 

@@ -14,12 +14,48 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 
 } // namespace
 
+namespace {
+
+// Appends a number of 0..99 (two digits) or 0..9999 (four digits) with leading zeros.
+void AppendDigits(std::string& out, int value, int digits) {
+    char text[4];
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        text[i] = static_cast<char>('0' + value % 10);
+    out.append(text, static_cast<std::size_t>(digits));
+}
+
+bool IsPlainDate(const BeijingTime& time) {
+    return time.year >= 0 && time.year <= 9999 && time.month >= 0 && time.month <= 99 && time.day >= 0 &&
+           time.day <= 99;
+}
+
+} // namespace
+
 std::string BeijingTime::Date() const {
-    return Format("%04d-%02d-%02d", year, month, day);
+    // Every quote of every refresh carries a date: digits by hand, printf for the odd year.
+    if (!IsPlainDate(*this))
+        return Format("%04d-%02d-%02d", year, month, day);
+    std::string text;
+    text.reserve(19);
+    AppendDigits(text, year, 4);
+    text += '-';
+    AppendDigits(text, month, 2);
+    text += '-';
+    AppendDigits(text, day, 2);
+    return text;
 }
 
 std::string BeijingTime::DateTime() const {
-    return Date() + Format(" %02d:%02d:%02d", hour, minute, second);
+    std::string text = Date();
+    if (hour < 0 || hour > 99 || minute < 0 || minute > 99 || second < 0 || second > 99)
+        return text + Format(" %02d:%02d:%02d", hour, minute, second);
+    text += ' ';
+    AppendDigits(text, hour, 2);
+    text += ':';
+    AppendDigits(text, minute, 2);
+    text += ':';
+    AppendDigits(text, second, 2);
+    return text;
 }
 
 std::int64_t DaysFromCivil(int year, int month, int day) {

@@ -6,7 +6,12 @@
 #include "quote/QuoteParsers.h"
 #include "quote/QuoteService.h"
 #include "quote/TencentQuotes.h"
+#include "text/CNumber.h"
 #include "text/Gbk.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +162,32 @@ TEST(EastMoneyParser, BrokenRepliesAndElements) {
     ASSERT_EQ(book.quoteList.size(), 1u);
     EXPECT_EQ(book.watchList[1].quote.price, "10.20");
     EXPECT_TRUE(book.watchList[0].quote.code.empty());
+
+    // As a JSON document reads: of a key given twice the last counts, at every level; a field
+    // holding an object or array is malformed; elements that are no objects give nothing.
+    const std::string good =
+        R"({"f2":10.2,"f5":1,"f6":1,"f12":"600000","f13":1,"f14":"浦发银行","f15":10.3,"f16":10,"f17":10,"f18":10,"f124":1})";
+    const std::string other =
+        R"({"f2":9,"f5":1,"f6":1,"f12":"000001","f13":0,"f14":"平安银行","f15":9,"f16":9,"f17":9,"f18":9,"f124":1})";
+    auto records = [&start](const std::string& reply) {
+        QuoteBook parsed = start;
+        ParseEastMoneyReply(parsed, reply);
+        std::string codes;
+        for (const QuoteRecord& record : parsed.quoteList)
+            codes += record.code + ";";
+        return codes;
+    };
+    EXPECT_EQ(records(R"({"data":{"diff":[)" + good + R"(]},"data":{"diff":[)" + other + "]}}"), "000001;");
+    EXPECT_EQ(records(R"({"data":{"diff":[)" + good + R"(]},"data":null})"), "");
+    EXPECT_EQ(records(R"({"data":{"diff":[)" + good + R"(],"diff":{}}})"), "");
+    EXPECT_EQ(records(R"({"data":{"diff":[[)" + good + "]," + other + R"(,1,"x",null]}})"), "000001;");
+    EXPECT_EQ(
+        records(R"({"data":{"diff":[)" + good.substr(0, good.size() - 1) + R"(,"f12":"000001","f13":0}]}})"),
+        "000001;");
+    EXPECT_EQ(records(R"({"data":{"diff":[)" + good.substr(0, good.size() - 1) + R"(,"f2":{"v":1}}]}})"), "");
+    EXPECT_EQ(records(R"({"x":{"data":{"diff":[)" + good + R"(]}},"data":{"diff":[)" + other + "]}}"),
+              "000001;");
+    EXPECT_EQ(records(R"({"data":{"diff":[)" + good + "]}} trailing"), "");
 }
 
 // Texts are read as the Sina parser reads them: a NUL byte never reaches a cell, figures that
@@ -202,6 +233,29 @@ TEST(NewSources, TextsAreReadAsSinaReadsThem) {
         EXPECT_EQ(text->find('-'), std::string::npos) << *text;
     EXPECT_EQ(q.volume, "0");
     EXPECT_EQ(q.amount, "0.00");
+}
+
+// The parsers' figures come from a faster printer than printf; they must read the same.
+TEST(NewSources, FiguresReadAsPrintfWritesThem) {
+    std::vector<double> values = {0.125,  0.375,  2.675,  1.005,   0.5,  1.5,   2.5,
+                                  -0.5,   -0.004, -0.005, -0.0049, 1e15, -1e15, 123456789.125,
+                                  5e-324, 1e300,  -1e300, 0.0,     -0.0};
+    std::uint64_t state = 20261209;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double unit = static_cast<double>(state >> 11) / 9007199254740992.0;
+        values.push_back((unit - 0.5) * (i % 3 == 0 ? 20.0 : i % 3 == 1 ? 4000.0 : 2e9));
+        values.push_back(std::round(unit * 1e6) / 1000.0 + 0.0005); // three-decimal ties
+    }
+    for (const char* format : {"%.0f", "%.2f", "%.3f", "%.2f%%"}) {
+        for (double value : values)
+            ASSERT_EQ(FigureText(format, value), WithoutNegativeZero(Format(format, value)))
+                << format << " " << value;
+    }
+    EXPECT_EQ(FigureText("%.2f", -0.001), "0.00");
+    EXPECT_EQ(FigureText("%.2f%%", -0.001), "0.00%");
+    EXPECT_EQ(FigureText("%.2f", std::nan("")), Format("%.2f", std::nan("")));
+    EXPECT_EQ(FigureText("%5.1f", 2.25), "  2.2");
 }
 
 TEST(NewSources, RequestsAndTheirRecognition) {

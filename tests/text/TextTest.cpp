@@ -1,3 +1,4 @@
+#include "text/BeijingTime.h"
 #include "text/CNumber.h"
 #include "text/Fields.h"
 #include "text/FileBytes.h"
@@ -232,4 +233,19 @@ TEST(FileBytes, RemovesOnlyItsOwnStaleTemporaryFiles) {
     EXPECT_EQ(RemoveStaleTemporaryFiles((dir / "list.ini").string(), started), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "real" / "list.ini.tmp-abcDEF"));
     std::filesystem::remove_all(dir);
+}
+
+// Dates and times of quotes are written by hand; they must read as printf writes them.
+TEST(BeijingTimeText, DateAndTimeReadAsPrintfWritesThem) {
+    for (std::int64_t seconds :
+         {std::int64_t{0}, std::int64_t{-1}, std::int64_t{1776997278}, std::int64_t{-62198755200},
+          std::int64_t{253402300799}, std::int64_t{253402300800}, std::int64_t{-62167248000}}) {
+        const BeijingTime time = BeijingTimeAt(seconds);
+        const std::string date = Format("%04d-%02d-%02d", time.year, time.month, time.day);
+        EXPECT_EQ(time.Date(), date) << seconds;
+        EXPECT_EQ(time.DateTime(), date + Format(" %02d:%02d:%02d", time.hour, time.minute, time.second))
+            << seconds;
+    }
+    EXPECT_EQ(BeijingTimeAt(1776997278).DateTime(), "2026-04-24 10:21:18");
+    EXPECT_EQ(BeijingTimeAt(253402300800).Date(), "10000-01-01"); // past year 9999: printf's width
 }
