@@ -16,7 +16,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the program and end-to-end tests
-  xvfb xauth xdotool x11-utils imagemagick openbox trayer fonts-wqy-microhei
+  xvfb xauth xdotool x11-utils imagemagick openbox trayer fonts-wqy-microhei jq
 )
 
 missing=()
