@@ -63,10 +63,11 @@ $differences"
 done
 
 # --- 2. the trading hours of marlune-cli --watch at chosen moments
-# Runs the watch for 9 seconds (FreshSec=4: ticks at 4 and 8 s) with the market and the
-# program's clock at the moment; $asked = quote requests made, stderr in $work/watch.err.
-watch_at() { # "YYYY-MM-DD HH:MM:SS" [holidays]
-  local at=$1 holidays=${2:-2000-01-01} # a day long gone: no holiday near the moment
+# Runs the watch for some seconds (FreshSec=4: a refresh at the start, then one 4 s after the
+# last ended) with the market and the program's clock at the moment; $asked = quote requests
+# made, stderr in $work/watch.err.
+watch_at() { # "YYYY-MM-DD HH:MM:SS" seconds [holidays]
+  local at=$1 seconds=$2 holidays=${3:-2000-01-01} # a day long gone: no holiday near the moment
   curl -sf "$url/__sim/clock?at=${at/ /T}&hours=exchange&holidays=$holidays" >/dev/null ||
     fail "the market's clock could not be set to $at"
   curl -sf "$url/__sim/requests?clear=1" >/dev/null
@@ -74,21 +75,21 @@ watch_at() { # "YYYY-MM-DD HH:MM:SS" [holidays]
     >"$work/watch.out" 2>"$work/watch.err" &
   local pid=$!
   pids+=($pid)
-  sleep 9
+  sleep "$seconds"
   kill -TERM "$pid"
   wait "$pid"
   asked=$(curl -s "$url/__sim/requests" | jq '[.requests[] | select(.target | startswith("/rn="))] | length')
 }
 
-watch_at "2026-04-24 10:00:00"
+watch_at "2026-04-24 10:00:00" 11
 echo "weekday session: $asked requests"
-[ "$asked" -ge 3 ] || fail "in the session only $asked requests in 9 s"
+[ "$asked" -ge 3 ] || fail "in the session only $asked requests in 11 s"
 grep -q "休市" "$work/watch.err" && fail "休市 said in the session: $(cat "$work/watch.err")"
 
 for moment in "2026-04-24 12:00:00|lunch break|2026-04-24 11:30:" "2026-04-24 20:00:00|evening|2026-04-24 15:00:" \
   "2026-04-25 10:00:00|Saturday|2026-04-24 15:00:"; do
   IFS='|' read -r at what last <<<"$moment"
-  watch_at "$at"
+  watch_at "$at" 6 # a second refresh would have come after 4 s
   echo "$what: $asked requests; $(head -1 "$work/watch.err")"
   [ "$asked" = 1 ] || fail "$what: $asked requests, expected the start-up one only"
   grep -q "^休市（最后行情：$last" "$work/watch.err" || fail "$what: no 休市 with the last quotes: $(cat "$work/watch.err")"
@@ -96,10 +97,10 @@ done
 
 # A holiday is found from the data: the same Friday morning is a trading day until the market
 # is closed on it, and then the quotes still carry the day before.
-watch_at "2026-05-01 10:00:00"
+watch_at "2026-05-01 10:00:00" 11
 echo "2026-05-01 10:00 as a trading day: $asked requests"
 [ "$asked" -ge 3 ] || fail "an open 2026-05-01 was taken for a holiday ($asked requests)"
-watch_at "2026-05-01 10:00:00" 2026-05-01
+watch_at "2026-05-01 10:00:00" 6 2026-05-01
 echo "2026-05-01 10:00 as a holiday: $asked requests; $(head -1 "$work/watch.err")"
 [ "$asked" = 1 ] || fail "holiday: $asked requests, expected one until the 10-minute retry"
 grep -q "^休市（最后行情：2026-04-30 15:00:" "$work/watch.err" || fail "holiday: $(cat "$work/watch.err")"
