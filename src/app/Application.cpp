@@ -74,7 +74,13 @@ bool Application::start(int& exitCode) {
         }
     }
     if (m_options.demo) {
-        m_sim = std::make_unique<sim::SimServer>();
+        sim::SimOptions market;
+        if (m_options.beijingTime) {
+            // The demo market keeps the exchanges' hours from the same moment as the ticker.
+            market.calendar.enabled = true;
+            market.clock = [clock = RunningClock(*m_options.beijingTime)] { return clock.Now(); };
+        }
+        m_sim = std::make_unique<sim::SimServer>(market);
         if (m_sim->Start(0) < 0) {
             std::fprintf(stderr, "marlune: the simulated market could not be started\n");
             exitCode = 1;

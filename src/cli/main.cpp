@@ -170,7 +170,13 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<sim::SimServer> market;
     if (options->demo) {
-        market = std::make_unique<sim::SimServer>();
+        sim::SimOptions simOptions;
+        if (options->beijingTime) {
+            // The demo market keeps the exchanges' hours from the same moment as the watch.
+            simOptions.calendar.enabled = true;
+            simOptions.clock = [clock = RunningClock(*options->beijingTime)] { return clock.Now(); };
+        }
+        market = std::make_unique<sim::SimServer>(simOptions);
         if (market->Start(0) < 0) {
             std::fputs("marlune-cli: the simulated market could not start\n", stderr);
             return 1;

@@ -175,6 +175,15 @@ TEST(MarluneCli, ASilentServiceFallsBackToTheNextWithTheSameTexts) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
+TEST(MarluneCli, TheDemoMarketRunsFromTheChosenBeijingTime) {
+    CliHome home("marlune-cli-demo-clock-");
+    // A Friday evening: the demo market has closed, its quotes carry the close of that day.
+    auto [status, output] =
+        RunCli("--home " + home.string() + " --demo --source 4 --json --beijing-time '2026-04-24 21:00'");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(output.find(R"("updateTime":"2026-04-24 15:00:00")"), std::string::npos) << output;
+}
+
 TEST(MarluneCli, ReplyWithoutUsableRecordIsAFailedRefresh) {
     sim::SimServer market;
     ASSERT_GT(market.Start(0), 0);
