@@ -1,11 +1,12 @@
 #include "cli/QuoteFetcher.h"
 
+#include "platform/os/FileSystem.h"
+#include "platform/os/Process.h"
 #include "quote/QuoteDispatch.h"
 #include "quote/QuoteParsers.h"
 #include "text/FileBytes.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace marlune {
 
@@ -70,11 +71,11 @@ RefreshOutcome QuoteFetcher::RefreshFromFile(QuoteBook& book, int source, const 
     const QuoteService& service = QuoteServiceOf(source);
     if (service.readReplyFile != nullptr) {
         // Reading a reply file deletes it: read a private copy.
-        std::string copy = m_programFolder + "data/cli-reply-" + std::to_string(::getpid()) + ".dat";
+        std::string copy = m_programFolder + "data/cli-reply-" + std::to_string(os::ProcessId()) + ".dat";
         if (!WriteFileAtomically(copy, reply))
             return RefreshOutcome::NoReplyFile;
         reply = service.readReplyFile(copy);
-        std::remove(copy.c_str());
+        os::RemoveFile(copy);
     }
     return Dispatch(book, source, reply);
 }

@@ -12,6 +12,8 @@
 #include "config/SettingsKeys.h"
 #include "config/StartupFiles.h"
 #include "net/ServiceEndpoints.h"
+#include "platform/os/FileSystem.h"
+#include "platform/os/Process.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteDispatch.h"
 #include "quote/SourceFallback.h"
@@ -29,7 +31,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -196,7 +197,7 @@ int main(int argc, char** argv) {
     book.watchList = ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
     book.ResetAlerts();
 
-    const bool colour = isatty(STDOUT_FILENO) && std::getenv("NO_COLOR") == nullptr;
+    const bool colour = os::StandardOutputIsTerminal() && std::getenv("NO_COLOR") == nullptr;
 
     // The selected service, and another one while it does not answer (not with --source).
     const int selected = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));

@@ -4,6 +4,7 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
+#include "platform/os/FileSystem.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
@@ -34,9 +35,7 @@ std::string LowerAscii(std::string text) {
 bool EnsureFolder(const std::string& path) {
     if (FileExists(path))
         return true;
-    std::error_code error;
-    std::filesystem::create_directory(path, error);
-    return !error && FileExists(path);
+    return os::CreateFolders(path) && FileExists(path);
 }
 
 bool EnsureFile(const std::string& path, const std::string& bytes) {
@@ -73,10 +72,8 @@ bool CreateFirstRunFilesIn(const std::string& programFolder) {
     std::string folder = programFolder;
     if (folder.empty() || folder.back() != '/')
         folder.push_back('/');
-    if (!FileExists(folder)) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-    }
+    if (!FileExists(folder))
+        os::CreateFolders(folder);
     // Each step stops the first run when its folder or file cannot be made: without
     // them the ticker would start with no settings and an empty watch list.
     return EnsureFolder(folder + kConfigFolder) && EnsureFile(folder + kBaseIniFile, DefaultBaseIni()) &&

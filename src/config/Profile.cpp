@@ -6,7 +6,7 @@
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
 
-#include <sys/stat.h>
+#include "platform/os/FileSystem.h"
 
 namespace marlune {
 namespace {
@@ -150,8 +150,10 @@ bool ProfileWriteInt(const std::string& path, std::string_view section, std::str
 }
 
 bool FileExists(const std::string& path) {
-    struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+    if (path.empty())
+        return false;
+    const os::PathKind kind = os::StatPath(path).kind;
+    return kind != os::PathKind::Missing && kind != os::PathKind::Unreadable;
 }
 
 } // namespace marlune

@@ -1,5 +1,8 @@
 #include "config/ProgramFolder.h"
 
+#include "platform/os/FileSystem.h"
+#include "platform/os/Process.h"
+
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -17,13 +20,13 @@ std::string WithTrailingSlash(std::string folder) {
 }
 
 std::string ExecutableFolder() {
-    std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && exe.has_parent_path())
-        return WithTrailingSlash(exe.parent_path().string());
-    // No /proc: the current folder is the best remaining guess.
-    std::filesystem::path current = std::filesystem::current_path(error);
-    return WithTrailingSlash(error ? std::string(".") : current.string());
+    // The stored files sit beside the executable.
+    const std::string exe = os::ExecutablePath();
+    const std::size_t slash = os::LastPathSeparator(exe);
+    if (slash != std::string::npos)
+        return exe.substr(0, slash + 1);
+    // The system cannot say: the current folder is the best remaining guess.
+    return WithTrailingSlash(os::CurrentFolder());
 }
 
 } // namespace
@@ -43,8 +46,9 @@ void SetProgramFolder(std::string_view folder) {
     std::string chosen;
     if (!folder.empty()) {
         std::error_code error;
-        std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(folder), error);
-        chosen = WithTrailingSlash(error ? std::string(folder) : absolute.lexically_normal().string());
+        std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(folder), error);
+        chosen =
+            WithTrailingSlash(error ? std::string(folder) : absolute.lexically_normal().generic_u8string());
     }
     std::lock_guard<std::mutex> lock(g_folderMutex);
     g_chosenFolder = std::move(chosen);

@@ -6,11 +6,12 @@
 
 #include <pugixml.hpp>
 
+#include "platform/os/FileSystem.h"
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <sys/stat.h>
 
 namespace marlune {
 namespace {
@@ -298,26 +299,8 @@ public:
     }
 
 private:
-    // What tells one state of the file from another without reading it.
-    struct Stamp {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        std::int64_t modifiedSeconds = 0;
-        long modifiedNanoseconds = 0;
-        bool operator==(const Stamp& other) const {
-            return device == other.device && inode == other.inode && size == other.size &&
-                   modifiedSeconds == other.modifiedSeconds &&
-                   modifiedNanoseconds == other.modifiedNanoseconds;
-        }
-    };
-
-    static std::optional<Stamp> StampOf(const std::string& path) {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0)
-            return std::nullopt;
-        return Stamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
-    }
+    using Stamp = os::FileStamp;
+    static std::optional<Stamp> StampOf(const std::string& path) { return os::StampOf(path); }
 
     pugi::xml_document m_document;
     DocumentForm m_form;
@@ -348,11 +331,9 @@ bool XmlSettingsStore::IsOpenable() const {
         return false;
     // Only a regular file of a sensible size: a device or a pipe in its place would never
     // end, a huge file would take the program's memory.
-    struct stat info {};
-    if (::stat(m_path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uintmax_t>(info.st_size) > kSettingsFileMaxBytes)
+    if (ProbeRegularFile(m_path) != FileReadStatus::Read)
         return false;
-    std::ifstream file(m_path, std::ios::binary);
+    std::ifstream file(std::filesystem::u8path(m_path), std::ios::binary);
     return file.is_open();
 }
 

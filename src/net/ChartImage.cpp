@@ -1,5 +1,6 @@
 #include "net/ChartImage.h"
 
+#include "platform/os/FileSystem.h"
 #include "text/FileBytes.h"
 
 #include <cstddef>
@@ -200,9 +201,8 @@ std::optional<ChartImage> DecodeChartImage(std::string_view pngBytes) {
 }
 
 std::optional<ChartImage> LoadChartImage(const std::string& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxChartFileBytes)
+    const os::PathStatus status = os::StatPath(path);
+    if (status.kind != os::PathKind::Regular || status.size > kMaxChartFileBytes)
         return std::nullopt;
     const std::optional<std::string> bytes = ReadFileBytes(path);
     if (!bytes)

@@ -2,6 +2,7 @@
 
 #include "net/CurlGlobal.h"
 #include "net/DownloadProxy.h"
+#include "platform/os/FileSystem.h"
 #include "text/FileBytes.h"
 
 #include <curl/curl.h>
@@ -10,14 +11,9 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
-#include <system_error>
-
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace marlune {
 
@@ -88,8 +84,7 @@ HeaderList BuildHeaderList(const std::string& block) {
 }
 
 void RemoveQuietly(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+    os::RemoveFile(path);
 }
 
 // Takes the body of one reply: checks status and length when the first bytes
@@ -151,11 +146,9 @@ public:
             RemoveQuietly(m_tempPath);
             return fail("cannot write " + m_tempPath);
         }
-        std::error_code error;
-        std::filesystem::rename(m_tempPath, m_job.replyFile, error);
-        if (error) {
+        if (!os::ReplaceFile(m_tempPath, m_job.replyFile)) {
             RemoveQuietly(m_tempPath);
-            return fail("cannot rename " + m_tempPath + ": " + error.message());
+            return fail("cannot rename " + m_tempPath);
         }
         return true;
     }
@@ -200,25 +193,19 @@ private:
             m_reply.reserve(std::min<std::size_t>(m_limit, 256 * 1024));
             return true;
         }
-        const std::filesystem::path folder = std::filesystem::path(m_job.replyFile).parent_path();
-        if (!folder.empty()) {
-            std::error_code ignored; // a failure shows when the file is opened
-            std::filesystem::create_directories(folder, ignored);
+        const std::size_t slash = os::LastPathSeparator(m_job.replyFile);
+        if (slash != std::string::npos && slash > 0) {
+            // A failure shows when the file is created.
+            os::CreateFolders(m_job.replyFile.substr(0, slash));
         }
         // A name of its own, created exclusively: another job for the same file (or a
         // second program on the same folder) never truncates or deletes it.
-        std::string pattern = m_job.replyFile + ".tmp-XXXXXX";
-        const int descriptor = ::mkstemp(pattern.data());
-        if (descriptor < 0) {
+        std::optional<os::TemporaryFile> temp = os::CreateTemporaryFile(m_job.replyFile);
+        if (!temp) {
             return fail("cannot create a temporary file beside " + m_job.replyFile);
         }
-        m_tempPath = pattern;
-        m_file.reset(::fdopen(descriptor, "wb"));
-        if (!m_file) {
-            ::close(descriptor);
-            RemoveQuietly(m_tempPath);
-            return fail("cannot open " + m_tempPath);
-        }
+        m_tempPath = temp->path;
+        m_file.reset(temp->file);
         return true;
     }
 
@@ -430,21 +417,19 @@ bool IsReplyTempName(const std::string& fileName) {
 }
 
 void RemoveStaleReplyTemps(const std::string& folder, std::time_t changedBefore) {
-    std::error_code error;
-    std::filesystem::directory_iterator entries(folder, error);
-    if (error) {
-        return; // no folder yet: nothing was ever downloaded into it
+    // No folder yet gives no names: nothing was ever downloaded into it.
+    std::string prefix = folder;
+    if (!prefix.empty() && os::LastPathSeparator(prefix) != prefix.size() - 1) {
+        prefix.push_back('/');
     }
-    for (const std::filesystem::directory_entry& entry : entries) {
-        if (!IsReplyTempName(entry.path().filename().string())) {
+    for (const std::string& name : os::FolderEntryNames(folder)) {
+        if (!IsReplyTempName(name)) {
             continue;
         }
         // Only plain files the program made; a link or a folder of that name is not ours.
-        struct stat info {};
-        if (::lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            info.st_mtime < changedBefore) {
-            std::error_code ignored;
-            std::filesystem::remove(entry.path(), ignored);
+        const os::PathStatus status = os::StatLink(prefix + name);
+        if (status.kind == os::PathKind::Regular && status.modified < changedBefore) {
+            os::RemoveFile(prefix + name);
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "net/FetchManager.h"
 
-#include <sys/resource.h>
+#include "platform/os/Process.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,24 +47,6 @@ struct FetchManager::Worker {
 };
 
 namespace {
-
-// Lowers the calling thread's priority. On Linux the nice value belongs to the
-// thread, so this touches the worker alone. Raising a priority needs privileges
-// the program does not have, so only the lowering priorities are applied:
-// idle becomes nice 19, "lowest" and "below normal" less. Best effort.
-void LowerThisThreadPriority(int priority) {
-    int nice = 0;
-    if (priority <= kThreadPriorityIdle) {
-        nice = 19;
-    } else if (priority <= -2) {
-        nice = 10;
-    } else if (priority == -1) {
-        nice = 5;
-    }
-    if (nice > 0) {
-        setpriority(PRIO_PROCESS, 0, nice);
-    }
-}
 
 bool IsQuoteJob(const QuoteFetchJob& job) {
     return job.jobKind == kJobQuoteText || job.jobKind == kJobGoogleFile;
@@ -163,7 +145,7 @@ bool FetchManager::startWorker(Lane lane) {
 }
 
 void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel) {
-    LowerThisThreadPriority(job.threadPriority);
+    os::LowerThisThreadPriority(job.threadPriority);
     const auto progress = [&](std::uint32_t expectedTotal, std::int32_t bytesReceived) {
         shared.expectedTotal.store(expectedTotal);
         shared.bytesReceived.store(bytesReceived);

@@ -1,4 +1,5 @@
 // The Google finance reply: a file of one key per line, flattened, then parsed.
+#include "platform/os/FileSystem.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteParsers.h"
 #include "quote/ServiceText.h"
@@ -86,7 +87,7 @@ std::string ReadGoogleReply(const std::string& path) {
     std::optional<std::string> bytes = ReadFileBytes(path);
     if (!bytes)
         return {};
-    std::remove(path.c_str());
+    os::RemoveFile(path);
     return FlattenGoogleReply(*bytes);
 }
 

@@ -1,16 +1,12 @@
 #include "text/FileBytes.h"
 
+#include "platform/os/FileSystem.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
-#include <dirent.h>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace marlune {
@@ -22,28 +18,13 @@ constexpr std::string_view kTemporarySuffix = ".tmp-XXXXXX";
 // Links are followed no further than the system itself follows them.
 constexpr int kMaxLinkHops = 40;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = os::LastPathSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string NameOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = os::LastPathSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -54,23 +35,15 @@ bool IsLetterOrDigit(char c) {
 int RemoveStaleTemporaryFilesBeside(const std::string& path, std::time_t changedBefore) {
     const std::string folder = FolderOf(path);
     const std::string name = NameOf(path);
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr)
-        return 0;
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryNameOf(entry->d_name, name))
-            continue;
-        const std::string candidate = folder + entry->d_name;
-        struct stat info {};
-        // Only plain files the program made; a link or a folder of that name is not ours.
-        if (::lstat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < changedBefore)
-            stale.push_back(candidate);
-    }
-    ::closedir(dir);
     int removed = 0;
-    for (const std::string& file : stale) {
-        if (::unlink(file.c_str()) == 0)
+    for (const std::string& entry : os::FolderEntryNames(folder.empty() ? std::string(".") : folder)) {
+        if (!IsTemporaryNameOf(entry, name))
+            continue;
+        const std::string candidate = folder + entry;
+        // Only plain files the program made; a link or a folder of that name is not ours.
+        const os::PathStatus status = os::StatLink(candidate);
+        if (status.kind == os::PathKind::Regular && status.modified < changedBefore &&
+            os::RemoveFile(candidate))
             ++removed;
     }
     return removed;
@@ -79,7 +52,7 @@ int RemoveStaleTemporaryFilesBeside(const std::string& path, std::time_t changed
 } // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in)
         return std::nullopt;
     std::ostringstream buffer;
@@ -91,27 +64,26 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 
 FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     FileRead result;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        result.status =
-            (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+    os::InputFile file;
+    switch (file.Open(path)) {
+    case os::OpenResult::Opened:
+        break;
+    case os::OpenResult::Missing:
+        result.status = FileReadStatus::Missing;
         return result;
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
+    case os::OpenResult::NotRegular:
+        result.status = FileReadStatus::NotRegular;
+        return result;
+    case os::OpenResult::Unreadable:
         result.status = FileReadStatus::Unreadable;
         return result;
     }
-    if (!S_ISREG(info.st_mode)) {
-        result.status = FileReadStatus::NotRegular;
-        return result;
-    }
-    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    if (file.Size() > maxBytes) {
         result.status = FileReadStatus::TooLarge;
         return result;
     }
     // The file may grow while it is read: never take more than one byte past the limit.
-    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::string bytes(static_cast<std::size_t>(file.Size()) + 1, '\0');
     std::size_t have = 0;
     while (true) {
         if (have == bytes.size()) {
@@ -119,9 +91,7 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
                 break;
             bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
         }
-        ssize_t got = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const long long got = file.Read(bytes.data() + have, bytes.size() - have);
         if (got < 0) {
             result.status = FileReadStatus::Unreadable;
             return result;
@@ -141,28 +111,28 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
 }
 
 FileReadStatus ProbeRegularFile(const std::string& path, std::size_t maxBytes) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
-    if (!S_ISREG(info.st_mode))
+    const os::PathStatus status = os::StatPath(path);
+    switch (status.kind) {
+    case os::PathKind::Missing:
+        return FileReadStatus::Missing;
+    case os::PathKind::Unreadable:
+        return FileReadStatus::Unreadable;
+    case os::PathKind::Regular:
+        return status.size > maxBytes ? FileReadStatus::TooLarge : FileReadStatus::Read;
+    default:
         return FileReadStatus::NotRegular;
-    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
-        return FileReadStatus::TooLarge;
-    return FileReadStatus::Read;
+    }
 }
 
 std::optional<std::string> ResolveLinks(const std::string& path) {
     std::string current = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        if (os::StatLink(current).kind != os::PathKind::Link)
             return current;
-        std::string target(4096, '\0');
-        ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+        const std::optional<std::string> target = os::ReadLinkText(current);
+        if (!target)
             return std::nullopt;
-        target.resize(static_cast<std::size_t>(length));
-        current = target.front() == '/' ? target : FolderOf(current) + target;
+        current = os::IsAbsolutePath(*target) ? *target : FolderOf(current) + *target;
     }
     return std::nullopt;
 }
@@ -172,58 +142,38 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::optional<std::string> target = ResolveLinks(path);
     if (!target)
         return false;
-    std::string temp = *target + std::string(kTemporarySuffix);
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    std::optional<os::TemporaryFile> temp = os::CreateTemporaryFile(*target);
+    if (!temp)
         return false;
-    // Keep the permissions an existing file had; mkstemp creates 0600.
-    struct stat existing {};
-    if (::stat(target->c_str(), &existing) == 0)
-        ::fchmod(fd, existing.st_mode & 07777);
-    else
-        ::fchmod(fd, 0644);
-
-    bool ok = true;
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            ok = false;
-        } else {
-            data += written;
-            left -= static_cast<std::size_t>(written);
-        }
-    }
-    if (ok && ::fsync(fd) != 0)
+    // Keep the permissions an existing file had.
+    os::TakePermissionsOf(temp->file, *target);
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), temp->file) == bytes.size();
+    if (ok && !os::FlushToDisk(temp->file))
         ok = false;
-    if (::close(fd) != 0)
+    if (std::fclose(temp->file) != 0)
         ok = false;
-    if (ok && std::rename(temp.c_str(), target->c_str()) != 0)
+    if (ok && !os::ReplaceFile(temp->path, *target))
         ok = false;
     if (!ok)
-        std::remove(temp.c_str());
+        os::RemoveFile(temp->path);
     return ok;
 }
 
 bool IsReadOnlyFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return false;
-    // The write bits, not access() alone: the super-user may write anything, but a file
-    // marked read-only is still meant to stay as it is.
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+    const os::PathStatus status = os::StatPath(path);
+    return status.kind != os::PathKind::Missing && status.kind != os::PathKind::Unreadable &&
+           status.writeProtected;
 }
 
 ReplaceResult ReplaceSettingsFile(const std::string& path, const std::string& bytes) {
     // A file the program would refuse to read back is never written.
     if (bytes.size() > kSettingsFileMaxBytes)
         return ReplaceResult::Failed;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode))
+    const os::PathStatus status = os::StatPath(path);
+    if (status.kind != os::PathKind::Missing && status.kind != os::PathKind::Unreadable) {
+        if (status.kind != os::PathKind::Regular)
             return ReplaceResult::NotRegular;
-        if (IsReadOnlyFile(path))
+        if (status.writeProtected)
             return ReplaceResult::ReadOnly;
     }
     return WriteFileAtomically(path, bytes) ? ReplaceResult::Replaced : ReplaceResult::Failed;

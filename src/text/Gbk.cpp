@@ -1,12 +1,20 @@
 #include "text/Gbk.h"
 
+// GBK conversion is the one piece of text handling that differs by system: iconv where
+// there is one, the system's code page 936 on Windows (the code page GBK files come from).
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <cerrno>
 #include <iconv.h>
+#endif
 
 namespace marlune {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
+
+#if !defined(_WIN32)
 
 // One iconv descriptor per conversion call; iconv_t is not thread-safe, and
 // conversions are short, so the cost of opening one is small against the work.
@@ -44,6 +52,50 @@ public:
 private:
     iconv_t m_cd;
 };
+#else
+constexpr UINT kGbkCodePage = 936;
+
+// UTF-16 to UTF-8; the text came from a valid conversion, so it is well-formed.
+void AppendUtf8(const wchar_t* wide, int length, std::string& out) {
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data() + at, bytes, nullptr, nullptr);
+}
+
+// Converts the bytes whole when every one of them is valid; false leaves `out` as it was.
+bool DecodeAll(UINT codePage, const char* in, std::size_t size, std::wstring& wide) {
+    if (size == 0) {
+        wide.clear();
+        return true;
+    }
+    const int length =
+        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in, static_cast<int>(size), nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in, static_cast<int>(size), wide.data(), length);
+    return true;
+}
+
+// Encodes UTF-16 to GBK; false when a character has no GBK form (no best-fit guesses:
+// a look-alike character would change the text).
+bool EncodeAll(const std::wstring& wide, std::string& out) {
+    if (wide.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int length =
+        ::WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                              nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return false;
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(length));
+    ::WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          out.data() + at, length, nullptr, &usedDefault);
+    return true;
+}
+#endif
 
 // Length of the UTF-8 sequence that starts with this byte, 0 when it cannot start one.
 std::size_t Utf8SequenceLength(unsigned char lead) {
@@ -73,6 +125,63 @@ std::size_t WholeSequenceLength(const char* in, std::size_t left) {
 
 } // namespace
 
+#if defined(_WIN32)
+std::string GbkToUtf8(std::string_view gbk) {
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    std::wstring wide;
+    if (DecodeAll(kGbkCodePage, gbk.data(), gbk.size(), wide)) {
+        AppendUtf8(wide.data(), static_cast<int>(wide.size()), out);
+        return out;
+    }
+    // Some bytes are not GBK: one character at a time, so that each bad byte alone
+    // becomes U+FFFD. A lead byte followed by an invalid trail byte loses only the lead
+    // byte, so an ASCII trail (a quote, a comma) survives.
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        const unsigned char c = static_cast<unsigned char>(gbk[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        if (i + 1 < gbk.size() && DecodeAll(kGbkCodePage, gbk.data() + i, 2, wide) && wide.size() == 1) {
+            AppendUtf8(wide.data(), 1, out);
+            i += 2;
+        } else if (DecodeAll(kGbkCodePage, gbk.data() + i, 1, wide) && wide.size() == 1) {
+            AppendUtf8(wide.data(), 1, out);
+            ++i;
+        } else {
+            out.append(kReplacement);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::wstring wide;
+    if (DecodeAll(CP_UTF8, utf8.data(), utf8.size(), wide) && EncodeAll(wide, out))
+        return out;
+    out.clear();
+    // Character by character: each one GBK cannot hold (or each bad byte) becomes '?'.
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t length = WholeSequenceLength(utf8.data() + pos, utf8.size() - pos);
+        const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(lead));
+        } else if (!DecodeAll(CP_UTF8, utf8.data() + pos, length, wide) || !EncodeAll(wide, out)) {
+            out.push_back('?');
+        }
+        pos += length;
+    }
+    return out;
+}
+
+#else
 std::string GbkToUtf8(std::string_view gbk) {
     std::string out;
     out.reserve(gbk.size() + gbk.size() / 2);
@@ -97,6 +206,29 @@ std::string GbkToUtf8(std::string_view gbk) {
     }
     return out;
 }
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    Converter converter("GBK", "UTF-8");
+    const char* in = utf8.data();
+    std::size_t left = utf8.size();
+    if (!converter.valid()) {
+        for (unsigned char c : utf8)
+            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return out;
+    }
+    while (!converter.run(in, left, out)) {
+        // Skip the whole character that GBK cannot hold (or one bad byte).
+        std::size_t length = WholeSequenceLength(in, left);
+        out.push_back('?');
+        in += length;
+        left -= length;
+    }
+    return out;
+}
+
+#endif
 
 bool IsUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -140,27 +272,6 @@ bool IsUtf8(std::string_view bytes) {
 
 bool FitsGbk(std::string_view utf8) {
     return GbkToUtf8(Utf8ToGbk(utf8)) == utf8;
-}
-
-std::string Utf8ToGbk(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    Converter converter("GBK", "UTF-8");
-    const char* in = utf8.data();
-    std::size_t left = utf8.size();
-    if (!converter.valid()) {
-        for (unsigned char c : utf8)
-            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        return out;
-    }
-    while (!converter.run(in, left, out)) {
-        // Skip the whole character that GBK cannot hold (or one bad byte).
-        std::size_t length = WholeSequenceLength(in, left);
-        out.push_back('?');
-        in += length;
-        left -= length;
-    }
-    return out;
 }
 
 std::size_t GbkLength(std::string_view utf8) {

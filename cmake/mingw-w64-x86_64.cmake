@@ -1,0 +1,38 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (posix threads: std::thread and
+# std::mutex need them). Libraries built by scripts/windows-deps.sh are found below
+# MARLUNE_WINDOWS_PREFIX, which the script passes in.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
+set(CMAKE_AR ${MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
+set(CMAKE_RANLIB ${MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
+
+# The prefix is handed to try_compile projects too, which re-read this file.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MARLUNE_WINDOWS_PREFIX)
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
+if(MARLUNE_WINDOWS_PREFIX)
+  list(PREPEND CMAKE_FIND_ROOT_PATH ${MARLUNE_WINDOWS_PREFIX})
+  list(PREPEND CMAKE_PREFIX_PATH ${MARLUNE_WINDOWS_PREFIX})
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Tests run the built programs under Wine.
+find_program(MARLUNE_WINE wine)
+if(MARLUNE_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${MARLUNE_WINE})
+endif()
+
+# pkg-config must not offer the Linux libraries.
+set(ENV{PKG_CONFIG_PATH} "")
+if(MARLUNE_WINDOWS_PREFIX)
+  set(ENV{PKG_CONFIG_LIBDIR} "${MARLUNE_WINDOWS_PREFIX}/lib/pkgconfig")
+else()
+  set(ENV{PKG_CONFIG_LIBDIR} "/usr/x86_64-w64-mingw32/lib/pkgconfig")
+endif()

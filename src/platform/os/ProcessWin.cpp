@@ -1,0 +1,61 @@
+// The running program on Windows.
+#if defined(_WIN32)
+
+#include "platform/os/Process.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <io.h>
+
+namespace marlune::os {
+namespace {
+
+std::string Narrow(const wchar_t* wide, std::size_t size) {
+    if (size == 0)
+        return {};
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::string WithSlashes(std::string path) {
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return path;
+}
+
+} // namespace
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    while (true) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size())
+            return WithSlashes(Narrow(path.data(), length));
+        path.resize(path.size() * 2);
+    }
+}
+
+int ProcessId() {
+    return static_cast<int>(::GetCurrentProcessId());
+}
+
+bool StandardOutputIsTerminal() {
+    return ::_isatty(::_fileno(stdout)) != 0;
+}
+
+void LowerThisThreadPriority(int priority) {
+    if (priority < 0)
+        ::SetThreadPriority(::GetCurrentThread(), priority);
+}
+
+} // namespace marlune::os
+
+#endif
