@@ -36,3 +36,13 @@ if(MARLUNE_WINDOWS_PREFIX)
 else()
   set(ENV{PKG_CONFIG_LIBDIR} "/usr/x86_64-w64-mingw32/lib/pkgconfig")
 endif()
+
+# One self-contained executable: the C++ runtime, winpthreads and zlib are linked in,
+# so a program runs without DLLs beside it (Qt's excepted).
+set(ZLIB_USE_STATIC_LIBS ON)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic")
+
+# printf and friends from mingw's own C99 implementation, not the Windows C runtime's,
+# whose rounding and formats differ ("%.2f" of 0.125, "%lld").
+set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
+set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")

@@ -146,7 +146,7 @@ public:
             RemoveQuietly(m_tempPath);
             return fail("cannot write " + m_tempPath);
         }
-        if (!os::ReplaceFile(m_tempPath, m_job.replyFile)) {
+        if (!os::RenameOver(m_tempPath, m_job.replyFile)) {
             RemoveQuietly(m_tempPath);
             return fail("cannot rename " + m_tempPath);
         }

@@ -152,7 +152,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
         ok = false;
     if (std::fclose(temp->file) != 0)
         ok = false;
-    if (ok && !os::ReplaceFile(temp->path, *target))
+    if (ok && !os::RenameOver(temp->path, *target))
         ok = false;
     if (!ok)
         os::RemoveFile(temp->path);

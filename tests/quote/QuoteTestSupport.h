@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -22,9 +23,15 @@ inline std::string QuoteData(const std::string& name) {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "marlune-quote-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern;
+        // A name no other test run holds: create_directory fails for one that exists.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("marlune-quote-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error))
+                m_path = candidate;
+        }
     }
     ~TempDir() {
         std::error_code ignored;

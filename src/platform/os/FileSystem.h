@@ -86,7 +86,7 @@ void TakePermissionsOf(std::FILE* file, const std::string& replaced);
 
 // Puts `from` in the place of `to` in one step: readers see the old file or the new one,
 // never a missing or partial one. The old `to` is replaced when it exists.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 // Creates the folder and the folders above it that are missing.
 bool CreateFolders(const std::string& folder);

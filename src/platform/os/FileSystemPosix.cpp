@@ -131,7 +131,7 @@ void TakePermissionsOf(std::FILE* file, const std::string& replaced) {
         ::fchmod(::fileno(file), 0644);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

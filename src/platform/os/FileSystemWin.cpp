@@ -229,7 +229,7 @@ void TakePermissionsOf(std::FILE* file, const std::string& replaced) {
     static_cast<void>(replaced);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
     // One rename that replaces the old file, finished on the disk before it returns.
     return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
