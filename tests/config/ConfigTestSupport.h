@@ -5,14 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
+#include <random>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace marlune::test {
 
@@ -20,9 +16,15 @@ namespace marlune::test {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "marlune-config-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern + "/";
+        // A name no other test run holds: create_directory fails for one that exists.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("marlune-config-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error))
+                m_path = candidate.generic_u8string() + "/";
+        }
     }
     ~ScratchFolder() {
         if (m_path.empty())
@@ -62,28 +64,8 @@ inline std::size_t FileCount(const std::string& folder) {
     return count;
 }
 
-// Runs the action in a child process whose files may not grow beyond a few bytes, so
-// that every write fails part-way, even for the super-user. Returns what the action
-// returned, or true when the child did not end normally.
-inline bool RunWithTinyFileLimit(const std::function<bool()>& action) {
-    pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16, 16};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(action() ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-}
-
 inline bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
-}
-
-inline bool RunningAsRoot() {
-    return ::geteuid() == 0;
 }
 
 } // namespace marlune::test

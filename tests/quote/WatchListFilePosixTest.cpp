@@ -1,8 +1,8 @@
 // Watch list saves and reads against what only POSIX systems have: a file size limit that
 // makes a write fail part-way, pipes, devices, symbolic links and mode bits. Left out of
 // the Windows build.
-#include "quote/WatchListFile.h"
 #include "QuoteTestSupport.h"
+#include "quote/WatchListFile.h"
 
 #include <gtest/gtest.h>
 

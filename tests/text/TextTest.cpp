@@ -169,7 +169,6 @@ TEST(FileBytes, ReadsOnlyRegularFilesWithinTheLimit) {
     std::filesystem::remove_all(dir);
 }
 
-
 TEST(FileBytes, ReplacesInFoldersOfAnyNameAndLeavesReadOnlyFilesAlone) {
     // A folder name outside ASCII (and outside any ANSI code page but one) must work.
     auto dir = FreshFolder("marlune_replace_test");
