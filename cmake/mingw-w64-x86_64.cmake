@@ -44,5 +44,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,-Bstatic,-
 
 # printf and friends from mingw's own C99 implementation, not the Windows C runtime's,
 # whose rounding and formats differ ("%.2f" of 0.125, "%lld").
-set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
-set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
+# The compiler's format checks still take printf for the Windows one and warn about
+# "%zu" and "%lld"; the Linux build checks every format.
+set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1 -Wno-format")
+set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1 -Wno-format")

@@ -1,13 +1,6 @@
 #include "sim/HttpServer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace marlune::sim {
 
@@ -101,10 +94,7 @@ bool HttpConnection::Send(std::string_view bytes) {
         if (m_server.stopping()) {
             return false;
         }
-        const ssize_t sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
+        const long long sent = os::SendSome(m_socket, bytes.data(), bytes.size());
         if (sent <= 0) {
             return false;
         }
@@ -136,29 +126,18 @@ int HttpServer::Start(int port) {
     if (port < 0 || port > 65535) {
         return -1;
     }
-    const int listenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenSocket < 0) {
+    auto waker = std::make_unique<os::SocketWaker>();
+    if (!waker->IsOpen()) {
         return -1;
     }
-    const int yes = 1;
-    ::setsockopt(listenSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    socklen_t length = sizeof address;
-    int wake[2] = {-1, -1};
-    if (::bind(listenSocket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenSocket, 128) != 0 ||
-        ::getsockname(listenSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        ::pipe2(wake, O_CLOEXEC) != 0) {
-        ::close(listenSocket);
+    int boundPort = -1;
+    const os::Socket listenSocket = os::ListenOnLoopback(port, boundPort);
+    if (listenSocket == os::kNoSocket) {
         return -1;
     }
     m_listenSocket = listenSocket;
-    m_wakeRead = wake[0];
-    m_wakeWrite = wake[1];
-    m_port = ntohs(address.sin_port);
+    m_waker = std::move(waker);
+    m_port = boundPort;
     m_stopping = false;
     m_acceptThread = std::thread([this] { acceptLoop(); });
     return m_port;
@@ -173,20 +152,18 @@ void HttpServer::Stop() {
         m_stopping = true;
     }
     m_stopSignal.notify_all();
-    const char wake = 'x';
-    [[maybe_unused]] const ssize_t written = ::write(m_wakeWrite, &wake, 1);
+    m_waker->Wake();
     m_acceptThread.join();
-    ::close(m_listenSocket);
-    ::close(m_wakeRead);
-    ::close(m_wakeWrite);
-    m_listenSocket = m_wakeRead = m_wakeWrite = -1;
+    os::CloseSocket(m_listenSocket);
+    m_listenSocket = os::kNoSocket;
+    m_waker.reset();
 
     std::list<std::unique_ptr<ConnectionSlot>> connections;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (auto& slot : m_connections) {
-            if (slot->socket >= 0) {
-                ::shutdown(slot->socket, SHUT_RDWR);
+            if (slot->socket != os::kNoSocket) {
+                os::ShutdownBoth(slot->socket);
             }
         }
         connections.swap(m_connections);
@@ -217,22 +194,22 @@ void HttpServer::reapFinished() {
 
 void HttpServer::acceptLoop() {
     while (!stopping()) {
-        pollfd watched[2] = {{m_listenSocket, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
-        const int ready = ::poll(watched, 2, 1000);
+        const os::Socket watched[2] = {m_listenSocket, m_waker->Readable()};
+        const int ready = os::WaitReadable(watched, 2, 1000);
         reapFinished();
         if (stopping()) {
             break;
         }
-        if (ready <= 0 || !(watched[0].revents & POLLIN)) {
+        if (ready <= 0 || (ready & 1) == 0) {
             continue;
         }
-        const int socket = ::accept4(m_listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket < 0) {
+        const os::Socket socket = os::AcceptConnection(m_listenSocket);
+        if (socket == os::kNoSocket) {
             continue;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_connections.size() >= kMaxConnections) {
-            ::close(socket); // too many at once: refuse rather than pile up threads
+            os::CloseSocket(socket); // too many at once: refuse rather than pile up threads
             continue;
         }
         auto slot = std::make_unique<ConnectionSlot>();
@@ -244,24 +221,20 @@ void HttpServer::acceptLoop() {
 }
 
 void HttpServer::serve(ConnectionSlot& slot) {
-    const int socket = slot.socket;
+    const os::Socket socket = slot.socket;
     std::string received;
     std::size_t headEnd = std::string::npos;
     const auto deadline = std::chrono::steady_clock::now() + kRequestTimeout;
     char buffer[4096];
     while (!stopping() && std::chrono::steady_clock::now() < deadline) {
-        pollfd watched{socket, POLLIN, 0};
-        const int ready = ::poll(&watched, 1, kPollSliceMs);
-        if (ready < 0 && errno != EINTR) {
+        const int ready = os::WaitReadable(&socket, 1, kPollSliceMs);
+        if (ready < 0) {
             break;
         }
-        if (ready <= 0) {
+        if (ready == 0) {
             continue;
         }
-        const ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
+        const long long count = os::ReceiveSome(socket, buffer, sizeof buffer);
         if (count <= 0) {
             break;
         }
@@ -290,17 +263,17 @@ void HttpServer::serve(ConnectionSlot& slot) {
 
     // End the reply, then read whatever the client still sends until it closes: closing
     // with unread bytes would reset the connection under a reply not yet read.
-    ::shutdown(socket, SHUT_WR);
+    os::ShutdownSending(socket);
     const auto drainDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (!stopping() && std::chrono::steady_clock::now() < drainDeadline) {
-        pollfd watched{socket, POLLIN, 0};
-        if (::poll(&watched, 1, kPollSliceMs) > 0 && ::recv(socket, buffer, sizeof buffer, 0) <= 0) {
+        if (os::WaitReadable(&socket, 1, kPollSliceMs) > 0 &&
+            os::ReceiveSome(socket, buffer, sizeof buffer) <= 0) {
             break;
         }
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    ::close(socket);
-    slot.socket = -1;
+    os::CloseSocket(socket);
+    slot.socket = os::kNoSocket;
     slot.finished = true;
 }
 

@@ -4,6 +4,8 @@
 // one request and is closed after its reply; each runs on its own thread. Stop is
 // prompt: it wakes every waiting handler and shuts every connection down.
 
+#include "platform/os/Sockets.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -35,7 +37,7 @@ class HttpServer;
 // One accepted connection, as a handler sees it.
 class HttpConnection {
 public:
-    HttpConnection(HttpServer& server, int socket) : m_server(server), m_socket(socket) {}
+    HttpConnection(HttpServer& server, os::Socket socket) : m_server(server), m_socket(socket) {}
 
     // Sends all bytes; false when the peer has gone or the server is stopping.
     bool Send(std::string_view bytes);
@@ -46,7 +48,7 @@ public:
 
 private:
     HttpServer& m_server;
-    int m_socket;
+    os::Socket m_socket;
 };
 
 class HttpServer {
@@ -68,7 +70,7 @@ public:
 private:
     friend class HttpConnection;
     struct ConnectionSlot {
-        int socket = -1;
+        os::Socket socket = os::kNoSocket;
         std::thread thread;
         std::atomic<bool> finished{false};
     };
@@ -79,9 +81,8 @@ private:
     bool stopping() const { return m_stopping.load(); }
 
     Handler m_handler;
-    int m_listenSocket = -1;
-    int m_wakeRead = -1;
-    int m_wakeWrite = -1;
+    os::Socket m_listenSocket = os::kNoSocket;
+    std::unique_ptr<os::SocketWaker> m_waker; // wakes the accept loop to stop
     int m_port = -1;
     std::thread m_acceptThread;
     std::atomic<bool> m_stopping{false};

@@ -150,6 +150,7 @@ void SleepInterruptibly(int seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
+    os::UseUtf8StandardOutput();
     std::optional<CliOptions> options = ParseArguments(argc, argv);
     if (!options) {
         std::fputs(Usage().c_str(), stderr);

@@ -10,6 +10,9 @@ namespace marlune::os {
 std::string ExecutablePath();
 int ProcessId();
 bool StandardOutputIsTerminal();
+// Makes standard output take the program's UTF-8 bytes as they are: the same bytes on
+// every system (no line ends rewritten), and a console that shows them as UTF-8.
+void UseUtf8StandardOutput();
 
 // Lowers the calling thread's priority; raising one is never attempted (it needs
 // privileges the program does not have). Best effort.

@@ -24,6 +24,10 @@ bool StandardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) != 0;
 }
 
+void UseUtf8StandardOutput() {
+    // Bytes pass unchanged; the terminal's own encoding is the user's to choose.
+}
+
 void LowerThisThreadPriority(int priority) {
     // On Linux a thread's nice value is its own: idle becomes nice 19, "lowest" and
     // "below normal" less.

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 
 namespace marlune::os {
@@ -49,6 +50,13 @@ int ProcessId() {
 
 bool StandardOutputIsTerminal() {
     return ::_isatty(::_fileno(stdout)) != 0;
+}
+
+void UseUtf8StandardOutput() {
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    if (StandardOutputIsTerminal())
+        ::SetConsoleOutputCP(CP_UTF8);
 }
 
 void LowerThisThreadPriority(int priority) {
