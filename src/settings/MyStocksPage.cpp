@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,8 +26,6 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <openssl/evp.h>
 
 #include <memory>
 
@@ -70,19 +69,9 @@ bool IsTypingKey(const QKeyEvent& event) {
 
 std::string StockRecordKey(int market, const std::string& code) {
     const std::string text = std::to_string(market) + Utf8ToGbk(code);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1 ||
-        EVP_DigestUpdate(context.get(), text.data(), text.size()) != 1 ||
-        EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
-        return {};
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string key;
-    for (unsigned int i = 0; i < length; ++i) {
-        key.push_back(kHex[digest[i] >> 4]);
-        key.push_back(kHex[digest[i] & 0x0F]);
-    }
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray(text.data(), static_cast<qsizetype>(text.size())), QCryptographicHash::Md5);
+    const std::string key = digest.toHex().toUpper().toStdString();
     return key;
 }
 
