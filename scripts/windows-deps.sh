@@ -168,8 +168,23 @@ build_gtest() {
     cmake_windows googletest /usr/src/googletest -Dgtest_force_shared_crt=ON
 }
 
+# Debian's Qt source leaves out the non-free Wintab header; the Windows platform plugin then
+# builds without Wintab tablets (pen input through the pointer API stays).
+patch_qt_without_wintab() {
+    local plugin=$cache/src/qt6-base/src/plugins/platforms/windows
+    grep -q 'wintab.h' "$plugin/CMakeLists.txt" && return
+    sed -i 's|^qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent$|qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
+        "$plugin/CMakeLists.txt"
+    sed -i 's|^#if QT_CONFIG(tabletevent)$|#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)|' \
+        "$plugin/qwindowscontext.cpp"
+    sed -i '/^#if QT_CONFIG(tabletevent)$/{N;s|^#if QT_CONFIG(tabletevent)\n#  include "qwindowstabletsupport.h"|#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)\n#  include "qwindowstabletsupport.h"|}' \
+        "$plugin/qwindowspointerhandler.cpp"
+    grep -q 'wintab.h' "$plugin/CMakeLists.txt" || { echo "the Qt plugin patch no longer fits" >&2; exit 1; }
+}
+
 build_qt() {
     fetch_source qt6-base
+    patch_qt_without_wintab
     local build=$cache/build/qt6-base
     local linux_version
     linux_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
