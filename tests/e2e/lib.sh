@@ -57,7 +57,9 @@ e2e_start_display() { # first last [tray]
     trayer --edge bottom --align right --SetDockType true --SetPartialStrut true --widthtype request \
       --height 32 >"$work/trayer.log" 2>&1 &
     pids+=($!)
-    sleep 0.5
+    # trayer takes the notification-area selection before it maps its panel; a program
+    # started earlier would find no tray (and show no balloon) on a loaded machine.
+    wait_for 15 xdotool search --onlyvisible --name '^panel$' >/dev/null 2>&1 || fail "trayer did not start"
   fi
   sleep 0.5
 }
