@@ -1,6 +1,7 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 (posix threads: std::thread and
 # std::mutex need them). Libraries built by scripts/windows-deps.sh are found below
-# MARLUNE_WINDOWS_PREFIX, which the script passes in.
+# MARLUNE_WINDOWS_PREFIX, the Windows Qt below MARLUNE_WINDOWS_QT (with QT_HOST_PATH=/usr
+# for the Linux Qt's moc, rcc and uic).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -11,13 +12,14 @@ set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 set(CMAKE_AR ${MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
 
-# The prefix is handed to try_compile projects too, which re-read this file.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MARLUNE_WINDOWS_PREFIX)
+# MARLUNE_WINDOWS_QT names the Windows Qt's prefix. Both are handed to try_compile
+# projects too, which re-read this file.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MARLUNE_WINDOWS_PREFIX MARLUNE_WINDOWS_QT)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
-if(MARLUNE_WINDOWS_PREFIX)
-  list(PREPEND CMAKE_FIND_ROOT_PATH ${MARLUNE_WINDOWS_PREFIX})
-  list(PREPEND CMAKE_PREFIX_PATH ${MARLUNE_WINDOWS_PREFIX})
-endif()
+foreach(_prefix ${MARLUNE_WINDOWS_PREFIX} ${MARLUNE_WINDOWS_QT})
+  list(PREPEND CMAKE_FIND_ROOT_PATH ${_prefix})
+  list(PREPEND CMAKE_PREFIX_PATH ${_prefix})
+endforeach()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -168,17 +168,23 @@ build_gtest() {
     cmake_windows googletest /usr/src/googletest -Dgtest_force_shared_crt=ON
 }
 
-# Debian's Qt source leaves out the non-free Wintab header; the Windows platform plugin then
-# builds without Wintab tablets (pen input through the pointer API stays).
+# Fits the Windows platform plugin to what this Qt leaves out: Debian's source has no
+# (non-free) Wintab header, so no Wintab tablets (pen input through the pointer API stays),
+# and the plugin must not reach for OpenGL or Direct2D pieces that are not built.
 patch_qt_without_wintab() {
     local plugin=$cache/src/qt6-base/src/plugins/platforms/windows
-    grep -q 'wintab.h' "$plugin/CMakeLists.txt" && return
+    grep -q 'wintab.h' "$plugin/CMakeLists.txt" && grep -q 'dynamicgl) && QT_CONFIG(opengl)' "$plugin/qwindowswindow.cpp" &&
+        grep -q 'directwrite3) && QT_CONFIG(direct2d)' "$plugin/qwindowsintegration.cpp" && return
     sed -i 's|^qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent$|qt_internal_extend_target(QWindowsIntegrationPlugin CONDITION QT_FEATURE_tabletevent AND EXISTS ${QtBase_SOURCE_DIR}/src/3rdparty/wintab/wintab.h|' \
         "$plugin/CMakeLists.txt"
     sed -i 's|^#if QT_CONFIG(tabletevent)$|#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)|' \
         "$plugin/qwindowscontext.cpp"
     sed -i '/^#if QT_CONFIG(tabletevent)$/{N;s|^#if QT_CONFIG(tabletevent)\n#  include "qwindowstabletsupport.h"|#if QT_CONFIG(tabletevent) \&\& __has_include(<wintab.h>)\n#  include "qwindowstabletsupport.h"|}' \
         "$plugin/qwindowspointerhandler.cpp"
+    # Without OpenGL there is no OpenGL to be dynamic about (the plugin asks anyway).
+    sed -i 's|^#if QT_CONFIG(dynamicgl)$|#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)|' "$plugin/qwindowswindow.cpp"
+    # Qt Gui builds its DirectWrite font database only with Direct2D, which is left out.
+    sed -i 's|^#if QT_CONFIG(directwrite3)$|#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)|' "$plugin/qwindowsintegration.cpp"
     grep -q 'wintab.h' "$plugin/CMakeLists.txt" || { echo "the Qt plugin patch no longer fits" >&2; exit 1; }
 }
 
@@ -203,6 +209,15 @@ build_qt() {
         -DFEATURE_pdf=OFF -DFEATURE_glib=OFF >"$build.log" 2>&1 || { tail -30 "$build.log"; exit 1; }
     nice -n 10 cmake --build "$build" --parallel "$jobs" >>"$build.log" 2>&1 || { tail -30 "$build.log"; exit 1; }
     cmake --install "$build" >>"$build.log" 2>&1 || { tail -30 "$build.log"; exit 1; }
+    qt_runtime_dlls
+}
+
+# Qt's DLLs use the compiler's C++ runtime as DLLs: they go beside them.
+qt_runtime_dlls() {
+    local dll
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$cache/qt6/bin/"
+    done
 }
 
 total_start=$(date +%s)
