@@ -13,12 +13,27 @@ namespace {
 constexpr char kRunKey[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kValueName[] = "Marlune";
 
+// Quotes an argument the way the C runtime splits a command line back into arguments:
+// backslashes count only before a quote, where each must be doubled, and so must those
+// before the closing quote ("C:\My Stocks\" would otherwise swallow it).
 QString Quote(const QString& argument) {
-    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) && !argument.contains(QLatin1Char('"')))
+    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) &&
+        !argument.contains(QLatin1Char('\t')) && !argument.contains(QLatin1Char('"')))
         return argument;
-    QString escaped = argument;
-    escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
+    QString quoted(QLatin1Char('"'));
+    int backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            backslashes = backslashes * 2 + 1;
+        quoted += QString(backslashes, QLatin1Char('\\')) + c;
+        backslashes = 0;
+    }
+    quoted += QString(backslashes * 2, QLatin1Char('\\')) + QLatin1Char('"');
+    return quoted;
 }
 
 } // namespace
