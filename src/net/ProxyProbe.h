@@ -24,7 +24,8 @@ struct DesktopProxy {
 };
 
 // The desktop's proxy as the operating system keeps it. On Linux: the http_proxy
-// variable of the environment, else HTTP_PROXY; unset or empty means switched off.
+// variable of the environment, else HTTP_PROXY; unset or empty means switched off. On
+// Windows: the Internet Options' proxy server (its HTTP one), when switched on.
 DesktopProxy ReadIeProxy();
 
 // Reads a proxy text: "host:port" or "http://[user:password@]host:port[/...]" (host

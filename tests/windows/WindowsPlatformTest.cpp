@@ -1,5 +1,6 @@
-// The Windows pieces of the desktop program that work without a window on the screen:
-// the autostart entry in the Run key and the command channel's hidden window.
+// The Windows pieces that live in the system's settings and windows: the autostart entry
+// in the Run key, the command channel's hidden window and the Internet Options' proxy.
+#include "net/ProxyProbe.h"
 #include "platform/AutoStart.h"
 #include "platform/CommandChannel.h"
 
@@ -63,6 +64,44 @@ TEST(WindowsAutoStart, RunKeyValueComesAndGoes) {
     EXPECT_FALSE(IsAutoStartOn());
     EXPECT_FALSE(
         QSettings(QString::fromLatin1(kRunKey), QSettings::NativeFormat).contains(QStringLiteral("Marlune")));
+}
+
+TEST(WindowsProxy, InternetOptionsGiveTheHttpProxyWhileSwitchedOn) {
+    const QString key =
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+    QSettings settings(key, QSettings::NativeFormat);
+    const QVariant oldEnable = settings.value(QStringLiteral("ProxyEnable"));
+    const QVariant oldServer = settings.value(QStringLiteral("ProxyServer"));
+    const auto write = [&](int enable, const QString& server) {
+        settings.setValue(QStringLiteral("ProxyEnable"), enable); // a DWORD
+        settings.setValue(QStringLiteral("ProxyServer"), server);
+        settings.sync();
+    };
+
+    write(1, QStringLiteral("proxy.example:8080"));
+    marlune::DesktopProxy proxy = marlune::ReadIeProxy();
+    EXPECT_EQ(proxy.status, marlune::DesktopProxyStatus::Found);
+    EXPECT_EQ(proxy.host, "proxy.example");
+    EXPECT_EQ(proxy.port, "8080");
+
+    write(1, QStringLiteral("ftp=f:21; http=web.proxy:3128;https=s:443"));
+    proxy = marlune::ReadIeProxy();
+    EXPECT_EQ(proxy.status, marlune::DesktopProxyStatus::Found);
+    EXPECT_EQ(proxy.host, "web.proxy");
+    EXPECT_EQ(proxy.port, "3128");
+
+    write(1, QStringLiteral("https=s:443"));
+    EXPECT_EQ(marlune::ReadIeProxy().status, marlune::DesktopProxyStatus::SwitchedOff);
+
+    write(0, QStringLiteral("proxy.example:8080"));
+    EXPECT_EQ(marlune::ReadIeProxy().status, marlune::DesktopProxyStatus::SwitchedOff);
+
+    settings.remove(QStringLiteral("ProxyEnable"));
+    settings.remove(QStringLiteral("ProxyServer"));
+    if (oldEnable.isValid())
+        settings.setValue(QStringLiteral("ProxyEnable"), oldEnable);
+    if (oldServer.isValid())
+        settings.setValue(QStringLiteral("ProxyServer"), oldServer);
 }
 
 TEST(WindowsCommandChannel, APostedCommandReachesTheListener) {
