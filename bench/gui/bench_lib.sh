@@ -34,7 +34,7 @@ bench_start_display() { # first last
   for n in $(seq "$1" "$2"); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
   done
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   pids+=($!)
   export DISPLAY=$display
   wait_for 10 xwininfo -root >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }

@@ -45,7 +45,9 @@ e2e_start_display() { # first last [tray]
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
   done
   [ -n "$display" ] || fail "no free X display number"
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  # -noreset: Xvfb otherwise resets when its last client leaves (the readiness probe below),
+  # and a window manager or tray connecting during that reset finds no display.
+  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
   pids+=($!)
   export DISPLAY=$display
   wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
