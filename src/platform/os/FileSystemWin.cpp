@@ -4,6 +4,8 @@
 
 #include "platform/os/FileSystem.h"
 
+#include "platform/os/WideText.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -13,34 +15,6 @@
 
 namespace marlune::os {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* wide, std::size_t size) {
-    if (size == 0)
-        return {};
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-std::string WithSlashes(std::string path) {
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
-    return path;
-}
 
 bool IsMissingError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||

@@ -3,6 +3,8 @@
 
 #include "platform/os/Process.h"
 
+#include "platform/os/WideText.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -10,27 +12,6 @@
 #include <io.h>
 
 namespace marlune::os {
-namespace {
-
-std::string Narrow(const wchar_t* wide, std::size_t size) {
-    if (size == 0)
-        return {};
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(size), utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-std::string WithSlashes(std::string path) {
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
-    return path;
-}
-
-} // namespace
 
 std::string ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');

@@ -3,6 +3,8 @@
 
 #include "platform/os/SystemProxy.h"
 
+#include "platform/os/WideText.h"
+
 #include <windows.h>
 
 #include <string_view>
@@ -11,17 +13,6 @@ namespace marlune::os {
 namespace {
 
 constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty())
-        return {};
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                             0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
-                          nullptr, nullptr);
-    return utf8;
-}
 
 // "http=a:1;https=b:2" names a server per protocol: the HTTP one, or none. A plain
 // "host:port" serves every protocol.
