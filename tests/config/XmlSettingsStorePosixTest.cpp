@@ -5,6 +5,7 @@
 
 #include "ConfigPosixSupport.h"
 #include "ConfigTestSupport.h"
+#include "XmlSettingsStoreFixture.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -17,19 +18,9 @@ using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
 
-const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const std::string& kDeclaration = test::kXmlDeclaration;
 
-class XmlSettingsStorePosixTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_store.SetPath(m_path); }
-
-    void writeDocument(const std::string& bytes) { WriteBytes(m_path, bytes); }
-    std::string document() const { return ReadBytes(m_path); }
-
-    ScratchFolder m_folder;
-    std::string m_path = m_folder / "SSTConf.xml";
-    XmlSettingsStore m_store;
-};
+class XmlSettingsStorePosixTest : public test::XmlSettingsStoreFixture {};
 
 TEST_F(XmlSettingsStorePosixTest, AFailedSaveLeavesThePreviousFile) {
     const std::string original = "<Config><Body><TopMost>1</TopMost></Body></Config>";

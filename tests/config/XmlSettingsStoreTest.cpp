@@ -2,6 +2,7 @@
 #include "config/SettingsKeys.h"
 
 #include "ConfigTestSupport.h"
+#include "XmlSettingsStoreFixture.h"
 
 #include <cstdio>
 
@@ -12,19 +13,9 @@ using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
 
-const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const std::string& kDeclaration = test::kXmlDeclaration;
 
-class XmlSettingsStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_store.SetPath(m_path); }
-
-    void writeDocument(const std::string& bytes) { WriteBytes(m_path, bytes); }
-    std::string document() const { return ReadBytes(m_path); }
-
-    ScratchFolder m_folder;
-    std::string m_path = m_folder / "SSTConf.xml";
-    XmlSettingsStore m_store;
-};
+class XmlSettingsStoreTest : public test::XmlSettingsStoreFixture {};
 
 TEST_F(XmlSettingsStoreTest, AnEmptyBodyGetsEveryKeyThatIsReadAddedWithZero) {
     writeDocument(kDeclaration + "<Config>\n  <Body>\n  </Body>\n</Config>\n");
