@@ -15,13 +15,8 @@
 namespace marlune {
 namespace {
 
+using test::FirstRunListBytes;
 using test::TempDir;
-
-// The list file written at first run, as its bytes stand on disk.
-std::string FirstRunListBytes() {
-    return Utf8ToGbk("dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00\r\n"
-                     "dac399001|399001|深证成指|2|2|0|0|0|0.0\r\n");
-}
 
 TEST(WatchListFile, FailedSaveKeepsTheOldFile) {
     TempDir dir;
