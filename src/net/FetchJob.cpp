@@ -2,6 +2,7 @@
 
 #include "net/CurlGlobal.h"
 #include "net/DownloadProxy.h"
+#include "net/RedirectRule.h"
 #include "platform/os/FileSystem.h"
 #include "text/FileBytes.h"
 
@@ -120,7 +121,7 @@ public:
         if (blankLine && !receiver->m_begun && !receiver->isInterimReply()) {
             return receiver->begin() ? bytes : 0;
         }
-        return bytes;
+        return receiver->checkRedirect(std::string_view(data, bytes)) ? bytes : 0;
     }
 
     static int OnTransferInfo(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -157,6 +158,21 @@ public:
     const std::string& error() const { return m_error; }
 
 private:
+    // A Location header of a redirect to a host the job may not reach fails the job
+    // before libcurl follows it.
+    bool checkRedirect(std::string_view line) {
+        long status = 0;
+        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        const char* current = nullptr;
+        curl_easy_getinfo(m_easy, CURLINFO_EFFECTIVE_URL, &current);
+        std::string target;
+        if (IsRefusedRedirectHeader(status, line, m_job.url, current != nullptr ? current : m_job.url,
+                                    &target)) {
+            return fail("redirect to another host refused: " + target);
+        }
+        return true;
+    }
+
     bool isInterimReply() const {
         long status = 0;
         curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);

@@ -39,7 +39,8 @@ struct QuoteFetchJob {
     // (file or memory). A job can only lower that ceiling, never raise it.
     std::uint32_t sizeLimit = 0;
     // In-memory jobs only: further URLs fetched one after the other once url has
-    // arrived, their replies appended to its reply; any of them failing fails the job.
+    // arrived, their replies appended to its reply; any of them failing fails the job,
+    // and the joined reply is held to sizeLimit as one reply is.
     // A service that takes a limited number of codes per request gets a long list so.
     std::vector<std::string> moreUrls;
     int quoteSource = 0; // quote jobs: the DataSour value of the service asked; 0 otherwise
@@ -49,8 +50,14 @@ struct QuoteFetchJob {
 constexpr long kQuoteTimeLimitMs = 15000;      // a quote reply older than that is stale anyway
 constexpr long kChartTimeLimitMs = 30000;      // one chart image
 constexpr long kSuggestionTimeLimitMs = 15000; // the drop-down of a text typed long ago is useless
+constexpr long kMinuteTimeLimitMs = 15000;     // the popup that asked is closed long before
 
-// Redirects a download follows, to http or https addresses only.
+// A quote reply for a full watch list is some tens of kilobytes; a larger one is not a
+// quote reply, and is neither held nor parsed (the refresh fails).
+constexpr std::uint32_t kMaxQuoteReplyBytes = 1024u * 1024u;
+
+// Redirects a download follows, to http or https addresses only, and only to the job's
+// own host, its domain or a host of the service table (net/RedirectRule.h).
 constexpr long kMaxRedirects = 5;
 
 struct FetchReport {
@@ -135,7 +142,7 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // The request carries the header block, the user agent "Mozilla/4.0 (compatible;
 // MSIE 7.0; Windows NT 6.0; Trident/4.0)" and the DownloadProxy setting. Up to
 // kMaxRedirects redirects are followed, to http and https addresses only (any other
-// scheme fails the job), with the same header block and proxy. Only a final status 200
+// scheme fails the job) on hosts IsRedirectAllowed admits (any other fails the job), with the same header block and proxy. Only a final status 200
 // succeeds. A job with a reply file deletes the old file first, writes a temporary
 // file of its own beside it (ReplyTempPattern) and renames it when the whole reply
 // has arrived; a failed file job leaves neither file behind (the reply file's folder

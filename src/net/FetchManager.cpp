@@ -161,20 +161,29 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
     };
     FetchOutcome outcome = RunFetchJob(job, cancel, shared.limits, progress);
     if (job.replyFile.empty()) {
+        // The parts together are held to one reply's limit: each may take what is left.
+        const std::uint32_t joinedLimit = job.sizeLimit > 0
+                                              ? std::min(job.sizeLimit, shared.limits.memoryLimit)
+                                              : shared.limits.memoryLimit;
         for (const std::string& url : job.moreUrls) {
             if (!outcome.succeeded)
                 break;
+            if (outcome.reply.size() >= joinedLimit) {
+                outcome.succeeded = false;
+                outcome.errorText = "reply too large";
+                outcome.reply.clear();
+                break;
+            }
             QuoteFetchJob part = job;
             part.url = url;
+            part.sizeLimit = joinedLimit - static_cast<std::uint32_t>(outcome.reply.size());
             FetchOutcome more = RunFetchJob(part, cancel, shared.limits, progress);
             outcome.succeeded = more.succeeded;
             outcome.reply += more.reply;
             outcome.errorText = std::move(more.errorText);
-            if (outcome.reply.size() > shared.limits.memoryLimit) {
-                outcome.succeeded = false; // the parts together are held to one reply's limit
-                outcome.errorText = "reply too large";
-            }
         }
+        if (!outcome.succeeded)
+            outcome.reply.clear();
     }
     if (!job.replyFile.empty()) {
         shared.bytesReceived.store(outcome.bytesReceived);

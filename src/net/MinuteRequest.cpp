@@ -26,6 +26,9 @@ QuoteFetchJob BuildMinuteJob(std::string_view symbol) {
     job.headerBlock = ServiceHeaderBlock(Service::kTencentMinutes);
     job.jobKind = kJobSideDownload;
     job.threadPriority = kThreadPriorityIdle;
+    // The parser refuses anything larger unread, so it is not downloaded either.
+    job.sizeLimit = static_cast<std::uint32_t>(kMaxMinuteReplyBytes);
+    job.timeLimitMs = kMinuteTimeLimitMs;
     return job;
 }
 

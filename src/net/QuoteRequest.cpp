@@ -109,6 +109,7 @@ QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSourc
     job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
     job.timeLimitMs = kQuoteTimeLimitMs;
+    job.sizeLimit = kMaxQuoteReplyBytes;
     if (*service.replyFile == '\0') {
         job.jobKind = kJobQuoteText;
     } else {

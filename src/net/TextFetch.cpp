@@ -2,6 +2,7 @@
 
 #include "net/CurlGlobal.h"
 #include "net/FetchJob.h"
+#include "net/RedirectRule.h"
 
 #include <curl/curl.h>
 #include <memory>
@@ -47,6 +48,29 @@ int CheckCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t
     }
 }
 
+struct RedirectCheck {
+    CURL* handle;
+    const std::string* requestUrl;
+};
+
+// Each header line: a redirect to a host the request may not reach ends the transfer.
+std::size_t CheckRedirect(char* data, std::size_t size, std::size_t count, void* context) {
+    const auto* check = static_cast<const RedirectCheck*>(context);
+    const std::size_t bytes = size * count;
+    long status = 0;
+    curl_easy_getinfo(check->handle, CURLINFO_RESPONSE_CODE, &status);
+    const char* current = nullptr;
+    curl_easy_getinfo(check->handle, CURLINFO_EFFECTIVE_URL, &current);
+    try {
+        const bool refused =
+            IsRefusedRedirectHeader(status, std::string_view(data, bytes), *check->requestUrl,
+                                    current != nullptr ? current : *check->requestUrl, nullptr);
+        return refused ? 0 : bytes;
+    } catch (...) {
+        return 0;
+    }
+}
+
 } // namespace
 
 HttpGetResult HttpGet(const HttpGetRequest& request) {
@@ -58,6 +82,7 @@ HttpGetResult HttpGet(const HttpGetRequest& request) {
         return result;
     CURL* handle = curl.get();
     BodySink sink{&result.body, request.maxBodyBytes};
+    RedirectCheck redirectCheck{handle, &request.url};
 
     curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -71,6 +96,8 @@ HttpGetResult HttpGet(const HttpGetRequest& request) {
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, CheckRedirect);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &redirectCheck);
     }
     if (request.cancelled) {
         curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);

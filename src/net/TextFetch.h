@@ -14,7 +14,7 @@ namespace marlune {
 struct HttpGetRequest {
     std::string url;
     DownloadProxy proxy;         // the default: the environment's proxy variables apply
-    bool followRedirects = true; // up to kMaxRedirects, to http and https addresses only
+    bool followRedirects = true; // up to kMaxRedirects, as download jobs follow them
     long connectTimeoutMs = 2000;
     long totalTimeoutMs = 30000; // a server that accepts and never answers ends here
     std::size_t maxBodyBytes = 4u * 1024u * 1024u;

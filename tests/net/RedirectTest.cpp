@@ -1,5 +1,6 @@
 // Redirects: every kind of download follows up to five of them, to http and https
-// addresses only, with its own request headers and through the proxy setting.
+// addresses only, on its own host, its domain or a host of the service table, with its
+// own request headers and through the proxy setting.
 
 #include "FetchTestServer.h"
 #include "FetchTestSink.h"
@@ -9,6 +10,7 @@
 #include "net/DownloadProxy.h"
 #include "net/FetchManager.h"
 #include "net/QuoteRequest.h"
+#include "net/RedirectRule.h"
 #include "net/ServiceEndpoints.h"
 #include "net/Suggestions.h"
 #include "net/TextFetch.h"
@@ -252,6 +254,124 @@ TEST(RedirectTest, ThroughAProxyTheRedirectGoesThroughItToo) {
     for (std::size_t i = 0; i < 2; ++i) { // the job's two requests
         EXPECT_EQ(Header(requests[i], "Proxy-Authorization"), "Basic bWU6cHc=") << requests[i];
     }
+}
+
+TEST(RedirectTest, DomainsOfTheServicesHosts) {
+    EXPECT_EQ(HostDomain("hq.sinajs.cn"), "sinajs.cn");
+    EXPECT_EQ(HostDomain("finance.sina.com.cn"), "sina.com.cn");
+    EXPECT_EQ(HostDomain("www.google.com.hk"), "google.com.hk");
+    EXPECT_EQ(HostDomain("api.money.126.net"), "126.net");
+    EXPECT_EQ(HostDomain("quotes.invalid"), "quotes.invalid");
+    EXPECT_EQ(HostDomain("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(UrlHost("http://WWW.Sina.com.cn:8080/x"), "www.sina.com.cn");
+    EXPECT_EQ(UrlHost("http://[::1]:80/"), "::1");
+
+    const std::string job = "http://hq.sinajs.cn/list=sh600000";
+    EXPECT_TRUE(IsRedirectAllowed(job, job, "/list=sh600001"));
+    EXPECT_TRUE(IsRedirectAllowed(job, job, "https://hq.sinajs.cn/x"));
+    EXPECT_TRUE(IsRedirectAllowed(job, job, "http://www.sinajs.cn/x"));
+    EXPECT_TRUE(IsRedirectAllowed(job, job, "http://qt.gtimg.cn/x")) << "a host of the service table";
+    EXPECT_FALSE(IsRedirectAllowed(job, job, "http://sinajs.cn.evil.example/x"));
+    EXPECT_FALSE(IsRedirectAllowed(job, job, "http://127.0.0.1:6379/"));
+    EXPECT_FALSE(IsRedirectAllowed(job, job, "http://192.168.1.1/admin"));
+    EXPECT_FALSE(IsRedirectAllowed(job, job, "http://localhost/"));
+    EXPECT_FALSE(IsRedirectAllowed(job, job, "http://[::1]/"));
+    EXPECT_FALSE(IsRedirectAllowed("http://a.com.cn/", "http://a.com.cn/", "http://b.com.cn/"))
+        << "com.cn is nobody's own domain";
+    // The hop in between does not widen what the job may reach.
+    EXPECT_FALSE(IsRedirectAllowed(job, "http://www.sinajs.cn/", "http://www.other.cn/"));
+    EXPECT_FALSE(IsRedirectAllowed("http://127.0.0.1:1/", "http://127.0.0.1:1/", "http://127.0.0.2:1/"));
+}
+
+TEST(RedirectTest, AHostOutsideTheServiceFailsEveryKindOfDownload) {
+    // Loopback under names no service uses (localhost, 127.0.0.2): were the redirect
+    // followed, the request would reach the second server.
+    std::atomic<int> reachedOther{0};
+    ScriptedHttpServer other([&](ScriptedConnection& c) {
+        ++reachedOther;
+        c.send(ScriptedHttpServer::reply("200 OK", "other"));
+    });
+    ScriptedHttpServer origin([&](ScriptedConnection& c) {
+        const std::string path = Target(c.request());
+        const std::string location = path.find("local") != std::string::npos
+                                         ? "http://localhost:" + std::to_string(other.port()) + "/"
+                                         : "http://127.0.0.2:" + std::to_string(other.port()) + "/";
+        c.send(ScriptedHttpServer::reply("302 Found", "", true, "Location: " + location + "\r\n"));
+    });
+    ASSERT_TRUE(PointAllServicesAt(origin.url("")));
+    ScratchFolder folder;
+    WatchList list(1);
+    list[0].code = "600000";
+    list[0].market = kMarketShanghai;
+    QuoteFetchJob quotes = QuoteRequester::BuildJob(list, kSourceSina, folder.path() + "/", 1700000000u);
+    QuoteFetchJob googleQuotes =
+        QuoteRequester::BuildJob(list, kSourceGoogle, folder.path() + "/", 1700000000u);
+    QuoteFetchJob chart = BuildChartJobs(list, folder.path()).at(0);
+    QuoteFetchJob suggestion = BuildSuggestionJob("local");
+    chart.url += "?local";
+    RecordingSink sink;
+    {
+        FetchManager manager(&sink);
+        for (const QuoteFetchJob* job : {&quotes, &googleQuotes, &chart, &suggestion}) {
+            manager.StartJob(*job);
+        }
+        ASSERT_TRUE(sink.waitForFinal(4, 15000));
+    }
+    for (const FetchReport& report : sink.reports()) {
+        EXPECT_EQ(report.status, kFetchFailed) << report.url;
+        EXPECT_NE(report.errorText.find("redirect"), std::string::npos) << report.errorText;
+        EXPECT_TRUE(report.reply.empty());
+    }
+    EXPECT_FALSE(TextFetch(origin.url("/local/update.html"), DownloadProxy{}).ok);
+    EXPECT_FALSE(TextFetch(origin.url("/loopback/update.html"), DownloadProxy{}).ok);
+    EXPECT_EQ(reachedOther.load(), 0);
+    EXPECT_TRUE(folder.names().empty());
+    RestoreDefaultServices();
+}
+
+TEST(RedirectTest, ThroughAProxyOnlyTheServicesOwnHostsAreAsked) {
+    // The proxy answers for every host, so what it is asked for shows what was followed.
+    ScriptedHttpServer proxy([](ScriptedConnection& c) {
+        const std::string target = Target(c.request());
+        const auto moveTo = [&](const std::string& location) {
+            c.send(ScriptedHttpServer::reply("302 Found", "", true, "Location: " + location + "\r\n"));
+        };
+        if (target == "http://hq.sinajs.cn/own-domain") {
+            moveTo("http://www.sinajs.cn/arrived");
+        } else if (target == "http://hq.sinajs.cn/table") {
+            moveTo("http://qt.gtimg.cn/arrived");
+        } else if (target == "http://hq.sinajs.cn/elsewhere") {
+            moveTo("http://router.lan/arrived");
+        } else if (target == "http://hq.sinajs.cn/look-alike") {
+            moveTo("http://hq.sinajs.cn.attacker.example/arrived");
+        } else {
+            c.send(ScriptedHttpServer::reply("200 OK", "at " + target));
+        }
+    });
+    RestoreDefaultServices();
+    const DownloadProxy saved = CurrentDownloadProxy();
+    ASSERT_TRUE(SetDownloadProxy({ProxyKind::kHttp, "127.0.0.1", std::to_string(proxy.port()), "", ""}));
+    const FetchReport ownDomain = RunOne(MemoryJob("http://hq.sinajs.cn/own-domain"));
+    const FetchReport table = RunOne(MemoryJob("http://hq.sinajs.cn/table"));
+    const FetchReport elsewhere = RunOne(MemoryJob("http://hq.sinajs.cn/elsewhere"));
+    const FetchReport lookAlike = RunOne(MemoryJob("http://hq.sinajs.cn/look-alike"));
+    const TextFetchResult text = TextFetch("http://hq.sinajs.cn/elsewhere");
+    SetDownloadProxy(saved);
+
+    EXPECT_EQ(ownDomain.reply, "at http://www.sinajs.cn/arrived") << ownDomain.errorText;
+    EXPECT_EQ(table.reply, "at http://qt.gtimg.cn/arrived") << table.errorText;
+    EXPECT_EQ(elsewhere.status, kFetchFailed);
+    EXPECT_EQ(lookAlike.status, kFetchFailed);
+    EXPECT_FALSE(text.ok);
+    std::vector<std::string> asked;
+    for (const std::string& request : proxy.requests()) {
+        asked.push_back(Target(request));
+    }
+    const std::vector<std::string> expected{
+        "http://hq.sinajs.cn/own-domain", "http://www.sinajs.cn/arrived",  "http://hq.sinajs.cn/table",
+        "http://qt.gtimg.cn/arrived",     "http://hq.sinajs.cn/elsewhere", "http://hq.sinajs.cn/look-alike",
+        "http://hq.sinajs.cn/elsewhere"};
+    EXPECT_EQ(asked, expected);
 }
 
 } // namespace
