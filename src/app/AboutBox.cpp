@@ -5,6 +5,7 @@
 #include "net/ServiceEndpoints.h"
 #include "settings/AboutPage.h"
 #include "settings/GradientButton.h"
+#include "version/Version.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -38,6 +39,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     m_product = new QLabel(Text(kAboutBoxProductLine), this);
     m_product->setObjectName(QStringLiteral("productLine"));
+    m_version = new QLabel(Text(kAboutVersionPrefix) + QString::fromLatin1(kMarluneVersion), this);
+    m_version->setObjectName(QStringLiteral("versionLine"));
     auto* siteLabel = new QLabel(Text(kAboutSitePrefix), this);
     m_home = new LinkLabel(VendorSiteDisplayName(site), site, this);
     m_home->setObjectName(QStringLiteral("homeLink"));
@@ -61,6 +64,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     linkRow->addStretch(1);
     auto* lines = new QVBoxLayout;
     lines->addWidget(m_product);
+    lines->addWidget(m_version);
     lines->addLayout(siteRow);
     lines->addLayout(linkRow);
     lines->addWidget(ownership);

@@ -18,6 +18,7 @@ public:
     explicit AboutBox(QWidget* parent = nullptr);
 
     QLabel* ProductLine() const { return m_product; }
+    QLabel* VersionLine() const { return m_version; }
     LinkLabel* HomeLink() const { return m_home; }
     LinkLabel* AdviceLink() const { return m_advice; }
     LinkLabel* HelpLink() const { return m_help; }
@@ -27,6 +28,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* m_version = nullptr;
     QLabel* m_product = nullptr;
     LinkLabel* m_home = nullptr;
     LinkLabel* m_advice = nullptr;

@@ -1,27 +1,32 @@
 #include "app/InstallLayout.h"
 
+#include "config/InstalledFolder.h"
+
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 namespace marlune {
 
+namespace {
+QString WithoutTrailingSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+} // namespace
+
+// The rules are the engine's (config/InstalledFolder.h), shared with the terminal ticker.
 bool IsInstalledLayout(const QString& executableFolder) {
-    const QDir folder(executableFolder);
-    return folder.dirName() == QLatin1String("bin") &&
-           QFileInfo::exists(
-               folder.absoluteFilePath(QStringLiteral("../share/applications/marlune.desktop")));
+    return IsInstalledProgramFolder(QDir::fromNativeSeparators(executableFolder).toStdString());
 }
 
 QString PerUserProgramFolder() {
-    // GenericDataLocation is $XDG_DATA_HOME, by default ~/.local/share.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/marlune");
+    return WithoutTrailingSlash(QDir::fromNativeSeparators(QString::fromStdString(PerUserDataFolder())));
 }
 
 QString DefaultProgramFolder(const QString& executableFolder) {
-    if (IsInstalledLayout(executableFolder) || !QFileInfo(executableFolder).isWritable())
-        return PerUserProgramFolder();
-    return executableFolder;
+    const QString folder = QString::fromStdString(
+        DefaultProgramFolderFor(QDir::fromNativeSeparators(executableFolder).toStdString()));
+    return WithoutTrailingSlash(QDir::fromNativeSeparators(folder));
 }
 
 } // namespace marlune

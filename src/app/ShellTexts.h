@@ -32,6 +32,8 @@ inline constexpr std::string_view kQuitPromptText = "退出";
 // The about box.
 inline constexpr std::string_view kAboutBoxTitle = "关于Sorell";
 inline constexpr std::string_view kAboutBoxProductLine = "Marlune1.0 - Orvento";
+// Followed by the program's version (kMarluneVersion).
+inline constexpr std::string_view kAboutVersionPrefix = "版本：";
 inline constexpr std::string_view kAboutSitePrefix = "网站：";
 inline constexpr std::string_view kAboutAdviceText = "意见和建议";
 inline constexpr std::string_view kAboutHelpText = "使用帮助";

@@ -60,7 +60,13 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
                     QStringLiteral("--beijing-time needs \"YYYY-MM-DD HH:MM[:SS]\", not %1").arg(moment);
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
-        else
+        else if (argument == QLatin1String("--version"))
+            options.version = true;
+        else if (argument == QLatin1String("-platform") || argument == QLatin1String("--platform")) {
+            // Qt's own choice of the window system; Qt reads it.
+            QString platform;
+            value(platform);
+        } else
             options.error = QStringLiteral("unknown argument: %1").arg(argument);
         if (!options.error.isEmpty())
             break;
@@ -75,6 +81,9 @@ QString StartupUsage() {
     return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]\n"
                           "               [--beijing-time \"YYYY-MM-DD HH:MM[:SS]\"]\n"
                           "       marlune --send N [--home DIR]\n"
+                          "       marlune --help | --version\n"
+                          "  -platform NAME  Qt's window system (xcb, wayland); on a Wayland desktop\n"
+                          "                  with XWayland the default is xcb\n"
                           "  --home DIR      keep settings, watch list and downloads below DIR\n"
                           "                  (default: the program's folder; for an installed program\n"
                           "                  ~/.local/share/marlune)\n"
@@ -85,7 +94,8 @@ QString StartupUsage() {
                           "  --beijing-time T  run the clock from this Beijing time on (tests, demos)\n"
                           "  --send N        pass command N to the Marlune running on this display (with\n"
                           "                  --home: the one working in DIR) and end: 100 shows its\n"
-                          "                  popup menu, 1135 runs its update step\n");
+                          "                  popup menu, 1135 runs its update step\n"
+                          "  --version       print the program's version\n");
 }
 
 } // namespace marlune

@@ -23,7 +23,8 @@ struct StartupOptions {
     std::optional<std::int64_t> beijingTime;
     std::optional<int> send; // --send N: pass command N to the running program, then end
     bool help = false;
-    QString error; // not empty when the command line cannot be used
+    bool version = false; // --version: print the program's version and end
+    QString error;        // not empty when the command line cannot be used
 };
 
 // Reads the arguments after the program name. --demo wins over --services.

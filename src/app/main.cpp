@@ -3,6 +3,8 @@
 #include "app/QtTranslations.h"
 #include "platform/CommandChannel.h"
 #include "platform/DisplayCheck.h"
+#include "platform/DisplayPlatform.h"
+#include "version/Version.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(marlune::StartupUsage()), options.help ? stdout : stderr);
         return options.help ? 0 : 2;
     }
+    if (options.version) {
+        std::printf("marlune %s\n", marlune::kMarluneVersion);
+        return 0;
+    }
     if (options.send)
         return SendCommand(argc, argv, *options.send, options.home);
     if (!marlune::platform::DisplayAvailable()) {
@@ -52,7 +58,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // On a Wayland desktop the ticker runs on XWayland where it can (it places itself, stays
+    // on top and takes its hot key there), unless the user chose a platform.
+    marlune::platform::ApplyDisplayPlatformChoice(argc, argv);
     QApplication app(argc, argv);
+    if (!marlune::platform::WindowsPlaceThemselves())
+        std::fputs(marlune::platform::kNativeWaylandNotice, stderr);
     QApplication::setApplicationName(QStringLiteral("Marlune"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own buttons and dialogs speak the program's language.

@@ -7,6 +7,7 @@
 #include "cli/QuoteFetcher.h"
 #include "cli/QuotePrinter.h"
 #include "config/FirstRun.h"
+#include "config/InstalledFolder.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
@@ -20,6 +21,7 @@
 #include "quote/TradingHours.h"
 #include "quote/WatchListFile.h"
 #include "text/BeijingTime.h"
+#include "version/Version.h"
 
 #include <atomic>
 #include <chrono>
@@ -47,6 +49,7 @@ struct CliOptions {
     bool watch = false;
     bool demo = false;
     bool help = false;
+    bool version = false;
 };
 
 // "1 Sina, 2 NetEase 163, ..." from the quote service table.
@@ -62,7 +65,7 @@ std::string SourceList() {
 
 std::string Usage() {
     return "usage: marlune-cli [--home DIR] [--services URL] [--demo] [--source N] [--reply FILE] [--json] "
-           "[--watch] [--beijing-time T] [--help]\n"
+           "[--watch] [--beijing-time T] [--help] [--version]\n"
            "  --home DIR      program folder with config/list.ini and config/base.ini\n"
            "  --services URL  send every request to this base URL\n"
            "  --demo          start the simulated market and use it\n"
@@ -74,6 +77,7 @@ std::string Usage() {
            "  --watch         refresh every FreshSec seconds until Ctrl-C\n"
            "  --beijing-time T  run the clock from this Beijing time (\"YYYY-MM-DD HH:MM[:SS]\") on,\n"
            "                  for tests and demos of the trading hours\n"
+           "  --version       print the program's version\n"
            "exit status: 0 success, 1 the refresh failed, 2 bad arguments, 128 + N ended by signal N\n";
 }
 
@@ -88,6 +92,8 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--watch") {
@@ -160,11 +166,23 @@ int main(int argc, char** argv) {
         std::fputs(Usage().c_str(), stdout);
         return 0;
     }
+    if (options->version) {
+        std::printf("marlune-cli %s\n", kMarluneVersion);
+        return 0;
+    }
     // Ctrl-C and SIGTERM cancel a transfer in flight; the program then ends within a moment.
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    if (!options->home.empty())
+    if (!options->home.empty()) {
         SetProgramFolder(options->home);
+    } else {
+        // An installed program keeps the user's files in the per-user data folder, shared
+        // with the desktop program.
+        const std::string executableFolder = RunningExecutableFolder();
+        const std::string folder = DefaultProgramFolderFor(executableFolder);
+        if (folder != executableFolder)
+            SetProgramFolder(folder);
+    }
     if (!CreateFirstRunFiles()) {
         std::fputs("无法创建配置文件，请检查磁盘空间\n", stderr);
         return 1;

@@ -3,6 +3,8 @@
 // site mean, and the little state the owner keeps between attempts. The downloads
 // themselves (TextFetch) and the timers belong to the owner.
 
+#include "version/Version.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +12,7 @@
 namespace marlune {
 
 // The program's own version, compared as text with the offered one.
-inline constexpr std::string_view kProgramVersion = "1.1.0.0";
+inline constexpr std::string_view kProgramVersion = kMarluneVersion;
 
 // Paths on the vendor's web site.
 inline constexpr std::string_view kUpdateFilePath = "/update.html";

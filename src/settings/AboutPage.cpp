@@ -2,6 +2,7 @@
 
 #include "net/ServiceEndpoints.h"
 #include "ticker/BrowserLauncher.h"
+#include "version/Version.h"
 
 #include <QGridLayout>
 #include <QMouseEvent>
@@ -24,7 +25,8 @@ void LinkLabel::mousePressEvent(QMouseEvent* event) {
 
 AboutPage::AboutPage(StatusSink status, QWidget* parent) : SettingsPageBase(std::move(status), parent) {
     const QString site = QString::fromStdString(ServiceBaseUrl(Service::kVendorSite));
-    m_product = new QLabel(QString::fromUtf8(kAboutProductLine), this);
+    // "Sorell1.1.0.0版": the product and the program's version.
+    m_product = new QLabel(QStringLiteral("Sorell%1版").arg(QLatin1String(kMarluneVersion)), this);
     m_product->setObjectName(QStringLiteral("productLine"));
     auto* siteLabel = new QLabel(QStringLiteral("网站："), this);
     m_home = new LinkLabel(site, site, this);

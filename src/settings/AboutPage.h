@@ -8,7 +8,6 @@
 
 namespace marlune {
 
-inline constexpr char kAboutProductLine[] = "Sorell1.1.0.0版";
 inline constexpr char kSuggestionPagePath[] = "/ent/softinfo.php?softid=2&ver=1.0&softname=marlune";
 inline constexpr char kHelpPagePath[] = "/ent/help.php?softid=2&ver=1.0&softname=marlune";
 

@@ -7,6 +7,7 @@
 #include "net/ChartRequest.h"
 #include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/WindowPlatform.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteParsers.h"
@@ -127,6 +128,7 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
       m_alertMemory(AlertStatePath()),
       m_requester(m_services.clock ? m_services.clock : QuoteRequester::Clock(SystemClockSeconds)) {
     setWindowTitle(QStringLiteral("Marlune"));
+    m_placesItself = platform::WindowsPlaceThemselves();
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
     // Before the window exists: where a compositor blends windows, the window gets an
@@ -289,7 +291,7 @@ void TickerWindow::layOut() {
     const ScreenPoint stored{m_settings.lastX, m_settings.lastY};
     // The whole window starts on a screen, its bottom and left edges too.
     const ScreenPoint corrected = fittedPosition(StartPosition(stored, m_width, m_height, m_area));
-    if (!(corrected == stored)) {
+    if (!(corrected == stored) && m_placesItself) {
         m_settings.lastX = corrected.x;
         m_settings.lastY = corrected.y;
         ProfileWriteInt(BaseIniPath(), baseini::kLastX.section, baseini::kLastX.name, corrected.x);
@@ -882,6 +884,8 @@ void TickerWindow::moveEvent(QMoveEvent* event) {
 void TickerWindow::onMoveSettled() {
     // Moves made by the window system or the user: the body keeps its place inside.
     m_logical.moveTopLeft(pos() + m_body->pos());
+    if (!m_placesItself)
+        return;
     // While the user drags, the window goes where the mouse takes it; docking and storing
     // wait for the drop.
     if (m_dragging)
@@ -898,6 +902,12 @@ void TickerWindow::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
+    if (!m_placesItself) {
+        // The desktop moves the window; where it ends is not the program's to know.
+        if (windowHandle() != nullptr)
+            windowHandle()->startSystemMove();
+        return;
+    }
     m_docking.OnDragStart();
     setCursor(Qt::SizeAllCursor);
     // The window follows the mouse itself rather than through the window manager's move,
@@ -911,7 +921,8 @@ void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
         placeWindow(event->globalPosition().toPoint() - m_dragOffset);
     else if (event->buttons() == Qt::NoButton)
         unsetCursor();
-    m_docking.OnMouseMove();
+    if (m_placesItself)
+        m_docking.OnMouseMove();
     QWidget::mouseMoveEvent(event);
 }
 
@@ -935,13 +946,15 @@ void TickerWindow::endDrag() {
 void TickerWindow::enterEvent(QEnterEvent* event) {
     // The mouse can arrive without moving over the window, e.g. when the window slides
     // under it: entering counts as a move.
-    m_docking.OnMouseMove();
+    if (m_placesItself)
+        m_docking.OnMouseMove();
     QWidget::enterEvent(event);
 }
 
 void TickerWindow::leaveEvent(QEvent* event) {
     const QRect r = m_logical;
-    m_docking.OnMouseLeave(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    if (m_placesItself)
+        m_docking.OnMouseLeave(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
     QWidget::leaveEvent(event);
 }
 

@@ -249,6 +249,9 @@ private:
 
     bool m_quotesForNewListWaiting = false;
     bool m_dragging = false;
+    // False on a native Wayland window, which cannot place itself: the desktop moves it,
+    // and it neither docks nor stores its position.
+    bool m_placesItself = true;
     QPoint m_dragOffset;
 };
 

@@ -2,6 +2,8 @@
 // mistakes and --send need no display.
 #include "app/StartupOptions.h"
 
+#include "version/Version.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -53,12 +55,21 @@ TEST(MarluneArguments, HelpAndMistakesNeedNoDisplay) {
     const ProcessRun help = RunWithoutDisplay({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage: marlune"))) << help.out.toStdString();
+    const ProcessRun version = RunWithoutDisplay({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("marlune %1\n").arg(QLatin1String(kMarluneVersion)));
+    // Qt's -platform option is Qt's to read, not a mistake.
+    EXPECT_EQ(
+        RunWithoutDisplay({QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("--version")})
+            .exitCode,
+        0);
 
     const QStringList mistakes[] = {
         {QStringLiteral("--bogus")},
         {QStringLiteral("--send"), QStringLiteral("abc")},
         {QStringLiteral("--send")},
         {QStringLiteral("--home")},
+        {QStringLiteral("-platform")},
         {QStringLiteral("--services"), QStringLiteral("htp:/typo")},
         {QStringLiteral("--demo"), QStringLiteral("--services=ftp://127.0.0.1")},
     };

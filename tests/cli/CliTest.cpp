@@ -1,6 +1,8 @@
 #include "SimServer.h"
 #include "cli/QuotePrinter.h"
 
+#include "version/Version.h"
+
 #include <array>
 #include <chrono>
 #include <csignal>
@@ -125,6 +127,7 @@ TEST(MarluneCli, PrintsTheWatchListFromEachSourceOfTheSimulatedMarket) {
     for (const char* services : {"htp:/typo", "http://", "ftp://127.0.0.1", "127.0.0.1:80", "http://a b"})
         EXPECT_EQ(RunCli(std::string("--services '") + services + "'").first, 2) << services;
     EXPECT_EQ(RunCli("--help").first, 0);
+    EXPECT_EQ(RunCli("--version"), std::make_pair(0, std::string("marlune-cli ") + kMarluneVersion + "\n"));
     std::filesystem::remove_all(home);
 }
 
