@@ -15,8 +15,12 @@ packages=(
   qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # looking at the program and end-to-end tests
-  xvfb xauth xdotool x11-utils imagemagick openbox trayer fonts-wqy-microhei jq
+  # looking at the program and end-to-end tests (xcompmgr: the transparent window with a
+  # compositor; weston and xwayland: the ticker on a Wayland desktop)
+  xvfb xauth xdotool x11-utils imagemagick openbox trayer xcompmgr fonts-wqy-microhei jq curl
+  weston xwayland
+  # the Debian package (scripts/package) and its checks
+  dpkg-dev fakeroot file lintian
 )
 
 missing=()

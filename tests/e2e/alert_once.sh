@@ -13,7 +13,7 @@ sim=$2
 out=$3
 
 source "$(dirname "$0")/lib.sh"
-e2e_require_tools Xvfb xdotool xwininfo xprop openbox trayer import
+e2e_require_tools Xvfb xdotool xwininfo xprop openbox trayer import curl jq
 
 e2e_begin
 
@@ -32,10 +32,15 @@ export XDG_CONFIG_HOME="$work/config"
 # The pointer stays off the ticker window, so no tip of its own shows.
 xdotool mousemove 1 1
 
-e2e_start_sim
+# A weekday's session on the market's and the program's clocks: the ticker refreshes every
+# FreshSec seconds, whatever the time of day the test runs.
+session="2026-04-24 10:00:00"
+e2e_start_sim --beijing-time "$session"
 
 # Balloons are tool-tip windows of the program; nothing else of it shows one while the
-# pointer is away (the new-stock tips are off in a fresh install).
+# pointer is away (the new-stock tips are off in a fresh install). Every balloon is a new
+# window, so the balloons shown are the distinct window ids seen: a poll that misses a
+# balloon (xdotool fails while windows come and go) cannot count one balloon twice.
 balloons_of() {
   local id
   for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
@@ -43,36 +48,50 @@ balloons_of() {
   done
 }
 
-# Starts the program on the install, watches it for the given seconds and sets $count to
-# how often a balloon appeared (a balloon that stays counts once).
-run_and_count_balloons() { # name seconds
-  local name=$1 seconds=$2 pid showing=0 now end
+# Quote requests the market has answered since its log was last cleared.
+quote_requests() {
+  curl -s "$url/__sim/requests" | jq '[.requests[] | select(.target | startswith("/rn="))] | length'
+}
+
+# Starts the program on the install and watches it until it has asked for quotes three
+# times: the balloon of the first refresh, and any repeat after the second, have had their
+# turn by then (a request follows the previous reply's handling). Sets $count to the
+# balloons seen.
+run_and_count_balloons() { # name
+  local name=$1 pid id seen=" " end
   count=0
-  "$marlune" --home "$work/home" --services "$url" >>"$work/marlune.log" 2>&1 &
+  curl -s "$url/__sim/requests?clear=1" >/dev/null
+  "$marlune" --home "$work/home" --services "$url" --beijing-time "$session" >>"$work/marlune.log" 2>&1 &
   pid=$!
   pids+=($pid)
-  wait_for 15 bash -c "xdotool search --onlyvisible --pid $pid >/dev/null 2>&1" || fail "$name: no window appeared"
-  end=$((SECONDS + seconds))
-  while [ $SECONDS -lt $end ]; do
-    now=$(balloons_of "$pid" | wc -l)
-    if [ "$now" -gt 0 ] && [ "$showing" = 0 ]; then
-      count=$((count + 1))
-      import -window root "$out/$name-balloon.png" 2>/dev/null
-    fi
-    showing=$now
-    sleep 0.2
+  wait_for 30 bash -c "xdotool search --onlyvisible --pid $pid >/dev/null 2>&1" || fail "$name: no window appeared"
+  end=$((SECONDS + 60))
+  until [ "$(quote_requests)" -ge 3 ]; do
+    [ $SECONDS -ge $end ] && fail "$name: fewer than three refreshes in 60 s"
+    kill -0 "$pid" 2>/dev/null || fail "$name: the program ended"
+    for id in $(balloons_of "$pid"); do
+      case $seen in
+      *" $id "*) ;;
+      *)
+        seen="$seen$id "
+        count=$((count + 1))
+        import -window root "$out/$name-balloon.png" 2>/dev/null
+        ;;
+      esac
+    done
+    sleep 0.1
   done
   kill "$pid"
   wait "$pid" 2>/dev/null
 }
 
-run_and_count_balloons first 10
+run_and_count_balloons first
 first=$count
 echo "first start: $first balloon(s)"
 [ "$first" = 1 ] || fail "the first start of a fresh install showed $first alert balloons, not one"
 grep -q '^000001|1|2.00|3.00|5' "$work/home/data/alerts.txt" || fail "the fired alert was not remembered"
 
-run_and_count_balloons second 10
+run_and_count_balloons second
 second=$count
 echo "second start: $second balloon(s)"
 [ "$second" = 0 ] || fail "the second start showed the first-run alert again"

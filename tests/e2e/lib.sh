@@ -54,6 +54,9 @@ e2e_start_display() { # first last [tray]
   if command -v openbox >/dev/null 2>&1; then
     openbox >"$work/openbox.log" 2>&1 &
     pids+=($!)
+    # A window manager announces itself on the root window once it manages windows.
+    wait_for 15 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
+      fail "openbox did not start"
   fi
   if [ "${3:-}" = tray ]; then
     trayer --edge bottom --align right --SetDockType true --SetPartialStrut true --widthtype request \
@@ -63,13 +66,12 @@ e2e_start_display() { # first last [tray]
     # started earlier would find no tray (and show no balloon) on a loaded machine.
     wait_for 15 xdotool search --onlyvisible --name '^panel$' >/dev/null 2>&1 || fail "trayer did not start"
   fi
-  sleep 0.5
 }
 
 # The simulated market on a free port (further arguments go to marlune-sim); its base URL in $url.
 e2e_start_sim() {
   "$sim" --port 0 "$@" >"$work/sim.log" 2>&1 &
   pids+=($!)
-  wait_for 10 grep -q "listening on" "$work/sim.log" || fail "marlune-sim did not start"
+  wait_for 10 grep -qs "listening on" "$work/sim.log" || fail "marlune-sim did not start"
   url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
 }

@@ -59,11 +59,15 @@ echo "window $win at $x,$y size ${w}x$h"
 
 # Quotes appear: the trace line, then red or green prices on screen.
 wait_for 15 grep -q "first quotes painted" "$work/marlune.log" || fail "no quotes were painted"
-sleep 0.5
-import -window root "$out/ticker.png" || fail "screenshot failed"
-convert "$out/ticker.png" -crop "${w}x${h}+${x}+${y}" +repage "$work/window.png"
-red=$(convert "$work/window.png" txt:- | grep -ci '#FF0000')
-green=$(convert "$work/window.png" txt:- | grep -ci '#009900')
+# The painted grid reaches the screen shortly after: looked at until it shows.
+coloured_quotes_shown() {
+  import -window root "$out/ticker.png" || return 1
+  convert "$out/ticker.png" -crop "${w}x${h}+${x}+${y}" +repage "$work/window.png"
+  red=$(convert "$work/window.png" txt:- | grep -ci '#FF0000')
+  green=$(convert "$work/window.png" txt:- | grep -ci '#009900')
+  [ $((red + green)) -gt 100 ]
+}
+wait_for 10 coloured_quotes_shown
 echo "red pixels $red, green pixels $green"
 [ $((red + green)) -gt 100 ] || fail "no coloured quotes on screen"
 
@@ -97,8 +101,7 @@ wait_for 5 hidden || fail "not slid out of sight after the mouse left (x=$x)"
 xdotool windowmove "$win" 200 300
 at_200() { geometry; [ "$x" = 200 ] && [ "$w" = 851 ]; }
 wait_for 5 at_200 || fail "could not move away (x=$x, width $w)"
-sleep 0.5
-grep -q '^LastX=200' "$home/config/base.ini" || fail "the free position was not stored: $(grep Last "$home/config/base.ini")"
+wait_for 5 grep -q '^LastX=200' "$home/config/base.ini" || fail "the free position was not stored: $(grep Last "$home/config/base.ini")"
 
 # The close button ends the program.
 geometry

@@ -37,7 +37,7 @@ start_compositor() {
   xcompmgr >"$work/xcompmgr.log" 2>&1 &
   compositor_pid=$!
   pids+=($compositor_pid)
-  sleep 1
+  # The ticker notices a compositor within its next check; the looks below wait for that.
 }
 start_compositor
 
@@ -58,7 +58,6 @@ wait_for 15 grep -q "first quotes painted" "$work/marlune.log" || fail "no quote
 # One screenshot of the window's place; what shows there (x, y, w, h: the window's place).
 look() { # name
   local info
-  sleep 0.5
   info=$(xwininfo -id "$win")
   x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
   y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
@@ -81,6 +80,26 @@ look() { # name
   echo "$1: window ${w}x$h at $x,$y; corners $corner $far_corner; red $red, green $green, blue $blue, black $black, backdrop $seen, pale $pale pixels"
 }
 
+readable_over_backdrop() {
+  [ "#$corner" = "$backdrop" ] && [ "#$far_corner" = "$backdrop" ] && [ $((red + green)) -gt 60 ] &&
+    [ "$blue" -gt 100 ] && [ "$black" -gt 200 ] && [ "$seen" -gt $((w * h / 2)) ]
+}
+# Looks again and again (at most SECONDS) until the window shows what the condition wants:
+# the ticker switches between alpha and mask at its next check of the compositor, and
+# paints after it.
+look_until() { # name seconds condition
+  local name=$1 end=$((SECONDS + $2)) condition=$3
+  while :; do
+    look "$name" >"$work/look.txt"
+    readable_over_backdrop && $condition && break
+    [ $SECONDS -ge $end ] && break
+    sleep 0.2
+  done
+  cat "$work/look.txt"
+}
+alpha_blended() { [ "$pale" -eq 0 ]; }
+masked() { [ "$pale" -gt 0 ]; }
+
 expect_readable_over_backdrop() { # what
   [ "#$corner" = "$backdrop" ] && [ "#$far_corner" = "$backdrop" ] ||
     fail "$1: the background is not see-through (corners #$corner #$far_corner, backdrop $backdrop)"
@@ -100,7 +119,7 @@ frame=$((frame))
 # ticker.
 under_pointer() { # x y
   xdotool mousemove "$1" "$2"
-  sleep 0.2
+  wait_for 2 bash -c "xdotool getmouselocation --shell | grep -qx 'X=$1' && xdotool getmouselocation --shell | grep -qx 'Y=$2'"
   xdotool getmouselocation --shell | awk -F= '/^WINDOW=/ {print $2}'
 }
 expect_clicks_through_background() { # what
@@ -113,7 +132,7 @@ expect_clicks_through_background() { # what
   xdotool mousemove 5 790
 }
 
-look alpha
+look_until alpha 10 alpha_blended
 expect_readable_over_backdrop "with xcompmgr"
 expect_clicks_through_background "with xcompmgr"
 [ "$pale" -eq 0 ] || fail "with xcompmgr: $pale pale pixels, the key colour is painted (mask, not alpha)"
@@ -121,16 +140,14 @@ expect_clicks_through_background "with xcompmgr"
 # The compositor stops: within its next check the window falls back to the mask.
 kill "$compositor_pid"
 wait "$compositor_pid" 2>/dev/null
-sleep 3
-look mask
+look_until mask 10 masked
 expect_readable_over_backdrop "after xcompmgr stopped"
 expect_clicks_through_background "after xcompmgr stopped"
 [ "$pale" -gt 0 ] || fail "after xcompmgr stopped: no soft edges in the key colour (no mask)"
 
 # And runs again: alpha again.
 start_compositor
-sleep 3
-look alpha_again
+look_until alpha_again 10 alpha_blended
 expect_readable_over_backdrop "after xcompmgr started again"
 [ "$pale" -eq 0 ] || fail "after xcompmgr started again: $pale pale pixels (still the mask)"
 echo "PASS"
