@@ -40,11 +40,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop stock-quote ticker for the Shanghai and Shenzhen markets")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Marlune shows a small borderless window with the live prices, change, volume and
-turnover of the stocks on a watch list, and the profit or loss of each holding,
-refreshed every few seconds from a public quote service. It docks at the screen's
-edge, alerts on price limits from the notification area, and opens the data pages
-of a stock. marlune-cli prints the same watch list in a terminal.")
+    "Marlune shows a small borderless window with the live prices, change,
+volume and turnover of the stocks on a watch list, and the profit or loss
+of each holding, refreshed every few seconds from a public quote service.
+It docks at the screen's edge, alerts on price limits from the notification
+area and opens the data pages of a stock. marlune-cli prints the same watch
+list in a terminal.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvento <marlune@orvento.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
@@ -54,7 +55,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The web pane module is set apart before dpkg-shlibdeps runs over the package.
-set(CPACK_MARLUNE_WEB_MODULE lib/marlune/marlune_webengine.so)
+set(CPACK_MARLUNE_WEB_MODULE lib/marlune/${CMAKE_SHARED_MODULE_PREFIX}marlune_webengine${CMAKE_SHARED_MODULE_SUFFIX})
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/DebianDepends.cmake)
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR}/package)
 include(CPack)

@@ -16,7 +16,7 @@ endif()
 # dpkg-shlibdeps wants a source package's control file in its working folder.
 set(_work "${CPACK_TOPLEVEL_DIRECTORY}/shlibdeps")
 file(MAKE_DIRECTORY "${_work}/debian")
-file(WRITE "${_work}/debian/control" "Source: marlune\n\nPackage: marlune\n")
+file(WRITE "${_work}/debian/control" "Source: marlune\n\nPackage: marlune\nArchitecture: any\n")
 
 function(_marlune_shlibdeps out_var)
   execute_process(COMMAND dpkg-shlibdeps -O ${ARGN}
@@ -49,7 +49,8 @@ if(EXISTS "${_module}")
   set(_recommends)
   foreach(_entry IN LISTS _module_depends)
     string(REGEX REPLACE " .*" "" _name "${_entry}")
-    if(NOT _name IN_LIST _program_names)
+    list(FIND _program_names "${_name}" _found)
+    if(_found EQUAL -1)
       list(APPEND _recommends "${_entry}")
     endif()
   endforeach()
