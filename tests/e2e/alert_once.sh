@@ -25,7 +25,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 241 290 tray
+e2e_start_display tray
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export XDG_CONFIG_HOME="$work/config"

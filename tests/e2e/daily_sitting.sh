@@ -28,7 +28,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 241 290
+e2e_start_display
 screen_w=$(xwininfo -root | awk '/Width:/ {print $2}')
 screen_h=$(xwininfo -root | awk '/Height:/ {print $2}')
 
@@ -78,14 +78,14 @@ drag_by() { # dx dy
   local x y w h i
   read -r x y w h <<<"$(geometry_of "$(ticker)")"
   local px=$((x + 300)) py=$((y + 8))
-  xdotool mousemove "$px" "$py"; sleep 0.3
-  xdotool mousedown 1; sleep 0.2
+  # X delivers the pointer's events in order: the press, the moves, the release.
+  xdotool mousemove "$px" "$py" mousedown 1
   for i in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove $((px + $1 * i / 10)) $((py + $2 * i / 10)); sleep 0.05
+    xdotool mousemove $((px + $1 * i / 10)) $((py + $2 * i / 10))
   done
-  sleep 0.2
   xdotool mouseup 1
-  sleep 0.5
+  # The drop: the window lands on the screen (and may dock) and then stays put.
+  wait_for 10 e2e_settled "$(ticker)" || fail "the window did not come to rest after the drop"
 }
 
 start_marlune
@@ -93,24 +93,29 @@ wait_for 15 ticker >/dev/null || fail "no ticker window appeared"
 
 # "设置" from the popup menu opens the settings on the my-stocks page, ready for typing.
 "$marlune" --send 100 || fail "--send 100 found no program"
-sleep 1
+wait_for 10 e2e_menu_shown "$marlune_pid" || fail "--send 100 opened no popup menu"
 xdotool key Down Return
 wait_for 10 dialog_shown || fail "\"设置\" opened no settings dialog"
-sleep 1
 xdotool windowactivate --sync "$(dialog)" 2>/dev/null
+wait_for 10 e2e_is_active "$(dialog)" || fail "the settings dialog did not take the keyboard"
 read -r dx dy dw dh <<<"$(geometry_of "$(dialog)")"
-at() { xdotool mousemove $((dx + $1)) $((dy + $2)); sleep 0.2; xdotool click 1; sleep 0.3; }
+at() { xdotool mousemove --sync $((dx + $1)) $((dy + $2)) click 1; }
+# The suggestion list for what was just typed has opened (one more window of the program).
+suggestions_open() { [ "$(e2e_window_count "$marlune_pid")" -gt "$before" ]; }
 
 # Two stocks typed into the box; Enter takes the first suggestion. The second is typed over
 # the first one's text, as a user does.
+before=$(e2e_window_count "$marlune_pid")
 xdotool type --delay 150 zsyh
-sleep 2
+wait_for 10 suggestions_open || fail "no suggestions appeared for zsyh"
 xdotool key Return
 listed() { grep -aq "|$1|" "$work/home/config/list.ini"; }
 wait_for 5 listed 600036 || fail "zsyh + Enter did not add 招商银行 (600036)"
 xdotool key ctrl+a BackSpace
+wait_for 10 bash -c "[ \$(xdotool search --onlyvisible --pid $marlune_pid 2>/dev/null | wc -l) -le $before ]" ||
+  fail "the suggestion list did not close"
 xdotool type --delay 150 600519
-sleep 2
+wait_for 10 suggestions_open || fail "no suggestions appeared for 600519"
 import -window root "$out/typed-over.png" 2>/dev/null
 xdotool key Return
 wait_for 5 listed 600519 || fail "600519 + Enter did not add 贵州茅台"
@@ -133,14 +138,14 @@ echo "holding and alert stored"
 # "应用": the ticker re-places itself on top, the dialog stays above it.
 curl -s "$url/__sim/requests?clear=1" >/dev/null
 at 595 407
-sleep 1.5
+asked() { curl -s "$url/__sim/requests" | grep -q 'sh600519'; }
+wait_for 3 asked || fail "after \"应用\" the ticker did not ask for the new quotes at once"
+wait_for 10 e2e_settled "$(ticker)" || fail "the ticker did not come to rest after \"应用\""
 stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2)
 t=$(printf '0x%x' "$(ticker)"); d=$(printf '0x%x' "$(dialog)")
 pos() { local i=0 w; for w in $stacking; do i=$((i + 1)); [ "$((w))" = "$(($1))" ] && echo $i; done; }
 [ -n "$(pos "$t")" ] && [ -n "$(pos "$d")" ] || fail "ticker or dialog missing from the stacking list"
 [ "$(pos "$d")" -gt "$(pos "$t")" ] || fail "after \"应用\" the ticker covers the settings dialog"
-asked() { curl -s "$url/__sim/requests" | grep -q 'sh600519'; }
-wait_for 3 asked || fail "after \"应用\" the ticker did not ask for the new quotes at once"
 import -window root "$out/applied.png" 2>/dev/null
 echo "the dialog stays above the ticker; the quotes were asked for at once"
 
@@ -148,7 +153,6 @@ at 514 407                        # "确定"
 wait_for 5 dialog_gone || fail "\"确定\" did not close the settings dialog"
 wait_for 10 bash -c "[ \"\$(xwininfo -id $(ticker) | awk '/Height:/ {print \$2}')\" = 170 ]" ||
   fail "the ticker does not show four rows"
-sleep 2
 import -window root "$out/ticker-with-holding.png" 2>/dev/null
 
 # Up against the top edge: it docks there, whole.
@@ -164,16 +168,16 @@ whole_on_screen
 # On past the right side of the screen: it docks at the right edge, whole on the screen
 # (once the mouse is over it, should it have slid out of sight already).
 drag_by $((screen_w - x - 100)) 0
-xdotool mousemove $((screen_w - 1)) 60
-sleep 1
+xdotool mousemove --sync $((screen_w - 1)) 60
+wait_for 10 e2e_settled "$(ticker)" || fail "the window did not come to rest at the right edge"
 whole_on_screen
 [ $((x + 851)) = "$screen_w" ] || fail "dragged past the right side, the window is at ($x,$y), not at the edge"
 echo "dragged along the top edge and past it: whole at ($x,$y)"
 # Off the bottom: back on the screen, and stored where it is shown.
 drag_by -300 $((screen_h - y - 60))
 whole_on_screen
-sleep 0.5
-[ "$(ini LastX)" = "$x" ] && [ "$(ini LastY)" = "$y" ] ||
+stored_here() { [ "$(ini LastX)" = "$x" ] && [ "$(ini LastY)" = "$y" ]; }
+wait_for 5 stored_here ||
   fail "shown at ($x,$y) but stored as ($(ini LastX),$(ini LastY))"
 echo "dragged off the bottom: whole at ($x,$y), stored"
 import -window root "$out/dropped.png" 2>/dev/null
@@ -182,7 +186,7 @@ import -window root "$out/dropped.png" 2>/dev/null
 kill "$marlune_pid"; wait "$marlune_pid" 2>/dev/null
 start_marlune
 wait_for 15 ticker >/dev/null || fail "no ticker window after the restart"
-sleep 1
+wait_for 10 e2e_settled "$(ticker)" || fail "the window did not come to rest after the restart"
 left_at="$x $y"
 whole_on_screen
 [ "$x $y" = "$left_at" ] || fail "after the restart the window is at ($x,$y), not at ($left_at)"
@@ -194,7 +198,7 @@ for i in $(seq 0 19); do printf 'k%d|%06d|S%d|1|0|0|0|0|0\r\n' "$i" $((600000 + 
 sed -i "s/^LastY=.*/LastY=$((screen_h - 200))\r/" "$work/home/config/base.ini"
 start_marlune
 wait_for 15 ticker >/dev/null || fail "no ticker window with twenty stocks"
-sleep 1
+wait_for 10 e2e_settled "$(ticker)" || fail "the window with twenty stocks did not come to rest"
 whole_on_screen
 echo "twenty stocks start whole on the screen at ($x,$y)"
 import -window root "$out/twenty.png" 2>/dev/null

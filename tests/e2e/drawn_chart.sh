@@ -23,7 +23,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 241 290
+e2e_start_display
 e2e_start_sim
 # Every chart image fails, as the real image service does today.
 curl -sf "$url/__sim/fault?prefix=/stock/chart/bf/&status=404" >/dev/null || fail "could not set the fault"
@@ -42,7 +42,6 @@ wait_for 15 grep -q "first quotes painted" "$work/marlune.log" || fail "no quote
 # The chart downloads run (and fail) three seconds after the start.
 wait_for 10 bash -c "curl -s '$url/__sim/requests' | grep -q '/stock/chart/bf/1/000002.png'" ||
   fail "no chart downloads"
-sleep 0.5
 
 info=$(xwininfo -id "$win")
 x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -54,7 +53,7 @@ hover_row() { # row -> sets cx cy px py
   cx=$((x + 140)); cy=$((y + 20 + 21 * $1 + 10))
   px=$cx; [ $((cx + 430)) -gt 1280 ] && px=$((cx - 450))
   py=$((cy + 30)); [ $((cy + 400)) -gt 800 ] && py=$((cy - 430))
-  xdotool mousemove "$((cx - 20))" "$cy"; sleep 0.2; xdotool mousemove "$cx" "$cy"
+  xdotool mousemove --sync "$((cx - 20))" "$cy" mousemove --sync "$cx" "$cy"
 }
 coloured_pixels() { # how many pixels of the chart box are in the rising or falling colour
   import -window root "$work/screen.png" || fail "screenshot failed"

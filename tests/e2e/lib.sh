@@ -36,19 +36,21 @@ wait_for() { # seconds command...
   done
 }
 
-# A display of our own (first free number in FIRST..LAST) with openbox, and with trayer as
-# the notification area when the third argument is "tray".
-e2e_start_display() { # first last [tray]
-  local n
-  display=""
-  for n in $(seq "$1" "$2"); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-  done
-  [ -n "$display" ] || fail "no free X display number"
+# A display of our own with openbox, and with trayer as the notification area when the
+# argument is "tray". Xvfb picks the number itself (-displayfd): it takes the first number
+# whose lock it can create, so two runs at the same time never share a display (choosing a
+# free number first and starting Xvfb on it afterwards leaves a gap in which another run can
+# take it, and this one would then talk to the other run's server).
+e2e_start_display() { # [tray]
+  local xvfb_pid
   # -noreset: Xvfb otherwise resets when its last client leaves (the readiness probe below),
   # and a window manager or tray connecting during that reset finds no display.
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display-number" \
+    >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  pids+=($xvfb_pid)
+  wait_for 10 grep -qs '^[0-9]' "$work/display-number" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  display=":$(head -1 "$work/display-number")"
   export DISPLAY=$display
   wait_for 10 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
   if command -v openbox >/dev/null 2>&1; then
@@ -58,7 +60,7 @@ e2e_start_display() { # first last [tray]
     wait_for 15 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
       fail "openbox did not start"
   fi
-  if [ "${3:-}" = tray ]; then
+  if [ "${1:-}" = tray ]; then
     trayer --edge bottom --align right --SetDockType true --SetPartialStrut true --widthtype request \
       --height 32 >"$work/trayer.log" 2>&1 &
     pids+=($!)
@@ -74,4 +76,33 @@ e2e_start_sim() {
   pids+=($!)
   wait_for 10 grep -qs "listening on" "$work/sim.log" || fail "marlune-sim did not start"
   url=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/sim.log" | head -1)
+}
+
+# Visible windows of a process, one "id width" per line.
+e2e_windows_of() { # pid
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    echo "$id $(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $2}')"
+  done
+}
+# The ticker's popup menu (130 pixels of items and its frame) is showing.
+e2e_menu_shown() { # pid
+  e2e_windows_of "$1" | awk '$2 >= 128 && $2 <= 140 {found=1} END {exit !found}'
+}
+# How many windows of the process show.
+e2e_window_count() { # pid
+  xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l
+}
+# The window has the keyboard focus.
+e2e_is_active() { # id
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]
+}
+# The window's geometry no longer changes (two looks 0.1 s apart agree): a move or drop has
+# been carried out.
+e2e_settled() { # id
+  local first second
+  first=$(xwininfo -id "$1" 2>/dev/null | grep -E 'Absolute|Width|Height')
+  sleep 0.1
+  second=$(xwininfo -id "$1" 2>/dev/null | grep -E 'Absolute|Width|Height')
+  [ -n "$first" ] && [ "$first" = "$second" ]
 }

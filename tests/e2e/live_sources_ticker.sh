@@ -27,7 +27,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 291 340
+e2e_start_display
 session="2026-04-24 10:00:00"
 e2e_start_sim --beijing-time "$session"
 echo "simulated market at $url"
@@ -86,7 +86,6 @@ wait_for 30 bash -c "[ \$(curl -s '$url/__sim/requests' | jq '[.requests[] | sel
 failed=$(asked /q=)
 echo "Tencent silent: $failed failed Tencent refreshes, then Sina"
 [ "$failed" = 2 ] || fail "switched after $failed failed refreshes, expected 2"
-sleep 1
 window_shot "$out/fallback.png"
 stop_marlune
 
@@ -94,6 +93,7 @@ stop_marlune
 curl -sf "$url/__sim/reset" >/dev/null
 curl -sf "$url/__sim/clock?at=2026-04-24T20:00:00&hours=exchange" >/dev/null || fail "clock not set"
 start_marlune "2026-04-24 20:00:00"
+# Absence is watched over a span: the timer would have asked twice in these 10 seconds.
 sleep 10
 window_shot "$out/closed.png"
 evening=$(( $(asked /q=) + $(asked /rn=) + $(asked /api/) ))

@@ -26,7 +26,7 @@ fail() {
 }
 
 # A display of our own and a window manager.
-e2e_start_display 191 240
+e2e_start_display
 
 # The command channel of this test only, whatever else runs on the machine.
 export XDG_RUNTIME_DIR="$work/run"
@@ -68,21 +68,21 @@ wait_for 15 ticker >/dev/null || fail "no ticker window appeared"
 
 # "设置", the menu's first entry, opens the settings on the my-stocks page.
 "$marlune" --send 100 || fail "--send 100 found no program"
-sleep 1
+wait_for 10 e2e_menu_shown "$marlune_pid" || fail "--send 100 opened no popup menu"
 xdotool key Down Return
 wait_for 10 dialog_shown || fail "\"设置\" opened no settings dialog"
-sleep 1
 xdotool windowactivate --sync "$(dialog)" 2>/dev/null
+wait_for 10 e2e_is_active "$(dialog)" || fail "the settings dialog did not take the keyboard"
 import -window root "$out/settings.png" 2>/dev/null
 
 # The pinyin initials of 浦发银行; the suggestions open below the box.
+before=$(e2e_window_count "$marlune_pid")
 xdotool type --delay 150 pfyh
-sleep 2
+suggestions_shown() { [ "$(e2e_window_count "$marlune_pid")" -gt "$before" ]; }
+wait_for 10 suggestions_shown || fail "no suggestions appeared for pfyh"
 import -window root "$out/suggestions.png" 2>/dev/null
 # Pick the first suggestion and add it.
-xdotool key Down
-sleep 0.3
-xdotool key Return
+xdotool key Down Return
 added() { grep -aq '|600000|' "$work/home/config/list.ini"; }
 wait_for 5 added || fail "the picked suggestion was not added to list.ini"
 echo "added 600000 on the my-stocks page"
@@ -90,8 +90,7 @@ echo "added 600000 on the my-stocks page"
 # "确定": the first of the three buttons in the lower right corner.
 curl -s "$url/__sim/requests?clear=1" >/dev/null
 read -r dx dy dw dh <<<"$(geometry_of "$(dialog)")"
-xdotool mousemove $((dx + dw - 10 - 75 - 6 - 75 - 6 - 37)) $((dy + dh - 10 - 11))
-sleep 0.3
+xdotool mousemove --sync $((dx + dw - 10 - 75 - 6 - 75 - 6 - 37)) $((dy + dh - 10 - 11))
 xdotool click 1
 wait_for 5 dialog_gone || fail "\"确定\" did not close the settings dialog"
 
@@ -100,7 +99,6 @@ wait_for 10 bash -c "[ \"\$(xwininfo -id $(ticker) | awk '/Height:/ {print \$2}'
   fail "the ticker window did not grow by the new stock's row (height $(ticker_height))"
 asked() { curl -s "$url/__sim/requests" | grep -q 'sh600000'; }
 wait_for 10 asked || fail "the ticker did not ask for the new stock's quotes"
-sleep 1
 import -window root "$out/ticker.png" 2>/dev/null
 kill -0 "$marlune_pid" || fail "marlune is gone"
 echo "PASS"

@@ -27,7 +27,7 @@ fail() {
 }
 
 # A display of our own, a window manager and a notification area.
-e2e_start_display 141 190 tray
+e2e_start_display tray
 
 # The command channels of this test only, whatever else runs on the machine.
 export XDG_RUNTIME_DIR="$work/run"
@@ -63,10 +63,19 @@ icon_docked() { windows_of "$marlune_pid" | awk '$2 < 64 {found=1} END {exit !fo
 wait_for 10 icon_docked || fail "no tray icon in the notification area"
 grep -q "no notification area" "$work/marlune.log" && fail "the program found no notification area"
 
+# Presses the keys until the condition holds: the program takes its hot key while it starts,
+# at no moment one can see; a press before that does nothing, and the next one counts.
+press_until() { # seconds condition keys
+  local end=$((SECONDS + $1)) condition=$2 keys=$3
+  while :; do
+    xdotool key "$keys"
+    wait_for 2 "$condition" && return 0
+    [ $SECONDS -ge $end ] && return 1
+  done
+}
+
 # The hot key hides the window and shows it again.
-sleep 0.5
-xdotool key alt+1
-wait_for 5 ticker_hidden || fail "Alt+1 did not hide the ticker window"
+press_until 10 ticker_hidden alt+1 || fail "Alt+1 did not hide the ticker window"
 echo "hidden by the hot key"
 xdotool key alt+1
 wait_for 5 ticker_shown || fail "Alt+1 did not show the ticker window again"
@@ -78,7 +87,8 @@ second_pid=$!
 pids+=($second_pid)
 wait_for 15 bash -c "xdotool search --onlyvisible --pid $second_pid >/dev/null 2>&1" ||
   fail "the second program showed no window"
-sleep 1
+# The second program tries the hot key at its start and finds it taken; it tells nothing, so
+# the first program's window is watched: Alt+1 still hides it.
 xdotool key alt+1
 wait_for 5 ticker_hidden || fail "with a second program running, Alt+1 no longer hides the first one's window"
 [ -n "$(ticker_of "$second_pid")" ] || fail "the second program's window went too"
@@ -106,8 +116,7 @@ info=$(xwininfo -id "$menu")
 mx=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
 my=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 mh=$(awk '/Height:/ {print $2}' <<<"$info")
-xdotool mousemove $((mx + 40)) $((my + mh - 10))
-sleep 0.3
+xdotool mousemove --sync $((mx + 40)) $((my + mh - 10))
 xdotool click 1
 wait_for 10 bash -c "! kill -0 $marlune_pid 2>/dev/null" || fail "\"退出\" did not end the program"
 wait "$marlune_pid"

@@ -22,7 +22,7 @@ fail() {
 }
 
 # A display of our own.
-e2e_start_display 91 140
+e2e_start_display
 
 # The simulated market on a free port.
 e2e_start_sim

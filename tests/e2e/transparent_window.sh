@@ -23,7 +23,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 291 340
+e2e_start_display
 
 # The backdrop: one plain colour over the whole screen.
 backdrop='#3A7BD5'

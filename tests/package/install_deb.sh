@@ -70,7 +70,7 @@ data="$HOME/.local/share/marlune"
 echo "marlune-cli --demo --json: quotes; files in ~/.local/share/marlune"
 
 # The desktop program from the menu entry's command, under Xvfb.
-e2e_start_display 291 340
+e2e_start_display
 MARLUNE_TRACE_FIRST_PAINT=1 marlune --demo >"$work/marlune.log" 2>&1 &
 marlune_pid=$!
 pids+=($marlune_pid)
