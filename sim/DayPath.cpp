@@ -75,13 +75,13 @@ double DayPath::PreviousCloseOf(std::uint64_t seed, const StockInfo& stock, std:
         level += weight * (2 * unit - 1) * shockWidth;
         weight *= kShockDecay;
     }
-    const double tick = stock.IsIndex() ? 0.001 : 0.01;
+    const double tick = 0.01; // indices too: the services quote them to the hundredth
     return std::max(tick, std::round(stock.baseClose * std::exp(level) / tick) * tick);
 }
 
 DayPath::DayPath(std::uint64_t seed, const StockInfo& stock, std::int64_t session)
     : m_seed(seed), m_key(StockKey(stock)), m_session(session), m_isIndex(stock.IsIndex()),
-      m_tick(stock.IsIndex() ? 0.001 : 0.01) {
+      m_tick(0.01) {
     m_sessionBits = Hash(seed, m_key, SessionBits(session));
     m_previousClose = PreviousCloseOf(seed, stock, session);
     m_limitUp = roundToTick(m_previousClose * 1.1);

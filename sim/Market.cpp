@@ -196,7 +196,7 @@ std::string Market::MinuteReply(std::string_view prefixedCode) const {
         rows += "," + row(end / 60, end % 60, bars[k].close, shares, amount);
     }
     const std::string date = Format("%04d%02d%02d", time.year, time.month, time.day);
-    return R"({"code":0,"data":{")" + std::string(prefixedCode) + R"(":{"data":{"data":[)" + rows +
+    return R"({"code":0,"msg":"","data":{")" + std::string(prefixedCode) + R"(":{"data":{"data":[)" + rows +
            R"(],"date":")" + date + R"("}}}})";
 }
 

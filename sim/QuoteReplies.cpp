@@ -11,22 +11,50 @@ namespace marlune::sim {
 
 namespace {
 
-int PriceDecimals(const SimQuote& quote) {
-    return quote.stock->IsIndex() ? 3 : 2;
+// Prices move in steps of 0.01 (stocks and indices alike); the services write them with
+// their own decimals: Tencent, East Money and the minute service two, Sina three, and four
+// for the Shanghai indices (the digits past the second are zeros here).
+std::string Price(double value) {
+    return FixedText(value, 2);
 }
 
-std::string Price(const SimQuote& quote, double value) {
-    return FixedText(value, PriceDecimals(quote));
+int SinaPriceDecimals(const SimQuote& quote) {
+    return quote.stock->IsIndex() && quote.stock->market == 1 ? 4 : 3;
+}
+
+std::string SinaPrice(const SimQuote& quote, double value) {
+    return FixedText(value, SinaPriceDecimals(quote));
 }
 
 std::string Whole(double value) {
     return FixedText(value, 0);
 }
 
+// The amount every service's figure is made of, in yuan, rounded to whole hundreds: its
+// figure in 10,000 yuan then has two decimals at most, so that Tencent's four-decimal field
+// and the yuan of Sina and East Money print the same "%.2f".
+double AmountYuan(const SimQuote& quote) {
+    return std::round(quote.amount / 100) * 100;
+}
+
 // The change rounded to the tick, so that it reads like the prices it comes from.
 double TickChange(const SimQuote& quote) {
-    const double tick = quote.stock->IsIndex() ? 0.001 : 0.01;
-    return std::round(quote.Change() / tick) * tick;
+    return std::round(quote.Change() / 0.01) * 0.01;
+}
+
+// A JSON number as East Money writes one: the shortest form of the value at its precision,
+// with ".0" when it is whole ("292.7", "290.0", "1386209937.0").
+std::string EastMoneyNumber(double value, int decimals) {
+    std::string text = FixedText(value, decimals);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') {
+            text.pop_back();
+        }
+        if (text.back() == '.') {
+            text += '0';
+        }
+    }
+    return text;
 }
 
 // Google's prices, with thousands separators: "3,154.03".
@@ -136,21 +164,32 @@ std::string SinaStatement(std::string_view requestedCode, const SimQuote* quote)
     std::string out = "var hq_str_" + name + "=\"";
     if (quote != nullptr) {
         const SimQuote& q = *quote;
+        const bool index = q.stock->IsIndex();
+        const bool shanghai = q.stock->market == 1;
         out += q.stock->name;
-        for (double price :
-             {q.open, q.previousClose, q.price, q.high, q.low, q.book.bidPrice[0], q.book.askPrice[0]}) {
-            out += "," + Price(q, price);
+        for (double price : {q.open, q.previousClose, q.price, q.high, q.low}) {
+            out += "," + SinaPrice(q, price);
         }
-        // Sina counts the volume of an index in lots of 100 shares, of a stock in shares.
-        out +=
-            "," + Whole(q.stock->IsIndex() ? std::floor(q.volume / 100) : q.volume) + "," + Whole(q.amount);
+        // An index has no order book: Sina writes zeros there, "0" for Shanghai, "0.000"
+        // for Shenzhen.
+        const std::string noPrice = shanghai ? "0" : "0.000";
+        out += "," + (index ? noPrice : SinaPrice(q, q.book.bidPrice[0]));
+        out += "," + (index ? noPrice : SinaPrice(q, q.book.askPrice[0]));
+        // Sina counts the volume of a Shanghai index in lots of 100 shares, of everything
+        // else (the Shenzhen indices too) in shares; the amount of a Shanghai index in whole
+        // yuan, of everything else with three decimals.
+        out += "," + Whole(index && shanghai ? std::floor(q.volume / 100) : q.volume);
+        out += "," + FixedText(AmountYuan(q), index && shanghai ? 0 : 3);
         for (int level = 0; level < 5; ++level) {
-            out += "," + Whole(q.book.bidVolume[level]) + "," + Price(q, q.book.bidPrice[level]);
+            out += "," + (index ? std::string("0") : Whole(q.book.bidVolume[level])) + "," +
+                   (index ? noPrice : SinaPrice(q, q.book.bidPrice[level]));
         }
         for (int level = 0; level < 5; ++level) {
-            out += "," + Whole(q.book.askVolume[level]) + "," + Price(q, q.book.askPrice[level]);
+            out += "," + (index ? std::string("0") : Whole(q.book.askVolume[level])) + "," +
+                   (index ? noPrice : SinaPrice(q, q.book.askPrice[level]));
         }
-        out += "," + q.time.Date() + "," + q.time.Time() + ",00";
+        // Shanghai statements end with one more, empty field.
+        out += "," + q.time.Date() + "," + q.time.Time() + (shanghai ? ",00," : ",00");
     }
     out += "\";\n";
     return out;
@@ -198,9 +237,10 @@ std::string GoogleReplyText(const std::vector<SimQuote>& quotes) {
 }
 
 // The volume in lots of 100 shares exactly as the Sina parser makes it of the Sina statement
-// (an index's volume is sent in lots already), so that every service shows the same text.
+// (a Shanghai index's volume is sent in lots already, everything else in shares), so that
+// every service shows the same text.
 std::string Hands(const SimQuote& quote) {
-    if (quote.stock->IsIndex()) {
+    if (quote.stock->IsIndex() && quote.stock->market == 1) {
         return Whole(std::floor(quote.volume / 100));
     }
     return Format("%.0f", AtoF(Whole(quote.volume)) * 0.01);
@@ -212,39 +252,47 @@ std::string TencentStatement(const SimQuote& quote) {
     // Volume and amount as the Sina reply's figures come out of the Sina parser, so that
     // both services show the same texts for the same moment.
     const std::string hands = Hands(quote);
-    const std::string tenThousands = Format("%.2f", AtoF(Whole(quote.amount)) * 0.0001);
-    std::vector<std::string> fields(50);
+    const double amount = AmountYuan(quote);
+    // 88 fields, the last one empty, as the real statements have them.
+    std::vector<std::string> fields(88);
     fields[0] = stock.market == 1 ? "1" : "51";
     fields[1] = stock.name;
     fields[2] = stock.code;
-    fields[3] = Price(quote, quote.price);
-    fields[4] = Price(quote, quote.previousClose);
-    fields[5] = Price(quote, quote.open);
+    fields[3] = Price(quote.price);
+    fields[4] = Price(quote.previousClose);
+    fields[5] = Price(quote.open);
     fields[6] = hands;
     fields[7] = Whole(std::floor(AtoF(hands) / 2));
     fields[8] = Whole(AtoF(hands) - std::floor(AtoF(hands) / 2));
     for (int level = 0; level < 5; ++level) {
-        fields[9 + 2 * level] = Price(quote, quote.book.bidPrice[level]);
+        fields[9 + 2 * level] = Price(quote.book.bidPrice[level]);
         fields[10 + 2 * level] = Whole(quote.book.bidVolume[level] / 100);
-        fields[19 + 2 * level] = Price(quote, quote.book.askPrice[level]);
+        fields[19 + 2 * level] = Price(quote.book.askPrice[level]);
         fields[20 + 2 * level] = Whole(quote.book.askVolume[level] / 100);
     }
     const SessionTime& t = quote.time;
     fields[30] =
         Format("%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.secondOfMinute);
-    fields[31] = FixedText(TickChange(quote), PriceDecimals(quote));
+    fields[31] = FixedText(TickChange(quote), 2);
     fields[32] = FixedText(quote.ChangeRate(), 2);
-    fields[33] = Price(quote, quote.high);
-    fields[34] = Price(quote, quote.low);
-    fields[35] = Price(quote, quote.price) + "/" + hands + "/" + Whole(quote.amount);
+    fields[33] = Price(quote.high);
+    fields[34] = Price(quote.low);
+    fields[35] = Price(quote.price) + "/" + hands + "/" + Whole(amount);
     fields[36] = hands;
-    fields[37] = tenThousands;
+    // The amount in 10,000 yuan: rounded to a whole number in field 37, exact in field 57.
+    fields[37] = Whole(amount * 0.0001);
     fields[41] = fields[33];
     fields[42] = fields[34];
     fields[43] =
         FixedText(quote.previousClose > 0 ? (quote.high - quote.low) * 100 / quote.previousClose : 0, 2);
-    fields[47] = Price(quote, quote.limitUp);
-    fields[48] = Price(quote, quote.limitDown);
+    fields[47] = Price(quote.limitUp);
+    fields[48] = Price(quote.limitDown);
+    fields[57] = Format("%.4f", amount * 0.0001);
+    fields[58] = "0.0000";
+    fields[59] = "0";
+    fields[60] = " ";
+    fields[61] = stock.IsIndex() ? "ZS" : "GP-A";
+    fields[82] = "CNY";
     std::string out = "v_" + key + "=\"";
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) {
@@ -276,12 +324,14 @@ std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes) {
         if (i > 0) {
             out += ",";
         }
-        out += "{\"f2\":" + Price(q, q.price) + ",\"f3\":" + FixedText(q.ChangeRate(), 2) +
-               ",\"f4\":" + FixedText(TickChange(q), PriceDecimals(q)) + ",\"f5\":" + Hands(q) +
-               ",\"f6\":" + Whole(q.amount) + ",\"f12\":\"" + stock.code +
+        // Numbers as East Money writes them with fltt=2: prices with two decimals at most,
+        // trailing zeros dropped; the amount in yuan, ".0" when whole.
+        out += "{\"f2\":" + EastMoneyNumber(q.price, 2) + ",\"f3\":" + EastMoneyNumber(q.ChangeRate(), 2) +
+               ",\"f4\":" + EastMoneyNumber(TickChange(q), 2) + ",\"f5\":" + Hands(q) +
+               ",\"f6\":" + EastMoneyNumber(AmountYuan(q), 2) + ",\"f12\":\"" + stock.code +
                "\",\"f13\":" + (stock.market == 1 ? "1" : "0") + ",\"f14\":\"" + stock.name +
-               "\",\"f15\":" + Price(q, q.high) + ",\"f16\":" + Price(q, q.low) +
-               ",\"f17\":" + Price(q, q.open) + ",\"f18\":" + Price(q, q.previousClose) +
+               "\",\"f15\":" + EastMoneyNumber(q.high, 2) + ",\"f16\":" + EastMoneyNumber(q.low, 2) +
+               ",\"f17\":" + EastMoneyNumber(q.open, 2) + ",\"f18\":" + EastMoneyNumber(q.previousClose, 2) +
                Format(",\"f124\":%lld}", static_cast<long long>(time));
     }
     out += "]}}";

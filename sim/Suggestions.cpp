@@ -88,10 +88,17 @@ std::vector<Suggestion> FindSuggestions(std::string_view keyUtf8, std::size_t li
 
 std::string SuggestReplyText(std::string_view keyUtf8) {
     std::string out = "var suggestvalue=\"";
-    for (const Suggestion& suggestion : FindSuggestions(keyUtf8)) {
-        const StockInfo& stock = *suggestion.stock;
-        out += suggestion.matched + ",11," + stock.code + "," + stock.MarketPrefix() + stock.code + "," +
-               stock.name + "," + Lower(stock.initials) + ";";
+    const std::vector<Suggestion> found = FindSuggestions(keyUtf8);
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const StockInfo& stock = *found[i].stock;
+        if (i > 0) {
+            out += ";";
+        }
+        // As the real service writes an entry: the match, the type (11: A share), the code,
+        // the code with its market, the name, an empty field, the name again, 99, 1 and two
+        // empty fields. No ";" after the last entry.
+        out += found[i].matched + ",11," + stock.code + "," + stock.MarketPrefix() + stock.code + "," +
+               stock.name + ",," + stock.name + ",99,1,,";
     }
     out += "\";";
     return out;

@@ -21,8 +21,9 @@ struct Suggestion {
 // match in either case; blanks around the key are ignored. An empty key matches nothing.
 std::vector<Suggestion> FindSuggestions(std::string_view keyUtf8, std::size_t limit = 10);
 
-// The reply in UTF-8: var suggestvalue="entry;entry;"; with each entry
-// "matched,11,600000,sh600000,name,initials"; var suggestvalue=""; without matches.
+// The reply in UTF-8, in the real service's form: var suggestvalue="entry;entry"; with
+// each entry "matched,11,600000,sh600000,name,,name,99,1,," and no ";" after the last;
+// var suggestvalue=""; without matches.
 std::string SuggestReplyText(std::string_view keyUtf8);
 
 } // namespace marlune::sim

@@ -8,7 +8,7 @@ namespace marlune {
 namespace {
 
 constexpr std::string_view kValueOpening = "=\"";
-constexpr std::string_view kValueClosing = ";\";";
+constexpr std::string_view kValueClosing = "\";";
 constexpr std::size_t kShortestValue = 5; // characters
 constexpr std::size_t kFieldsOfAnEntry = 6;
 constexpr std::size_t kFullCodeTail = 9; // "-" + the 8-character full code
@@ -71,10 +71,13 @@ QuoteFetchJob BuildSuggestionJob(std::string_view typedText) {
     job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
     job.timeLimitMs = kSuggestionTimeLimitMs;
+    job.sizeLimit = kMaxSuggestionReplyBytes;
     return job;
 }
 
 std::optional<SuggestionResults> ParseSuggestionText(std::string_view replyUtf8) {
+    if (replyUtf8.size() > kMaxSuggestionReplyBytes)
+        return std::nullopt;
     const std::size_t opening = replyUtf8.find(kValueOpening);
     if (opening == std::string_view::npos)
         return std::nullopt;
@@ -82,18 +85,29 @@ std::optional<SuggestionResults> ParseSuggestionText(std::string_view replyUtf8)
     const std::size_t closing = replyUtf8.find(kValueClosing, valueStart);
     if (closing == std::string_view::npos)
         return std::nullopt;
-    const std::string_view value = replyUtf8.substr(valueStart, closing - valueStart);
+    std::string_view value = replyUtf8.substr(valueStart, closing - valueStart);
+    // The service ends its last entry with "\";" or with ";\";": either way the value ends
+    // with that entry.
+    if (!value.empty() && value.back() == ';')
+        value.remove_suffix(1);
     if (CountCharacters(value) < kShortestValue)
         return std::nullopt;
 
     SuggestionResults found;
-    for (const std::string& entry : SplitFields(value, ";")) {
-        const std::vector<std::string> fields = SplitFields(entry, ",");
-        if (fields.size() < kFieldsOfAnEntry)
-            continue;
-        std::string result = fields[2] + "-" + fields[4] + "-" + fields[3];
-        found.boxEntries.push_back(DropLastCharacters(result, kFullCodeTail));
-        found.results.push_back(std::move(result));
+    // Entries are read one by one, and no further than the ones kept.
+    std::size_t start = 0;
+    while (found.results.size() < kMaxSuggestionEntries) {
+        const std::size_t end = value.find(';', start);
+        const std::vector<std::string> fields =
+            SplitFields(value.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), ",");
+        if (fields.size() >= kFieldsOfAnEntry) {
+            std::string result = fields[2] + "-" + fields[4] + "-" + fields[3];
+            found.boxEntries.push_back(DropLastCharacters(result, kFullCodeTail));
+            found.results.push_back(std::move(result));
+        }
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
     }
     if (found.results.empty())
         return std::nullopt;
@@ -101,6 +115,8 @@ std::optional<SuggestionResults> ParseSuggestionText(std::string_view replyUtf8)
 }
 
 std::optional<SuggestionResults> ParseSuggestionReply(std::string_view replyGbk) {
+    if (replyGbk.size() > kMaxSuggestionReplyBytes)
+        return std::nullopt; // refused before it is decoded
     return ParseSuggestionText(GbkToUtf8(replyGbk));
 }
 

@@ -19,8 +19,6 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr const char* kFields = "f2,f3,f4,f5,f6,f12,f13,f14,f15,f16,f17,f18,f124";
-// No price, volume or amount comes near this; a larger number is a damaged reply.
-constexpr double kLargestNumber = 1e15;
 
 // The fields of a diff element that a record is built from.
 enum ItemField : int {
@@ -86,15 +84,24 @@ struct ItemValue {
 };
 using Item = std::array<ItemValue, kItemFields>;
 
-// A number field: its value, 0 for "-" (no trade), nothing when missing or malformed.
-std::optional<double> NumberField(const Item& item, ItemField field) {
+// A number field: its value, 0 for "-" (no trade), nothing when missing, malformed or
+// beyond the bound (kPriceBound for prices, kCountBound for the rest).
+std::optional<double> NumberField(const Item& item, ItemField field, double bound = kCountBound) {
     const ItemValue& value = item[field];
     if (value.kind == ItemValue::Kind::kString && value.text == "-")
         return 0.0;
-    if (value.kind != ItemValue::Kind::kNumber || !std::isfinite(value.number) ||
-        std::fabs(value.number) > kLargestNumber)
+    if (value.kind != ItemValue::Kind::kNumber || !std::isfinite(value.number) || std::fabs(value.number) >= bound)
         return std::nullopt;
     return value.number;
+}
+
+// The decimals East Money keeps for a security (fltt=2 rounds to them and drops trailing
+// zeros): three for funds and ETFs (Shanghai 5xxxxx, Shenzhen 15xxxx, 16xxxx, 18xxxx), two
+// for stocks and indices.
+int PriceDecimals(int market, const std::string& code) {
+    const bool fund = market == kMarketShanghai ? code[0] == '5'
+                                                : code[0] == '1' && (code[1] == '5' || code[1] == '6' || code[1] == '8');
+    return fund ? 3 : 2;
 }
 
 bool IsSixDigits(const std::string& code) {
@@ -107,8 +114,8 @@ bool IsSixDigits(const std::string& code) {
     return true;
 }
 
-// Fills the record from a well-formed element; false for any other.
-bool BuildRecord(Item& item, QuoteRecord& record) {
+// Fills the record from a well-formed element of a requested code; false for any other.
+bool BuildRecord(Item& item, const RequestedCodes& requested, QuoteRecord& record) {
     const ItemValue& code = item[kCode];
     const ItemValue& name = item[kName];
     const std::optional<double> market = NumberField(item, kMarket);
@@ -118,23 +125,29 @@ bool BuildRecord(Item& item, QuoteRecord& record) {
     // "\u0000" decodes to a NUL byte: a damaged record, as a NUL-laced statement is elsewhere.
     if (name.text.find('\0') != std::string::npos)
         return false;
-    const std::optional<double> price = NumberField(item, kPrice);
+    if (!FitsQuoteField(name.text))
+        return false;
+    const int recordMarket = *market == 1.0 ? kMarketShanghai : kMarketShenzhen;
+    if (!requested.Contains(recordMarket, code.text))
+        return false;
+    const std::optional<double> price = NumberField(item, kPrice, kPriceBound);
     const std::optional<double> volume = NumberField(item, kVolume);
     const std::optional<double> amount = NumberField(item, kAmount);
-    const std::optional<double> high = NumberField(item, kHigh);
-    const std::optional<double> low = NumberField(item, kLow);
-    const std::optional<double> open = NumberField(item, kOpen);
-    const std::optional<double> previousClose = NumberField(item, kPreviousClose);
+    const std::optional<double> high = NumberField(item, kHigh, kPriceBound);
+    const std::optional<double> low = NumberField(item, kLow, kPriceBound);
+    const std::optional<double> open = NumberField(item, kOpen, kPriceBound);
+    const std::optional<double> previousClose = NumberField(item, kPreviousClose, kPriceBound);
     const std::optional<double> time = NumberField(item, kTime);
     if (!price || !volume || !amount || !high || !low || !open || !previousClose || !time)
         return false;
 
-    record.market = *market == 1.0 ? kMarketShanghai : kMarketShenzhen;
+    record.market = recordMarket;
     record.code = std::move(item[kCode].text);
     record.name = std::move(item[kName].text);
     const std::string key = (record.market == kMarketShanghai ? "sh" : "sz") + record.code;
-    const bool index = key.compare(0, 5, "sh000") == 0 || key.compare(0, 5, "sz399") == 0;
-    const char* priceFormat = index ? "%.3f" : "%.2f";
+    // Printed with the decimals the service keeps for the security: a price never gains a
+    // digit the service did not send, and a fund's third decimal stays.
+    const char* priceFormat = PriceDecimals(record.market, record.code) == 3 ? "%.3f" : "%.2f";
     record.price = FigureText(priceFormat, *price);
     record.previousClose = FigureText(priceFormat, *previousClose);
     record.open = FigureText(priceFormat, *open);
@@ -155,7 +168,8 @@ bool BuildRecord(Item& item, QuoteRecord& record) {
 class DiffReader final : public nlohmann::json_sax<Json> {
 public:
     // Fills records, which keeps its capacity from one refresh to the next.
-    explicit DiffReader(std::vector<QuoteRecord>& records) : records(records) {}
+    DiffReader(std::vector<QuoteRecord>& records, const RequestedCodes& requested)
+        : records(records), m_requested(requested) {}
 
     std::vector<QuoteRecord>& records;
 
@@ -163,7 +177,12 @@ public:
     bool boolean(bool) override { return scalar(ItemValue::Kind::kOther); }
     bool number_integer(number_integer_t value) override { return number(static_cast<double>(value)); }
     bool number_unsigned(number_unsigned_t value) override { return number(static_cast<double>(value)); }
-    bool number_float(number_float_t value, const string_t&) override { return number(value); }
+    bool number_float(number_float_t value, const string_t& written) override {
+        // A number with an exponent, or one longer than any quote field, is no figure of a
+        // quote: NaN makes NumberField refuse it.
+        const bool plain = written.size() <= kLongestQuoteField && written.find_first_of("eE") == std::string::npos;
+        return number(plain ? value : std::nan(""));
+    }
     bool string(string_t& value) override {
         if (ItemValue* target = itemValue()) {
             target->kind = ItemValue::Kind::kString;
@@ -256,12 +275,13 @@ private:
         m_levels.pop_back();
         if (level == Level::kItem && records.size() < kMaxQuoteRecords) {
             // Built in place: a record is sixteen strings.
-            if (!BuildRecord(m_item, records.emplace_back()))
+            if (!BuildRecord(m_item, m_requested, records.emplace_back()))
                 records.pop_back();
         }
         return true;
     }
 
+    const RequestedCodes& m_requested;
     std::vector<Level> m_levels;
     Next m_next = Next::kNothing;
     int m_field = -1;
@@ -285,7 +305,8 @@ std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target) {
 
 void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply) {
     book.quoteList.clear();
-    DiffReader reader(book.quoteList);
+    const RequestedCodes requested(book.watchList);
+    DiffReader reader(book.quoteList, requested);
     if (!Json::sax_parse(utf8Reply.begin(), utf8Reply.end(), &reader))
         book.quoteList.clear();
     if (!book.quoteList.empty())

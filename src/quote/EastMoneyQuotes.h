@@ -21,14 +21,16 @@ namespace marlune {
 std::string EastMoneyRequestPath(const std::string& codeList, std::uint32_t now);
 std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target);
 
-// One record per well-formed element of diff, in reply order, with the texts of the Sina
-// parser: prices "%.2f" ("%.3f" for indices: Shanghai 000xxx, Shenzhen 399xxx), change, rate
-// and amplitude computed from them, volume "%.0f" hands, amount "%.2f" in 10,000 yuan, date
-// time "YYYY-MM-DD HH:MM:SS" in Beijing time. "-" reads as no trade (0). An element with a
-// field missing or of the wrong type, a number out of range, or a market other than 0 or 1
-// gives no record; a reply that is not JSON, or whose diff is not an array, gives none at all.
-// Records are matched to the watch list by market and code. Sets book.updateTime to the
-// date and time of the last record.
+// One record per well-formed element of diff for a code of the watch list, in reply order,
+// with the texts of the Sina parser: prices with the decimals East Money keeps (two for stocks
+// and indices, three for funds and ETFs), change, rate and
+// amplitude computed from them, volume "%.0f" hands, amount "%.2f" in 10,000 yuan, date time
+// "YYYY-MM-DD HH:MM:SS" in Beijing time. "-" reads as no trade (0). An element with a field
+// missing or of the wrong type, a number with an exponent, longer than kLongestQuoteField
+// characters or beyond its bound (kPriceBound, kCountBound), a name longer than that, or a
+// market other than 0 or 1 gives no record; a reply that is not JSON, or whose diff is not an
+// array, gives none at all. Records are matched to the watch list by market and code. Sets
+// book.updateTime to the date and time of the last record.
 void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply);
 
 } // namespace marlune

@@ -99,8 +99,12 @@ void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
     ForEachPiece(flattenedUtf8, "|", [&](std::string_view flattened) {
         // A record holding NUL bytes is damaged beyond reading.
         if (book.quoteList.size() < kMaxQuoteRecords && ServiceByteLength(flattened) >= kShortestText &&
-            flattened.find('\0') == std::string_view::npos)
-            book.quoteList.push_back(BuildRecord(flattened, market));
+            flattened.find('\0') == std::string_view::npos) {
+            // A record whose prices are no sane figures is left out, as elsewhere.
+            QuoteRecord record = BuildRecord(flattened, market);
+            if (HasSanePrices(record) && FitsQuoteField(record.volume) && FitsQuoteField(record.dateTime))
+                book.quoteList.push_back(std::move(record));
+        }
     });
     ComputeDerivedValues(book);
 }

@@ -6,6 +6,7 @@
 #include "text/Fields.h"
 #include "text/Gbk.h"
 
+#include <optional>
 #include <vector>
 
 namespace marlune {
@@ -33,10 +34,18 @@ template <typename Visit> void ForEachValue(std::string_view text, Visit visit) 
     }
 }
 
-// market: the market of the previous record, kept when field 0 names none.
-QuoteRecord BuildRecord(std::string_view value, int& market) {
+// market: the market of the previous record, kept when field 0 names none. Nothing for a
+// value with a field too long or a price, volume or amount that is no sane figure.
+std::optional<QuoteRecord> BuildRecord(std::string_view value, int& market) {
     std::vector<std::string> fields = SplitHead(value, ";", kFieldsRead);
     auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
+    for (const std::string& text : fields) {
+        if (!FitsQuoteField(text))
+            return std::nullopt;
+    }
+    if (!IsSaneFigure(field(4), kCountBound) || !IsSaneFigure(field(5), kCountBound) ||
+        !IsSaneFigure(field(7), kPriceBound))
+        return std::nullopt;
 
     std::string key = field(0);
     if (!key.empty() && key.front() == '0') {
@@ -72,6 +81,8 @@ QuoteRecord BuildRecord(std::string_view value, int& market) {
     record.changeRate = PercentText(change, previousClose);
     if (rising && record.changeRate != "-")
         record.changeRate = WithPlusSign(record.changeRate);
+    if (!HasSanePrices(record))
+        return std::nullopt;
     return record;
 }
 
@@ -83,8 +94,10 @@ void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
     int market = 0;
     ForEachValue(text, [&](std::string_view value) {
         // A value holding NUL bytes is damaged beyond reading.
-        if (value.find('\0') == std::string_view::npos)
-            book.quoteList.push_back(BuildRecord(value, market));
+        if (value.find('\0') == std::string_view::npos) {
+            if (std::optional<QuoteRecord> record = BuildRecord(value, market))
+                book.quoteList.push_back(std::move(*record));
+        }
         return book.quoteList.size() < kMaxQuoteRecords;
     });
     ComputeDerivedValues(book);

@@ -1,5 +1,6 @@
 #include "quote/QuoteDispatch.h"
 
+#include "quote/ServiceText.h"
 #include "quote/WatchListFile.h"
 
 #include <utility>
@@ -23,7 +24,8 @@ void TakeParsedState(QuoteBook& book, QuoteBook&& parsed) {
 } // namespace
 
 bool IsUsableQuote(const QuoteRecord& quote) {
-    return !quote.price.empty() && quote.price.front() >= '0' && quote.price.front() <= '9';
+    return !quote.price.empty() && quote.price.front() >= '0' && quote.price.front() <= '9' &&
+           IsSaneFigure(quote.price, kPriceBound);
 }
 
 QuoteReplyResult DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply) {

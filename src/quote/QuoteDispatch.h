@@ -25,7 +25,8 @@ struct QuoteReplyResult {
     bool failed = false;
 };
 
-// A quote the grid can show: it has a price.
+// A quote the grid can show: it has a price, a plain figure within bounds (no exponent, no
+// "inf" or "nan": a reply of such prices counts as a failed refresh).
 bool IsUsableQuote(const QuoteRecord& quote);
 
 // Parses a finished reply with the parser of the source's service (QuoteServiceOf: unknown

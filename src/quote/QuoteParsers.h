@@ -24,23 +24,28 @@ namespace marlune {
 constexpr std::size_t kMaxQuoteRecords = 4096;
 
 // Sina: statements var hq_str_sh600000="name,open,previous close,price,...,date,time,..";
-// One record per statement longer than 9 bytes (key, comma and value), in reply order; an
-// empty statement gives none. Volume is printed in lots of 100 shares ("%.0f"; Sina sends it in
-// shares, but for the indices, sh000xxx and sz399xxx, already in lots), the amount in
+// One record per statement longer than 9 bytes (key, comma and value) for a code of the watch
+// list, in reply order; an empty statement gives none, nor does one for a code nobody asked
+// for (Sina adds other markets' statements, "rt_hk..." or "gb_...", to some replies). Volume is
+// printed in lots of 100 shares ("%.0f"; Sina sends it in shares, but for the Shanghai indices,
+// sh000xxx, already in lots: the Shenzhen indices, sz399xxx, come in shares), the amount in
 // units of 10,000 yuan ("%.2f"), the change with three decimals for sh000001 and sz399001 and
 // two for the rest, with "+" from 0.001 up, and its rate "%.2f%%" of the previous close.
 // Without a trade (price not above 0) the previous close stands in for the price, so the
-// change is 0; a previous close of 0 gives the rate and the amplitude "-". Sets
-// book.updateTime to the date and time of the last record.
+// change is 0; a previous close of 0 gives the rate and the amplitude "-". Prices are shown as
+// sent. Sets book.updateTime to the date and time of the last record.
 //
 // A statement ends where the next one begins. One without a complete value (its =" or its
-// closing "; missing before that point) or with NUL bytes in its value gives no record, so a
-// damaged statement costs no other stock its quote and lends none its values.
+// closing "; missing before that point), with NUL bytes in its value, with a field longer
+// than kLongestQuoteField characters or with a price, volume or amount that is no sane
+// figure (IsSaneFigure: kPriceBound, kCountBound) gives no record, so a damaged statement
+// costs no other stock its quote and lends none its values.
 void ParseSinaReply(QuoteBook& book, std::string_view gbkReply);
 
 // NetEase 163: values between =' and '; with fields separated by ";". Every value gives a
 // record, an empty one too (with an empty code, which matches no entry), except one holding
-// NUL bytes. Volumes come in shares and are printed in lots of 100. The change is taken
+// NUL bytes, a field longer than kLongestQuoteField characters or a price, change, volume or
+// amount that is no sane figure. Volumes come in shares and are printed in lots of 100. The change is taken
 // as sent, with "+" added from 0.001 up. book.updateTime stays as it was.
 void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply);
 
@@ -55,7 +60,8 @@ std::string ReadGoogleReply(const std::string& path);
 // Google: records of the flattened text separated by "|". A text of 9 bytes or fewer changes
 // nothing (not even the derived values). Change and rate are taken as sent, the volume is not
 // scaled, the amount stays empty, open and previous close show the same value. Numbers may
-// carry thousands separators. A record holding NUL bytes is left out.
+// carry thousands separators. A record holding NUL bytes, or whose prices are no sane
+// figures (HasSanePrices), is left out.
 // book.updateTime stays as it was.
 void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8);
 

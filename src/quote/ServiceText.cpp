@@ -86,6 +86,87 @@ double QuoteNumber(std::string_view text) {
     return AtoF(joined);
 }
 
+bool FitsQuoteField(std::string_view utf8) {
+    if (utf8.size() <= kLongestQuoteField)
+        return true;
+    std::size_t characters = 0;
+    for (char c : utf8) {
+        if (!IsContinuationByte(c) && ++characters > kLongestQuoteField)
+            return false;
+    }
+    return true;
+}
+
+bool IsPlainFigure(std::string_view text) {
+    if (text.empty() || text.size() > kLongestQuoteField)
+        return false;
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    std::size_t digits = 0;
+    std::size_t sinceSeparator = std::string_view::npos; // digits since the last thousands separator
+    for (; i < text.size() && text[i] != '.'; ++i) {
+        if (isDigit(text[i])) {
+            ++digits;
+            if (sinceSeparator != std::string_view::npos)
+                ++sinceSeparator;
+        } else if (text[i] == ',' && digits > 0 && (sinceSeparator == std::string_view::npos || sinceSeparator == 3)) {
+            sinceSeparator = 0;
+        } else {
+            return false;
+        }
+    }
+    if (sinceSeparator != std::string_view::npos && sinceSeparator != 3)
+        return false;
+    if (i < text.size()) { // the fraction
+        ++i;
+        for (; i < text.size(); ++i) {
+            if (!isDigit(text[i]))
+                return false;
+            ++digits;
+        }
+    }
+    return digits > 0;
+}
+
+bool IsSaneFigure(std::string_view text, double bound) {
+    if (text.empty())
+        return true;
+    if (!IsPlainFigure(text))
+        return false;
+    const double value = QuoteNumber(text);
+    return std::isfinite(value) && std::fabs(value) < bound;
+}
+
+bool HasSanePrices(const QuoteRecord& record) {
+    for (const std::string* price : {&record.price, &record.open, &record.high, &record.low, &record.previousClose}) {
+        if (!IsSaneFigure(*price, kPriceBound))
+            return false;
+    }
+    return FitsQuoteField(record.name) && FitsQuoteField(record.code);
+}
+
+namespace {
+
+std::string RequestedKey(int market, std::string_view code) {
+    std::string key = std::to_string(market);
+    key += '|';
+    key += code;
+    return key;
+}
+
+} // namespace
+
+RequestedCodes::RequestedCodes(const WatchList& watchList) {
+    m_keys.reserve(watchList.size());
+    for (const StockEntry& entry : watchList)
+        m_keys.push_back(RequestedKey(entry.market, entry.code));
+    std::sort(m_keys.begin(), m_keys.end());
+}
+
+bool RequestedCodes::Contains(int market, std::string_view code) const {
+    return std::binary_search(m_keys.begin(), m_keys.end(), RequestedKey(market, code));
+}
+
 namespace {
 
 // The N of a format "%.Nf" or "%.Nf%%" (N one digit), or -1 for any other format.

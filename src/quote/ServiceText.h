@@ -44,6 +44,41 @@ std::string_view Utf8Slice(std::string_view text, std::size_t pos, std::size_t n
 // The last n bytes of the text (all of it when shorter), narrowed to whole characters.
 std::string_view Utf8Right(std::string_view text, std::size_t n);
 
+// The sane bounds of what a quote service sends. No real quote comes near them: a figure
+// beyond them is a damaged or hostile reply, and its statement gives no record.
+inline constexpr std::size_t kLongestQuoteField = 32; // characters
+inline constexpr double kPriceBound = 1e7;            // prices, in yuan or index points
+inline constexpr double kCountBound = 1e15;           // volumes and amounts, in the service's units
+
+// True for a field of at most kLongestQuoteField characters.
+bool FitsQuoteField(std::string_view utf8);
+
+// True for a figure written the way the services write numbers: an optional sign, digits
+// with an optional fraction (thousands separators between groups of three allowed), at
+// most kLongestQuoteField characters. An exponent, "inf", "nan", blanks or any other
+// character make it no figure; so does the empty text.
+bool IsPlainFigure(std::string_view text);
+
+// A figure of the reply that a record may show: empty (a field the service left out) or a
+// plain figure whose value lies below bound in magnitude.
+bool IsSaneFigure(std::string_view text, double bound);
+
+// True when the record's price, open, high, low and previous close texts, as the service sent
+// them, are sane figures below kPriceBound and its name and code fit a quote field.
+bool HasSanePrices(const QuoteRecord& record);
+
+// The codes a reply was asked for: the market and code of every watch-list entry. A
+// reply's statement for any other code (another market's quote the service adds, a code
+// nobody asked for) builds no record and never sets the update time.
+class RequestedCodes {
+public:
+    explicit RequestedCodes(const WatchList& watchList);
+    bool Contains(int market, std::string_view code) const;
+
+private:
+    std::vector<std::string> m_keys; // "market|code", sorted
+};
+
 // A number as a quote service writes it: as AtoF reads it, except that thousands separators
 // are read through ("3,154.03" is 3154.03, not 3). A comma counts as a separator only between
 // a digit and a group of exactly three digits, so a comma that separates fields still ends

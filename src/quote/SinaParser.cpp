@@ -7,6 +7,7 @@
 #include "text/Gbk.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace marlune {
@@ -21,7 +22,9 @@ constexpr std::size_t kFieldsRead = 33;   // key and fields 1 to 32
 // Calls visit(item) for the statements of a reply in order, as items "key,value" (key =
 // market text and code), while visit returns true. A statement reaches up to the start of the
 // next one: its value is read only when both its "=\"" and its "\";" lie before that, so a
-// damaged statement gives nothing and never takes its neighbour's value.
+// damaged statement gives nothing and never takes its neighbour's value. A key of another
+// length than market and code ("rt_hkHSI", "gb_aapl", seven digits) is no code the ticker
+// asks for: its statement is passed over.
 template <typename Visit> void ForEachStatement(std::string_view text, Visit visit) {
     constexpr auto npos = std::string_view::npos;
     std::size_t mark = text.find(kStatementMark, 1);
@@ -31,7 +34,7 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
         const std::size_t open = statement.find(kValueOpen, mark + 7);
         const std::size_t valueStart = open == npos ? npos : open + kValueOpen.size();
         const std::size_t close = open == npos ? npos : statement.find(kValueClose, valueStart);
-        if (close != npos) {
+        if (close != npos && open == mark + kStatementMark.size() + 8) {
             std::string item(Utf8Slice(text, mark + 5, 2));
             item += Utf8Slice(text, mark + 7, 6);
             item += ',';
@@ -43,20 +46,38 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
     }
 }
 
-// Indices: Shanghai 000xxx and Shenzhen 399xxx. Sina sends their volume in lots of 100 shares
-// already, and the volume of every other code in shares.
+// Shanghai indices (000xxx) come with their volume in lots of 100 shares already; every other
+// code, the Shenzhen indices (399xxx) too, in shares: the amount over the volume is a price
+// per lot for the one and a price per share for the other.
 bool VolumeInLots(std::string_view key) {
-    return key.size() == 8 && (key.substr(0, 5) == "sh000" || key.substr(0, 5) == "sz399");
+    return key.size() == 8 && key.substr(0, 5) == "sh000";
 }
 
-QuoteRecord BuildRecord(const std::string& item) {
+// Fields 2 to 6 are prices, 9 and 10 the volume and the amount.
+bool HasSaneFigures(const std::vector<std::string>& fields) {
+    for (const std::string& field : fields) {
+        if (!FitsQuoteField(field))
+            return false;
+    }
+    for (std::size_t i = 2; i <= 6; ++i) {
+        if (!IsSaneFigure(FieldAt(fields, i), kPriceBound))
+            return false;
+    }
+    return IsSaneFigure(FieldAt(fields, 9), kCountBound) && IsSaneFigure(FieldAt(fields, 10), kCountBound);
+}
+
+std::optional<QuoteRecord> BuildRecord(const std::string& item, const RequestedCodes& requested) {
     std::vector<std::string> fields = SplitHead(item, ",", kFieldsRead);
     auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
     const std::string& key = field(0);
 
+    if (key.compare(0, 2, "sh") != 0 && key.compare(0, 2, "sz") != 0)
+        return std::nullopt;
     QuoteRecord record;
     record.market = key.compare(0, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
     record.code = std::string(Utf8Right(key, 6));
+    if (!requested.Contains(record.market, record.code) || !HasSaneFigures(fields))
+        return std::nullopt;
     record.name = field(1);
     record.open = field(2);
     record.previousClose = field(3);
@@ -80,11 +101,14 @@ QuoteRecord BuildRecord(const std::string& item) {
 void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
-    ForEachStatement(text, [&book](const std::string& item) {
+    const RequestedCodes requested(book.watchList);
+    ForEachStatement(text, [&book, &requested](const std::string& item) {
         // A value holding NUL bytes is damaged beyond reading.
-        if (ServiceByteLength(item) >= kShortestItem && item.find('\0') == std::string::npos) {
-            book.quoteList.push_back(BuildRecord(item));
-            book.updateTime = book.quoteList.back().dateTime;
+        if (ServiceByteLength(item) < kShortestItem || item.find('\0') != std::string::npos)
+            return true;
+        if (std::optional<QuoteRecord> record = BuildRecord(item, requested)) {
+            book.updateTime = record->dateTime;
+            book.quoteList.push_back(std::move(*record));
         }
         return book.quoteList.size() < kMaxQuoteRecords;
     });

@@ -11,7 +11,8 @@ namespace marlune {
 namespace {
 
 constexpr std::string_view kStatementStart = "v_";
-constexpr std::size_t kFieldsRead = 38; // up to the amount, field 37
+constexpr std::size_t kFieldsNeeded = 38; // up to the amount in 10,000 yuan, field 37
+constexpr std::size_t kFieldsRead = 58;   // up to the exact amount, field 57
 
 bool IsKeyCharacter(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -71,8 +72,9 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
 using ValueFields = std::array<std::string_view, kFieldsRead>;
 
 // The first kFieldsRead fields of a value split at "~" (as Split splits: the first search from
-// the second character), as views into it; false when it has fewer. A search for one
-// character, and no copies: a reply of 60 statements of 88 fields is split on every refresh.
+// the second character), as views into it, the ones it lacks empty; false when it has fewer
+// than kFieldsNeeded. A search for one character, and no copies: a reply of 60 statements of
+// 88 fields is split on every refresh.
 bool SplitValue(std::string_view value, ValueFields& fields) {
     std::size_t start = 0;
     std::size_t from = 1;
@@ -80,7 +82,9 @@ bool SplitValue(std::string_view value, ValueFields& fields) {
         const std::size_t end = value.find('~', from);
         if (end == std::string_view::npos) {
             fields[i] = value.substr(start);
-            return i + 1 == kFieldsRead;
+            for (std::size_t rest = i + 1; rest < kFieldsRead; ++rest)
+                fields[rest] = {};
+            return i + 1 >= kFieldsNeeded;
         }
         fields[i] = value.substr(start, end - start);
         start = from = end + 1;
@@ -88,18 +92,41 @@ bool SplitValue(std::string_view value, ValueFields& fields) {
     return true;
 }
 
-std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value) {
+// The fields a record is built from hold what the service sends there: a time of 14 digits in
+// field 30, plain figures within bounds for the prices (3, 4, 5, 33, 34), the volume (6) and
+// the amounts (37, and 57 where the statement has it). A statement whose fields are shifted,
+// by a field lost or one too many, fails this and gives no record rather than a price made
+// of another field.
+bool HasSoundFields(const ValueFields& fields) {
+    for (std::string_view field : fields) {
+        if (!FitsQuoteField(field))
+            return false;
+    }
+    if (fields[30].size() != 14 || !IsDigits(fields[30]))
+        return false;
+    for (std::size_t i : {3, 4, 5, 33, 34}) {
+        if (fields[i].empty() || !IsSaneFigure(fields[i], kPriceBound))
+            return false;
+    }
+    return !fields[6].empty() && IsSaneFigure(fields[6], kCountBound) && !fields[37].empty() &&
+           IsSaneFigure(fields[37], kCountBound) && IsSaneFigure(fields[57], kCountBound);
+}
+
+std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value, const RequestedCodes& requested) {
     if (key.size() != 8 || (key.substr(0, 2) != "sh" && key.substr(0, 2) != "sz") || !IsDigits(key.substr(2)))
         return std::nullopt; // v_pv_none_match and anything else that is no quote
+    const int market = key.substr(0, 2) == "sh" ? kMarketShanghai : kMarketShenzhen;
+    if (!requested.Contains(market, key.substr(2)))
+        return std::nullopt;
     // A value holding NUL bytes is damaged beyond reading, as in the other services' replies.
     if (value.find('\0') != std::string_view::npos)
         return std::nullopt;
     ValueFields fields;
-    if (!SplitValue(value, fields) || fields[2] != key.substr(2))
+    if (!SplitValue(value, fields) || fields[2] != key.substr(2) || !HasSoundFields(fields))
         return std::nullopt;
 
     QuoteRecord record;
-    record.market = key.substr(0, 2) == "sh" ? kMarketShanghai : kMarketShenzhen;
+    record.market = market;
     record.code = fields[2];
     record.name = fields[1];
     record.price = fields[3];
@@ -108,7 +135,9 @@ std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view va
     record.high = fields[33];
     record.low = fields[34];
     record.volume = FigureText("%.0f", QuoteNumber(fields[6]));
-    record.amount = FigureText("%.2f", QuoteNumber(fields[37]));
+    // Field 37 is the amount rounded to whole 10,000 yuan; field 57 holds it exactly, so that
+    // the same moment shows the same amount as from Sina.
+    record.amount = FigureText("%.2f", QuoteNumber(fields[57].empty() ? fields[37] : fields[57]));
     record.dateTime = DateTimeText(fields[30]);
     SetChangeTexts(record, IsMainIndexKey(key), QuoteNumber(fields[4]), QuoteNumber(fields[3]),
                    QuoteNumber(fields[33]), QuoteNumber(fields[34]));
@@ -131,8 +160,9 @@ std::optional<std::string> TencentCodesOfRequest(std::string_view target) {
 void ParseTencentReply(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
-    ForEachStatement(text, [&book](std::string_view key, std::string_view value) {
-        if (std::optional<QuoteRecord> record = BuildRecord(key, value)) {
+    const RequestedCodes requested(book.watchList);
+    ForEachStatement(text, [&book, &requested](std::string_view key, std::string_view value) {
+        if (std::optional<QuoteRecord> record = BuildRecord(key, value, requested)) {
             book.updateTime = record->dateTime;
             book.quoteList.push_back(std::move(*record));
         }

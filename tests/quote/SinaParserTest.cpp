@@ -1,5 +1,6 @@
 #include "QuoteTestSupport.h"
 #include "quote/QuoteParsers.h"
+#include "text/CNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,7 @@ TEST(SinaParser, FirstRunListAndOneStock) {
 }
 
 TEST(SinaParser, PlusSignFromOneThousandthUp) {
-    QuoteBook book;
+    QuoteBook book = BookOf({Entry("000001", 1), Entry("600001", 1), Entry("600002", 1), Entry("600003", 1)});
     ParseSinaReply(book, Utf8ToGbk(Statement("sh000001", "上证指数", "1", "3000", "3000.001", "1", "1") +
                                    Statement("sh600001", "平", "1", "10.00", "10.00", "1", "1") +
                                    Statement("sh600002", "跌", "1", "10.00", "9.95", "1", "1") +
@@ -138,7 +139,7 @@ TEST(SinaParser, EmptyShortAndMissingStatements) {
 
 TEST(SinaParser, DamagedStatementsCostNoOtherStockAndLendNoneTheirValues) {
     // A statement without its =" must not take its neighbour's value.
-    QuoteBook book = BookOf({Entry("600000", 1), Entry("000001", 2)});
+    QuoteBook book = BookOf({Entry("600000", 1), Entry("000001", 2), Entry("000002", 2), Entry("600519", 1)});
     ParseSinaReply(book, Utf8ToGbk("var hq_str_sh600000\n" + Statement("sz000001", "平安银行", "12.30",
                                                                        "12.20", "12.34", "12.40", "12.10")));
     ASSERT_EQ(book.quoteList.size(), 1u);
@@ -166,24 +167,81 @@ TEST(SinaParser, DamagedStatementsCostNoOtherStockAndLendNoneTheirValues) {
     EXPECT_EQ(book.quoteList[0].code, "000002");
 }
 
-TEST(SinaParser, IndexVolumeInLotsAsSentStockVolumeInShares) {
-    // The real reply for the Shanghai index: 591 208 273 lots for 682 billion yuan.
-    QuoteBook book;
-    ParseSinaReply(book,
-                   Utf8ToGbk("var hq_str_sh000001=\"上证指数,3227.8362,3186.8099,3223.6379,3239.9408,"
-                             "3201.5714,0,0,591208273,682356544756,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,"
-                             "0,2024-05-10,15:30:39,00\";\n") +
-                       Utf8ToGbk(Statement("sz399006", "创业板指", "1", "1", "1", "1", "1", "12345678") +
-                                 Statement("sh000300", "沪深300", "1", "1", "1", "1", "1", "7654321") +
-                                 Statement("sz000001", "平安银行", "1", "1", "1", "1", "1", "12345678") +
-                                 Statement("sh600000", "浦发银行", "1", "1", "1", "1", "1", "7654321")));
-    ASSERT_EQ(book.quoteList.size(), 5u);
-    EXPECT_EQ(book.quoteList[0].volume, "591208273");
-    EXPECT_EQ(book.quoteList[0].amount, "68235654.48");
-    EXPECT_EQ(book.quoteList[1].volume, "12345678");
-    EXPECT_EQ(book.quoteList[2].volume, "7654321");
-    EXPECT_EQ(book.quoteList[3].volume, "123457"); // Shenzhen 000xxx are stocks
-    EXPECT_EQ(book.quoteList[4].volume, "76543");
+TEST(SinaParser, ShanghaiIndexVolumeInLotsAsSentEveryOtherVolumeInShares) {
+    QuoteBook book = BookOf({Entry("399006", 2), Entry("000300", 1), Entry("000001", 2), Entry("600000", 1)});
+    ParseSinaReply(book, Utf8ToGbk(Statement("sz399006", "创业板指", "1", "1", "1", "1", "1", "12345678") +
+                                   Statement("sh000300", "沪深300", "1", "1", "1", "1", "1", "7654321") +
+                                   Statement("sz000001", "平安银行", "1", "1", "1", "1", "1", "12345678") +
+                                   Statement("sh600000", "浦发银行", "1", "1", "1", "1", "1", "7654321")));
+    ASSERT_EQ(book.quoteList.size(), 4u);
+    EXPECT_EQ(book.quoteList[0].volume, "123457"); // a Shenzhen index comes in shares
+    EXPECT_EQ(book.quoteList[1].volume, "7654321"); // a Shanghai index in lots already
+    EXPECT_EQ(book.quoteList[2].volume, "123457");
+    EXPECT_EQ(book.quoteList[3].volume, "76543");
+}
+
+// Real Sina replies, recorded by other projects on the dates named. The amount over the
+// volume is a price per share for every line once the volume is in lots: yuan per share
+// between 1 and 500, where a volume 100 times too large or too small would give 0.01-5 or
+// 100-50 000.
+TEST(SinaParser, RealRepliesGiveVolumesInLots) {
+    const std::string reply =
+        // 2022-04-07
+        "var hq_str_sh000001=\"上证指数,3267.8103,3283.4261,3236.6951,3290.2561,3236.4791,0,0,402626660,"
+        "398081845473,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2022-04-07,15:01:09,00,\";\n"
+        "var hq_str_sz399001=\"深证成指,12101.371,12172.911,11972.023,12205.097,11971.334,0.000,0.000,47857870369,"
+        "524892592190.995,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,"
+        "2022-04-07,15:00:03,00\";\n"
+        // 2026-07-21
+        "var hq_str_sz399006=\"创业板指,3469.223,3443.102,3685.969,3687.147,3373.040,0.000,0.000,25892240565,"
+        "741575473541.900,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,0,0.000,"
+        "2026-07-21,15:00:03,00\";\n"
+        "var hq_str_sh000688=\"科创50,1747.4897,1718.6895,1903.1613,1904.8579,1663.8498,0,0,19512745,"
+        "213055050259,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2026-07-21,15:35:40,00,\";\n"
+        // 2020-07-31, an ETF: three decimals that count
+        "var hq_str_sh510500=\"500ETF,7.147,7.149,7.224,7.280,7.085,7.224,7.225,272478144,1964297124.000,6300,"
+        "7.224,32900,7.223,37000,7.222,28600,7.221,14300,7.220,389300,7.225,88400,7.226,32300,7.227,572800,7.228,"
+        "19000,7.229,2020-07-31,15:00:00,00,\";\n"
+        // 2021-05-31
+        "var hq_str_sz300502=\"新易盛,48.000,47.500,48.210,48.400,47.530,48.210,48.220,4009118,192785421.290,3312,"
+        "48.210,500,48.140,7500,48.130,2000,48.100,400,48.090,23800,48.220,40900,48.250,200,48.260,3900,48.280,"
+        "400,48.290,2021-05-31,11:30:03,00\";\n";
+    QuoteBook book = BookOf({Entry("000001", 1), Entry("399001", 2), Entry("399006", 2), Entry("000688", 1),
+                             Entry("510500", 1), Entry("300502", 2)});
+    ParseSinaReply(book, Utf8ToGbk(reply));
+    ASSERT_EQ(book.quoteList.size(), 6u);
+    EXPECT_EQ(book.watchList[0].quote.volume, "402626660");
+    EXPECT_EQ(book.watchList[1].quote.volume, "478578704");
+    EXPECT_EQ(book.watchList[1].quote.amount, "52489259.22");
+    EXPECT_EQ(book.watchList[4].quote.price, "7.224"); // as sent
+    EXPECT_EQ(book.watchList[4].quote.change, "+0.08");
+    for (const StockEntry& entry : book.watchList) {
+        const double yuanPerShare = AtoF(entry.quote.amount) * 10000 / (AtoF(entry.quote.volume) * 100);
+        EXPECT_GT(yuanPerShare, 1.0) << entry.code;
+        EXPECT_LT(yuanPerShare, 500.0) << entry.code;
+    }
+}
+
+// Real lines of other markets that Sina sends in the same form (recorded 2026-06-10: the
+// Nasdaq as gb_ixic, the Nikkei as b_NKY) beside real A-share lines (2022-04-07, 2021-05-31):
+// only the requested codes give records, and the update time is theirs.
+TEST(SinaParser, StatementsOfCodesNotAskedForGiveNoRecord) {
+    const std::string reply =
+        "var hq_str_sh000001=\"上证指数,3267.8103,3283.4261,3236.6951,3290.2561,3236.4791,0,0,402626660,"
+        "398081845473,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2022-04-07,15:01:09,00,\";\n"
+        "var hq_str_gb_ixic=\"纳斯达克,25678.8219,-0.97,2026-06-10 05:30:00,-250.8407,26110.3128,26259.9222,"
+        "24980.3763,27190.2070,19334.9824,10787986837,8531372331,0,0.00,--,0.00,0.00,0.00,0.00,0,0,0.0000,0.00,"
+        "0.00,,Jun 09 05:16PM EDT,25929.6626,0,1,2026,0.0000,0.0000,0.0000,0.0000,0.0000,0.0000\";\n"
+        "var hq_str_b_NKY=\"日经225指数,63878.2500,-1538.38,-2.35,2:12 AM,14:12:00,2026-06-10,12:59:25,"
+        "64952.3800,65416.6300,65098.8600,63777.7700,0\";\n"
+        "var hq_str_sz300502=\"新易盛,48.000,47.500,48.210,48.400,47.530,48.210,48.220,4009118,192785421.290,3312,"
+        "48.210,500,48.140,7500,48.130,2000,48.100,400,48.090,23800,48.220,40900,48.250,200,48.260,3900,48.280,"
+        "400,48.290,2021-05-31,11:30:03,00\";\n";
+    QuoteBook book = BookOf({Entry("000001", 1)});
+    ParseSinaReply(book, Utf8ToGbk(reply));
+    ASSERT_EQ(book.quoteList.size(), 1u); // sz300502 was not asked for either
+    EXPECT_EQ(book.quoteList[0].code, "000001");
+    EXPECT_EQ(book.updateTime, "2022-04-07 15:01:09");
 }
 
 TEST(SinaParser, NoFigureReadsMinusZero) {
@@ -204,19 +262,29 @@ TEST(SinaParser, NoFigureReadsMinusZero) {
 
 TEST(SinaParser, NoMoreRecordsThanAnyRequestAsksFor) {
     std::string reply;
-    for (int i = 0; i < 5000; ++i)
+    WatchList list;
+    for (int i = 0; i < 5000; ++i) {
         reply += "var hq_str_sh" + std::to_string(600000 + i) + "=\"a,1,1,1,1,1\";\n";
-    QuoteBook book = BookOf({Entry("604095", 1), Entry("604096", 1)});
+        list.push_back(Entry(std::to_string(600000 + i), 1));
+    }
+    QuoteBook book;
+    book.setWatchList(list);
     ParseSinaReply(book, reply);
     EXPECT_EQ(book.quoteList.size(), kMaxQuoteRecords);
-    EXPECT_EQ(book.watchList[0].quote.name, "a");
-    EXPECT_TRUE(book.watchList[1].quote.name.empty());
+    EXPECT_EQ(book.watchList[4095].quote.name, "a");
+    EXPECT_TRUE(book.watchList[4096].quote.name.empty());
 }
 
 TEST(SinaParser, RecordedTwentyStockReply) {
     std::string reply = test::QuoteData("sina_20.txt");
     ASSERT_FALSE(reply.empty());
     QuoteBook book = BookOf({Entry("600519", 1, 100, 1650.0f), Entry("300750", 2)});
+    for (const char* code : {"000001", "600000", "000002", "601318", "600036", "000858", "000651", "000333",
+                             "600028", "601398", "600030", "002594", "002415", "600887", "600900", "600276"})
+        book.watchList.push_back(Entry(code, code[0] == '6' ? 1 : 2));
+    book.watchList.push_back(Entry("000001", 1));
+    book.watchList.push_back(Entry("399001", 2));
+    book.ResetAlerts();
     ParseSinaReply(book, reply);
     ASSERT_EQ(book.quoteList.size(), 20u);
     EXPECT_EQ(book.quoteList[0].code, "000001");
