@@ -310,11 +310,13 @@ std::string TencentUnknownStatement() {
 
 std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes) {
     if (quotes.empty()) {
-        return "{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\",\"data\":null}";
+        return "{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\",\"dsc\":\"0\","
+               "\"data\":null}";
     }
-    std::string out = Format("{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\","
-                             "\"data\":{\"total\":%zu,\"diff\":[",
-                             quotes.size());
+    std::string out =
+        Format("{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\",\"dsc\":\"0\","
+               "\"data\":{\"total\":%zu,\"diff\":[",
+               quotes.size());
     for (std::size_t i = 0; i < quotes.size(); ++i) {
         const SimQuote& q = quotes[i];
         const StockInfo& stock = *q.stock;

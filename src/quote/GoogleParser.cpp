@@ -74,6 +74,19 @@ QuoteRecord BuildRecord(std::string_view flattened, int& market) {
     return record;
 }
 
+// Prices, the change and its rate as sane figures; the volume a figure or Google's short
+// form of one ("591.21M"); the time within a field's length.
+bool HasSaneGoogleFigures(const QuoteRecord& record) {
+    std::string_view rate = record.changeRate;
+    rate.remove_suffix(1); // the "%" the parser added
+    std::string_view volume = record.volume;
+    if (!volume.empty() && (volume.back() == 'K' || volume.back() == 'M' || volume.back() == 'B'))
+        volume.remove_suffix(1);
+    return HasSanePrices(record) && IsSaneFigure(record.change, kPriceBound) &&
+           IsSaneFigure(rate, kPriceBound) && IsSaneFigure(volume, kCountBound) &&
+           FitsQuoteField(record.dateTime);
+}
+
 } // namespace
 
 std::string FlattenGoogleReply(std::string_view gbkFile) {
@@ -100,9 +113,9 @@ void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
         // A record holding NUL bytes is damaged beyond reading.
         if (book.quoteList.size() < kMaxQuoteRecords && ServiceByteLength(flattened) >= kShortestText &&
             flattened.find('\0') == std::string_view::npos) {
-            // A record whose prices are no sane figures is left out, as elsewhere.
+            // A record whose figures are no sane figures is left out, as elsewhere.
             QuoteRecord record = BuildRecord(flattened, market);
-            if (HasSanePrices(record) && FitsQuoteField(record.volume) && FitsQuoteField(record.dateTime))
+            if (HasSaneGoogleFigures(record))
                 book.quoteList.push_back(std::move(record));
         }
     });

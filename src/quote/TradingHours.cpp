@@ -1,5 +1,6 @@
 #include "quote/TradingHours.h"
 
+#include "quote/QuoteDate.h"
 #include "text/BeijingTime.h"
 
 namespace marlune {
@@ -71,9 +72,14 @@ bool TradingHoursGate::ShouldRefresh(std::int64_t now) const {
 
 void TradingHoursGate::OnQuotes(std::int64_t now, const std::string& latestQuoteTime) {
     const BeijingTime time = BeijingTimeAt(now);
-    if (!time.IsWeekday() || time.SecondOfDay() < kHolidayCheckFrom || latestQuoteTime.size() < 10)
+    if (!time.IsWeekday() || time.SecondOfDay() < kHolidayCheckFrom)
         return;
-    if (latestQuoteTime.compare(0, 10, time.Date()) == 0)
+    // Each service writes its date in its own form: the dates are compared, not the texts. A
+    // date that cannot be read says nothing about the day, so it never makes a holiday.
+    const std::optional<std::int64_t> quoteDay = QuoteDayNumber(latestQuoteTime, now);
+    if (!quoteDay)
+        return;
+    if (*quoteDay == time.dayNumber)
         m_closedDay = std::numeric_limits<std::int64_t>::min();
     else
         m_closedDay = time.dayNumber;

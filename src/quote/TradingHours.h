@@ -42,7 +42,8 @@ public:
     bool ShouldRefresh(std::int64_t now) const;
     // Every request, whatever started it.
     void OnRequested(std::int64_t now) { m_lastRequest = now; }
-    // A reply with quotes: the latest of their date and time (LatestQuoteTime).
+    // A reply with quotes: the latest of their date and time (LatestQuoteTime), in whatever
+    // form the service writes it (QuoteDayNumber); one it cannot read changes nothing.
     void OnQuotes(std::int64_t now, const std::string& latestQuoteTime);
 
     // Outside the sessions, or on a day found closed: the status line says "休市".

@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QuoteBook book = fuzz::SampleBook();
     ParseEastMoneyReply(book, reply);
     fuzz::RequireSoundBook(book);
+    fuzz::RequireRequestedRecords(book);
     ParseEastMoneyReply(book, reply);
     fuzz::RequireSoundBook(book);
+    fuzz::RequireRequestedRecords(book);
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
+#include "quote/ServiceText.h"
 #include "text/CNumber.h"
 
 #include <cstdlib>
@@ -54,6 +55,23 @@ inline void RequireNoMinusZero(const QuoteRecord& q) {
         Require(WithoutNegativeZero(*figure) == *figure);
 }
 
+// "inf" and "nan" never reach a cell, whatever number a reply held.
+inline void RequireFiniteFigures(const QuoteRecord& q) {
+    for (const std::string* figure :
+         {&q.price, &q.low, &q.high, &q.open, &q.previousClose, &q.volume, &q.amount, &q.changeRate,
+          &q.change, &q.amplitude, &q.plRate, &q.plAmount}) {
+        Require(figure->find("inf") == std::string::npos && figure->find("nan") == std::string::npos);
+        Require(figure->size() <= 48); // bounded figures print short
+    }
+}
+
+// The Sina, Tencent and East Money parsers build records only for codes of the watch list.
+inline void RequireRequestedRecords(const QuoteBook& book) {
+    const RequestedCodes requested(book.watchList);
+    for (const QuoteRecord& quote : book.quoteList)
+        Require(requested.Contains(quote.market, quote.code));
+}
+
 // A watch list with holdings and alerts, as the parsers meet it in use.
 inline QuoteBook SampleBook() {
     QuoteBook book;
@@ -89,6 +107,7 @@ inline void RequireSoundBook(QuoteBook& book) {
     for (std::size_t row = 0; row < book.watchList.size(); ++row) {
         RequireUtf8Record(book.watchList[row].quote);
         RequireNoMinusZero(book.watchList[row].quote);
+        RequireFiniteFigures(book.watchList[row].quote);
     }
     Require(WithoutNegativeZero(book.totalPlAmount) == book.totalPlAmount);
     Require(WithoutNegativeZero(book.totalPlRate) == book.totalPlRate);

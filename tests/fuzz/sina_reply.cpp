@@ -13,8 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QuoteBook book = fuzz::SampleBook();
     ParseSinaReply(book, reply);
     fuzz::RequireSoundBook(book);
+    fuzz::RequireRequestedRecords(book);
     // A second refresh on the same state, as the ticker does every few seconds.
     ParseSinaReply(book, reply);
     fuzz::RequireSoundBook(book);
+    fuzz::RequireRequestedRecords(book);
     return 0;
 }

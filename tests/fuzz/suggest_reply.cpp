@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto found =
         marlune::ParseSuggestionReply(std::string_view(reinterpret_cast<const char*>(data), size));
     if (found) {
-        if (found->results.empty() || found->results.size() != found->boxEntries.size())
+        if (found->results.empty() || found->results.size() != found->boxEntries.size() ||
+            found->results.size() > marlune::kMaxSuggestionEntries)
             std::abort();
         for (std::size_t i = 0; i < found->results.size(); ++i) {
             // A box entry is always the front of its result.

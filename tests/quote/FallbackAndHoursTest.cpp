@@ -1,6 +1,7 @@
 // Switching quote services when the selected one fails, and the trading-hours rules.
 
 #include "QuoteTestSupport.h"
+#include "quote/QuoteDate.h"
 #include "quote/QuoteService.h"
 #include "quote/SourceFallback.h"
 #include "quote/TradingHours.h"
@@ -117,6 +118,40 @@ TEST(TradingHours, AHolidayIsFoundFromTheQuotesDates) {
     book.watchList[0].quote.dateTime = "2026/04/30 15:00:03";
     book.watchList[1].quote.dateTime = "2026-04-30 14:59:59";
     EXPECT_EQ(LatestQuoteTime(book), "2026-04-30 15:00:03");
+}
+
+// Every service's form of the date is read as a date: Google's English one (no year), NetEase's
+// slashes, the others' dashes. A date that cannot be read never makes a holiday.
+TEST(TradingHours, DatesOfEveryServiceAreComparedAsDates) {
+    const std::int64_t friday = Beijing(4, 24, 10, 24);
+    for (const char* today : {"Apr 24, 10:24AM GMT+8", "2026/04/24 10:24:00", "2026-04-24 10:24:00"}) {
+        TradingHoursGate gate(true);
+        gate.OnQuotes(friday, today);
+        EXPECT_FALSE(gate.IsClosedDay(friday)) << today;
+        EXPECT_TRUE(gate.ShouldRefresh(friday + 5)) << today;
+    }
+    for (const char* unreadable : {"", " ", "garbage", "2026-02-30 10:00:00", "Apx 24, 10:24AM", "Apr 24x"}) {
+        TradingHoursGate gate(true);
+        gate.OnQuotes(friday, unreadable);
+        EXPECT_FALSE(gate.IsClosedDay(friday)) << unreadable;
+    }
+    for (const char* yesterday : {"Apr 23, 3:00PM GMT+8", "2026/04/23 15:00:03", "2026-04-23 15:00:03"}) {
+        TradingHoursGate gate(true);
+        gate.OnQuotes(friday, yesterday);
+        EXPECT_TRUE(gate.IsClosedDay(friday)) << yesterday;
+    }
+
+    EXPECT_EQ(QuoteDayNumber("Apr 24, 10:24AM GMT+8", friday), DaysFromCivil(2026, 4, 24));
+    EXPECT_EQ(QuoteDayNumber("Apr 3, 9:30AM GMT+8", friday), DaysFromCivil(2026, 4, 3));
+    // Google names no year: the nearest one, across the turn of the year both ways.
+    const std::int64_t newYear = UnixSecondsOfBeijing(2027, 1, 1, 9, 40, 0);
+    EXPECT_EQ(QuoteDayNumber("Dec 31, 3:00PM GMT+8", newYear), DaysFromCivil(2026, 12, 31));
+    EXPECT_EQ(QuoteDayNumber("Jan 2, 9:30AM GMT+8", UnixSecondsOfBeijing(2026, 12, 31, 9, 40, 0)),
+              DaysFromCivil(2027, 1, 2));
+    EXPECT_EQ(QuoteDayNumber("Feb 29, 9:30AM", UnixSecondsOfBeijing(2028, 3, 1, 9, 40, 0)),
+              DaysFromCivil(2028, 2, 29));
+    EXPECT_FALSE(QuoteDayNumber("2026-04/24 10:00:00", friday));
+    EXPECT_FALSE(QuoteDayNumber("2026-13-01", friday));
 }
 
 } // namespace

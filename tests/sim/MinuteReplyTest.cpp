@@ -32,7 +32,7 @@ TEST(MinuteReply, TheServicesSyntaxWithOneRowPerMinute) {
     const Market market(20261208, [] { return kAfternoon; });
     const std::string reply = market.MinuteReply("sh600000");
     static const std::regex shape(
-        R"(\{"code":0,"data":\{"sh600000":\{"data":\{"data":\[("\d{4} \d+\.\d{2} \d+ \d+\.\d{2}",)*)"
+        R"(\{"code":0,"msg":"","data":\{"sh600000":\{"data":\{"data":\[("\d{4} \d+\.\d{2} \d+ \d+\.\d{2}",)*)"
         R"("\d{4} \d+\.\d{2} \d+ \d+\.\d{2}"\],"date":"\d{8}"\}\}\}\})");
     EXPECT_TRUE(std::regex_match(reply, shape)) << reply.substr(0, 200);
 

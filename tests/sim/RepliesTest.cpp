@@ -75,28 +75,31 @@ TEST(SinaReply, OneStatementPerCodeWithThe33ValuesInOrder) {
     ASSERT_TRUE(std::regex_match(lines[0], match, statement));
     EXPECT_EQ(match[1].str(), "sh600000");
     const std::vector<std::string> fields = SplitFields(match[2].str(), ",");
-    ASSERT_EQ(fields.size(), 33u); // the name and 32 values
+    ASSERT_EQ(fields.size(), 34u); // the name, 32 values and the empty field of Shanghai lines
+    EXPECT_EQ(fields[33], "");
     const SimQuote quote = market.Quote(*FindStock(1, "600000"));
     EXPECT_EQ(fields[0], "浦发银行");
-    EXPECT_EQ(fields[1], FixedText(quote.open, 2));
-    EXPECT_EQ(fields[2], FixedText(quote.previousClose, 2));
-    EXPECT_EQ(fields[3], FixedText(quote.price, 2));
-    EXPECT_EQ(fields[4], FixedText(quote.high, 2));
-    EXPECT_EQ(fields[5], FixedText(quote.low, 2));
+    EXPECT_EQ(fields[1], FixedText(quote.open, 3));
+    EXPECT_EQ(fields[2], FixedText(quote.previousClose, 3));
+    EXPECT_EQ(fields[3], FixedText(quote.price, 3));
+    EXPECT_EQ(fields[4], FixedText(quote.high, 3));
+    EXPECT_EQ(fields[5], FixedText(quote.low, 3));
     EXPECT_EQ(fields[8], FixedText(quote.volume, 0));
-    EXPECT_EQ(fields[9], FixedText(quote.amount, 0));
+    EXPECT_EQ(fields[9], FixedText(std::round(quote.amount / 100) * 100, 3));
     EXPECT_EQ(fields[6], fields[11]); // bid = best bid level's price
     EXPECT_EQ(fields[7], fields[21]); // ask = best ask level's price
     EXPECT_EQ(fields[30], "2026-12-08");
     EXPECT_EQ(fields[31], "10:35:12");
     EXPECT_EQ(fields[32], "00");
-    // Indices carry three decimals and an empty order book.
+    // A Shenzhen index: three decimals, its volume in shares and an empty order book.
     ASSERT_TRUE(std::regex_match(lines[1], match, statement));
     const std::vector<std::string> index = SplitFields(match[2].str(), ",");
     ASSERT_EQ(index.size(), 33u);
     EXPECT_EQ(index[0], "深证成指");
     EXPECT_TRUE(std::regex_match(index[3], std::regex(R"(\d+\.\d{3})"))) << index[3];
     EXPECT_EQ(index[6], "0.000");
+    EXPECT_EQ(index[10], "0");
+    EXPECT_EQ(index[8], FixedText(market.Quote(*FindStock(2, "399001")).volume, 0));
     // The name goes out in GBK.
     EXPECT_NE(gbk.find(Utf8ToGbk("浦发银行")), std::string::npos);
     // A code with characters that would break the statement is cleaned, not echoed.
@@ -172,9 +175,9 @@ TEST(QuoteReplies, ParsersReadTheSimulatorsReplies) {
     EXPECT_EQ(sina.quoteList[0].market, 1);
     EXPECT_EQ(sina.quoteList[1].market, 2);
     EXPECT_EQ(sina.quoteList[2].name, "浦发银行");
-    EXPECT_EQ(sina.quoteList[2].price, FixedText(pufa.price, 2));
+    EXPECT_EQ(sina.quoteList[2].price, FixedText(pufa.price, 3)); // Sina's three decimals
     EXPECT_EQ(sina.quoteList[2].volume, FixedText(pufa.volume / 100, 0));
-    EXPECT_EQ(sina.quoteList[0].price, FixedText(shanghai.price, 3));
+    EXPECT_EQ(sina.quoteList[0].price, FixedText(shanghai.price, 4)); // four for a Shanghai index
     EXPECT_EQ(sina.updateTime, "2026-12-08 10:35:12");
     EXPECT_EQ(sina.watchList[2].quote.name, "浦发银行");
 
