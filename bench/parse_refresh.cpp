@@ -33,7 +33,18 @@ std::string RecordedReply() {
 
 // A watch list of the 20 stocks in the reply, every other one held, some with alerts.
 QuoteBook BookForReply(const std::string& reply) {
+    // The parser builds records only for codes of the watch list: the probe asks for every
+    // statement's code.
+    WatchList codes;
+    for (std::size_t at = reply.find("hq_str_"); at != std::string::npos;
+         at = reply.find("hq_str_", at + 1)) {
+        StockEntry entry;
+        entry.market = reply.compare(at + 7, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
+        entry.code = reply.substr(at + 9, 6);
+        codes.push_back(entry);
+    }
     QuoteBook probe;
+    probe.setWatchList(codes);
     ParseSinaReply(probe, reply);
     if (probe.quoteList.size() != 20)
         std::abort();

@@ -39,9 +39,13 @@ printf '[sys]\r\nFreshSec=4\r\n' >"$home/config/base.ini"
 
 run_cli() { "$cli" --home "$home" --services "$url" --beijing-time "$evening" "$@"; }
 
-# One line per row and field ("3 price=7.41"), and the total line's fields.
+# One line per row and field ("3 price=7.41"), and the total line's fields. Each service writes
+# prices with its own decimals (Sina "7.410", Tencent "7.41"): prices are compared as numbers.
 fields_of() {
-  jq -r '(.rows | to_entries[] | .key as $row | .value | to_entries[] | "\($row) \(.key)=\(.value)"),
+  jq -r '(.rows | to_entries[] | .key as $row | .value | to_entries[]
+           | (if (.key | IN("price", "high", "low", "open", "prevClose")) and .value != ""
+              then (.value | tonumber) else .value end) as $value
+           | "\($row) \(.key)=\($value)"),
          (.total | to_entries[] | "total \(.key)=\(.value)")' "$1"
 }
 
