@@ -2,9 +2,10 @@
 # marlune_<version>_amd64.deb from what `cmake --install` puts below /usr.
 #
 # Depends comes from the shared libraries of the programs (dpkg-shlibdeps), plus Qt's
-# Chinese translations. The web pane module is loaded only when a web page is shown, and
-# the program opens pages in the default browser when the module or Qt WebEngine is
-# missing, so the module's own libraries go to Recommends (packaging/DebianDepends.cmake).
+# Chinese translations. Recommends holds Qt's Wayland platform (for a Wayland desktop
+# without XWayland) and the web pane module's own libraries: the module is loaded only when
+# a web page is shown, and the program opens pages in the default browser when the module
+# or Qt WebEngine is missing (packaging/DebianDepends.cmake).
 
 install(TARGETS marlune-cli RUNTIME DESTINATION bin)
 
@@ -53,6 +54,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.orvento.invalid/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# Qt's Wayland platform, for a Wayland desktop without XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The web pane module is set apart before dpkg-shlibdeps runs over the package.
 set(CPACK_MARLUNE_WEB_MODULE lib/marlune/${CMAKE_SHARED_MODULE_PREFIX}marlune_webengine${CMAKE_SHARED_MODULE_SUFFIX})

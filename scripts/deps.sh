@@ -18,7 +18,7 @@ packages=(
   # looking at the program and end-to-end tests (xcompmgr: the transparent window with a
   # compositor; weston and xwayland: the ticker on a Wayland desktop)
   xvfb xauth xdotool x11-utils imagemagick openbox trayer xcompmgr fonts-wqy-microhei jq curl
-  weston xwayland
+  weston xwayland qt6-wayland
   # the Debian package (scripts/package) and its checks
   dpkg-dev fakeroot file lintian
 )
