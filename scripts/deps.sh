@@ -16,8 +16,9 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the program and end-to-end tests (xcompmgr: the transparent window with a
-  # compositor; weston and xwayland: the ticker on a Wayland desktop)
-  xvfb xauth xdotool x11-utils imagemagick openbox trayer xcompmgr fonts-wqy-microhei jq curl
+  # compositor; weston and xwayland: the ticker on a Wayland desktop; x11-xserver-utils:
+  # xrandr, two monitors on one Xvfb screen)
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox trayer xcompmgr fonts-wqy-microhei jq curl
   weston xwayland qt6-wayland
   # the Debian package (scripts/package) and its checks
   dpkg-dev fakeroot file lintian

@@ -45,6 +45,13 @@ MessageDialog::MessageDialog(const QString& text, QWidget* parent) : QDialog(par
     setFixedSize(sizeHint());
 }
 
+void MessageDialog::Tell(const QString& text) {
+    MessageDialog dialog(text);
+    dialog.m_cancel->hide();
+    dialog.setFixedSize(dialog.sizeHint());
+    dialog.exec();
+}
+
 bool MessageDialog::Ask(const QString& text) {
     MessageDialog dialog(text);
     return dialog.exec() == QDialog::Accepted;

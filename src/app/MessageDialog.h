@@ -18,6 +18,8 @@ public:
 
     // Runs the question modally; true for OK.
     static bool Ask(const QString& text);
+    // Shows a message with only "确定", modally.
+    static void Tell(const QString& text);
 
     QLabel* TextLabel() const { return m_text; }
     QPushButton* OkButton() const { return m_ok; }

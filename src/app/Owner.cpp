@@ -38,6 +38,17 @@ namespace marlune {
 
 namespace {
 
+// What the hide button says before it hides the window when there is no tray icon.
+QString HowToShowAgainText(const std::optional<HotKeyChoice>& hotKey) {
+    if (!hotKey)
+        return QString::fromUtf8(kHiddenWithoutTrayNoHotKeyText);
+    const QString keys = QStringLiteral("%1+%2")
+                             .arg(hotKey->modifiers == platform::kHotKeyModCtrl ? QStringLiteral("Ctrl")
+                                                                                : QStringLiteral("Alt"))
+                             .arg(QChar::fromLatin1(hotKey->key));
+    return QString::fromUtf8(kHiddenWithoutTrayText).arg(keys);
+}
+
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
@@ -90,6 +101,8 @@ void Owner::Start() {
     SetDownloadProxy(settings.proxy); // a setting that is not usable leaves the default
     m_core.Configure(settings);
     m_ticker = std::make_unique<TickerWindow>(this, m_parts.tickerServices);
+    // Dialogs open on the monitor the ticker is on.
+    SetDialogAnchor(m_ticker.get());
     m_ticker->setWindowIcon(QApplication::windowIcon());
     m_updates->Start(settings.autoUpgrade == 1, settings.newStockTip == 1);
     const bool trayAvailable = m_tray->IsAvailable();
@@ -266,6 +279,20 @@ void Owner::RegisterHotKeyAfterSettings() {
 
 void Owner::OnSettingsDialogClosed() {
     m_settingsDialog = nullptr;
+}
+
+void Owner::BeforeHideByButton() {
+    // Without a tray icon the hot key is the only way back: the user hears of it once,
+    // while the window is still there to read it over.
+    if (m_toldHowToShowAgain || m_tray->IsAvailable())
+        return;
+    m_toldHowToShowAgain = true;
+    const ShellSettings& settings = m_core.Settings();
+    const QString text = HowToShowAgainText(HotKeyFromSettings(settings.hotKey, settings.hotKeyPress));
+    if (m_parts.tellUser)
+        m_parts.tellUser(text);
+    else
+        MessageDialog::Tell(text);
 }
 
 void Owner::BringSettingsToFront() {

@@ -43,6 +43,8 @@ public:
         std::function<bool(const QString& expected, const QString& prompt)> askPassword;
         // The message dialog: true for OK.
         std::function<bool(const QString& question)> askUser;
+        // A message with an OK button.
+        std::function<void(const QString& text)> tellUser;
         // The trading program's file dialog: the chosen path, empty when cancelled.
         std::function<QString()> chooseTradingProgram;
         // Starts a program (or opens a file with its program).
@@ -82,6 +84,8 @@ public:
     void OnTickerCommand(int command) override;
     void OnMenuCommand(int id) override;
     void BringSettingsToFront() override;
+    // Without a notification area, says once how to bring the window back.
+    void BeforeHideByButton() override;
 
     // SettingsHost
     void OnSettingsApplied() override;
@@ -128,6 +132,7 @@ private:
     QTimer m_tipTimer; // timer 2
     bool m_newStockBalloon = false;
     bool m_installing = false;
+    bool m_toldHowToShowAgain = false;
     // Last: the ticker window goes first, its teardown joins the download workers.
     std::unique_ptr<TickerWindow> m_ticker;
 };

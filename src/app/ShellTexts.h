@@ -9,6 +9,11 @@ namespace marlune {
 // Tray icon tips: when the icon is added, and after a balloon has gone.
 inline constexpr std::string_view kTrayTip = "Marlune1.0 - Orvento";
 inline constexpr std::string_view kTrayTipAfterBalloon = "Marlune1.0";
+// Said once by the hide button when the desktop has no notification area; %1 is the hot key.
+inline constexpr char kHiddenWithoutTrayText[] =
+    "窗口将隐藏。这个桌面没有通知区域图标，按 %1 可以重新显示窗口。";
+inline constexpr char kHiddenWithoutTrayNoHotKeyText[] =
+    "窗口将隐藏。这个桌面没有通知区域图标，也没有可用的快捷键：运行 marlune --send 1135 可以重新显示窗口。";
 
 // The price-alert balloon.
 inline constexpr std::string_view kAlertBalloonTitle = "Marlune";

@@ -58,6 +58,20 @@ void ChartPopupController::hidePopup() {
     m_tracker.Forget();
 }
 
+void ChartPopupController::refreshPopup() {
+    if (!m_popup->isVisible())
+        return;
+    const int row = m_tracker.lastRow();
+    const int rows = std::min(entryCount(), m_grid->rows() - 2);
+    if (row < 1 || row > rows) {
+        hidePopup();
+        return;
+    }
+    const std::size_t index = static_cast<std::size_t>(row - 1);
+    const StockEntry& entry = m_book->watchList[index];
+    m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), m_chartPath(*m_book, index));
+}
+
 void ChartPopupController::onMouseMoved(int row, int col) {
     // Rows beyond the grid's shape (a watch list that grew before the grid was rebuilt) count
     // as outside.

@@ -40,6 +40,9 @@ public:
 
     // Hides the popup and forgets its cell (the mouse left the grid or the window).
     void hidePopup();
+    // New quotes are in the book: an open popup shows them for its row, where it is; a row
+    // that is gone takes the popup with it.
+    void refreshPopup();
 
     const PopupHoverTracker& tracker() const { return m_tracker; }
 

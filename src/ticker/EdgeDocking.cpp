@@ -1,14 +1,31 @@
 #include "ticker/EdgeDocking.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace marlune {
+
+namespace {
+
+long long Overlap(const DockRect& a, const DockRect& b) {
+    const long long w = std::min(a.right, b.right) - std::max(a.left, b.left);
+    const long long h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+bool SpansOverlap(int lowA, int highA, int lowB, int highB) {
+    return lowA < highB && lowB < highA;
+}
+
+} // namespace
 
 void EdgeDocking::SetWindowSize(int width, int height) {
     m_width = width;
     m_height = height;
 }
 
-void EdgeDocking::SetWorkAreaRight(int right) {
-    m_workRight = right;
+void EdgeDocking::SetScreens(std::vector<DockRect> workAreas) {
+    m_screens = std::move(workAreas);
 }
 
 void EdgeDocking::SetDockPosition(int x, int y) {
@@ -16,14 +33,44 @@ void EdgeDocking::SetDockPosition(int x, int y) {
     m_dockY = y;
 }
 
-// A window wholly right of the work area, or wholly above the screen's top, is on another
-// screen there and docks at neither edge.
+EdgeDocking::Edges EdgeDocking::edgesAt(const DockRect& rc) const {
+    const DockRect* on = nullptr;
+    long long most = 0;
+    for (const DockRect& screen : m_screens) {
+        const long long overlap = Overlap(rc, screen);
+        if (overlap > most) {
+            most = overlap;
+            on = &screen;
+        }
+    }
+    Edges edges;
+    if (on == nullptr)
+        return edges;
+    bool screenToTheRight = false;
+    bool screenAbove = false;
+    for (const DockRect& other : m_screens) {
+        if (&other == on)
+            continue;
+        if (other.left >= on->right && SpansOverlap(other.top, other.bottom, on->top, on->bottom))
+            screenToTheRight = true;
+        if (other.bottom <= on->top && SpansOverlap(other.left, other.right, on->left, on->right))
+            screenAbove = true;
+    }
+    if (!screenToTheRight)
+        edges.right = on->right;
+    if (!screenAbove)
+        edges.top = on->top;
+    return edges;
+}
+
 bool EdgeDocking::atRightEdge(const DockRect& rc) const {
-    return rc.right + kSnapDistance >= m_workRight && rc.left < m_workRight;
+    const std::optional<int> right = edgesAt(rc).right;
+    return right && rc.right + kSnapDistance >= *right && rc.left < *right;
 }
 
 bool EdgeDocking::atTopEdge(const DockRect& rc) const {
-    return rc.top <= kSnapDistance && rc.bottom > 0;
+    const std::optional<int> top = edgesAt(rc).top;
+    return top && rc.top <= *top + kSnapDistance && rc.bottom > *top;
 }
 
 bool EdgeDocking::clearOfEdges(const DockRect& rc) const {
@@ -59,8 +106,11 @@ void EdgeDocking::OnMove(const DockRect& rc) {
     if (!skipSnaps) {
         if (atRightEdge(rc) && m_hideFlag != kHiddenByProgram && !m_programMove) {
             // Right edge; a window dragged into the top-right corner docks below the top.
-            m_dockX = m_workRight - m_width;
-            m_dockY = rc.top <= kSnapDistance ? kSnapDistance + 1 : rc.top;
+            const Edges edges = edgesAt(rc);
+            m_edgeRight = *edges.right;
+            const bool inTopCorner = edges.top && rc.top <= *edges.top + kSnapDistance;
+            m_dockX = m_edgeRight - m_width;
+            m_dockY = inTopCorner ? *edges.top + kSnapDistance + 1 : rc.top;
             m_dockState = kDockedRight;
             // The snap below causes a move of its own, which must not snap again.
             m_programMove = true;
@@ -70,11 +120,12 @@ void EdgeDocking::OnMove(const DockRect& rc) {
         }
         if (atTopEdge(rc)) {
             if (m_hideFlag != kHiddenByProgram && !m_programMove) {
+                m_edgeTop = *edgesAt(rc).top;
                 m_dockX = rc.left;
-                m_dockY = 0;
+                m_dockY = m_edgeTop;
                 m_dockState = kDockedTop;
                 m_programMove = true;
-                m_host.MoveWindowTo(rc.left, 0);
+                m_host.MoveWindowTo(rc.left, m_edgeTop);
                 m_host.StartTimer(kTimerHideCheck, kHideCheckMs);
                 return;
             }
@@ -83,6 +134,21 @@ void EdgeDocking::OnMove(const DockRect& rc) {
             m_hideFlag = kHideNone;
             storeFreePosition(rc);
         }
+    }
+    m_programMove = false;
+}
+
+void EdgeDocking::OnPlacedByProgram(const DockRect& rc) {
+    if (clearOfEdges(rc)) {
+        if (m_dockState != kNotDocked) {
+            // Taken away from the edge it was docked at: a slide under way must not bring
+            // it back there.
+            m_host.KillTimer(kTimerSlideRight);
+            m_host.KillTimer(kTimerSlideUp);
+        }
+        m_dockState = kNotDocked;
+        m_hideFlag = kHideNone;
+        storeFreePosition(rc);
     }
     m_programMove = false;
 }
@@ -118,7 +184,7 @@ void EdgeDocking::OnHideCheckTimer() {
     } else if (m_dockState == kDockedTop) {
         m_dockState = kHiddenTop;
         m_hideFlag = kHiddenByProgram;
-        m_host.MoveWindowTo(m_dockX, kTopRemainder - m_height);
+        m_host.MoveWindowTo(m_dockX, m_edgeTop + kTopRemainder - m_height);
         m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
     }
     m_tracking = false;
@@ -140,7 +206,7 @@ void EdgeDocking::OnMouseMove() {
     } else if (m_dockState == kHiddenTop) {
         m_dockState = kDockedTop;
         m_hideFlag = kShownByMouse;
-        m_host.MoveWindowTo(m_dockX, 0);
+        m_host.MoveWindowTo(m_dockX, m_edgeTop);
         m_host.SetOwnerWindowState(kWindowStateShown);
     }
 }
@@ -166,7 +232,7 @@ void EdgeDocking::OnMouseLeave(const DockRect& rc) {
     } else if (m_dockState == kDockedTop) {
         m_dockState = kHiddenTop;
         m_hideFlag = kHiddenByProgram;
-        m_slideY = 0;
+        m_slideY = m_edgeTop;
         m_host.StartTimer(kTimerSlideUp, kSlideTickMs);
         m_host.SetOwnerWindowState(kWindowStateDockedAtEdge);
     }
@@ -174,7 +240,7 @@ void EdgeDocking::OnMouseLeave(const DockRect& rc) {
 }
 
 void EdgeDocking::OnSlideRightTimer() {
-    const int limit = m_workRight - kRightRemainder;
+    const int limit = m_edgeRight - kRightRemainder;
     if (m_slideX + kSlideStepRight >= limit) {
         m_host.MoveWindowTo(limit, m_dockY);
         return;
@@ -186,8 +252,8 @@ void EdgeDocking::OnSlideRightTimer() {
 
 void EdgeDocking::OnSlideUpTimer() {
     const int next = m_slideY - kSlideStepUp;
-    if (next + m_height <= kTopRemainder) {
-        m_host.MoveWindowTo(m_dockX, kTopRemainder - m_height);
+    if (next + m_height <= m_edgeTop + kTopRemainder) {
+        m_host.MoveWindowTo(m_dockX, m_edgeTop + kTopRemainder - m_height);
         return;
     }
     m_slideY = next;

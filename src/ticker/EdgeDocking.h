@@ -1,7 +1,10 @@
 #pragma once
-// Docking the ticker window at the right or top edge of the work area, and sliding it
+// Docking the ticker window at the right or top edge of the desktop, and sliding it
 // out of sight when the mouse leaves it. A plain state machine: the window feeds it
 // its moves, mouse events and timer ticks, and it answers through DockingHost.
+
+#include <optional>
+#include <vector>
 
 namespace marlune {
 
@@ -62,17 +65,23 @@ public:
 
     explicit EdgeDocking(DockingHost& host) : m_host(host) {}
 
-    // Window size, work-area right edge and transparency; set before the first event
-    // and again whenever they change.
+    // Window size, the work areas of the screens and transparency; set before the first
+    // event and again whenever they change. Only the outer edges of the desktop dock: the
+    // right edge of a screen with no screen to its right, the top edge of a screen with
+    // none above it, on the screen that holds most of the window.
     void SetWindowSize(int width, int height);
-    void SetWorkAreaRight(int right);
+    void SetScreens(std::vector<DockRect> workAreas);
     void SetTransparent(bool transparent) { m_transparent = transparent; }
     // Without auto-hide a docked window stays where it is when the mouse leaves it.
     void SetAutoHide(bool autoHide) { m_autoHide = autoHide; }
     void SetDockPosition(int x, int y);
 
-    // The window has moved (after the move took effect); rc is its new rectangle.
+    // The user has moved the window (after the move took effect); rc is its new rectangle.
+    // Near an outer edge of the desktop it docks there.
     void OnMove(const DockRect& rc);
+    // The program has placed the window, e.g. fitted it on a screen at start or after its
+    // size changed. It never docks for that; moved clear of the edges it is undocked.
+    void OnPlacedByProgram(const DockRect& rc);
     // One-shot timer ticks.
     void OnTimer(int id);
     void OnHideCheckTimer();
@@ -95,6 +104,13 @@ public:
     int DockY() const { return m_dockY; }
 
 private:
+    // The outer edges of the screen a window rectangle is on; none where another screen
+    // continues the desktop, or when the window is on no screen.
+    struct Edges {
+        std::optional<int> right;
+        std::optional<int> top;
+    };
+    Edges edgesAt(const DockRect& rc) const;
     void storeFreePosition(const DockRect& rc);
     bool atRightEdge(const DockRect& rc) const;
     bool atTopEdge(const DockRect& rc) const;
@@ -103,7 +119,10 @@ private:
     DockingHost& m_host;
     int m_width = 0;
     int m_height = 0;
-    int m_workRight = 0;
+    std::vector<DockRect> m_screens;
+    // The edge the window docked at: where it hides and where its slides end.
+    int m_edgeRight = 0;
+    int m_edgeTop = 0;
     bool m_transparent = false;
     bool m_autoHide = true;
     int m_dockState = kNotDocked;

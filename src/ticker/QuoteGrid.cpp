@@ -1,5 +1,6 @@
 #include "ticker/QuoteGrid.h"
 
+#include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -570,6 +571,21 @@ void QuoteGrid::updateMousePosition(const QPointF& position) {
 
 void QuoteGrid::mouseMoveEvent(QMouseEvent* event) {
     updateMousePosition(event->position());
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_draggingWindow) {
+        emit windowDragMoved(global);
+        return;
+    }
+    if (m_clickArmed && (event->buttons() & Qt::LeftButton) &&
+        (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+        // A drag moves the window, as on the window's body; it selects nothing.
+        m_draggingWindow = true;
+        m_clickArmed = false;
+        m_selecting = false;
+        emit windowDragStarted(m_pressGlobal);
+        emit windowDragMoved(global);
+        return;
+    }
     if (m_selecting && (event->buttons() & Qt::LeftButton) && m_mouseRow >= m_fixedRows && m_mouseCol >= 0 &&
         (m_mouseRow != m_selRow || m_mouseCol != m_selCol)) {
         m_selRow = m_mouseRow;
@@ -583,6 +599,7 @@ void QuoteGrid::mousePressEvent(QMouseEvent* event) {
     updateMousePosition(event->position());
     if (event->button() == Qt::LeftButton) {
         m_clickArmed = true;
+        m_pressGlobal = event->globalPosition().toPoint();
         if (m_mouseRow >= m_fixedRows && m_mouseCol >= 0) {
             m_selecting = true;
             setSelection(m_mouseRow, m_mouseCol, m_mouseRow, m_mouseCol);
@@ -604,6 +621,12 @@ void QuoteGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (button == Qt::LeftButton) {
         m_selecting = false;
         m_clickArmed = false;
+        if (m_draggingWindow) {
+            m_draggingWindow = false;
+            emit windowDragEnded();
+            event->accept();
+            return;
+        }
     }
     emit mouseReleased(m_mouseRow, m_mouseCol, button);
     if (click)

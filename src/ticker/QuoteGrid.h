@@ -113,6 +113,12 @@ signals:
     void clicked(int row, int col);
     void mouseReleased(int row, int col, Qt::MouseButton button);
     void mouseLeft();
+    // The left button held down and moved by more than the drag distance: the grid's window
+    // is being dragged. No click follows and the selection stays on the pressed cell.
+    // globalPress is where the button went down; then every move, then the release.
+    void windowDragStarted(const QPoint& globalPress);
+    void windowDragMoved(const QPoint& globalPos);
+    void windowDragEnded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -166,6 +172,8 @@ private:
     int m_selCol = 0;
     bool m_selecting = false;
     bool m_clickArmed = false; // a left press that a release turns into a click
+    bool m_draggingWindow = false;
+    QPoint m_pressGlobal;
 
     bool m_redraw = true;
     bool m_dirtyAll = false; // what changed while redraw was off

@@ -24,12 +24,9 @@ int FitSpan(int start, int length, int low, int high) {
     return std::max(low, std::min(start, high - length));
 }
 
-} // namespace
-
-ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::vector<ScreenRect>& screens,
-                        std::size_t primary) {
-    if (screens.empty())
-        return topLeft;
+// The screen holding most of the window; the primary one when it is on none.
+const ScreenRect& ScreenHoldingMost(ScreenPoint topLeft, int width, int height,
+                                    const std::vector<ScreenRect>& screens, std::size_t primary) {
     std::size_t best = primary < screens.size() ? primary : 0;
     long long most = 0;
     for (std::size_t i = 0; i < screens.size(); ++i) {
@@ -39,7 +36,21 @@ ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::v
             best = i;
         }
     }
-    const ScreenRect& screen = screens[best];
+    return screens[best];
+}
+
+bool WhollyOn(ScreenPoint topLeft, int width, int height, const ScreenRect& screen) {
+    return topLeft.x >= screen.left && topLeft.y >= screen.top && topLeft.x + width <= screen.right &&
+           topLeft.y + height <= screen.bottom;
+}
+
+} // namespace
+
+ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::vector<ScreenRect>& screens,
+                        std::size_t primary) {
+    if (screens.empty())
+        return topLeft;
+    const ScreenRect& screen = ScreenHoldingMost(topLeft, width, height, screens, primary);
     return {FitSpan(topLeft.x, width, screen.left, screen.right),
             FitSpan(topLeft.y, height, screen.top, screen.bottom)};
 }
@@ -50,11 +61,16 @@ ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const Scree
     return {area.workRight - width - 20, area.workBottom - height - 50};
 }
 
-std::optional<ScreenPoint> ReplacePosition(int left, int top, int right, int bottom, int width, int height,
-                                           const ScreenArea& area) {
-    if (left <= 10 || top <= 10 || bottom >= area.screenHeight - 10 || right >= area.workRight - 10)
-        return ScreenPoint{area.workRight - width - 20, area.workBottom - height - 20};
-    return std::nullopt;
+std::optional<ScreenPoint> ReplacePosition(ScreenPoint topLeft, int width, int height,
+                                           const std::vector<ScreenRect>& screens, std::size_t primary) {
+    if (screens.empty())
+        return std::nullopt;
+    for (const ScreenRect& screen : screens)
+        if (WhollyOn(topLeft, width, height, screen))
+            return std::nullopt;
+    const ScreenRect& screen = ScreenHoldingMost(topLeft, width, height, screens, primary);
+    return ScreenPoint{FitSpan(screen.right - width - 20, width, screen.left, screen.right),
+                       FitSpan(screen.bottom - height - 20, height, screen.top, screen.bottom)};
 }
 
 } // namespace marlune

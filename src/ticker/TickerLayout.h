@@ -87,9 +87,11 @@ ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::v
 ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const ScreenArea& area);
 bool IsStartPositionUsable(ScreenPoint stored, int width, int height, const ScreenArea& area);
 
-// Where re-placing puts a window whose rectangle is (left, top, right, bottom): nothing
-// when it is clear of the screen's edges, else the lower right corner of the work area.
-std::optional<ScreenPoint> ReplacePosition(int left, int top, int right, int bottom, int width, int height,
-                                           const ScreenArea& area);
+// Where re-placing puts a width x height window at topLeft: nothing when all of it is on
+// one screen's work area (wherever it is there, at an edge too), else the lower right
+// corner of the screen holding most of it (the primary one, index `primary`, when it is
+// on none), 20 pixels in from both edges, its left and top edges on that screen.
+std::optional<ScreenPoint> ReplacePosition(ScreenPoint topLeft, int width, int height,
+                                           const std::vector<ScreenRect>& screens, std::size_t primary);
 
 } // namespace marlune

@@ -44,6 +44,8 @@ public:
     virtual void OnMenuCommand(int id) = 0;
     // The caption buttons only do this while the settings dialog is open.
     virtual void BringSettingsToFront() = 0;
+    // The hide button was pressed; the window hides when this returns.
+    virtual void BeforeHideByButton() {}
 };
 
 } // namespace marlune

@@ -101,6 +101,14 @@ std::vector<ScreenRect> ReadScreens(std::size_t& primary) {
     return screens;
 }
 
+std::vector<DockRect> ReadDockScreens() {
+    std::size_t primary = 0;
+    std::vector<DockRect> rects;
+    for (const ScreenRect& screen : ReadScreens(primary))
+        rects.push_back({screen.left, screen.top, screen.right, screen.bottom});
+    return rects;
+}
+
 } // namespace
 
 // The window's content: background, caption buttons, grid and status line, always in
@@ -242,8 +250,19 @@ void TickerWindow::createChildren() {
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_status->setTextFormat(Qt::PlainText);
 
+    // Dragging on the grid moves the window as dragging on the body does.
+    connect(m_grid, &QuoteGrid::windowDragStarted, this, &TickerWindow::startDrag);
+    connect(m_grid, &QuoteGrid::windowDragMoved, this, &TickerWindow::dragTo);
+    connect(m_grid, &QuoteGrid::windowDragEnded, this, [this] {
+        unsetCursor();
+        if (m_dragging)
+            endDrag();
+    });
+
     m_popupController = new ChartPopupController(m_grid, m_popup, this);
     m_popupController->setBook(&m_book);
+    // An open detail popup shows the quotes of the row under it as they are now.
+    connect(this, &TickerWindow::quotesRefilled, m_popupController, &ChartPopupController::refreshPopup);
     connect(m_popupController, &ChartPopupController::dataWindowRequested, this,
             [this](const QString& url) { openDataWindow(url); });
     connect(m_popupController, &ChartPopupController::menuRequested, this,
@@ -298,7 +317,7 @@ void TickerWindow::layOut() {
         ProfileWriteInt(BaseIniPath(), baseini::kLastY.section, baseini::kLastY.name, corrected.y);
     }
     m_docking.SetWindowSize(m_width, m_height);
-    m_docking.SetWorkAreaRight(m_area.workRight);
+    m_docking.SetScreens(ReadDockScreens());
     m_docking.SetDockPosition(m_settings.lastX, m_settings.lastY);
     applyWindowLevel();
     m_body->resize(m_width, m_height);
@@ -665,10 +684,12 @@ void TickerWindow::setHeaderHover(int hover) {
 }
 
 void TickerWindow::replace() {
-    const QRect r = m_logical;
+    // A window all on a screen stays where it is; one partly off the screens comes back.
+    std::size_t primary = 0;
+    const std::vector<ScreenRect> screens = ReadScreens(primary);
     if (auto target =
-            ReplacePosition(r.x(), r.y(), r.x() + r.width(), r.y() + r.height(), m_width, m_height, m_area))
-        placeWindow(target->x, target->y);
+            ReplacePosition(ScreenPoint{m_logical.x(), m_logical.y()}, m_width, m_height, screens, primary))
+        placeWindow(*target);
     applyWindowLevel();
     show();
     if (m_settings.topMost == 1)
@@ -699,6 +720,8 @@ void TickerWindow::onCaptionButton(int id) {
             m_owner->OnTickerCommand(kCmdExit);
         break;
     case kButtonHide:
+        if (m_owner != nullptr)
+            m_owner->BeforeHideByButton();
         hideLikeHideButton();
         break;
     case kButtonSet:
@@ -790,7 +813,7 @@ ScreenPoint TickerWindow::fittedPosition(ScreenPoint topLeft) const {
 
 void TickerWindow::onScreensChanged() {
     m_area = ReadScreenArea();
-    m_docking.SetWorkAreaRight(m_area.workRight);
+    m_docking.SetScreens(ReadDockScreens());
     if (m_docking.State() == kHiddenRight || m_docking.State() == kHiddenTop) {
         // The edge it was slid behind may be gone: it comes back at its stored place.
         m_docking.Undock();
@@ -824,7 +847,7 @@ void TickerWindow::MoveWindowTo(int x, int y) {
     if (QPoint(x, y) == m_logical.topLeft()) {
         // Already there: no move will be reported, so the docking hears of it now.
         const QRect r = m_logical;
-        m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+        m_docking.OnPlacedByProgram(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
         return;
     }
     placeWindow(x, y);
@@ -891,7 +914,13 @@ void TickerWindow::onMoveSettled() {
     if (m_dragging)
         return;
     const QRect r = m_logical;
-    m_docking.OnMove(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    const DockRect rect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+    // Where the program put the window it stays: only a move by someone else, the user or
+    // the window manager on the user's behalf, may dock it.
+    if (m_logical.topLeft() == m_placedAt)
+        m_docking.OnPlacedByProgram(rect);
+    else
+        m_docking.OnMove(rect);
     // A window that was cut at the screen's edge and is now back on it, or the reverse.
     if (m_logical.topLeft() != m_placedAt && visiblePart(m_logical) != geometry())
         placeWindow(m_logical.x(), m_logical.y());
@@ -902,6 +931,12 @@ void TickerWindow::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
+    startDrag(event->globalPosition().toPoint());
+}
+
+void TickerWindow::startDrag(const QPoint& globalPress) {
+    if (m_locked)
+        return;
     if (!m_placesItself) {
         // The desktop moves the window; where it ends is not the program's to know.
         if (windowHandle() != nullptr)
@@ -909,16 +944,22 @@ void TickerWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     m_docking.OnDragStart();
+    m_popupController->hidePopup();
     setCursor(Qt::SizeAllCursor);
     // The window follows the mouse itself rather than through the window manager's move,
     // so that it knows where the drag ends: only then does it dock and store its place.
     m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - m_logical.topLeft();
+    m_dragOffset = globalPress - m_logical.topLeft();
+}
+
+void TickerWindow::dragTo(const QPoint& globalPos) {
+    if (m_dragging)
+        placeWindow(globalPos - m_dragOffset);
 }
 
 void TickerWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragging && (event->buttons() & Qt::LeftButton))
-        placeWindow(event->globalPosition().toPoint() - m_dragOffset);
+        dragTo(event->globalPosition().toPoint());
     else if (event->buttons() == Qt::NoButton)
         unsetCursor();
     if (m_placesItself)

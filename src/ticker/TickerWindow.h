@@ -165,6 +165,9 @@ private:
     ScreenPoint fittedPosition(ScreenPoint topLeft) const;
     void watchScreens();
     void onScreensChanged();
+    // A drag of the window by the user, on the body or on the grid.
+    void startDrag(const QPoint& globalPress);
+    void dragTo(const QPoint& globalPos);
     void endDrag();
     void onMoveSettled();
     void setStatus(const char* text);

@@ -37,7 +37,8 @@ wait_for() { # seconds command...
 }
 
 # A display of our own with openbox, and with trayer as the notification area when the
-# argument is "tray". Xvfb picks the number itself (-displayfd): it takes the first number
+# argument is "tray". Its screen is 1280x800 unless $e2e_screen names another size (e.g.
+# 3840x1080x24). Xvfb picks the number itself (-displayfd): it takes the first number
 # whose lock it can create, so two runs at the same time never share a display (choosing a
 # free number first and starting Xvfb on it afterwards leaves a gap in which another run can
 # take it, and this one would then talk to the other run's server).
@@ -45,7 +46,7 @@ e2e_start_display() { # [tray]
   local xvfb_pid
   # -noreset: Xvfb otherwise resets when its last client leaves (the readiness probe below),
   # and a window manager or tray connecting during that reset finds no display.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display-number" \
+  Xvfb -displayfd 3 -screen 0 "${e2e_screen:-1280x800x24}" -nolisten tcp -noreset 3>"$work/display-number" \
     >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   pids+=($xvfb_pid)

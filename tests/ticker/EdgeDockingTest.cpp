@@ -13,14 +13,15 @@ namespace {
 constexpr int kW = 851;
 constexpr int kH = 170; // four rows
 constexpr int kR = 1920;
+constexpr int kB = 1080;
 
 // A window that moves where it is told and reports the move back, as the window
 // system does (synchronously here; the state machine must not care).
 class FakeWindow final : public DockingHost {
 public:
-    FakeWindow() : docking(*this) {
+    explicit FakeWindow(std::vector<DockRect> screens = {{0, 0, kR, kB}}) : docking(*this) {
         docking.SetWindowSize(kW, kH);
-        docking.SetWorkAreaRight(kR);
+        docking.SetScreens(std::move(screens));
     }
 
     // The user (or the window system) puts the window at (x, y).
@@ -304,7 +305,7 @@ TEST(EdgeDocking, DelayedMoveReportsSnapOnce) {
     public:
         LateWindow() : docking(*this) {
             docking.SetWindowSize(kW, kH);
-            docking.SetWorkAreaRight(kR);
+            docking.SetScreens({{0, 0, kR, kB}});
         }
         void MoveWindowTo(int x, int y) override { pending.emplace_back(x, y); }
         void StartTimer(int, int) override {}
@@ -325,6 +326,101 @@ TEST(EdgeDocking, DelayedMoveReportsSnapOnce) {
     EXPECT_EQ(w.pending.size(), 1u);
     EXPECT_FALSE(w.docking.ProgramMoveInProgress());
     EXPECT_EQ(w.docking.State(), kDockedRight);
+}
+
+// Two monitors side by side, the left one with a panel at its bottom: only the outer
+// edges of the desktop dock, on the monitor the window is on.
+TEST(EdgeDocking, TwoMonitorsDockAtTheOuterEdgesOfTheDesktopOnly) {
+    const std::vector<DockRect> sideBySide = {{0, 0, kR, kB - 32}, {kR, 0, 2 * kR, kB}};
+    FakeWindow inner(sideBySide);
+    inner.UserMove(kR - kW - 3, 300); // at the boundary, on the left monitor
+    EXPECT_EQ(inner.docking.State(), kNotDocked);
+    EXPECT_TRUE(inner.moves.empty());
+    EXPECT_EQ(inner.stored.back(), std::make_pair(kR - kW - 3, 300));
+    inner.UserMove(kR + 4, 300); // at the boundary, on the right monitor
+    EXPECT_EQ(inner.docking.State(), kNotDocked);
+
+    FakeWindow outer(sideBySide);
+    outer.UserMove(2 * kR - kW - 6, 300);
+    ASSERT_EQ(outer.docking.State(), kDockedRight);
+    EXPECT_EQ(outer.moves.back(), std::make_pair(2 * kR - kW, 300));
+    outer.docking.OnMouseMove();
+    outer.docking.OnMouseLeave(outer.Rect());
+    outer.RunTimerToEnd(kTimerSlideRight);
+    EXPECT_EQ(outer.moves.back(), std::make_pair(2 * kR - 2, 300)); // 2 pixels left on the right monitor
+    // The strip under the mouse brings it back where it docked.
+    outer.docking.OnMouseMove();
+    EXPECT_EQ(outer.docking.State(), kDockedRight);
+    EXPECT_EQ(outer.moves.back(), std::make_pair(2 * kR - kW, 300));
+
+    // Both monitors have nothing above them: both top edges dock.
+    FakeWindow top(sideBySide);
+    top.UserMove(kR + 400, 7);
+    ASSERT_EQ(top.docking.State(), kDockedTop);
+    EXPECT_EQ(top.moves.back(), std::make_pair(kR + 400, 0));
+    top.Fire(kTimerHideCheck);
+    EXPECT_EQ(top.moves.back(), std::make_pair(kR + 400, 3 - kH));
+}
+
+TEST(EdgeDocking, AMonitorAboveMovesTheTopEdgeUpToIt) {
+    // A second monitor stands on the first, starting at x = 500.
+    const std::vector<DockRect> stacked = {{0, 0, kR, kB}, {500, -900, 500 + 1600, 0}};
+    FakeWindow lower(stacked);
+    lower.UserMove(700, 4); // below the upper monitor: not an outer edge
+    EXPECT_EQ(lower.docking.State(), kNotDocked);
+    EXPECT_TRUE(lower.moves.empty());
+    // In the top-right corner of the lower monitor the right edge docks, but the
+    // top-corner rule does not apply: nothing is at the top to dock at.
+    lower.UserMove(kR - kW + 3, 4);
+    EXPECT_EQ(lower.docking.State(), kDockedRight);
+    EXPECT_EQ(lower.moves.back(), std::make_pair(kR - kW, 4));
+
+    FakeWindow upper(stacked);
+    upper.UserMove(800, -895);
+    ASSERT_EQ(upper.docking.State(), kDockedTop);
+    EXPECT_EQ(upper.moves.back(), std::make_pair(800, -900));
+    upper.docking.OnMouseMove();
+    upper.docking.OnMouseLeave(upper.Rect());
+    upper.RunTimerToEnd(kTimerSlideUp);
+    EXPECT_EQ(upper.moves.back(), std::make_pair(800, -900 + 3 - kH));
+    // Its top-right corner docks at the right below its own top.
+    FakeWindow corner(stacked);
+    corner.UserMove(2100 - kW - 2, -898);
+    EXPECT_EQ(corner.docking.State(), kDockedRight);
+    EXPECT_EQ(corner.moves.back(), std::make_pair(2100 - kW, -889));
+}
+
+TEST(EdgeDocking, PlacementsByTheProgramNeverDock) {
+    FakeWindow w;
+    // Fitted flush right, or at the top, by the program: it stays and never hides.
+    w.x_ = kR - kW;
+    w.y_ = 0;
+    w.docking.OnPlacedByProgram(w.Rect());
+    EXPECT_EQ(w.docking.State(), kNotDocked);
+    EXPECT_TRUE(w.moves.empty());
+    EXPECT_FALSE(w.TimerRunning(kTimerHideCheck));
+    w.docking.OnMouseMove();
+    w.docking.OnMouseLeave(w.Rect());
+    EXPECT_FALSE(w.TimerRunning(kTimerSlideRight));
+    EXPECT_FALSE(w.TimerRunning(kTimerSlideUp));
+    EXPECT_TRUE(w.stored.empty()); // at an edge: not a position to start from
+
+    // A docked window placed at the edge again stays docked; placed clear of the edges
+    // (re-placed, restored) it is free, and a slide under way stops.
+    FakeWindow docked;
+    docked.UserMove(kR - kW - 2, 300);
+    ASSERT_EQ(docked.docking.State(), kDockedRight);
+    docked.docking.OnPlacedByProgram(docked.Rect());
+    EXPECT_EQ(docked.docking.State(), kDockedRight);
+    docked.docking.OnMouseMove();
+    docked.docking.OnMouseLeave(docked.Rect());
+    ASSERT_TRUE(docked.TimerRunning(kTimerSlideRight));
+    docked.x_ = 500;
+    docked.docking.OnPlacedByProgram(docked.Rect());
+    EXPECT_EQ(docked.docking.State(), kNotDocked);
+    EXPECT_EQ(docked.docking.HideFlagValue(), kHideNone);
+    EXPECT_FALSE(docked.TimerRunning(kTimerSlideRight));
+    EXPECT_EQ(docked.stored.back(), std::make_pair(500, 300));
 }
 
 } // namespace

@@ -298,16 +298,32 @@ TEST(QuoteGrid, HighlightsTheSelectedRangeButNotTheCurrentCell) {
     EXPECT_EQ(image.pixelColor(5, 25), QColor(Qt::white));
     EXPECT_EQ(image.pixelColor(45, 45), QColor(0, 18, 255));
 
-    // Dragging with the left button extends the range from the pressed cell.
+    // Dragging with the left button drags the window: no block of cells is selected and no
+    // click follows.
+    QSignalSpy started(&g, &QuoteGrid::windowDragStarted);
+    QSignalSpy moved(&g, &QuoteGrid::windowDragMoved);
+    QSignalSpy ended(&g, &QuoteGrid::windowDragEnded);
+    QSignalSpy clicks(&g, &QuoteGrid::clicked);
     SendMouse(g, QEvent::MouseButtonPress, {5, 25}, Qt::LeftButton);
     QMouseEvent drag(QEvent::MouseMove, QPointF(120, 65), QPointF(g.mapToGlobal(QPoint(120, 65))),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&g, &drag);
     SendMouse(g, QEvent::MouseButtonRelease, {120, 65}, Qt::LeftButton);
-    EXPECT_TRUE(g.isHighlighted(3, 2));
-    EXPECT_TRUE(g.isHighlighted(2, 0));
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0][0].toPoint(), g.mapToGlobal(QPoint(5, 25)));
+    ASSERT_EQ(moved.size(), 1);
+    EXPECT_EQ(moved[0][0].toPoint(), g.mapToGlobal(QPoint(120, 65)));
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_EQ(clicks.size(), 0);
+    EXPECT_FALSE(g.isHighlighted(3, 2));
+    EXPECT_FALSE(g.isHighlighted(2, 0));
     image = g.grab().toImage();
-    EXPECT_EQ(image.pixelColor(125, 65), QColor(0, 18, 255));
+    EXPECT_NE(image.pixelColor(125, 65), QColor(0, 18, 255));
+    // A press and release without a move is a click.
+    SendMouse(g, QEvent::MouseButtonPress, {45, 45}, Qt::LeftButton);
+    SendMouse(g, QEvent::MouseButtonRelease, {45, 45}, Qt::LeftButton);
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(started.size(), 1);
 }
 
 TEST(QuoteGrid, PaintsOnceWhenRedrawComesBackOn) {

@@ -48,15 +48,26 @@ TEST(TickerLayout, TheWholeWindowGoesOnTheScreenHoldingMostOfIt) {
     EXPECT_EQ(StartPosition({100, -500}, 851, 128, kFullHd), (ScreenPoint{100, -500}));
 }
 
-TEST(TickerLayout, ReplaceRule) {
-    EXPECT_FALSE(ReplacePosition(11, 11, 862, 139, 851, 128, kFullHd));
-    const ScreenPoint corner{1920 - 851 - 20, 1040 - 128 - 20};
-    EXPECT_EQ(ReplacePosition(10, 300, 861, 428, 851, 128, kFullHd), corner);
-    EXPECT_EQ(ReplacePosition(300, 10, 1151, 138, 851, 128, kFullHd), corner);
-    EXPECT_EQ(ReplacePosition(300, 942, 1151, 1070, 851, 128, kFullHd),
-              corner); // bottom at screen height - 10
-    EXPECT_EQ(ReplacePosition(1059, 300, 1910, 428, 851, 128, kFullHd), corner); // right at work right - 10
-    EXPECT_FALSE(ReplacePosition(1058, 300, 1909, 428, 851, 128, kFullHd));
+TEST(TickerLayout, ReplacingLeavesAWindowThatIsAllOnAScreen) {
+    const std::vector<ScreenRect> two = {{0, 0, 1920, 1040}, {1920, 0, 3840, 1080}};
+    // Anywhere wholly on one monitor, its edges included (where a drag fits or docks it).
+    EXPECT_FALSE(ReplacePosition({0, 300}, 851, 128, two, 0));
+    EXPECT_FALSE(ReplacePosition({300, 0}, 851, 128, two, 0));
+    EXPECT_FALSE(ReplacePosition({1920 - 851, 1040 - 128}, 851, 128, two, 0));
+    EXPECT_FALSE(ReplacePosition({3840 - 851, 11}, 851, 128, two, 0));
+    EXPECT_FALSE(ReplacePosition({1920, 0}, 851, 128, two, 0));
+    // Partly off the desktop (slid out at an edge) or across two monitors: the lower right
+    // corner of the monitor holding most of it.
+    const ScreenPoint rightCorner{3840 - 851 - 20, 1080 - 128 - 20};
+    EXPECT_EQ(ReplacePosition({3840 - 2, 300}, 851, 128, two, 0), rightCorner);
+    EXPECT_EQ(ReplacePosition({1920 - 100, 300}, 851, 128, two, 0), rightCorner);
+    EXPECT_EQ(ReplacePosition({1920 - 800, 300}, 851, 128, two, 0),
+              (ScreenPoint{1920 - 851 - 20, 1040 - 128 - 20}));
+    EXPECT_EQ(ReplacePosition({500, 3 - 128}, 851, 128, two, 0),
+              (ScreenPoint{1920 - 851 - 20, 1040 - 128 - 20}));
+    // On no monitor: the primary one. Larger than its monitor: left and top edges on it.
+    EXPECT_EQ(ReplacePosition({9000, 300}, 851, 128, two, 1), rightCorner);
+    EXPECT_EQ(ReplacePosition({3, 300}, 851, 128, {{0, 0, 800, 600}}, 0), (ScreenPoint{0, 600 - 128 - 20}));
 }
 
 TEST(RefreshTimers, PeriodsFromFreshSec) {
