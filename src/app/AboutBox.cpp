@@ -52,6 +52,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     auto* userGroup = new QLabel(Text(kAboutUserGroup), this);
     m_ok = new GradientButton(Text(kOkText), this);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter closes the box wherever the keyboard is in it, Esc too.
+    m_ok->setDefault(true);
 
     auto* siteRow = new QHBoxLayout;
     siteRow->addWidget(siteLabel);

@@ -105,8 +105,11 @@ void BasicPage::createControls() {
     std::vector<QRadioButton*> sourceRadios;
     for (const QuoteService& service : QuoteServices()) {
         const std::string objectName = "sourceRadio" + std::to_string(service.source);
-        sourceRadios.push_back(
-            NewRadio(QString::fromUtf8(service.name), objectName.c_str(), m_sources, service.source, this));
+        // Services that no longer answer stay selectable for old settings, marked as such.
+        QString name = QString::fromUtf8(service.name);
+        if (!service.answersToday)
+            name += QStringLiteral("（%1）").arg(QString::fromUtf8(kServiceStoppedText));
+        sourceRadios.push_back(NewRadio(name, objectName.c_str(), m_sources, service.source, this));
     }
 
     m_autoSource = new QCheckBox(QStringLiteral("自动切换行情源"), this);
@@ -119,6 +122,9 @@ void BasicPage::createControls() {
     auto* ctrl = NewRadio(QStringLiteral("Ctrl"), "ctrlRadio", m_modifiers, baseini::kHotKeyCtrl, this);
     m_hotKey = new QComboBox(this);
     m_hotKey->setObjectName(QStringLiteral("hotKeyList"));
+    // A hot key that other programs use is taken only when the user says so.
+    connect(m_hotKey, &QComboBox::activated, this, [this] { confirmHotKey(); });
+    connect(m_modifiers, &QButtonGroup::idClicked, this, [this] { confirmHotKey(); });
 
     m_program = new QLineEdit(this);
     m_program->setObjectName(QStringLiteral("programEdit"));
@@ -163,11 +169,6 @@ void BasicPage::createControls() {
     inner->addWidget(trading);
     inner->addStretch(1);
     outer->addWidget(frame);
-
-    // Left and Right move the slider wherever the keyboard is on the page.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
 }
 
 void BasicPage::load() {
@@ -191,6 +192,7 @@ void BasicPage::load() {
     const int entry =
         m_hotKey->findText(QStringLiteral(" ") + hotKey, Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_hotKey->setCurrentIndex(entry >= 0 ? entry : kDefaultHotKeyEntry);
+    m_confirmedHotKey = {m_modifiers->checkedId(), m_hotKey->currentIndex()};
 
     m_program->setText(QString::fromStdString(ProfileRead(m_baseIniPath, kReSoft.section, kReSoft.name)));
 }
@@ -224,6 +226,31 @@ void BasicPage::Browse() {
     m_program->setText(chosen);
 }
 
+bool IsCommonProgramShortcut(int modifier, const QString& entry) {
+    static const QString kLetters = QStringLiteral("CVXSZAFP");
+    const QString key = entry.trimmed();
+    return modifier == baseini::kHotKeyCtrl && key.size() == 1 && kLetters.contains(key.at(0));
+}
+
+static QString CommonShortcutQuestion(const QString& entry) {
+    return QString::fromUtf8(kCommonShortcutQuestion).arg(entry.trimmed());
+}
+
+void BasicPage::confirmHotKey() {
+    const HotKeyChoice chosen{m_modifiers->checkedId(), m_hotKey->currentIndex()};
+    if (chosen == m_confirmedHotKey)
+        return;
+    const QString entry = m_hotKey->currentText();
+    if (IsCommonProgramShortcut(chosen.modifier, entry) &&
+        !CurrentSettingsPrompts().ask(this, CommonShortcutQuestion(entry))) {
+        // Back to the hot key the page had.
+        CheckOnly(m_modifiers, m_confirmedHotKey.modifier);
+        m_hotKey->setCurrentIndex(m_confirmedHotKey.entry);
+        return;
+    }
+    m_confirmedHotKey = chosen;
+}
+
 QRadioButton* BasicPage::SourceRadio(int source) const {
     return qobject_cast<QRadioButton*>(m_sources->button(source));
 }
@@ -234,40 +261,6 @@ QRadioButton* BasicPage::ModifierRadio(int modifier) const {
 
 void BasicPage::updateSliderLabel() {
     m_sliderLabel->setText(RefreshPeriodText(m_slider->value()));
-}
-
-void BasicPage::stepSlider(int delta) {
-    m_slider->setValue(std::clamp(m_slider->value() + delta, 0, baseini::kFreshSecMax));
-    updateSliderLabel();
-}
-
-bool BasicPage::takesKeyboard(QObject* watched) {
-    const auto* widget = qobject_cast<const QWidget*>(watched);
-    return widget != nullptr && widget->focusPolicy() != Qt::NoFocus;
-}
-
-bool BasicPage::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        switch (key) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            return true;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            // The slider itself moves one step on its own; elsewhere the page moves it and
-            // the key still reaches the control that has the keyboard. A key that control
-            // leaves alone goes on to its frames and the page, which see it here again:
-            // only a control that takes the keyboard steps.
-            if (watched != m_slider && takesKeyboard(watched))
-                stepSlider(key == Qt::Key_Left ? -1 : 1);
-            break;
-        default:
-            break;
-        }
-    }
-    return SettingsPageBase::eventFilter(watched, event);
 }
 
 } // namespace marlune

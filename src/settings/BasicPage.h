@@ -21,6 +21,15 @@ class GradientButton;
 
 inline constexpr char kNoRefreshText[] = "不刷新";
 inline constexpr char kInvalidProgramText[] = "无效的文件，请重新选择";
+// After the name of a quote service that no longer answers.
+inline constexpr char kServiceStoppedText[] = "已停止服务";
+// Asked before a hot key that other programs use is taken; %1 is the letter.
+inline constexpr char kCommonShortcutQuestion[] =
+    "Ctrl+%1 是其他程序常用的快捷键（复制、粘贴、保存等），设为本程序的快捷键后它们将无法使用。仍要使用吗？";
+
+// Whether modifier + entry (" C") is a key other programs use: Ctrl with C, V, X, S, Z, A, F
+// or P (copy, paste, cut, save, undo, select all, find, print).
+bool IsCommonProgramShortcut(int modifier, const QString& entry);
 
 // The slider's label: "%d 秒", or "不刷新" for 0.
 QString RefreshPeriodText(int seconds);
@@ -54,15 +63,20 @@ public:
     QCheckBox* AutoSourceBox() const { return m_autoSource; }
     QCheckBox* TradeHoursBox() const { return m_tradeHoursOnly; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    // The modifier's id and the hot key list's entry.
+    struct HotKeyChoice {
+        int modifier = 0;
+        int entry = -1;
+        friend bool operator==(const HotKeyChoice& a, const HotKeyChoice& b) {
+            return a.modifier == b.modifier && a.entry == b.entry;
+        }
+    };
+
     void createControls();
     void load();
-    void stepSlider(int delta);
-    // Whether the widget is a control that can have the keyboard (not a frame or the page).
-    static bool takesKeyboard(QObject* watched);
+    // Asks before a hot key other programs use is taken; a "No" puts the last one back.
+    void confirmHotKey();
     void updateSliderLabel();
 
     std::string m_baseIniPath;
@@ -76,6 +90,7 @@ private:
     QComboBox* m_hotKey = nullptr;
     QLineEdit* m_program = nullptr;
     GradientButton* m_browse = nullptr;
+    HotKeyChoice m_confirmedHotKey;
 };
 
 } // namespace marlune

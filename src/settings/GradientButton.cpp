@@ -1,6 +1,7 @@
 #include "settings/GradientButton.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -115,6 +116,18 @@ void GradientButton::paintEvent(QPaintEvent*) {
                                : palette().color(QPalette::Disabled, QPalette::ButtonText));
     painter.setFont(font());
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+}
+
+void GradientButton::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the keyboard, as Space does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void GradientButton::enterEvent(QEnterEvent* event) {

@@ -5,7 +5,8 @@
 // has the keyboard focus, the text one pixel lower and to the right while pressed, grey text
 // while disabled.
 //
-// The button never acts as a dialog's default button: Enter does not click it.
+// Enter, like Space, presses the button while it has the keyboard focus. It is not a default
+// button unless its dialog makes it one.
 
 #include <QColor>
 #include <QPushButton>
@@ -39,6 +40,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

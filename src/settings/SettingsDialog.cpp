@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -95,6 +96,9 @@ void SettingsDialog::buildTree() {
         item->setData(0, Qt::UserRole, static_cast<int>(info.id));
     }
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onTreeClicked(item); });
+    // The keyboard moves through the tree too: the highlighted page is the one shown.
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { onTreeClicked(item); });
 }
 
 void SettingsDialog::createPages() {
@@ -116,7 +120,25 @@ void SettingsDialog::createPages() {
     for (int i = 0; i < kSettingsPageCount; ++i) {
         m_pages[i]->setObjectName(QString::fromLatin1(objectNames[i]));
         m_pages[i]->hide();
+        // Typing anywhere on a page clears what the status text said.
+        for (QWidget* child : m_pages[i]->findChildren<QWidget*>())
+            child->installEventFilter(this);
     }
+}
+
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::InputMethod) {
+        if (!static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
+            SetStatusText(QString());
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool typing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                            (!text.isEmpty() && text.at(0).isPrint());
+        if (typing)
+            SetStatusText(QString());
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void SettingsDialog::layOut() {
@@ -172,6 +194,9 @@ void SettingsDialog::ShowPage(SettingsPageId page) {
     // Only the other pages are hidden: hiding the shown one would take the keyboard focus
     // away from it.
     QWidget* shown = m_pages[static_cast<int>(page)];
+    // What the status text said was about the page the user leaves.
+    if (page != m_current)
+        SetStatusText(QString());
     for (QWidget* each : m_pages) {
         if (each != shown)
             each->hide();
@@ -276,12 +301,17 @@ void SettingsDialog::onCancel() {
 }
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {
-    // Neither Enter nor Esc closes the dialog or clicks a button.
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
+        // A focused button takes Enter itself. The dialog has no default button: Enter in a
+        // field (the stock box adds a stock with it) never closes the dialog.
         event->accept();
+        return;
+    case Qt::Key_Escape:
+        // Esc is "取消", as in every dialog.
+        event->accept();
+        onCancel();
         return;
     default:
         QDialog::keyPressEvent(event);
@@ -289,8 +319,7 @@ void SettingsDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void SettingsDialog::reject() {
-    // Esc is swallowed before it gets here; any other way of rejecting closes the dialog as
-    // its close box does.
+    // Esc is taken above; any other way of rejecting closes the dialog as its close box does.
     close();
 }
 

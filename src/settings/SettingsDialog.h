@@ -2,7 +2,9 @@
 // The settings dialog: a modeless window with the tree of page names on the left, one page
 // at a time on the right, a red status text and the buttons "确定", "应用" and "取消".
 // The six pages are created with the dialog and each loads its settings then; a click on a
-// tree item shows that item's page. Enter and Esc never close the dialog.
+// tree item, or moving to it with the keyboard, shows that item's page. Enter presses the
+// focused button (there is no default button, so Enter in a field never closes the dialog);
+// Esc is "取消". Switching pages or typing on a page clears the status text.
 //
 // "应用" checks every page, then stores the basic, display, network and security pages (the
 // one on display and those the user left for another), and queues the settings-applied command to the host.
@@ -78,6 +80,7 @@ public:
     QPushButton* Button(ButtonId id) const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;

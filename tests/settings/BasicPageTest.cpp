@@ -74,13 +74,14 @@ TEST_F(BasicPageTest, SliderOffersNoPeriodUnderFourSeconds) {
     auto page = makePage();
     EXPECT_EQ(page->Slider()->value(), 4); // a stored 1 reads as 4
     EXPECT_EQ(page->SliderLabel()->text(), "4 秒");
-    page->ProgramEdit()->setFocus();
-    QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
+    page->show();
+    page->Slider()->setFocus();
+    QTest::keyClick(page->Slider(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 0);
     EXPECT_EQ(page->SliderLabel()->text(), "不刷新");
-    QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
+    QTest::keyClick(page->Slider(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 0);
-    QTest::keyClick(page->ProgramEdit(), Qt::Key_Right);
+    QTest::keyClick(page->Slider(), Qt::Key_Right);
     EXPECT_EQ(page->Slider()->value(), 4);
     EXPECT_EQ(page->SliderLabel()->text(), "4 秒");
 
@@ -93,24 +94,34 @@ TEST_F(BasicPageTest, SliderOffersNoPeriodUnderFourSeconds) {
     EXPECT_EQ(read("FreshSec"), "4");
 
     page->Slider()->setValue(60);
-    QTest::keyClick(page->ProgramEdit(), Qt::Key_Right);
+    QTest::keyClick(page->Slider(), Qt::Key_Right);
     EXPECT_EQ(page->Slider()->value(), 60);
-    EXPECT_EQ(page->SliderLabel()->text(), "60 秒");
-    // On the slider itself one key press is one step.
+    // One key press is one step.
     QTest::keyClick(page->Slider(), Qt::Key_Left);
     EXPECT_EQ(page->Slider()->value(), 59);
     EXPECT_EQ(page->SliderLabel()->text(), "59 秒");
+}
 
-    // Also from the controls that leave the arrows to their frames: one key, one second.
+TEST_F(BasicPageTest, ArrowKeysElsewhereOnThePageLeaveTheSliderAlone) {
+    write("FreshSec", "5");
+    auto page = makePage();
     page->show();
-    page->Slider()->setValue(30);
+    page->ProgramEdit()->setText(QStringLiteral("/opt/trade/bin"));
+    page->ProgramEdit()->setFocus();
+    // Editing the path: the cursor moves, the refresh period stays.
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(page->ProgramEdit(), Qt::Key_Left);
+    EXPECT_EQ(page->ProgramEdit()->cursorPosition(), 10);
+    EXPECT_EQ(page->Slider()->value(), 5);
     for (QWidget* control : std::initializer_list<QWidget*>{page->HotKeyList(), page->ModifierRadio(1),
                                                             page->ModifierRadio(2), page->SourceRadio(2)}) {
-        const int before = page->Slider()->value();
         control->setFocus();
         QTest::keyClick(control, Qt::Key_Right);
-        EXPECT_EQ(page->Slider()->value(), before + 1) << control->objectName().toStdString();
+        QTest::keyClick(control, Qt::Key_Left);
+        EXPECT_EQ(page->Slider()->value(), 5) << control->objectName().toStdString();
     }
+    page->Store();
+    EXPECT_EQ(read("FreshSec"), "5");
 }
 
 TEST_F(BasicPageTest, StoresWhatTheControlsShow) {
@@ -174,6 +185,54 @@ TEST_F(BasicPageTest, RealPromptsSpeakToAChineseUserInFull) {
     ASSERT_EQ(filters.size(), 2);
     if (QSysInfo::productType() != QLatin1String("windows"))
         EXPECT_FALSE(filters.front().contains(QStringLiteral("*.exe")));
+}
+
+TEST_F(BasicPageTest, AHotKeyOtherProgramsUseIsTakenOnlyWhenConfirmed) {
+    EXPECT_TRUE(IsCommonProgramShortcut(2, " C"));
+    EXPECT_TRUE(IsCommonProgramShortcut(2, " P"));
+    EXPECT_FALSE(IsCommonProgramShortcut(1, " C")); // Alt+C
+    EXPECT_FALSE(IsCommonProgramShortcut(2, " Q"));
+    EXPECT_FALSE(IsCommonProgramShortcut(2, " 1"));
+
+    QStringList asked;
+    bool yes = false;
+    ScopedSettingsPrompts prompts({nullptr, nullptr, nullptr, [&](QWidget*, const QString& text) {
+                                       asked << text;
+                                       return yes;
+                                   }});
+    write("HotKeyPress", "2"); // Ctrl
+    write("HotKey", "Q");
+    auto page = makePage();
+    QComboBox* keys = page->HotKeyList();
+    // Picking V with Ctrl: asked, refused, back to Q.
+    keys->setCurrentIndex(keys->findText(" V"));
+    emit keys->activated(keys->currentIndex());
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("Ctrl+V"));
+    EXPECT_EQ(keys->currentText(), " Q");
+    // With Alt chosen first, C is no question; going to Ctrl then asks, and a yes keeps it.
+    QTest::mouseClick(page->ModifierRadio(1), Qt::LeftButton);
+    keys->setCurrentIndex(keys->findText(" C"));
+    emit keys->activated(keys->currentIndex());
+    EXPECT_EQ(asked.size(), 1);
+    QTest::mouseClick(page->ModifierRadio(2), Qt::LeftButton);
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(page->ModifierRadio(1)->isChecked()); // refused: Alt again
+    yes = true;
+    QTest::mouseClick(page->ModifierRadio(2), Qt::LeftButton);
+    EXPECT_EQ(asked.size(), 3);
+    EXPECT_TRUE(page->ModifierRadio(2)->isChecked());
+    page->Store();
+    EXPECT_EQ(read("HotKeyPress"), "2");
+    EXPECT_NE(ReadBytes("config/base.ini").find("HotKey= C\r\n"), std::string::npos);
+}
+
+TEST_F(BasicPageTest, ServicesThatNoLongerAnswerAreMarked) {
+    auto page = makePage();
+    EXPECT_EQ(page->SourceRadio(1)->text(), "新浪");
+    EXPECT_TRUE(page->SourceRadio(2)->text().contains("已停止服务"));
+    EXPECT_TRUE(page->SourceRadio(3)->text().contains("已停止服务"));
+    EXPECT_TRUE(page->SourceRadio(3)->text().startsWith("google"));
 }
 
 } // namespace

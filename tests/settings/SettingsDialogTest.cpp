@@ -151,24 +151,89 @@ TEST_F(SettingsDialogTest, CloseBoxOnlyRegistersTheHotKey) {
     EXPECT_EQ(m_host.closed, 1);
 }
 
-TEST_F(SettingsDialogTest, EnterAndEscNeverClose) {
+TEST_F(SettingsDialogTest, EnterPressesTheFocusedButtonAndEscCancels) {
     open();
     QComboBox* box = m_dialog->MyStocks()->SuggestionBox();
     box->lineEdit()->setFocus();
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
-    // Enter in the box tried an add (nothing typed) and told why.
+    // Enter in the box tried an add (nothing typed) and told why; the dialog stays.
     EXPECT_EQ(m_dialog->StatusText(), QString::fromUtf8(kAddErrorText));
-    QTest::keyClick(box->lineEdit(), Qt::Key_Escape);
-    QTest::keyClick(m_dialog->Button(SettingsDialog::kButtonOk), Qt::Key_Return);
-    QTest::keyClick(m_dialog, Qt::Key_Escape);
     clickItem(SettingsPageId::Security);
     QTest::keyClick(m_dialog->Security()->PasswordEdit(), Qt::Key_Return);
-    QTest::keyClick(m_dialog->Security()->PasswordEdit(), Qt::Key_Escape);
     settle();
-    ASSERT_FALSE(m_dialog.isNull());
     EXPECT_TRUE(m_dialog->isVisible());
     EXPECT_EQ(m_host.applied, 0);
-    EXPECT_EQ(m_host.closed, 0);
+
+    // Enter on the focused "应用" applies and stays open.
+    QPushButton* apply = m_dialog->Button(SettingsDialog::kButtonApply);
+    apply->setFocus();
+    QTest::keyClick(apply, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(m_host.applied, 1);
+    ASSERT_FALSE(m_dialog.isNull());
+    EXPECT_TRUE(m_dialog->isVisible());
+
+    // Esc from a field is "取消": settings-applied posted, hot key registered, closed.
+    QTest::keyClick(m_dialog->Security()->PasswordEdit(), Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(m_host.applied, 2);
+    EXPECT_GE(m_host.registered, 1);
+    EXPECT_EQ(m_host.closed, 1);
+    delete m_dialog.data();
+
+    // Esc from the my-stocks list and the basic page's fields cancels too.
+    for (SettingsPageId page : {SettingsPageId::MyStocks, SettingsPageId::Basic}) {
+        open();
+        m_dialog->ShowPage(page);
+        QWidget* field = page == SettingsPageId::MyStocks
+                             ? static_cast<QWidget*>(m_dialog->MyStocks()->List())
+                             : m_dialog->Basic()->ProgramEdit();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Escape);
+        settle();
+        EXPECT_TRUE(m_dialog.isNull() || !m_dialog->isVisible()) << static_cast<int>(page);
+        delete m_dialog.data();
+    }
+
+    // Enter on the focused "确定" stores and closes.
+    open();
+    QPushButton* ok = m_dialog->Button(SettingsDialog::kButtonOk);
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
+    settle();
+    EXPECT_TRUE(m_dialog.isNull() || !m_dialog->isVisible());
+    EXPECT_EQ(m_host.closed, 4);
+}
+
+TEST_F(SettingsDialogTest, TheKeyboardSwitchesPagesInTheTreeAndTheStatusTextClears) {
+    open();
+    QTreeWidget* tree = m_dialog->Tree();
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::Basic);
+    EXPECT_TRUE(m_dialog->Basic()->isVisible());
+    EXPECT_FALSE(m_dialog->MyStocks()->isVisible());
+    QTest::keyClick(tree, Qt::Key_End);
+    EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::About);
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::Security);
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(4));
+
+    // A red text about one page goes when the user moves to another.
+    m_dialog->SetStatusText(QStringLiteral("x"));
+    QTest::keyClick(tree, Qt::Key_Home);
+    EXPECT_EQ(m_dialog->CurrentPage(), SettingsPageId::MyStocks);
+    EXPECT_TRUE(m_dialog->StatusText().isEmpty());
+    // And when the user types on the page.
+    m_dialog->SetStatusText(QStringLiteral("x"));
+    QLineEdit* typed = m_dialog->MyStocks()->SuggestionBox()->lineEdit();
+    typed->setFocus();
+    QTest::keyClick(typed, Qt::Key_Shift);
+    EXPECT_EQ(m_dialog->StatusText(), "x");
+    QTest::keyClicks(typed, "6");
+    EXPECT_TRUE(m_dialog->StatusText().isEmpty());
+    settle();
+    EXPECT_EQ(m_host.applied, 0);
 }
 
 TEST_F(SettingsDialogTest, ARefusingPageStopsTheWholeApply) {
