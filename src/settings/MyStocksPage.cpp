@@ -6,6 +6,7 @@
 #include "net/Suggestions.h"
 #include "quote/WatchListFile.h"
 #include "settings/GradientButton.h"
+#include "settings/WatchListModel.h"
 #include "text/CNumber.h"
 #include "text/Gbk.h"
 #include "ticker/FetchBridge.h"
@@ -20,13 +21,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
+#include <QWidget>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace marlune {
@@ -36,11 +41,11 @@ namespace {
 // makes it 10).
 constexpr std::size_t kShortestAddText = 10;
 
-QString Q(const std::string& utf8) {
+QString Utf8ToQString(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
-std::string S(const QString& text) {
+std::string QStringToUtf8(const QString& text) {
     return text.toStdString();
 }
 
@@ -125,18 +130,24 @@ void MyStocksPage::createControls() {
     connect(m_deleteButton, &QPushButton::clicked, this, &MyStocksPage::Delete);
     connect(m_saveButton, &QPushButton::clicked, this, &MyStocksPage::SaveDetails);
 
-    m_list = new QTreeWidget(this);
+    m_model = new WatchListModel(this);
+    m_list = new QTreeView(this);
     m_list->setObjectName(QStringLiteral("stockList"));
-    m_list->setColumnCount(2);
-    m_list->setHeaderLabels({QStringLiteral("代码"), QStringLiteral("简称")});
+    m_list->setModel(m_model);
     m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setAllColumnsShowFocus(true);
     m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_list->header()->setSectionsMovable(false);
     m_list->setToolTip(QString::fromUtf8(kListTipText));
-    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { onItemClicked(item); });
+    // The details always show the list's current row, however it became current: a click,
+    // the arrow keys, Home or End, or a button that moved or removed a row.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { showDetailsOf(current.row()); });
 
     m_code = NewEdit("codeEdit", this);
     m_name = NewEdit("nameEdit", this);
@@ -144,9 +155,9 @@ void MyStocksPage::createControls() {
     m_shanghai->setObjectName(QStringLiteral("shanghaiRadio"));
     m_shenzhen = new QRadioButton(QStringLiteral("深圳"), this);
     m_shenzhen->setObjectName(QStringLiteral("shenzhenRadio"));
-    auto* markets = new QButtonGroup(this);
-    markets->addButton(m_shanghai);
-    markets->addButton(m_shenzhen);
+    m_markets = new QButtonGroup(this);
+    m_markets->addButton(m_shanghai);
+    m_markets->addButton(m_shenzhen);
     m_alert = new QCheckBox(QStringLiteral("预警"), this);
     m_alert->setObjectName(QStringLiteral("alertBox"));
     m_lower = NewEdit("lowerEdit", this);
@@ -205,32 +216,41 @@ void MyStocksPage::createControls() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addLayout(left, 3);
     outer->addWidget(details, 2);
+
+    // Tab follows the layout: the box, its button and the list, the details, then the buttons.
+    QWidget* const order[] = {m_box,        m_addButton,    m_list,      m_code,       m_name,
+                              m_shanghai,   m_shenzhen,     m_alert,     m_lower,      m_upper,
+                              m_holding,    m_quantity,     m_cost,      m_saveButton, m_upButton,
+                              m_downButton, m_deleteButton, m_helpButton};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void MyStocksPage::load() {
     ListFile file = ReadListFile(m_listPath, MarketReading::FirstDigit, DefaultListIni());
     m_maySave = MaySaveOver(file);
-    m_rows = std::move(file.entries);
     m_unreadLines = std::move(file.unreadLines);
-    m_list->clear();
-    for (const StockEntry& row : m_rows)
-        appendListItem(row);
+    m_model->SetRows(std::move(file.entries));
 }
 
-void MyStocksPage::appendListItem(const StockEntry& row) {
-    new QTreeWidgetItem(m_list, QStringList{Q(row.code), Q(row.name)});
+const WatchList& MyStocksPage::Rows() const {
+    return m_model->Rows();
 }
 
-void MyStocksPage::writeList() {
+int MyStocksPage::SelectedRow() const {
+    return m_list->currentIndex().isValid() ? m_list->currentIndex().row() : -1;
+}
+
+bool MyStocksPage::writeList() {
     // A failed write leaves the file as it was; the page keeps the change and writes it
     // with the next one.
     if (!m_maySave) {
         showStatus(QString::fromUtf8(kListNotReadText));
-        return;
+        return false;
     }
-    switch (SaveWatchList(m_listPath, m_rows, m_unreadLines)) {
+    switch (SaveWatchList(m_listPath, m_model->Rows(), m_unreadLines)) {
     case ListSaveResult::Saved:
-        break;
+        return true;
     case ListSaveResult::ReadOnly:
         showStatus(QString::fromUtf8(kListReadOnlyText));
         break;
@@ -241,15 +261,16 @@ void MyStocksPage::writeList() {
         showStatus(QString::fromUtf8(kListSaveFailedText));
         break;
     }
+    return false;
 }
 
 void MyStocksPage::Add() {
-    if (static_cast<int>(m_rows.size()) >= kMaxWatchListRows) {
+    if (static_cast<int>(Rows().size()) >= kMaxWatchListRows) {
         showStatus(QString::fromUtf8(kListFullText));
         return;
     }
     showStatus(QString());
-    const std::string typed = S(m_box->currentText());
+    const std::string typed = QStringToUtf8(m_box->currentText());
     const QString addError = QString::fromUtf8(kAddErrorText);
     if (GbkLength(typed) < kShortestAddText) {
         showStatus(addError);
@@ -278,23 +299,19 @@ void MyStocksPage::Add() {
     row.code = found->substr(0, first);
     row.name = found->substr(first + 1, last - first - 1);
     row.market = found->compare(last + 1, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
-    for (const StockEntry& existing : m_rows) {
+    for (const StockEntry& existing : Rows()) {
         if (existing.market == row.market && existing.code == row.code) {
             showStatus(QString::fromUtf8(kAlreadyListedText));
             return;
         }
     }
     showStatus(QString());
-    row.rowIndex = static_cast<int>(m_rows.size());
     row.recordKey = StockRecordKey(row.market, row.code);
-    appendListItem(row);
-    m_rows.push_back(std::move(row));
+    m_model->Append(std::move(row));
     writeList();
     // The new row's details are shown at once, ready for a holding or an alert; the
     // keyboard stays in the box for the next stock.
-    const int added = static_cast<int>(m_rows.size()) - 1;
-    m_list->setCurrentItem(m_list->topLevelItem(added));
-    ShowDetails(added);
+    ShowDetails(static_cast<int>(Rows().size()) - 1);
 }
 
 void MyStocksPage::openEdits(bool open, QLineEdit* first, QLineEdit* second) {
@@ -304,108 +321,92 @@ void MyStocksPage::openEdits(bool open, QLineEdit* first, QLineEdit* second) {
     }
 }
 
-int MyStocksPage::selectedItem() const {
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    if (selected.isEmpty())
-        return -1;
-    return m_list->indexOfTopLevelItem(selected.front());
-}
-
-void MyStocksPage::selectItem(int k) {
-    QTreeWidgetItem* item = m_list->topLevelItem(k);
-    if (item == nullptr)
-        return;
+void MyStocksPage::selectRow(int k) {
     m_list->setFocus();
-    m_list->setCurrentItem(item);
-    item->setSelected(true);
-    m_list->scrollToItem(item);
-}
-
-void MyStocksPage::swapRows(int a, int b) {
-    for (int column = 0; column < 2; ++column) {
-        const QString text = m_list->topLevelItem(a)->text(column);
-        m_list->topLevelItem(a)->setText(column, m_list->topLevelItem(b)->text(column));
-        m_list->topLevelItem(b)->setText(column, text);
-    }
-    std::swap(m_rows[a], m_rows[b]);
-    m_rows[a].rowIndex = a;
-    m_rows[b].rowIndex = b;
-    // The details on the right stay with their stock.
-    if (m_selectedRow == a)
-        m_selectedRow = b;
-    else if (m_selectedRow == b)
-        m_selectedRow = a;
+    ShowDetails(k);
 }
 
 void MyStocksPage::MoveUp() {
-    const int k = selectedItem();
+    const int k = SelectedRow();
     if (k < 0) {
         showStatus(QString::fromUtf8(kSelectStockFirstText));
         return;
     }
     showStatus(QString());
-    if (k == 0) {
-        selectItem(0);
-    } else {
-        swapRows(k - 1, k);
-        selectItem(k - 1);
-    }
+    // The current row moves with its stock, and the details with it.
+    if (k > 0)
+        m_model->SwapWithNext(k - 1);
+    selectRow(std::max(0, k - 1));
     writeList();
 }
 
 void MyStocksPage::MoveDown() {
-    const int k = selectedItem();
+    const int k = SelectedRow();
     if (k < 0) {
         showStatus(QString::fromUtf8(kSelectStockFirstText));
         return;
     }
     showStatus(QString());
-    const int last = m_list->topLevelItemCount() - 1;
-    if (k >= last) {
-        selectItem(k);
-    } else {
-        swapRows(k, k + 1);
-        selectItem(k + 1);
-    }
+    const int last = static_cast<int>(Rows().size()) - 1;
+    if (k < last)
+        m_model->SwapWithNext(k);
+    selectRow(std::min(last, k + 1));
     writeList();
 }
 
 void MyStocksPage::Delete() {
-    const int k = selectedItem();
+    const int k = SelectedRow();
     if (k < 0) {
         showStatus(QString::fromUtf8(kSelectStockFirstText));
         return;
     }
     showStatus(QString());
-    delete m_list->takeTopLevelItem(k);
-    if (k < static_cast<int>(m_rows.size())) {
-        m_rows.erase(m_rows.begin() + k);
-        ForgetEntry(m_unreadLines, static_cast<std::size_t>(k));
-    }
-    for (int i = 0; i < static_cast<int>(m_rows.size()); ++i)
-        m_rows[i].rowIndex = i;
-    // The details shown belonged to the deleted row: they no longer name any row, so that
-    // "保存修改" cannot write them over the row that took its place.
-    if (m_selectedRow == k)
-        m_selectedRow = -1;
-    else if (m_selectedRow > k)
-        --m_selectedRow;
-    m_list->clearSelection();
+    m_model->Remove(k);
+    ForgetEntry(m_unreadLines, static_cast<std::size_t>(k));
+    // The row that took its place is the current one now, with its details; an empty list
+    // shows none.
+    const int count = static_cast<int>(Rows().size());
+    if (count == 0)
+        clearDetails();
+    else
+        selectRow(std::min(k, count - 1));
     writeList();
 }
 
-void MyStocksPage::onItemClicked(QTreeWidgetItem* item) {
-    if (item != nullptr)
-        ShowDetails(m_list->indexOfTopLevelItem(item));
+void MyStocksPage::ShowDetails(int k) {
+    if (k < 0 || k >= static_cast<int>(Rows().size()))
+        return;
+    const QModelIndex index = m_model->index(k, WatchListModel::kCodeColumn);
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+    // Made current above when it was not; shown again here when it was.
+    showDetailsOf(k);
 }
 
-void MyStocksPage::ShowDetails(int k) {
-    if (k < 0 || k >= m_list->topLevelItemCount() || k >= static_cast<int>(m_rows.size()))
+void MyStocksPage::clearDetails() {
+    const QSignalBlocker quietAlert(m_alert);
+    const QSignalBlocker quietHolding(m_holding);
+    for (QLineEdit* edit : {m_code, m_name, m_lower, m_upper, m_quantity, m_cost})
+        edit->clear();
+    for (QCheckBox* box : {m_alert, m_holding})
+        box->setChecked(false);
+    for (QLineEdit* edit : {m_lower, m_upper, m_quantity, m_cost})
+        edit->setEnabled(false);
+    m_markets->setExclusive(false);
+    m_shanghai->setChecked(false);
+    m_shenzhen->setChecked(false);
+    m_markets->setExclusive(true);
+}
+
+void MyStocksPage::showDetailsOf(int k) {
+    if (k < 0 || k >= static_cast<int>(Rows().size())) {
+        clearDetails();
         return;
-    m_selectedRow = k;
-    const StockEntry& row = m_rows[k];
-    m_code->setText(Q(row.code));
-    m_name->setText(Q(row.name));
+    }
+    const StockEntry& row = Rows()[k];
+    m_code->setText(Utf8ToQString(row.code));
+    m_name->setText(Utf8ToQString(row.name));
     m_shanghai->setChecked(row.market == kMarketShanghai);
     m_shenzhen->setChecked(row.market != kMarketShanghai);
     // The boxes are set as stored: their own handlers would empty the edits filled below.
@@ -413,53 +414,54 @@ void MyStocksPage::ShowDetails(int k) {
     const QSignalBlocker quietHolding(m_holding);
     const bool alert = row.alertFlag == 1;
     m_alert->setChecked(alert);
-    m_lower->setText(alert ? Q(Format("%.2f", row.lowerLimit)) : QString());
-    m_upper->setText(alert ? Q(Format("%.2f", row.upperLimit)) : QString());
+    m_lower->setText(alert ? Utf8ToQString(Format("%.2f", row.lowerLimit)) : QString());
+    m_upper->setText(alert ? Utf8ToQString(Format("%.2f", row.upperLimit)) : QString());
     m_lower->setEnabled(alert);
     m_upper->setEnabled(alert);
     const bool holding = row.quantity > 0;
     m_holding->setChecked(holding);
-    m_quantity->setText(holding ? Q(Format("%d", row.quantity)) : QString());
-    m_cost->setText(holding ? Q(Format("%.2f", row.cost)) : QString());
+    m_quantity->setText(holding ? Utf8ToQString(Format("%d", row.quantity)) : QString());
+    m_cost->setText(holding ? Utf8ToQString(Format("%.2f", row.cost)) : QString());
     m_quantity->setEnabled(holding);
     m_cost->setEnabled(holding);
 }
 
 void MyStocksPage::SaveDetails() {
-    if (m_selectedRow < 0 || m_selectedRow >= static_cast<int>(m_rows.size()))
+    const int k = SelectedRow();
+    if (k < 0 || k >= static_cast<int>(Rows().size())) {
+        showStatus(QString::fromUtf8(kSelectStockFirstText));
         return;
-    StockEntry& row = m_rows[m_selectedRow];
+    }
+    StockEntry row = Rows()[k];
     if (m_shanghai->isChecked())
         row.market = kMarketShanghai;
     else if (m_shenzhen->isChecked())
         row.market = kMarketShenzhen;
-    row.code = S(m_code->text());
-    row.name = S(m_name->text());
+    row.code = QStringToUtf8(m_code->text());
+    row.name = QStringToUtf8(m_name->text());
     if (m_alert->isChecked()) {
         row.alertFlag = 1;
-        row.lowerLimit = static_cast<float>(AtoF(S(m_lower->text())));
-        row.upperLimit = static_cast<float>(AtoF(S(m_upper->text())));
+        row.lowerLimit = static_cast<float>(AtoF(QStringToUtf8(m_lower->text())));
+        row.upperLimit = static_cast<float>(AtoF(QStringToUtf8(m_upper->text())));
     } else {
         row.alertFlag = 0;
         row.lowerLimit = 0.0f;
         row.upperLimit = 0.0f;
     }
     if (m_holding->isChecked()) {
-        row.quantity = AtoI(S(m_quantity->text()));
-        row.cost = static_cast<float>(AtoF(S(m_cost->text())));
+        row.quantity = AtoI(QStringToUtf8(m_quantity->text()));
+        row.cost = static_cast<float>(AtoF(QStringToUtf8(m_cost->text())));
     } else {
         row.quantity = 0;
         row.cost = 0.0f;
     }
-    if (QTreeWidgetItem* item = m_list->topLevelItem(m_selectedRow)) {
-        item->setText(0, Q(row.code));
-        item->setText(1, Q(row.name));
-    }
-    writeList();
+    m_model->Replace(k, std::move(row));
+    if (writeList())
+        showStatus(QString::fromUtf8(kDetailsSavedText));
 }
 
 void MyStocksPage::requestSuggestions(const QString& text) {
-    const QuoteFetchJob job = BuildSuggestionJob(S(text));
+    const QuoteFetchJob job = BuildSuggestionJob(QStringToUtf8(text));
     m_newestRequestUrl = job.url;
     m_newestRequestText = text;
     m_answered = false;
@@ -512,7 +514,7 @@ void MyStocksPage::refillBox(const std::string& reply) {
         const QSignalBlocker quiet(m_box);
         m_box->clear();
         for (const std::string& entry : found->boxEntries)
-            m_box->addItem(Q(entry));
+            m_box->addItem(Utf8ToQString(entry));
         m_box->setCurrentIndex(-1);
         m_box->setEditText(typed);
         if (selectionLength > 0 && selectionStart >= 0) {
@@ -579,19 +581,6 @@ bool MyStocksPage::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return SettingsPageBase::eventFilter(watched, event);
-}
-
-void MyStocksPage::keyPressEvent(QKeyEvent* event) {
-    // Esc never closes anything here, and Enter outside the box does nothing.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        SettingsPageBase::keyPressEvent(event);
-    }
 }
 
 } // namespace marlune

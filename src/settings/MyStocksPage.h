@@ -2,11 +2,12 @@
 // The my-stocks page: edits the watch list config/list.ini. On the left the list of stocks
 // (code and short name), the suggestion box where the user types a code, a short name or
 // pinyin initials, and the buttons to add, move up, move down and delete; on the right the
-// details of the row last clicked (code, name, market, alert limits, holding) with a button
-// that stores them. Every change is written to list.ini at once (crash-safe: a failed write
-// leaves the file as it was), with the file's lines that give no stock kept at their places.
-// A list.ini that is read-only, or that could not be read, is never written: the page says so
-// after every change.
+// details of the list's current row (code, name, market, alert limits, holding) with a
+// button that stores them. The list view shows a WatchListModel that holds the rows the
+// page writes, and the buttons and the details act on the view's current row. Every change is written to
+// list.ini at once (crash-safe: a failed write leaves the file as it was), with the file's lines that give no
+// stock kept at their places. A list.ini that is read-only, or that could not be read, is never written: the
+// page says so after every change.
 //
 // Every change of the typed text asks the suggestion service for matching stocks through the
 // page's own FetchManager; the answers fill the box's drop-down list, which then opens. Only
@@ -22,18 +23,19 @@
 #include <string>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace marlune {
 
 class FetchBridge;
 class FetchManager;
 class GradientButton;
+class WatchListModel;
 
 // The most rows the watch list holds.
 inline constexpr int kMaxWatchListRows = 20;
@@ -48,6 +50,7 @@ inline constexpr char kListReadOnlyText[] = "自选股文件是只读的，修�
 inline constexpr char kListNotReadText[] = "自选股文件过大或无法读取，修改无法保存";
 inline constexpr char kListBadTextText[] = "名称中有无法保存的字符，修改未保存";
 inline constexpr char kListSaveFailedText[] = "自选股保存失败";
+inline constexpr char kDetailsSavedText[] = "修改已保存";
 
 // The record key of a stock added on the page: the MD5 digest of the market digit followed by
 // the code ("1" + "600000"), as 32 upper-case hexadecimal digits.
@@ -70,33 +73,34 @@ public:
     void MoveDown();
     void Delete();
     void SaveDetails();
-    // Shows the details of row k, as a click on it does.
+    // Makes row k the current one and shows its details, as a click on it does.
     void ShowDetails(int k);
 
     // A suggestion download's report, on the GUI thread.
     void HandleFetchStatus(const FetchReport& report);
 
     // State, for tests.
-    const WatchList& Rows() const { return m_rows; }
+    const WatchList& Rows() const;
     const std::vector<std::string>& Results() const { return m_results; }
-    int SelectedRow() const { return m_selectedRow; }
+    // The list's current row, whose details are shown; -1 when there is none.
+    int SelectedRow() const;
     QComboBox* SuggestionBox() const { return m_box; }
-    QTreeWidget* List() const { return m_list; }
+    QTreeView* List() const { return m_list; }
+    WatchListModel* Model() const { return m_model; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
     void load();
-    void writeList();
-    void appendListItem(const StockEntry& row);
-    int selectedItem() const;
-    void selectItem(int k);
-    void swapRows(int a, int b);
+    // Writes the rows to list.ini; false (and the reason in the status text) when it could not.
+    bool writeList();
+    // Makes row k current with the keyboard on the list (after a move or a delete).
+    void selectRow(int k);
+    void showDetailsOf(int k);
+    void clearDetails();
     void requestSuggestions(const QString& text);
-    void onItemClicked(QTreeWidgetItem* item);
     void refillBox(const std::string& reply);
     // Enter in the box: adds the highlighted drop-down entry (-1: none is), else the entry
     // typed or picked, else the first suggestion for the typed text. Before that text's
@@ -105,12 +109,10 @@ private:
     void openEdits(bool open, QLineEdit* first, QLineEdit* second);
 
     std::string m_listPath;
-    WatchList m_rows;
     // The lines of the file that gave no stock, and whether the file may be written at all.
     std::vector<UnreadListLine> m_unreadLines;
     bool m_maySave = true;
     std::vector<std::string> m_results;
-    int m_selectedRow = -1;
     std::string m_newestRequestUrl;
     QString m_newestRequestText;
     bool m_answered = true;      // the newest request has had its answer
@@ -118,7 +120,8 @@ private:
     bool m_enterPending = false; // Enter waits for the newest answer
 
     QComboBox* m_box = nullptr;
-    QTreeWidget* m_list = nullptr;
+    WatchListModel* m_model = nullptr;
+    QTreeView* m_list = nullptr;
     GradientButton* m_addButton = nullptr;
     GradientButton* m_upButton = nullptr;
     GradientButton* m_downButton = nullptr;
@@ -129,6 +132,7 @@ private:
     QLineEdit* m_name = nullptr;
     QRadioButton* m_shanghai = nullptr;
     QRadioButton* m_shenzhen = nullptr;
+    QButtonGroup* m_markets = nullptr;
     QCheckBox* m_alert = nullptr;
     QLineEdit* m_lower = nullptr;
     QLineEdit* m_upper = nullptr;

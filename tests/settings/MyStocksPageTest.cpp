@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 #include <sys/stat.h>
@@ -61,14 +61,17 @@ protected:
 
     void setBoxText(const QString& text) { m_page->SuggestionBox()->setEditText(text); }
 
-    QString itemText(int row, int column) const { return m_page->List()->topLevelItem(row)->text(column); }
+    QString itemText(int row, int column) const {
+        return m_page->List()->model()->index(row, column).data().toString();
+    }
+    int listRows() const { return m_page->List()->model()->rowCount(); }
     template <class T> T* child(const char* name) const {
         return m_page->findChild<T*>(QString::fromLatin1(name));
     }
     void click(const char* button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     void clickRow(int row) {
-        QTreeWidget* list = m_page->List();
-        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTreeView* list = m_page->List();
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
@@ -88,7 +91,7 @@ TEST_F(MyStocksPageTest, LoadsTheRowsSkippingShortLinesAndShowsDetailsOnClick) {
                                 "k2|600036|招商银行|1|0|0|0|0|0\r\n");
     makePage();
     m_page->show();
-    ASSERT_EQ(m_page->List()->topLevelItemCount(), 2);
+    ASSERT_EQ(listRows(), 2);
     EXPECT_EQ(itemText(1, 0), "600036");
     EXPECT_EQ(itemText(1, 1), "招商银行");
     EXPECT_EQ(m_page->List()->toolTip(), QString::fromUtf8(kListTipText));
@@ -300,7 +303,7 @@ TEST_F(MyStocksPageTest, MovesAndDeletesKeepRowsFileAndDetailsTogether) {
     click("downButton");
     EXPECT_EQ(itemText(2, 0), "000002");
     EXPECT_EQ(m_page->Rows()[2].rowIndex, 2);
-    EXPECT_EQ(m_page->List()->currentItem(), m_page->List()->topLevelItem(2));
+    EXPECT_EQ(m_page->List()->currentIndex().row(), 2);
     EXPECT_EQ(ReadGbk("config/list.ini"), "a|000001|甲|1|0|0.00|0.00|0|0.00\r\n"
                                           "c|000003|丙|2|0|0.00|0.00|0|0.00\r\n"
                                           "b|000002|乙|2|0|0.00|0.00|0|0.00\r\n");
@@ -314,18 +317,72 @@ TEST_F(MyStocksPageTest, MovesAndDeletesKeepRowsFileAndDetailsTogether) {
     EXPECT_EQ(m_page->Rows()[2].name, "乙乙");
     EXPECT_EQ(itemText(2, 1), "乙乙"); // the list shows the saved name
 
-    // Deleting the middle row renumbers the rest; a click then addresses the right row.
+    // Deleting the middle row renumbers the rest; the row that took its place is current,
+    // its details shown, so "保存修改" writes to the row it shows.
     clickRow(1);
     click("deleteButton");
     ASSERT_EQ(m_page->Rows().size(), 2u);
     EXPECT_EQ(m_page->Rows()[1].code, "000002");
     EXPECT_EQ(m_page->Rows()[1].rowIndex, 1);
-    EXPECT_EQ(m_page->SelectedRow(), -1);
-    click("saveButton"); // the deleted row's details go nowhere
+    EXPECT_EQ(m_page->SelectedRow(), 1);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000002");
+    click("saveButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kDetailsSavedText));
     EXPECT_EQ(ReadGbk("config/list.ini"), "a|000001|甲|1|0|0.00|0.00|0|0.00\r\n"
                                           "b|000002|乙乙|2|0|0.00|0.00|0|0.00\r\n");
-    clickRow(1);
+    // The last row deleted goes to the one above; an empty list shows no details, and
+    // "保存修改" says a stock must be chosen.
+    click("deleteButton");
+    EXPECT_EQ(m_page->SelectedRow(), 0);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000001");
+    click("deleteButton");
+    EXPECT_EQ(listRows(), 0);
+    EXPECT_EQ(m_page->SelectedRow(), -1);
+    EXPECT_TRUE(child<QLineEdit>("codeEdit")->text().isEmpty());
+    click("saveButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kSelectStockFirstText));
+    EXPECT_EQ(ReadGbk("config/list.ini"), "");
+}
+
+TEST_F(MyStocksPageTest, TheKeyboardSelectionIsTheRowTheDetailsAndButtonsUse) {
+    WriteGbk("config/list.ini",
+             "a|000001|甲|1|0|0|0|0|0\r\nb|000002|乙|2|0|0|0|0|0\r\nc|000003|丙|2|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+    clickRow(0);
+    QTreeView* list = m_page->List();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(m_page->SelectedRow(), 2);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000003");
+    child<QLineEdit>("nameEdit")->setText(QStringLiteral("丙丙"));
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[2].name, "丙丙");
+    EXPECT_EQ(itemText(2, 1), "丙丙");
+    EXPECT_EQ(m_page->Rows()[0].name, "甲");
+    // Up moves the highlight and the details; 上移 moves that row.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000002");
+    click("upButton");
+    EXPECT_EQ(itemText(0, 0), "000002");
+    EXPECT_EQ(m_page->SelectedRow(), 0);
+    EXPECT_EQ(child<QLineEdit>("codeEdit")->text(), "000002");
+
+    // Tab goes from the box to 添加, the list, then the details in order.
+    QApplication::setActiveWindow(m_page.get());
+    m_page->SuggestionBox()->setFocus();
+    for (QWidget* next : {child<QWidget>("addButton"), static_cast<QWidget*>(list),
+                          child<QWidget>("codeEdit"), child<QWidget>("nameEdit")}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    child<QWidget>("costEdit")->setEnabled(true);
+    child<QWidget>("costEdit")->setFocus();
+    for (const char* next : {"saveButton", "upButton", "downButton", "deleteButton"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(next)) << next;
+    }
 }
 
 TEST_F(MyStocksPageTest, SaveDetailsReadsNumbersLeniently) {
@@ -409,7 +466,7 @@ TEST_F(MyStocksPageTest, AUtf8ListSavedFromThePageKeepsEveryStockInGbk) {
     for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
         WriteBytes("config/list.ini", bytes);
         makePage();
-        ASSERT_EQ(m_page->List()->topLevelItemCount(), 3);
+        ASSERT_EQ(listRows(), 3);
         EXPECT_EQ(itemText(2, 1), "万");
         type("wk");
         answer(SuggestReply({"wk,11,000651,sz000651,格力电器,gldq"}));
@@ -423,7 +480,7 @@ TEST_F(MyStocksPageTest, AUtf8ListSavedFromThePageKeepsEveryStockInGbk) {
                                    StockRecordKey(2, "000651") + "|000651|格力电器|2|0|0.00|0.00|0|0.00\r\n" +
                                    "# 注释\r\n"));
         makePage(); // read back: all four stocks
-        EXPECT_EQ(m_page->List()->topLevelItemCount(), 4);
+        EXPECT_EQ(listRows(), 4);
     }
 }
 
@@ -445,7 +502,7 @@ TEST_F(MyStocksPageTest, AListItMayNotWriteIsLeftAloneAndThePageSaysSo) {
     WriteBytes("config/list.ini", big);
     makePage();
     m_page->show();
-    ASSERT_EQ(m_page->List()->topLevelItemCount(), 2);
+    ASSERT_EQ(listRows(), 2);
     EXPECT_EQ(itemText(0, 0), "000001");
     clickRow(1);
     click("deleteButton");
