@@ -1,10 +1,25 @@
 #include "app/DialogPlacement.h"
 
+#include "ticker/ScreenPlacement.h"
+
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
 namespace marlune {
+namespace {
+
+QPointer<QWidget>& Anchor() {
+    static QPointer<QWidget> anchor;
+    return anchor;
+}
+
+} // namespace
+
+void SetDialogAnchor(QWidget* window) {
+    Anchor() = window;
+}
 
 QPoint CentredInWorkArea(const QSize& size, const QRect& workArea) {
     const int right = workArea.x() + workArea.width();
@@ -13,11 +28,11 @@ QPoint CentredInWorkArea(const QSize& size, const QRect& workArea) {
 }
 
 void CentreInWorkArea(QWidget* window) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = ScreenOfWindow(Anchor().data());
     if (screen == nullptr)
         return;
     window->adjustSize();
-    window->move(CentredInWorkArea(window->size(), screen->availableGeometry()));
+    window->move(CentredOnScreen(window->size(), screen->geometry(), screen->availableGeometry()));
 }
 
 void MakeTopMost(QWidget* window) {

@@ -3,6 +3,7 @@
 #include "app/DialogPlacement.h"
 #include "app/ShellTexts.h"
 #include "settings/GradientButton.h"
+#include "settings/LockPassword.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -86,7 +87,7 @@ void UnlockDialog::keyPressEvent(QKeyEvent* event) {
 
 void UnlockDialog::tryPassword() {
     // Exactly as stored: case-sensitive, character for character.
-    if (m_edit->text() == m_expected) {
+    if (LockPasswordMatches(m_expected, m_edit->text())) {
         done(QDialog::Accepted);
         return;
     }

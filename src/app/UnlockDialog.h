@@ -1,9 +1,9 @@
 #pragma once
 // The password prompt of the lock: a cleared password edit with a prompt label, "确定"
-// and "退出". It ends only through its two buttons: OK when the typed text equals the
-// expected password exactly, cancel on "退出" (which ends the prompt, not the program).
-// A wrong password puts a red line under the edit and the prompt stays. Esc does
-// nothing. Top-most, in the middle of the work area.
+// and "退出". It ends only through its two buttons: OK when the typed text opens the stored
+// password (its digest, or a clear-text password of old: settings/LockPassword.h), cancel on "退出" (which
+// ends the prompt, not the program). A wrong password puts a red line under the edit and the prompt stays.
+// Esc does nothing. Top-most, in the middle of the work area.
 
 #include <QDialog>
 #include <QString>

@@ -43,11 +43,19 @@ CellColor QuoteCellColor(const StockEntry& entry, int column) {
     case kColPrice:
     case kColChange:
     case kColChangeRate:
-        return !entry.quote.change.empty() && entry.quote.change[0] == '+' ? CellColor::Up : CellColor::Down;
+        // The texts are rounded as shown: "0.00", "-0.00" and "+0.000" are all flat.
+        if (AtoF(entry.quote.change) == 0.0)
+            return CellColor::Flat;
+        return entry.quote.change[0] == '+' ? CellColor::Up : CellColor::Down;
     case kColPlAmount:
-    case kColPlRate:
-        // The amount is printed without a plus sign, so a gain is told by its value.
-        return AtoF(entry.quote.plAmount) > 0.0 ? CellColor::Up : CellColor::Down;
+    case kColPlRate: {
+        // The amount is printed without a plus sign, so a gain is told by its value; a row
+        // without a holding shows 0.00.
+        const double amount = AtoF(entry.quote.plAmount);
+        if (amount == 0.0)
+            return CellColor::Flat;
+        return amount > 0.0 ? CellColor::Up : CellColor::Down;
+    }
     default:
         return CellColor::Default;
     }

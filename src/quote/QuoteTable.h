@@ -32,7 +32,8 @@ enum QuoteColumn : int {
 };
 
 // Which of the configured colours a cell is drawn in.
-enum class CellColor { Default, Name, Up, Down };
+// Flat is a change or a profit of 0.00: neither up nor down.
+enum class CellColor { Default, Name, Up, Down, Flat };
 
 struct QuoteColumnInfo {
     const char* header; // UTF-8

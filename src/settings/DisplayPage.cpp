@@ -195,7 +195,9 @@ void DisplayPage::onColumnClicked() {
 }
 
 void DisplayPage::PickColor(SwatchId swatch) {
-    const std::optional<QColor> chosen = CurrentSettingsPrompts().chooseColor(this);
+    // The dialog opens at the swatch's colour, so that a small change is a small step.
+    const QColor current = m_swatches[static_cast<int>(swatch)]->Color();
+    const std::optional<QColor> chosen = CurrentSettingsPrompts().chooseColor(this, current);
     if (!chosen)
         return;
     m_swatches[static_cast<int>(swatch)]->SetColor(*chosen);

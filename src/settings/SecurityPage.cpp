@@ -3,6 +3,7 @@
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
 #include "config/XmlSettingsStore.h"
+#include "settings/LockPassword.h"
 #include "text/CNumber.h"
 
 #include <QCheckBox>
@@ -38,6 +39,8 @@ void SecurityPage::createControls() {
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("passwordEdit"));
     m_password->setEchoMode(QLineEdit::Password);
+    // The stored password is never shown: an empty field keeps it, a typed one replaces it.
+    m_password->setPlaceholderText(QString::fromUtf8(kKeepPasswordHint));
     m_atStartup = new QCheckBox(QStringLiteral("启动时输入密码"), this);
     m_atStartup->setObjectName(QStringLiteral("startupBox"));
     m_whenHidden = new QCheckBox(QStringLiteral("窗口隐藏"), this);
@@ -79,7 +82,9 @@ void SecurityPage::load() {
         password = store.GetValue(kLoginPd.name);
         m_storedLockTime = store.GetValue(kLockTime.name);
     }
-    m_password->setText(QString::fromStdString(password));
+    // A missing key reads as the store's placeholder: no password was ever set.
+    m_storedPassword = password == kDefaultOnMiss ? QString() : QString::fromStdString(password);
+    m_password->clear();
     if (mode == 0 || mode == kModeAtStartup) {
         m_atStartup->setChecked(mode == kModeAtStartup);
         m_whenHidden->setChecked(false);
@@ -107,7 +112,7 @@ void SecurityPage::fillMinutes() {
 void SecurityPage::onStartupClicked() {
     if (!m_atStartup->isChecked())
         return;
-    if (m_password->text().isEmpty()) {
+    if (!HasPassword()) {
         showStatus(QString::fromUtf8(kEmptyPasswordText));
         m_atStartup->setChecked(false);
     } else {
@@ -120,7 +125,7 @@ void SecurityPage::onHiddenClicked() {
         m_minutes->setEnabled(false);
         return;
     }
-    if (m_password->text().isEmpty()) {
+    if (!HasPassword()) {
         showStatus(QString::fromUtf8(kEmptyPasswordText));
         m_whenHidden->setChecked(false);
         return;
@@ -130,13 +135,26 @@ void SecurityPage::onHiddenClicked() {
     fillMinutes();
 }
 
+bool SecurityPage::HasPassword() const {
+    return !m_password->text().isEmpty() || !m_storedPassword.isEmpty();
+}
+
+QString SecurityPage::passwordToStore() const {
+    // A password typed anew, or one of old still kept in clear text, goes in as a digest.
+    if (!m_password->text().isEmpty())
+        return HashLockPassword(m_password->text());
+    if (!m_storedPassword.isEmpty() && !IsHashedLockPassword(m_storedPassword))
+        return HashLockPassword(m_storedPassword);
+    return m_storedPassword;
+}
+
 int SecurityPage::Mode() const {
     return (m_atStartup->isChecked() ? kModeAtStartup : 0) |
            (m_whenHidden->isChecked() ? kModeWhenHidden : 0);
 }
 
 QString SecurityPage::CheckBeforeStore() const {
-    if (m_loaded && Mode() != 0 && m_password->text().isEmpty())
+    if (m_loaded && Mode() != 0 && !HasPassword())
         return QString::fromUtf8(kEmptyPasswordText);
     return {};
 }
@@ -148,7 +166,9 @@ void SecurityPage::Store() {
     XmlSettingsStore store;
     store.SetPath(m_xmlPath);
     store.SetValue(kSecurty.name, std::to_string(Mode()));
-    store.SetValue(kLoginPd.name, m_password->text().toStdString());
+    m_storedPassword = passwordToStore();
+    m_password->clear();
+    store.SetValue(kLoginPd.name, m_storedPassword.toStdString());
     // Without the minutes list (the lock after hiding is off) the stored minutes stay.
     const std::string minutes =
         m_minutes->count() > 0 ? m_minutes->currentText().toStdString() : m_storedLockTime;

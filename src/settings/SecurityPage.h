@@ -2,6 +2,8 @@
 // The security page: the password of the lock, whether it is asked at start-up and after the
 // window has been hidden, and after how many minutes of hiding. Kept in scnf/SSTConf.xml
 // (Securty, LoginPd, LockTime); the owner reads them at start-up and after every apply.
+// The password field starts empty and never shows the stored password: left empty it keeps
+// it; a password typed there is stored as a salted digest (settings/LockPassword.h).
 
 #include "settings/SettingsPageBase.h"
 
@@ -14,6 +16,8 @@ class QLineEdit;
 namespace marlune {
 
 inline constexpr char kEmptyPasswordText[] = "密码为空。请先在密码框输入密码";
+// In the empty password field: leaving it empty keeps the password.
+inline constexpr char kKeepPasswordHint[] = "不修改请留空";
 
 // The entries of the minutes list.
 QStringList LockMinuteEntries();
@@ -28,6 +32,8 @@ public:
     void Store() override;
 
     int Mode() const;
+    // Whether the lock has a password: one typed in the field or the stored one.
+    bool HasPassword() const;
 
     // Controls, for tests.
     QLineEdit* PasswordEdit() const { return m_password; }
@@ -41,10 +47,12 @@ private:
     void fillMinutes();
     void onStartupClicked();
     void onHiddenClicked();
+    QString passwordToStore() const;
 
     std::string m_xmlPath;
     bool m_loaded = false;
     std::string m_storedLockTime;
+    QString m_storedPassword; // LoginPd as read: a digest, or a clear-text password of old
     bool m_filledOnce = false;
     QLineEdit* m_password = nullptr;
     QCheckBox* m_atStartup = nullptr;

@@ -34,11 +34,17 @@ SettingsPrompts RealPrompts() {
     SettingsPrompts prompts;
     prompts.message = ShowMessage;
     prompts.chooseProgram = [](QWidget* parent) { return ChooseProgramFile(parent); };
-    prompts.chooseColor = [](QWidget* parent) -> std::optional<QColor> {
-        const QColor color = QColorDialog::getColor(Qt::black, parent);
+    prompts.chooseColor = [](QWidget* parent, const QColor& initial) -> std::optional<QColor> {
+        const QColor color = QColorDialog::getColor(initial.isValid() ? initial : QColor(Qt::black), parent);
         if (!color.isValid())
             return std::nullopt;
         return color;
+    };
+    prompts.ask = [](QWidget* parent, const QString& text) {
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kMessageTitle), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     };
     return prompts;
 }
@@ -96,6 +102,8 @@ ScopedSettingsPrompts::ScopedSettingsPrompts(SettingsPrompts prompts) : m_previo
         Prompts().chooseProgram = std::move(prompts.chooseProgram);
     if (prompts.chooseColor)
         Prompts().chooseColor = std::move(prompts.chooseColor);
+    if (prompts.ask)
+        Prompts().ask = std::move(prompts.ask);
 }
 
 ScopedSettingsPrompts::~ScopedSettingsPrompts() {

@@ -19,8 +19,10 @@ struct SettingsPrompts {
     std::function<void(QWidget* parent, const QString& text)> message;
     // The file-open dialog for a program: the chosen file's full path, or empty on Cancel.
     std::function<QString(QWidget* parent)> chooseProgram;
-    // The colour dialog, starting from black: the chosen colour, or nothing on Cancel.
-    std::function<std::optional<QColor>(QWidget* parent)> chooseColor;
+    // The colour dialog, starting from `initial`: the chosen colour, or nothing on Cancel.
+    std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColor;
+    // A question with the buttons Yes and No: true for Yes.
+    std::function<bool(QWidget* parent, const QString& text)> ask;
 };
 
 // The file dialog for a program (the trading program): where programs end in ".exe" it

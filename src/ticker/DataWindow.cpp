@@ -1,6 +1,7 @@
 #include "ticker/DataWindow.h"
 
 #include "ticker/BrowserLauncher.h"
+#include "ticker/ScreenPlacement.h"
 #include "ticker/WebPane.h"
 
 #include <QGuiApplication>
@@ -15,8 +16,9 @@ DataWindow::DataWindow(QWidget* ticker) : QDialog(ticker) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Marlune数据 - Orvento"));
     setFixedSize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(CentredPosition(screen->availableGeometry()));
+    // On the ticker's monitor.
+    if (const QScreen* screen = ScreenOfWindow(ticker))
+        move(CentredOnScreen(size(), screen->geometry(), screen->availableGeometry()));
 
     m_pane = new WebPane(this);
     m_pane->setGeometry(kBrowserRect);

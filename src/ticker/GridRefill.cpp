@@ -24,6 +24,10 @@ QColor CellColorFor(CellColor role, const GridColors& colors) {
         return colors.up;
     case CellColor::Down:
         return colors.down;
+    case CellColor::Flat:
+        // Neither rising nor falling: the header's colour, which the user keeps readable on
+        // the background.
+        return colors.title;
     case CellColor::Default:
         break;
     }

@@ -7,7 +7,8 @@ namespace marlune {
 
 HoverButton::HoverButton(int commandId, QWidget* parent) : QWidget(parent), m_commandId(commandId) {
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Not opaque: at a fractional scale the button's device pixels do not match its frame's
+    // logical size exactly, and a pixel the frame leaves must show the window behind it.
 }
 
 void HoverButton::SetStrip(const QPixmap& strip) {
@@ -41,8 +42,10 @@ void HoverButton::paintEvent(QPaintEvent*) {
     }
     if (m_strip.isNull())
         return;
-    const QRect source(m_frameSize.width() * m_hover, 0, m_frameSize.width(), m_frameSize.height());
-    painter.drawPixmap(QPoint(0, 0), m_strip, source);
+    // The frame fills the whole button, whatever pixels the scale gives it.
+    const QRectF source(m_frameSize.width() * m_hover, 0, m_frameSize.width(), m_frameSize.height());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRectF(0, 0, m_frameSize.width(), m_frameSize.height()), m_strip, source);
 }
 
 void HoverButton::startHover() {

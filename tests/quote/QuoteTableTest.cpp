@@ -20,7 +20,7 @@ TEST(QuoteTable, RowTextsAndColourRoles) {
     StockEntry entry = Held("600000", 1, 100, 10.0f);
     entry.name = "浦发银行";
     EXPECT_EQ(QuoteRowTexts(entry)[kColChart], ""); // no price yet, no chart link
-    EXPECT_EQ(QuoteCellColor(entry, kColPrice), CellColor::Down);
+    EXPECT_EQ(QuoteCellColor(entry, kColPrice), CellColor::Flat);
 
     entry.quote.price = "12.00";
     entry.quote.change = "+0.12";
@@ -34,9 +34,18 @@ TEST(QuoteTable, RowTextsAndColourRoles) {
     EXPECT_EQ(QuoteCellColor(entry, kColName), CellColor::Name);
     EXPECT_EQ(QuoteCellColor(entry, kColHigh), CellColor::Default);
 
-    entry.quote.change = "0.00";
+    // Unchanged quotes and rows without a holding are neither up nor down.
+    for (const char* flat : {"0.00", "-0.00", "+0.000", "0.000"}) {
+        entry.quote.change = flat;
+        EXPECT_EQ(QuoteCellColor(entry, kColPrice), CellColor::Flat) << flat;
+        EXPECT_EQ(QuoteCellColor(entry, kColChange), CellColor::Flat) << flat;
+    }
     entry.quote.plAmount = "0.00";
-    EXPECT_EQ(QuoteCellColor(entry, kColPrice), CellColor::Down);
+    EXPECT_EQ(QuoteCellColor(entry, kColPlAmount), CellColor::Flat);
+    EXPECT_EQ(QuoteCellColor(entry, kColPlRate), CellColor::Flat);
+    entry.quote.change = "-0.01";
+    entry.quote.plAmount = "-3.00";
+    EXPECT_EQ(QuoteCellColor(entry, kColChangeRate), CellColor::Down);
     EXPECT_EQ(QuoteCellColor(entry, kColPlAmount), CellColor::Down);
     EXPECT_EQ(TotalLineText("200.00", "20.00%", "2024-05-10 15:00:03"),
               "总盈亏:200.00  20.00%  2024-05-10 15:00:03");

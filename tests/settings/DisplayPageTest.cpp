@@ -80,7 +80,7 @@ TEST_F(DisplayPageTest, EverySwatchWordReadsOnItsBox) {
 
     // A dark background chosen: white words on it, and the other swatches follow it.
     ScopedSettingsPrompts prompts(
-        {nullptr, nullptr, [](QWidget*) { return std::optional<QColor>(QColor(0, 0, 64)); }});
+        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(QColor(0, 0, 64)); }});
     page->PickColor(SwatchId::Background);
     EXPECT_EQ(background->palette().color(QPalette::WindowText), QColor(Qt::white));
     EXPECT_EQ(up->palette().color(QPalette::Window), QColor(0, 0, 64));
@@ -131,15 +131,22 @@ TEST_F(DisplayPageTest, NoColumnLeftIsWarnedAndRefused) {
 
 TEST_F(DisplayPageTest, ChosenColoursTurnTheCustomColoursOn) {
     std::optional<QColor> answer = QColor(10, 20, 30);
-    ScopedSettingsPrompts prompts({nullptr, nullptr, [&](QWidget*) { return answer; }});
+    QColor offered;
+    ScopedSettingsPrompts prompts({nullptr, nullptr, [&](QWidget*, const QColor& initial) {
+                                       offered = initial;
+                                       return answer;
+                                   }});
     auto page = makePage();
     ASSERT_FALSE(page->Box(DisplayPage::kBoxCustColor)->isChecked());
+    const QColor before = page->Swatch(SwatchId::Up)->Color();
     QTest::mouseClick(page->Swatch(SwatchId::Up), Qt::LeftButton);
+    EXPECT_EQ(offered, before); // the dialog opens at the swatch's colour
     EXPECT_EQ(page->Swatch(SwatchId::Up)->Color(), QColor(10, 20, 30));
     EXPECT_TRUE(page->Box(DisplayPage::kBoxCustColor)->isChecked());
 
     answer.reset(); // cancelled
     page->PickColor(SwatchId::Background);
+    EXPECT_EQ(offered, QColor(0xFF, 0xFF, 0xE6));
     EXPECT_EQ(page->Swatch(SwatchId::Background)->Color(), QColor(0xFF, 0xFF, 0xE6));
 
     // Unticking the custom colours puts the defaults back.
@@ -149,7 +156,7 @@ TEST_F(DisplayPageTest, ChosenColoursTurnTheCustomColoursOn) {
 
 TEST_F(DisplayPageTest, StoreWritesEveryKeyAndTheAutostartEntry) {
     ScopedSettingsPrompts prompts(
-        {nullptr, nullptr, [](QWidget*) { return std::optional<QColor>(Qt::blue); }});
+        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(Qt::blue); }});
     auto page = makePage();
     click(page->Box(DisplayPage::kBoxCode));
     click(page->Box(DisplayPage::kBoxShowHead));

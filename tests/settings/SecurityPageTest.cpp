@@ -3,6 +3,7 @@
 
 #include "SettingsTestSupport.h"
 #include "config/XmlSettingsStore.h"
+#include "settings/LockPassword.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +36,8 @@ TEST_F(SecurityPageTest, LoadsTheModeAndTheMinutes) {
     m_store.SetValue("LoginPd", "abc1");
     m_store.SetValue("LockTime", "10");
     auto page = makePage();
-    EXPECT_EQ(page->PasswordEdit()->text(), "abc1");
+    EXPECT_TRUE(page->PasswordEdit()->text().isEmpty()); // never shown
+    EXPECT_TRUE(page->HasPassword());
     EXPECT_EQ(page->PasswordEdit()->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(page->StartupBox()->isChecked());
     EXPECT_TRUE(page->HiddenBox()->isChecked());
@@ -74,15 +76,47 @@ TEST_F(SecurityPageTest, BoxesNeedAPassword) {
     EXPECT_TRUE(page->CheckBeforeStore().isEmpty());
     page->Store();
     EXPECT_EQ(m_store.GetValue("Securty"), "3");
-    EXPECT_EQ(m_store.GetValue("LoginPd"), "pass");
     EXPECT_EQ(m_store.GetValue("LockTime"), "30");
+    // Stored as a salted digest, never as typed.
+    const QString stored = QString::fromStdString(m_store.GetValue("LoginPd"));
+    EXPECT_TRUE(IsHashedLockPassword(stored));
+    EXPECT_FALSE(stored.contains("pass"));
+    EXPECT_TRUE(LockPasswordMatches(stored, "pass"));
+    EXPECT_FALSE(LockPasswordMatches(stored, "pas"));
+    EXPECT_FALSE(LockPasswordMatches(stored, "pass "));
+    EXPECT_NE(HashLockPassword("pass"), HashLockPassword("pass")); // a new salt each time
+    EXPECT_TRUE(page->PasswordEdit()->text().isEmpty());
 
     // Unticking the lock after hiding turns the list off; the stored minutes stay.
     test::ClickIndicator(page->HiddenBox());
     EXPECT_FALSE(page->MinutesList()->isEnabled());
-    // A lock whose password was emptied afterwards is refused.
-    page->PasswordEdit()->clear();
-    EXPECT_EQ(page->CheckBeforeStore(), QString::fromUtf8(kEmptyPasswordText));
+    // The field left empty keeps the password.
+    EXPECT_TRUE(page->CheckBeforeStore().isEmpty());
+    page->Store();
+    EXPECT_EQ(QString::fromStdString(m_store.GetValue("LoginPd")), stored);
+    EXPECT_TRUE(makePage()->HasPassword());
+}
+
+TEST_F(SecurityPageTest, AClearTextPasswordOfOldStillOpensAndIsStoredAsADigestNextTime) {
+    m_store.SetValue("Securty", "1");
+    m_store.SetValue("LoginPd", "abc1");
+    EXPECT_TRUE(LockPasswordMatches("abc1", "abc1"));
+    EXPECT_FALSE(LockPasswordMatches("abc1", "abc"));
+    EXPECT_FALSE(LockPasswordMatches("", "x"));
+    EXPECT_FALSE(LockPasswordMatches("sha256i$x$00$00", "abc1")); // a damaged digest opens nothing
+    auto page = makePage();
+    EXPECT_TRUE(page->CheckBeforeStore().isEmpty());
+    page->Store();
+    const QString stored = QString::fromStdString(m_store.GetValue("LoginPd"));
+    EXPECT_TRUE(IsHashedLockPassword(stored));
+    EXPECT_TRUE(LockPasswordMatches(stored, "abc1"));
+    // A new one typed replaces it.
+    auto next = makePage();
+    next->PasswordEdit()->setText("zz99");
+    next->Store();
+    const QString replaced = QString::fromStdString(m_store.GetValue("LoginPd"));
+    EXPECT_TRUE(LockPasswordMatches(replaced, "zz99"));
+    EXPECT_FALSE(LockPasswordMatches(replaced, "abc1"));
 }
 
 TEST_F(SecurityPageTest, WithoutTheFileTheLockIsOffAndNothingIsStored) {

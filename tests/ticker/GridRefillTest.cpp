@@ -138,9 +138,11 @@ TEST(GridRefill, WritesTextsAndColoursOfEveryRow) {
         EXPECT_EQ(grid.effectiveForeColor(2, c), down) << c;
     EXPECT_EQ(grid.text(2, 13), "-25.00");
 
-    // A change without a sign is no rise; no holding is no gain.
+    // An unchanged quote and the 0.00 of a row without a holding are neither up nor down:
+    // the neutral header colour, not the falling one.
     for (int c : {2, 3, 4, 13, 14})
-        EXPECT_EQ(grid.effectiveForeColor(3, c), down) << c;
+        EXPECT_EQ(grid.effectiveForeColor(3, c), kColors.title) << c;
+    EXPECT_NE(kColors.title, down);
     EXPECT_EQ(grid.text(3, 3), "0.000");
 
     // No quote yet: code and name from the entry, everything else (the chart cell too) empty.
@@ -148,7 +150,7 @@ TEST(GridRefill, WritesTextsAndColoursOfEveryRow) {
     EXPECT_EQ(grid.text(4, 1), QString::fromUtf8("贵州茅台"));
     for (int c = 2; c < 15; ++c)
         EXPECT_EQ(grid.text(4, c), QString()) << c;
-    EXPECT_EQ(grid.effectiveForeColor(4, 2), down);
+    EXPECT_EQ(grid.effectiveForeColor(4, 2), kColors.title);
 
     // A later refill follows the new quotes.
     book.watchList[0].quote = Quote("9.90", "-0.10", "-10.00");
