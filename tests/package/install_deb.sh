@@ -51,6 +51,12 @@ for f in /usr/bin/marlune /usr/bin/marlune-cli /usr/share/applications/marlune.d
   [ -f "$f" ] || fail "the package did not install $f"
 done
 command -v marlune >/dev/null || fail "marlune is not on the PATH"
+# Qt WebEngine is recommended, not required: the program does not link it (the web pane
+# module does, loaded when a page is shown; without it pages open in the default browser).
+dpkg-query -W -f='${Depends}' marlune | grep -qi webengine && fail "Qt WebEngine is a hard dependency"
+dpkg-query -W -f='${Recommends}' marlune | grep -qi webenginewidgets || fail "Qt WebEngine is not recommended"
+readelf -d /usr/bin/marlune | grep -i 'NEEDED.*webengine' && fail "marlune links Qt WebEngine itself"
+[ -f /usr/lib/marlune/libmarlune_webengine.so ] || fail "the web pane module is not installed"
 
 # The versions are the one of CMakeLists.txt.
 [ "$(marlune --version)" = "marlune $version" ] || fail "marlune --version: $(marlune --version)"
