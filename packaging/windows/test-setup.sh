@@ -57,7 +57,9 @@ echo "setup: installed silently in $((SECONDS - start)) s into $(winepath -w "$i
 # The installed program keeps the user's files beside itself, in its own folder.
 MARLUNE_TRACE_FIRST_PAINT=1 wine "$instdir/marlune.exe" --services "$url" >/dev/null 2>"$log" &
 pid=$!
-wait_for 60 grep -aqs "first quotes painted" "$log" || { kill "$pid"; fail "the installed marlune.exe painted no quotes"; }
+painted_or_ended() { grep -aqs "first quotes painted" "$log" || ! kill -0 "$pid" 2>/dev/null; }
+wait_for 60 painted_or_ended
+grep -aqs "first quotes painted" "$log" || { kill "$pid" 2>/dev/null; fail "the installed marlune.exe painted no quotes"; }
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 [ -f "$instdir/config/list.ini" ] || fail "the installed program kept no config/list.ini"
