@@ -12,6 +12,7 @@
 #include "net/ServiceEndpoints.h"
 #include "settings/SettingsDialog.h"
 #include "ticker/BrowserLauncher.h"
+#include "ticker/HoverButton.h"
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
 #include "ticker/TickerWindow.h"
@@ -51,6 +52,7 @@ protected:
         auto trayPart = std::make_unique<FakeTray>();
         hotKey = hotKeyPart.get();
         tray = trayPart.get();
+        tray->available = trayAvailable;
         Owner::Parts parts;
         parts.hotKey = std::move(hotKeyPart);
         parts.tray = std::move(trayPart);
@@ -63,6 +65,7 @@ protected:
             questions.push_back(question);
             return answerYes;
         };
+        parts.tellUser = [this](const QString& text) { told.push_back(text); };
         parts.chooseTradingProgram = [this] {
             ++chooserRuns;
             return chosenProgram;
@@ -87,6 +90,8 @@ protected:
     QString typedPassword;
     bool answerYes = false;
     std::vector<QString> questions;
+    bool trayAvailable = true;
+    std::vector<QString> told;
     int chooserRuns = 0;
     QString chosenProgram;
     std::vector<QString> started;
@@ -111,6 +116,29 @@ TEST_F(OwnerTest, HotKeyHidesAndShowsTheTickerWindow) {
     tray->Click(kTrayIconId, kTrayLeftDoubleClick);
     EXPECT_FALSE(ticker->isVisible());
     EXPECT_EQ(owner->GetWindowState(), kWindowHidden);
+}
+
+TEST_F(OwnerTest, WithoutATrayTheHideButtonSaysOnceHowToComeBack) {
+    trayAvailable = false;
+    Start();
+    TickerWindow* ticker = owner->Ticker();
+    ASSERT_NE(ticker, nullptr);
+    QTest::mouseClick(ticker->CaptionButton(kButtonHide), Qt::LeftButton);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].contains("Alt+1")) << told[0].toStdString();
+    EXPECT_FALSE(ticker->isVisible());
+    hotKey->Press();
+    ASSERT_TRUE(ticker->isVisible());
+    QTest::mouseClick(ticker->CaptionButton(kButtonHide), Qt::LeftButton);
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_FALSE(ticker->isVisible());
+}
+
+TEST_F(OwnerTest, WithATrayTheHideButtonSaysNothing) {
+    Start();
+    QTest::mouseClick(owner->Ticker()->CaptionButton(kButtonHide), Qt::LeftButton);
+    EXPECT_TRUE(told.empty());
+    EXPECT_FALSE(owner->Ticker()->isVisible());
 }
 
 TEST_F(OwnerTest, LockSettingsComeFromTheSettingsFile) {

@@ -206,6 +206,37 @@ TEST_F(ChartPopupControllerTest, HoverShowsTheRowsDetailsAndChart) {
     EXPECT_FALSE(m_popup.isVisible());
 }
 
+TEST_F(ChartPopupControllerTest, AnOpenPopupFollowsTheRefreshesOfItsRow) {
+    const auto shows = [this](const QString& text) {
+        const QuoteGrid& grid = m_popup.grid();
+        for (int r = 0; r < grid.rows(); ++r)
+            for (int c = 0; c < grid.cols(); ++c)
+                if (grid.text(r, c) == text)
+                    return true;
+        return false;
+    };
+    m_book.watchList[1].quote.price = "7.10";
+    Send(m_grid, QEvent::MouseMove, Cell(m_grid, 2, 8));
+    ASSERT_TRUE(m_popup.isVisible());
+    ASSERT_TRUE(shows("7.10"));
+    const QPoint where = m_popup.pos();
+
+    // New quotes: the popup shows them where it is.
+    m_book.watchList[1].quote.price = "7.25";
+    m_controller.refreshPopup();
+    EXPECT_TRUE(m_popup.isVisible());
+    EXPECT_TRUE(shows("7.25"));
+    EXPECT_FALSE(shows("7.10"));
+    EXPECT_EQ(m_popup.pos(), where);
+
+    // Its row gone from a shorter list: the popup goes too. A hidden popup stays hidden.
+    m_book.watchList.resize(1);
+    m_controller.refreshPopup();
+    EXPECT_FALSE(m_popup.isVisible());
+    m_controller.refreshPopup();
+    EXPECT_FALSE(m_popup.isVisible());
+}
+
 TEST_F(ChartPopupControllerTest, ClicksOpenTheStockPages) {
     Send(m_grid, QEvent::MouseButtonPress, Cell(m_grid, 1, 0), Qt::LeftButton);
     Send(m_grid, QEvent::MouseButtonRelease, Cell(m_grid, 1, 0), Qt::LeftButton);

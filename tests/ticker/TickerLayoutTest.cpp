@@ -2,6 +2,7 @@
 #include "ticker/TickerLayout.h"
 #include "ticker/RefreshTimers.h"
 #include "ticker/ReplyDispatch.h"
+#include "ticker/ScreenPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,17 @@ TEST(TickerLayout, ReplacingLeavesAWindowThatIsAllOnAScreen) {
     // On no monitor: the primary one. Larger than its monitor: left and top edges on it.
     EXPECT_EQ(ReplacePosition({9000, 300}, 851, 128, two, 1), rightCorner);
     EXPECT_EQ(ReplacePosition({3, 300}, 851, 128, {{0, 0, 800, 600}}, 0), (ScreenPoint{0, 600 - 128 - 20}));
+}
+
+TEST(ScreenPlacement, DialogsCentreOnTheirOwnMonitor) {
+    // The primary monitor with a panel at its bottom: (work-area right - width) / 2.
+    EXPECT_EQ(CentredOnScreen({400, 300}, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}), QPoint(760, 370));
+    // A left panel keeps the program's old place on the primary monitor.
+    EXPECT_EQ(CentredOnScreen({480, 400}, {0, 0, 1920, 1080}, {60, 0, 1860, 1080}), QPoint(720, 340));
+    // The right monitor of two: the middle of that monitor, not the boundary.
+    EXPECT_EQ(CentredOnScreen({400, 300}, {1920, 0, 1920, 1080}, {1920, 0, 1920, 1080}), QPoint(2680, 390));
+    // A monitor above the primary one.
+    EXPECT_EQ(CentredOnScreen({400, 300}, {0, -1080, 1920, 1080}, {0, -1080, 1920, 1080}), QPoint(760, -690));
 }
 
 TEST(RefreshTimers, PeriodsFromFreshSec) {
