@@ -124,7 +124,9 @@ void MyStocksPage::createControls() {
     m_helpButton->setObjectName(QStringLiteral("helpButton"));
     m_saveButton = new GradientButton(QStringLiteral("保存修改"), this);
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    connect(m_addButton, &QPushButton::clicked, this, &MyStocksPage::Add);
+    // "添加" adds what Enter in the box would: the entry typed or picked, else the first
+    // suggestion listed for the typed text.
+    connect(m_addButton, &QPushButton::clicked, this, [this] { enterInBox(-1); });
     connect(m_upButton, &QPushButton::clicked, this, &MyStocksPage::MoveUp);
     connect(m_downButton, &QPushButton::clicked, this, &MyStocksPage::MoveDown);
     connect(m_deleteButton, &QPushButton::clicked, this, &MyStocksPage::Delete);

@@ -183,6 +183,18 @@ TEST_F(MyStocksPageTest, EnterInTheBoxAddsTheFirstSuggestion) {
     EXPECT_EQ(m_page->SuggestionBox()->currentText(), "600036-招商银行");
 }
 
+TEST_F(MyStocksPageTest, AddTakesTheListedMatchOfATypedCodeAsEnterDoes) {
+    makePage();
+    m_page->show();
+    type("600036");
+    answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh"}));
+    click("addButton");
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().code, "600036");
+    EXPECT_EQ(m_page->Rows().back().name, "招商银行");
+    EXPECT_TRUE(m_status.isEmpty());
+}
+
 TEST_F(MyStocksPageTest, TheTypedTextAloneIsTheKeyAfterAnAdd) {
     makePage();
     m_page->show();
