@@ -233,10 +233,15 @@ bool IsMainIndexKey(std::string_view key) {
 
 void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, double price, double high,
                     double low) {
+    SetChangeTexts(record, mainIndex ? "%.3f" : "%.2f", previousClose, price, high, low);
+}
+
+void SetChangeTexts(QuoteRecord& record, const char* changeFormat, double previousClose, double price,
+                    double high, double low) {
     record.amplitude = price > 0.05 ? PercentText(high - low, previousClose) : "-";
     // Before the first trade and while suspended the price is 0: the stock has not moved.
     const double change = (price > 0.0 ? price : previousClose) - previousClose;
-    record.change = FigureText(mainIndex ? "%.3f" : "%.2f", change);
+    record.change = FigureText(changeFormat, change);
     record.changeRate = PercentText(change, previousClose);
     if (IsRisingChange(change)) {
         record.change = WithPlusSign(record.change);

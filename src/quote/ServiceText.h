@@ -112,4 +112,9 @@ bool IsMainIndexKey(std::string_view key); // "sh000001", "sz399001"
 void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, double price, double high,
                     double low);
 
+// The same with the change printed in changeFormat: the markets whose prices carry three or
+// four decimals (Hong Kong, US stocks under 1 USD, fund net values) print it as their prices.
+void SetChangeTexts(QuoteRecord& record, const char* changeFormat, double previousClose, double price,
+                    double high, double low);
+
 } // namespace marlune

@@ -1,5 +1,7 @@
 // The Sina quote reply.
 #include "quote/DerivedValues.h"
+#include "quote/MarketQuotes.h"
+#include "quote/Markets.h"
 #include "quote/QuoteParsers.h"
 #include "quote/ServiceText.h"
 #include "text/CNumber.h"
@@ -22,9 +24,9 @@ constexpr std::size_t kFieldsRead = 33;   // key and fields 1 to 32
 // Calls visit(item) for the statements of a reply in order, as items "key,value" (key =
 // market text and code), while visit returns true. A statement reaches up to the start of the
 // next one: its value is read only when both its "=\"" and its "\";" lie before that, so a
-// damaged statement gives nothing and never takes its neighbour's value. A key of another
-// length than market and code ("rt_hkHSI", "gb_aapl", seven digits) is no code the ticker
-// asks for: its statement is passed over.
+// damaged statement gives nothing and never takes its neighbour's value. Hong Kong and US
+// keys ("rt_hk00700", "gb_aapl") come whole; any other key of another length than market and
+// code (seven digits) is no code the ticker asks for: its statement is passed over.
 template <typename Visit> void ForEachStatement(std::string_view text, Visit visit) {
     constexpr auto npos = std::string_view::npos;
     std::size_t mark = text.find(kStatementMark, 1);
@@ -34,9 +36,14 @@ template <typename Visit> void ForEachStatement(std::string_view text, Visit vis
         const std::size_t open = statement.find(kValueOpen, mark + 7);
         const std::size_t valueStart = open == npos ? npos : open + kValueOpen.size();
         const std::size_t close = open == npos ? npos : statement.find(kValueClose, valueStart);
-        if (close != npos && open == mark + kStatementMark.size() + 8) {
-            std::string item(Utf8Slice(text, mark + 5, 2));
-            item += Utf8Slice(text, mark + 7, 6);
+        // Hong Kong and US keys are longer than market text and code ("rt_hk00700").
+        const std::string_view fullKey =
+            open == npos ? std::string_view() : text.substr(mark + 5, open - mark - 5);
+        const bool marketKey = IsSinaMarketKey(fullKey);
+        if (close != npos && (marketKey || open == mark + kStatementMark.size() + 8)) {
+            std::string item(marketKey ? fullKey : Utf8Slice(text, mark + 5, 2));
+            if (!marketKey)
+                item += Utf8Slice(text, mark + 7, 6);
             item += ',';
             item += text.substr(valueStart, close - valueStart);
             if (!visit(item))
@@ -71,10 +78,12 @@ std::optional<QuoteRecord> BuildRecord(const std::string& item, const RequestedC
     auto field = [&fields](std::size_t i) -> const std::string& { return FieldAt(fields, i); };
     const std::string& key = field(0);
 
-    if (key.compare(0, 2, "sh") != 0 && key.compare(0, 2, "sz") != 0)
+    if (key.compare(0, 2, "sh") != 0 && key.compare(0, 2, "sz") != 0 && key.compare(0, 2, "bj") != 0)
         return std::nullopt;
     QuoteRecord record;
-    record.market = key.compare(0, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
+    record.market = key.compare(0, 2, "sh") == 0   ? kMarketShanghai
+                    : key.compare(0, 2, "bj") == 0 ? kMarketBeijing
+                                                   : kMarketShenzhen;
     record.code = std::string(Utf8Right(key, 6));
     if (!requested.Contains(record.market, record.code) || !HasSaneFigures(fields))
         return std::nullopt;
@@ -104,6 +113,16 @@ void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
     const RequestedCodes requested(book.watchList);
     ForEachStatement(text, [&book, &requested](const std::string& item) {
         // A value holding NUL bytes is damaged beyond reading.
+        const std::size_t keyEnd = item.find(',');
+        const std::string_view key = std::string_view(item).substr(0, keyEnd);
+        if (IsSinaMarketKey(key)) {
+            std::optional<QuoteRecord> record = SinaMarketRecord(key, std::string_view(item).substr(keyEnd + 1));
+            if (record && requested.Contains(record->market, record->code)) {
+                book.updateTime = record->dateTime;
+                book.quoteList.push_back(std::move(*record));
+            }
+            return book.quoteList.size() < kMaxQuoteRecords;
+        }
         if (ServiceByteLength(item) < kShortestItem || item.find('\0') != std::string::npos)
             return true;
         if (std::optional<QuoteRecord> record = BuildRecord(item, requested)) {

@@ -7,8 +7,15 @@
 
 namespace marlune {
 
-// Markets as the watch list stores them.
-enum Market : int { kMarketShanghai = 1, kMarketShenzhen = 2 };
+// Markets as the watch list stores them (quote/Markets.h has the table of them).
+enum Market : int {
+    kMarketShanghai = 1,
+    kMarketShenzhen = 2,
+    kMarketBeijing = 3,
+    kMarketHongKong = 4,
+    kMarketUnitedStates = 5,
+    kMarketFund = 6, // open-end funds
+};
 
 // One parsed quote. Every value is the display text exactly as printed (UTF-8).
 struct QuoteRecord {

@@ -1,6 +1,8 @@
 #include "quote/TencentQuotes.h"
 
 #include "quote/DerivedValues.h"
+#include "quote/MarketQuotes.h"
+#include "quote/Markets.h"
 #include "quote/QuoteParsers.h"
 #include "quote/ServiceText.h"
 #include "text/Gbk.h"
@@ -15,7 +17,8 @@ constexpr std::size_t kFieldsNeeded = 38; // up to the amount in 10,000 yuan, fi
 constexpr std::size_t kFieldsRead = 58;   // up to the exact amount, field 57
 
 bool IsKeyCharacter(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    // "." for US share classes and indices: v_usBRK.B, v_us.DJI.
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.';
 }
 
 bool IsDigits(std::string_view text) {
@@ -113,9 +116,17 @@ bool HasSoundFields(const ValueFields& fields) {
 }
 
 std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value, const RequestedCodes& requested) {
-    if (key.size() != 8 || (key.substr(0, 2) != "sh" && key.substr(0, 2) != "sz") || !IsDigits(key.substr(2)))
+    if (IsTencentMarketKey(key)) {
+        // Hong Kong and US.
+        std::optional<QuoteRecord> record = TencentMarketRecord(key, value);
+        if (!record || !requested.Contains(record->market, record->code))
+            return std::nullopt;
+        return record;
+    }
+    const std::string_view prefix = key.substr(0, 2);
+    if (key.size() != 8 || (prefix != "sh" && prefix != "sz" && prefix != "bj") || !IsDigits(key.substr(2)))
         return std::nullopt; // v_pv_none_match and anything else that is no quote
-    const int market = key.substr(0, 2) == "sh" ? kMarketShanghai : kMarketShenzhen;
+    const int market = prefix == "sh" ? kMarketShanghai : prefix == "bj" ? kMarketBeijing : kMarketShenzhen;
     if (!requested.Contains(market, key.substr(2)))
         return std::nullopt;
     // A value holding NUL bytes is damaged beyond reading, as in the other services' replies.

@@ -1,5 +1,6 @@
 #include "quote/WatchListFile.h"
 
+#include "quote/Markets.h"
 #include "quote/ServiceText.h"
 #include "text/CNumber.h"
 #include "text/Fields.h"
@@ -113,19 +114,22 @@ bool ReadListLines(const std::string& path, std::vector<std::string>& lines) {
 
 namespace {
 
-// The entry of a kept line, or nothing when the line has fewer than nine fields.
-std::optional<StockEntry> EntryFromLine(const std::string& line, MarketReading reading) {
+// The entry of a kept line, or nothing when the line has fewer than nine fields or a market
+// number outside the market table.
+std::optional<StockEntry> EntryFromLine(const std::string& line) {
     std::vector<std::string> fields = ListFields(line);
     if (fields.size() < kListFieldCount)
+        return std::nullopt;
+    // A market this program does not know keeps its line as it is, as any line it cannot
+    // read: a save must not turn it into one of the markets it knows.
+    const int market = AtoI(fields[3]);
+    if (MarketOf(market) == nullptr)
         return std::nullopt;
     StockEntry entry;
     entry.recordKey = fields[0];
     entry.code = fields[1];
     entry.name = fields[2];
-    if (reading == MarketReading::Number)
-        entry.market = AtoI(fields[3]);
-    else
-        entry.market = !fields[3].empty() && fields[3].front() == '1' ? kMarketShanghai : kMarketShenzhen;
+    entry.market = market;
     entry.alertFlag = AtoI(fields[4]);
     entry.upperLimit = ToFloat(AtoF(fields[5]));
     entry.lowerLimit = ToFloat(AtoF(fields[6]));
@@ -145,7 +149,7 @@ int RowIndex(MarketReading reading, std::size_t keptLine, std::size_t entriesBef
 WatchList WatchListFromLines(const std::vector<std::string>& lines, MarketReading reading) {
     WatchList list;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (std::optional<StockEntry> entry = EntryFromLine(lines[i], reading)) {
+        if (std::optional<StockEntry> entry = EntryFromLine(lines[i])) {
             entry->rowIndex = RowIndex(reading, i, list.size());
             list.push_back(std::move(*entry));
         }
@@ -159,7 +163,7 @@ ListFile ParseListFile(std::string_view fileBytes, MarketReading reading) {
     std::size_t keptLines = 0;
     ForEachListLine(fileBytes, [&](std::string_view rawLine, std::string text, bool kept, bool utf8) {
         if (kept) {
-            std::optional<StockEntry> entry = EntryFromLine(text, reading);
+            std::optional<StockEntry> entry = EntryFromLine(text);
             const std::size_t keptLine = keptLines++;
             if (entry) {
                 entry->rowIndex = RowIndex(reading, keptLine, file.entries.size());

@@ -7,8 +7,8 @@
 // otherwise. Line rules are about the file's own bytes: a line is left out when it begins
 // with "[" or "#" or has 4 bytes or fewer (line end not counted). A line end is LF or CR LF.
 //
-// A line that gives no entry (a comment, a short line, a line of fewer than nine fields) is
-// kept as it was and written back at its place by every save: the program never deletes
+// A line that gives no entry (a comment, a short line, a line of fewer than nine fields, a
+// market the program does not know) is kept as it was and written back at its place by every save: the program never deletes
 // what it could not read. Only a regular file of at most 1 MB is read.
 
 #include "quote/StockEntry.h"
@@ -22,8 +22,10 @@
 
 namespace marlune {
 
-// How the market field is read: the ticker reads it as a number (0 and 3 stay as they are);
-// the my-stocks page takes 1 when the field begins with "1" and 2 otherwise.
+// Who reads the file, which decides the row index (see WatchListFromLines). Both read the
+// market field as a number (atoi): 1 Shanghai, 2 Shenzhen, 3 Beijing, 4 Hong Kong, 5 US,
+// 6 open-end fund (quote/Markets.h). A line of any other market number gives no entry and is
+// kept as it was, as a line that cannot be read.
 enum class MarketReading { Number, FirstDigit };
 
 // A line of the file that gave no entry, as a save writes it back: in GBK when the file was
@@ -51,7 +53,8 @@ std::vector<std::string> SplitListLines(std::string_view fileBytes);
 // The kept lines of the file at path. False (and no lines) when it cannot be read.
 bool ReadListLines(const std::string& path, std::vector<std::string>& lines);
 
-// Builds the watch list from kept lines: a line with fewer than 9 fields is skipped, fields
+// Builds the watch list from kept lines: a line with fewer than 9 fields or of an unknown
+// market is skipped, fields
 // after the ninth are ignored, numbers are read as atoi/atof read them. The ticker's row
 // index is the line's position among the kept lines; the my-stocks page's is the number of
 // entries loaded before it.
@@ -71,7 +74,7 @@ bool MaySaveOver(const ListFile& file);
 // The ticker's watch list from the file at path; empty when the file cannot be read.
 WatchList LoadWatchList(const std::string& path);
 
-// The my-stocks page's copy of the same file (market from the first character of field 4).
+// The my-stocks page's copy of the same file.
 WatchList LoadWatchListForEditing(const std::string& path);
 
 // One line of the file in UTF-8, without its line end: record key, code and name, then

@@ -102,7 +102,7 @@ inline void RequireSoundBook(QuoteBook& book) {
     Require(book.alerts.size() == book.watchList.size());
     for (const QuoteRecord& quote : book.quoteList) {
         RequireUtf8Record(quote);
-        Require(quote.code.size() <= 6);
+        Require(quote.code.size() <= 8); // six digits, or a US ticker with its class ("BRK.B")
     }
     for (std::size_t row = 0; row < book.watchList.size(); ++row) {
         RequireUtf8Record(book.watchList[row].quote);

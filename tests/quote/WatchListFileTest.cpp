@@ -60,27 +60,53 @@ TEST(WatchListFile, LineRulesKeepRowIndexOfKeptLines) {
     // Lengths are the file's bytes: two GBK characters are 4 bytes, not 6 as in UTF-8.
     EXPECT_EQ(SplitListLines(Utf8ToGbk("中文\r\n中文a\n")), std::vector<std::string>{"中文a"});
 
+    // Market 3 is the Beijing exchange; market 0 is none the program knows: that line gives no
+    // entry, and it still counts among the kept lines for the ticker's row index.
     WatchList list = WatchListFromLines(lines, MarketReading::Number);
-    ASSERT_EQ(list.size(), 3u);
+    ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].rowIndex, 0);
     EXPECT_EQ(list[1].code, "600002");
     EXPECT_EQ(list[1].rowIndex, 2);
-    EXPECT_EQ(list[1].market, 3); // kept as read
-    EXPECT_EQ(list[2].rowIndex, 3);
-    EXPECT_EQ(list[2].market, 0);
-    EXPECT_FLOAT_EQ(list[2].upperLimit, 12.5f);
-    EXPECT_FLOAT_EQ(list[2].lowerLimit, 9.5f);
-    EXPECT_EQ(list[2].quantity, 300);
-    EXPECT_FLOAT_EQ(list[2].cost, 8.25f);
+    EXPECT_EQ(list[1].market, 3);
 
-    // The my-stocks page: market from the first character, index = entries before it.
+    // The my-stocks page: index = entries before it.
     WatchList page = WatchListFromLines(lines, MarketReading::FirstDigit);
-    ASSERT_EQ(page.size(), 3u);
+    ASSERT_EQ(page.size(), 2u);
     EXPECT_EQ(page[0].market, 1);
-    EXPECT_EQ(page[1].market, 2);
+    EXPECT_EQ(page[1].market, 3);
     EXPECT_EQ(page[1].rowIndex, 1);
-    EXPECT_EQ(page[2].market, 2);
-    EXPECT_EQ(page[2].rowIndex, 2);
+}
+
+TEST(WatchListFile, NewMarketsAreReadAndWrittenAndUnknownMarketsKeepTheirLines) {
+    const std::string bytes = Utf8ToGbk("k1|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
+                                        "k2|000001|平安银行|2|1|12.50|9.50|300|8.25\r\n"
+                                        "k3|920118|太湖远大|3|0|0.00|0.00|0|0.00\r\n"
+                                        "k4|00700|腾讯控股|4|0|0.00|0.00|100|400.00\r\n"
+                                        "k5|BRK.B|伯克希尔|5|0|0.00|0.00|0|0.00\r\n"
+                                        "k6|161725|招商中证白酒|6|0|0.00|0.00|1000|1.10\r\n"
+                                        "k7|X|未来市场|7|0|0|0|0|0\r\n"
+                                        "k0|000002|万科|0|0|0|0|0|0\r\n"
+                                        "k8|600004|x|-1|0|0|0|0|0\r\n");
+    for (MarketReading reading : {MarketReading::Number, MarketReading::FirstDigit}) {
+        ListFile file = ParseListFile(bytes, reading);
+        ASSERT_EQ(file.entries.size(), 6u);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(file.entries[static_cast<std::size_t>(i)].market, i + 1);
+        EXPECT_EQ(file.entries[4].code, "BRK.B");
+        EXPECT_EQ(file.entries[5].quantity, 1000);
+        ASSERT_EQ(file.unreadLines.size(), 3u);
+        // Written back byte for byte: markets 1 and 2 as ever, 3-6 alike, 7, 0 and -1 as they were.
+        EXPECT_EQ(WatchListFileBytes(file.entries, file.unreadLines).value(),
+                  Utf8ToGbk("k1|600000|浦发银行|1|0|0.00|0.00|0|0.00\r\n"
+                            "k2|000001|平安银行|2|1|12.50|9.50|300|8.25\r\n"
+                            "k3|920118|太湖远大|3|0|0.00|0.00|0|0.00\r\n"
+                            "k4|00700|腾讯控股|4|0|0.00|0.00|100|400.00\r\n"
+                            "k5|BRK.B|伯克希尔|5|0|0.00|0.00|0|0.00\r\n"
+                            "k6|161725|招商中证白酒|6|0|0.00|0.00|1000|1.10\r\n"
+                            "k7|X|未来市场|7|0|0|0|0|0\r\n"
+                            "k0|000002|万科|0|0|0|0|0|0\r\n"
+                            "k8|600004|x|-1|0|0|0|0|0\r\n"));
+    }
 }
 
 TEST(WatchListFile, ReadingHasNoCountLimitAndReadsNumbersLeniently) {
