@@ -1,6 +1,7 @@
 #include "sim/Market.h"
 
 #include "sim/ChartDrawing.h"
+#include "sim/ForeignMarkets.h"
 #include "sim/QuoteReplies.h"
 #include "sim/Suggestions.h"
 #include "text/Gbk.h"
@@ -89,7 +90,8 @@ std::string Market::SinaReply(const std::vector<std::string>& codes) const {
     for (const std::string& code : codes) {
         const StockInfo* stock = FindStockByPrefixedCode(code);
         if (stock == nullptr) {
-            reply += SinaStatement(code, nullptr);
+            // Beijing, Hong Kong, US and exchange rates (ForeignMarkets.h), else unknown.
+            reply += ForeignSinaStatement(*this, code, now).value_or(SinaStatement(code, nullptr));
         } else {
             const SimQuote quote = QuoteAt(*stock, now);
             reply += SinaStatement(code, &quote);
@@ -133,7 +135,9 @@ std::string Market::TencentReply(const std::vector<std::string>& codes) const {
     std::string reply;
     for (const std::string& code : codes) {
         const StockInfo* stock = FindStockByPrefixedCode(code);
-        reply += stock == nullptr ? TencentUnknownStatement() : TencentStatement(QuoteAt(*stock, now));
+        reply += stock != nullptr
+                     ? TencentStatement(QuoteAt(*stock, now))
+                     : ForeignTencentStatement(*this, code, now).value_or(TencentUnknownStatement());
     }
     return Utf8ToGbk(reply);
 }

@@ -1,6 +1,8 @@
 #include "sim/ServiceRouter.h"
 
+#include "quote/FundEstimate.h"
 #include "quote/QuoteService.h"
+#include "sim/ForeignMarkets.h"
 #include "sim/UrlQuery.h"
 #include "sim/VendorSite.h"
 #include "text/Fields.h"
@@ -116,6 +118,10 @@ HttpReply RouteServiceRequest(const Market& market, const SiteSettings& site, st
 
     if (path == "/") {
         return HtmlPage(HomePage(context));
+    }
+    if (const std::optional<std::string> fund = FundCodeOfRequest(target)) {
+        // The fund estimate service: UTF-8.
+        return Reply(FundEstimateReply(market, *fund, market.Now()), "application/javascript; charset=utf-8");
     }
     if (path == "/suggest/" || path == "/suggest") {
         return Suggestions(market, query);

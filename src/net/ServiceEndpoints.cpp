@@ -24,6 +24,7 @@ EndpointTable DefaultEndpoints() {
         // Tencent and East Money answer without a Referer.
         {"http://qt.gtimg.cn", ""},
         {"http://push2.eastmoney.com", ""},
+        {"http://fundgz.1234567.com.cn", "http://fund.eastmoney.com/"},
     }};
 }
 

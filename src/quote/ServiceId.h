@@ -16,7 +16,8 @@ enum class Service : int {
     kTencentMinutes, // minute data of one stock's day, for the drawn intraday chart
     kTencentQuotes,
     kEastMoneyQuotes,
+    kFundEstimates, // open-end funds' intraday estimates and net values (quote/FundEstimate.h)
 };
-constexpr int kServiceCount = 10;
+constexpr int kServiceCount = 11;
 
 } // namespace marlune
