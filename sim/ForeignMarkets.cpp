@@ -322,6 +322,43 @@ std::optional<std::string> ForeignTencentStatement(const Market& market, std::st
     return std::nullopt;
 }
 
+std::optional<std::string> ForeignEastMoneyElement(const Market& market, std::string_view secid,
+                                                   std::int64_t now) {
+    const std::size_t dot = secid.find('.');
+    if (dot == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view number = secid.substr(0, dot);
+    const std::string_view code = secid.substr(dot + 1);
+    const StockInfo* stock = nullptr;
+    const char* f13 = "";
+    if (number == "0") {
+        stock = FindForeignStock(kMarketBeijing, code);
+        f13 = "0";
+    } else if (number == "116") {
+        stock = FindForeignStock(kMarketHongKong, code);
+        f13 = "116";
+    } else if (number == "105" || number == "106" || number == "107") {
+        stock = FindForeignStock(kMarketUnitedStates, code);
+        f13 = std::string_view(stock != nullptr ? stock->code : "") == "BRK.B" ? "106" : "105";
+        if (number != f13)
+            stock = nullptr; // listed on another exchange
+    }
+    if (stock == nullptr)
+        return std::nullopt;
+    const SimQuote q = ForeignQuoteAt(market, *stock, now);
+    const MarketInfo* info = MarketOf(stock->market);
+    const int d = stock->market == kMarketBeijing ? 2 : PriceDecimalsOf(q);
+    // Beijing counts its volume in hands as the A shares do, the others in shares.
+    const double volume = stock->market == kMarketBeijing ? std::floor(q.volume / 100) : q.volume;
+    return "{\"f2\":" + Decimals(q.price, d) + ",\"f3\":" + Decimals(q.ChangeRate(), 2) +
+           ",\"f4\":" + Decimals(q.price - q.previousClose, d) + ",\"f5\":" + Decimals(volume, 0) +
+           ",\"f6\":" + Decimals(q.amount, stock->market == kMarketBeijing ? 0 : 3) + ",\"f12\":\"" +
+           stock->code + "\",\"f13\":" + f13 + ",\"f14\":\"" + stock->name +
+           "\",\"f15\":" + Decimals(q.high, d) + ",\"f16\":" + Decimals(q.low, d) +
+           ",\"f17\":" + Decimals(q.open, d) + ",\"f18\":" + Decimals(q.previousClose, d) +
+           Format(",\"f124\":%lld}", static_cast<long long>(QuoteMoment(q, info->clock)));
+}
+
 std::string FundEstimateReply(const Market& market, std::string_view code, std::int64_t now) {
     const StockInfo* fund = FindForeignStock(kMarketFund, code);
     if (fund == nullptr)

@@ -40,6 +40,12 @@ std::optional<std::string> ForeignSinaStatement(const Market& market, std::strin
 std::optional<std::string> ForeignTencentStatement(const Market& market, std::string_view code,
                                                    std::int64_t now);
 
+// East Money's diff element (JSON) for a secid of another market ("0.920118", "116.00700",
+// "105.AAPL"; a US ticker answers only under its own exchange's number); nothing for any
+// other secid.
+std::optional<std::string> ForeignEastMoneyElement(const Market& market, std::string_view secid,
+                                                   std::int64_t now);
+
 // The fund estimate service's reply (UTF-8) for a fund code: jsonpgz({...}); with the
 // estimate, or with the net value alone for the QDII fund; "jsonpgz();" for a code it does
 // not know.

@@ -145,7 +145,12 @@ std::string Market::TencentReply(const std::vector<std::string>& codes) const {
 std::string Market::EastMoneyReply(const std::vector<std::string>& codes) const {
     const std::int64_t now = Now();
     std::vector<SimQuote> quotes;
+    std::vector<std::string> otherMarkets;
     for (const std::string& code : codes) {
+        if (std::optional<std::string> element = ForeignEastMoneyElement(*this, code, now)) {
+            otherMarkets.push_back(std::move(*element));
+            continue;
+        }
         if (code.size() != 8 || (code[0] != '0' && code[0] != '1') || code[1] != '.') {
             continue;
         }
@@ -154,7 +159,7 @@ std::string Market::EastMoneyReply(const std::vector<std::string>& codes) const 
             quotes.push_back(QuoteAt(*stock, now));
         }
     }
-    return EastMoneyReplyText(quotes);
+    return EastMoneyReplyText(quotes, otherMarkets);
 }
 
 std::string Market::SuggestReply(std::string_view keyUtf8) const {

@@ -308,7 +308,19 @@ std::string TencentUnknownStatement() {
     return "v_pv_none_match=\"1\";\n";
 }
 
-std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes) {
+std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes,
+                               const std::vector<std::string>& moreElements) {
+    if (!moreElements.empty()) {
+        // The other markets' elements (ForeignMarkets.h) after the A shares'.
+        std::string out = EastMoneyReplyText(quotes);
+        std::string elements;
+        for (const std::string& element : moreElements)
+            elements += (elements.empty() ? "" : ",") + element;
+        if (quotes.empty())
+            return out.substr(0, out.find("\"data\":null")) +
+                   Format("\"data\":{\"total\":%zu,\"diff\":[", moreElements.size()) + elements + "]}}";
+        return out.insert(out.size() - 3, "," + elements);
+    }
     if (quotes.empty()) {
         return "{\"rc\":0,\"rt\":11,\"svr\":182481189,\"lt\":1,\"full\":1,\"dlmkts\":\"\",\"dsc\":\"0\","
                "\"data\":null}";

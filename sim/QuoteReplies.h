@@ -39,6 +39,8 @@ std::string TencentUnknownStatement();
 
 // The East Money reply for the quotes, in order (JSON with plain decimals, fltt=2); with no
 // quote at all "data" is null.
-std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes);
+// moreElements: elements of other markets, as written, after those of the quotes.
+std::string EastMoneyReplyText(const std::vector<SimQuote>& quotes,
+                               const std::vector<std::string>& moreElements = {});
 
 } // namespace marlune::sim

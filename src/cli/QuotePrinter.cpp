@@ -1,5 +1,6 @@
 #include "cli/QuotePrinter.h"
 
+#include "quote/Markets.h"
 #include "quote/QuoteTable.h"
 #include "text/CNumber.h"
 
@@ -208,6 +209,10 @@ std::string FormatQuoteJson(const QuoteBook& book) {
             out += ':';
             AppendJsonString(out, *values[k]);
         }
+        // The currency the row's prices and profit or loss are in.
+        const MarketInfo* market = MarketOf(entry.market);
+        out += ",\"market\":" + std::to_string(entry.market) + ",\"currency\":";
+        AppendJsonString(out, market ? std::string(market->currency) : std::string());
         out += '}';
     }
     out += "],\"total\":{\"plAmount\":";

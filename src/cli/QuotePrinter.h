@@ -13,7 +13,8 @@ namespace marlune {
 // replies and files never reach the terminal raw: their control characters print as "?".
 std::string FormatQuoteTable(const QuoteBook& book, bool colour);
 
-// {"rows":[{...15 display texts...}],"total":{"plAmount","plRate","updateTime"}}
+// {"rows":[{...15 display texts..., "market": n, "currency": "CNY"}],
+//  "total":{"plAmount","plRate","updateTime"}}
 std::string FormatQuoteJson(const QuoteBook& book);
 
 // Terminal columns a UTF-8 text takes (CJK characters take two).

@@ -1,9 +1,11 @@
 #include "quote/DerivedValues.h"
 
+#include "quote/Markets.h"
 #include "quote/ServiceText.h"
 #include "quote/WatchListFile.h"
 #include "text/CNumber.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
@@ -70,11 +72,25 @@ std::string AlertMessage(const StockEntry& entry, int state) {
     return message;
 }
 
+// Yuan per unit of the entry's currency: 1 for yuan, nothing without a rate.
+std::optional<double> YuanPerUnit(const QuoteBook& book, const StockEntry& entry) {
+    const MarketInfo* market = MarketOf(entry.market);
+    const std::string_view currency = market != nullptr ? market->currency : "CNY";
+    if (currency == "CNY")
+        return 1.0;
+    for (const ExchangeRate& rate : book.exchangeRates) {
+        if (rate.currency == currency && rate.yuan > 0.0 && std::isfinite(rate.yuan))
+            return rate.yuan;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void ComputeDerivedValues(QuoteBook& book) {
     double totalPl = 0.0;
     double totalCost = 0.0;
+    book.totalLeavesOut.clear();
     std::optional<QuoteIndex> index;
     if (book.watchList.size() * book.quoteList.size() > kLinearLookupLimit)
         index.emplace(book.quoteList);
@@ -96,8 +112,16 @@ void ComputeDerivedValues(QuoteBook& book) {
             amount = (price - cost) * entry.quantity;
             double ratio = cost != 0.0 ? (price - cost) / cost : 0.0;
             rate = cost != 0.0 && std::isfinite(ratio) ? FigureText("%.2f%%", ratio * 100.0) : "-";
-            totalPl += amount;
-            totalCost += entry.quantity * cost;
+            // The row shows its own currency; the total counts in yuan.
+            if (const std::optional<double> yuan = YuanPerUnit(book, entry)) {
+                totalPl += amount * *yuan;
+                totalCost += entry.quantity * cost * *yuan;
+            } else {
+                const std::string currency = MarketOf(entry.market)->currency;
+                if (std::find(book.totalLeavesOut.begin(), book.totalLeavesOut.end(), currency) ==
+                    book.totalLeavesOut.end())
+                    book.totalLeavesOut.push_back(currency);
+            }
         }
         quote.plRate = rate;
         quote.plAmount = FigureText("%.2f", amount);

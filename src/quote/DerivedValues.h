@@ -16,7 +16,10 @@ namespace marlune {
 // When the price is not above 0 (no trade yet, suspended) the previous close stands in for it,
 // so an untraded stock shows its last value rather than a total loss. A cost of 0 gives the
 // rate "-"; such a holding adds nothing to the total cost. Costs and limits count in whole
-// cents, as list.ini keeps them, and no figure is ever printed as "-0.00".
+// cents, as list.ini keeps them, and no figure is ever printed as "-0.00". A row's profit or
+// loss is in its market's currency; the totals convert each holding into yuan at
+// book.exchangeRates, and a holding whose currency has no rate is left out of them (its
+// currency listed in book.totalLeavesOut).
 void ComputeDerivedValues(QuoteBook& book);
 
 // The alert rule for one row, with the row's quote already copied in. It acts when the

@@ -1,6 +1,8 @@
 #include "quote/EastMoneyQuotes.h"
 
 #include "quote/DerivedValues.h"
+#include "quote/MarketQuotes.h"
+#include "quote/Markets.h"
 #include "quote/QuoteParsers.h"
 #include "quote/QuoteService.h"
 #include "quote/ServiceText.h"
@@ -104,30 +106,22 @@ int PriceDecimals(int market, const std::string& code) {
     return fund ? 3 : 2;
 }
 
-bool IsSixDigits(const std::string& code) {
-    if (code.size() != 6)
-        return false;
-    for (char c : code) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
-}
-
 // Fills the record from a well-formed element of a requested code; false for any other.
 bool BuildRecord(Item& item, const RequestedCodes& requested, QuoteRecord& record) {
     const ItemValue& code = item[kCode];
     const ItemValue& name = item[kName];
-    const std::optional<double> market = NumberField(item, kMarket);
-    if (code.kind != ItemValue::Kind::kString || !IsSixDigits(code.text) ||
-        name.kind != ItemValue::Kind::kString || !market || (*market != 0.0 && *market != 1.0))
+    const std::optional<double> eastMoneyMarket = NumberField(item, kMarket);
+    const std::optional<int> market = code.kind == ItemValue::Kind::kString && eastMoneyMarket
+                                          ? MarketOfEastMoneyCode(*eastMoneyMarket, code.text)
+                                          : std::nullopt;
+    if (!market || name.kind != ItemValue::Kind::kString)
         return false;
     // "\u0000" decodes to a NUL byte: a damaged record, as a NUL-laced statement is elsewhere.
     if (name.text.find('\0') != std::string::npos)
         return false;
     if (!FitsQuoteField(name.text))
         return false;
-    const int recordMarket = *market == 1.0 ? kMarketShanghai : kMarketShenzhen;
+    const int recordMarket = *market;
     if (!requested.Contains(recordMarket, code.text))
         return false;
     const std::optional<double> price = NumberField(item, kPrice, kPriceBound);
@@ -144,6 +138,15 @@ bool BuildRecord(Item& item, const RequestedCodes& requested, QuoteRecord& recor
     record.market = recordMarket;
     record.code = std::move(item[kCode].text);
     record.name = std::move(item[kName].text);
+    if (*time > 0)
+        record.dateTime = BeijingTimeAt(static_cast<std::int64_t>(*time)).DateTime();
+    if (record.market == kMarketHongKong || record.market == kMarketUnitedStates) {
+        // Volume in shares, amount in 10,000 of the market's currency, the market's decimals.
+        SetMarketPriceTexts(record, record.market, *previousClose, *price, *open, *high, *low);
+        record.volume = FigureText("%.0f", *volume);
+        record.amount = FigureText("%.2f", *amount * 0.0001);
+        return true;
+    }
     const std::string key = (record.market == kMarketShanghai ? "sh" : "sz") + record.code;
     // Printed with the decimals the service keeps for the security: a price never gains a
     // digit the service did not send, and a fund's third decimal stays.
@@ -155,8 +158,6 @@ bool BuildRecord(Item& item, const RequestedCodes& requested, QuoteRecord& recor
     record.low = FigureText(priceFormat, *low);
     record.volume = FigureText("%.0f", *volume);
     record.amount = FigureText("%.2f", *amount * 0.0001);
-    if (*time > 0)
-        record.dateTime = BeijingTimeAt(static_cast<std::int64_t>(*time)).DateTime();
     SetChangeTexts(record, IsMainIndexKey(key), *previousClose, *price, *high, *low);
     return true;
 }

@@ -7,7 +7,8 @@
 // with plain decimals (fltt=2): f2 price, f5 volume in hands, f6 amount in yuan, f12 code,
 // f13 market, f14 name, f15 high, f16 low, f17 open, f18 previous close, f124 time in Unix
 // seconds. A number without a trade is the string "-". Codes the service does not know are
-// missing from diff.
+// missing from diff. The other markets: 0 also holds the Beijing exchange (920118), 116 Hong
+// Kong (f12 "00700"), 105, 106 and 107 the US exchanges (f12 "AAPL"); their f5 is in shares.
 
 #include "quote/QuoteBook.h"
 
@@ -28,7 +29,8 @@ std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target);
 // "YYYY-MM-DD HH:MM:SS" in Beijing time. "-" reads as no trade (0). An element with a field
 // missing or of the wrong type, a number with an exponent, longer than kLongestQuoteField
 // characters or beyond its bound (kPriceBound, kCountBound), a name longer than that, or a
-// market other than 0 or 1 gives no record; a reply that is not JSON, or whose diff is not an
+// market and code MarketOfEastMoneyCode does not take gives no record; Hong Kong and US
+// elements have the texts of quote/MarketQuotes.h; a reply that is not JSON, or whose diff is not an
 // array, gives none at all. Records are matched to the watch list by market and code. Sets
 // book.updateTime to the date and time of the last record.
 void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply);

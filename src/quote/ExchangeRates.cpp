@@ -85,6 +85,36 @@ std::vector<ExchangeRate> ParseSinaExchangeRates(std::string_view gbkReply) {
     return rates;
 }
 
+namespace {
+
+std::string CurrencyName(const std::string& currency) {
+    if (currency == "HKD")
+        return "港元";
+    if (currency == "USD")
+        return "美元";
+    return currency;
+}
+
+} // namespace
+
+std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut) {
+    std::string text;
+    for (const ExchangeRate& rate : rates) {
+        if (!text.empty())
+            text += '\n';
+        text += "汇率：1 " + CurrencyName(rate.currency) + " = " + Format("%.4f", rate.yuan) + " 元（" +
+                rate.time + "）";
+    }
+    if (!leftOut.empty()) {
+        if (!text.empty())
+            text += '\n';
+        text += "未计入合计（无汇率）：";
+        for (std::size_t i = 0; i < leftOut.size(); ++i)
+            text += (i > 0 ? "、" : "") + CurrencyName(leftOut[i]);
+    }
+    return text;
+}
+
 bool ExchangeRateBook::IsDue(std::int64_t now) const {
     return !m_lastRequest || now - *m_lastRequest >= kRefreshSeconds || now < *m_lastRequest;
 }

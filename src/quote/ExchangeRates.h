@@ -30,6 +30,10 @@ std::string SinaExchangeRateCodes(const std::vector<std::string>& currencies);
 // would value a holding at nothing) gives none.
 std::vector<ExchangeRate> ParseSinaExchangeRates(std::string_view gbkReply);
 
+// The total line's tooltip on the rates: "汇率：1 港元 = 0.9214 元（2026-12-09 10:21:00）",
+// one line per rate, then "未计入合计（无汇率）：美元" when holdings were left out.
+std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut);
+
 // The rates in use: asked for with the quotes at most once every kRefreshSeconds, kept
 // until a newer reply has them.
 class ExchangeRateBook {

@@ -208,6 +208,18 @@ bool IsFundCode(std::string_view code) {
     return IsAShareCode(code);
 }
 
+std::optional<int> MarketOfEastMoneyCode(double eastMoneyMarket, std::string_view code) {
+    if (eastMoneyMarket == 1.0 && IsAShareCode(code))
+        return kMarketShanghai;
+    if (eastMoneyMarket == 0.0 && IsAShareCode(code))
+        return IsBeijingCode(code) ? kMarketBeijing : kMarketShenzhen;
+    if (eastMoneyMarket == 116.0 && IsHongKongCode(code))
+        return kMarketHongKong;
+    if ((eastMoneyMarket == 105.0 || eastMoneyMarket == 106.0 || eastMoneyMarket == 107.0) && IsUsCode(code))
+        return kMarketUnitedStates;
+    return std::nullopt;
+}
+
 std::optional<int> MarketOfTypedCode(std::string_view code) {
     if (IsBeijingCode(code))
         return kMarketBeijing;

@@ -64,6 +64,10 @@ bool ServiceQuotesMarket(int source, const MarketInfo& market);
 // quote the market.
 std::string ServiceCodeOf(int source, const MarketInfo& market, std::string_view code);
 
+// The market of an East Money element (f13 and f12): 1 Shanghai, 0 Shenzhen or Beijing by
+// the code, 116 Hong Kong, 105-107 US; nothing for a code that does not fit its market.
+std::optional<int> MarketOfEastMoneyCode(double eastMoneyMarket, std::string_view code);
+
 // The market a code typed on its own most likely belongs to: six digits by their first
 // digits (43/83/87/920 Beijing, 6/9 Shanghai, 0/2/3 Shenzhen, the rest, such as 1xxxxx and
 // 5xxxxx, funds), five digits Hong Kong, letters US; nothing for anything else. A fund whose

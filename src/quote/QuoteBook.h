@@ -3,6 +3,7 @@
 // reply, the totals over all holdings and the price alerts. The parsers fill it, the grid
 // and the terminal ticker show it.
 
+#include "quote/ExchangeRates.h"
 #include "quote/StockEntry.h"
 
 #include <cstddef>
@@ -28,9 +29,14 @@ struct AlertRow {
 struct QuoteBook {
     WatchList watchList;
     QuoteList quoteList;
-    std::string updateTime;       // date and time of the last Sina quote
-    std::string totalPlAmount;    // "%.2f" of the summed profit or loss
-    std::string totalPlRate;      // "%.2f%%" of it over the summed cost, or "0.00%"
+    std::string updateTime;    // date and time of the last Sina quote
+    std::string totalPlAmount; // "%.2f" of the summed profit or loss, in yuan
+    std::string totalPlRate;   // "%.2f%%" of it over the summed cost, or "0.00%"
+    // Yuan per unit of the currencies Hong Kong and US holdings are in; the total converts
+    // every holding at these rates, never adding two currencies as one.
+    std::vector<ExchangeRate> exchangeRates;
+    // The currencies of holdings the total leaves out for want of a rate, in watch-list order.
+    std::vector<std::string> totalLeavesOut;
     std::vector<AlertRow> alerts; // one per watch-list row
     std::string alertText;        // collected alert messages, each followed by "\n"
 

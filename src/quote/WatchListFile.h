@@ -8,8 +8,8 @@
 // with "[" or "#" or has 4 bytes or fewer (line end not counted). A line end is LF or CR LF.
 //
 // A line that gives no entry (a comment, a short line, a line of fewer than nine fields, a
-// market the program does not know) is kept as it was and written back at its place by every save: the program never deletes
-// what it could not read. Only a regular file of at most 1 MB is read.
+// market the program does not know) is kept as it was and written back at its place by every save: the
+// program never deletes what it could not read. Only a regular file of at most 1 MB is read.
 
 #include "quote/StockEntry.h"
 #include "text/FileBytes.h"

@@ -77,11 +77,17 @@ TEST(QuotePrinter, TableReplacesEveryControlCharacter) {
 
 TEST(QuotePrinter, JsonEscapesEveryText) {
     QuoteBook book;
-    book.setWatchList({Entry("600000", "a\"b\\c\n\x01", "", "")});
+    StockEntry hongKong = Entry("00700", "腾讯控股", "", "");
+    hongKong.market = kMarketHongKong;
+    book.setWatchList({Entry("600000", "a\"b\\c\n\x01", "", ""), hongKong});
+    book.watchList[0].market = kMarketShanghai;
     std::string json = FormatQuoteJson(book);
     EXPECT_NE(json.find(R"("name":"a\"b\\c\n\u0001")"), std::string::npos);
     EXPECT_EQ(json.rfind("{\"rows\":[{\"code\":\"600000\"", 0), 0u);
     EXPECT_NE(json.find(R"("total":{"plAmount":"","plRate":"","updateTime":""}})"), std::string::npos);
+    // Each row's market and currency.
+    EXPECT_NE(json.find(R"("dateTime":"","market":1,"currency":"CNY"},{"code":"00700")"), std::string::npos);
+    EXPECT_NE(json.find(R"("market":4,"currency":"HKD"}])"), std::string::npos);
 }
 
 // Runs marlune-cli and returns its exit status and standard output.

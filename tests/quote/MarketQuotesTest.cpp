@@ -5,6 +5,7 @@
 #include "quote/MarketQuotes.h"
 #include "QuoteTestSupport.h"
 #include "quote/DerivedValues.h"
+#include "quote/EastMoneyQuotes.h"
 #include "quote/ExchangeRates.h"
 #include "quote/FundEstimate.h"
 #include "quote/QuoteParsers.h"
@@ -246,6 +247,41 @@ TEST(MarketQuotes, DamagedOrForeignStatementsGiveNoRecordAndSpareTheOthers) {
     }
 }
 
+TEST(EastMoneyMarkets, HongKongUsAndBeijingElements) {
+    // The Hong Kong element of a recorded reply (f2, f3, f6, f12-f14, f124) with the fields
+    // this program asks for besides.
+    const std::string reply =
+        "{\"rc\":0,\"data\":{\"total\":4,\"diff\":["
+        "{\"f2\":461.6,\"f3\":-1.95,\"f5\":27469300,\"f6\":12679743488,\"f12\":\"00700\",\"f13\":116,"
+        "\"f14\":\"腾讯控股\",\"f15\":470.2,\"f16\":459.8,\"f17\":468,\"f18\":470.8,\"f124\":1786522086},"
+        "{\"f2\":0.6432,\"f3\":1.2,\"f5\":1200,\"f6\":771.8,\"f12\":\"SNDL\",\"f13\":105,\"f14\":\"x\","
+        "\"f15\":0.65,\"f16\":0.63,\"f17\":0.64,\"f18\":0.6355,\"f124\":1786522086},"
+        "{\"f2\":17.26,\"f3\":4.42,\"f5\":5887,\"f6\":9976849.67,\"f12\":\"920118\",\"f13\":0,"
+        "\"f14\":\"太湖远大\",\"f15\":17.36,\"f16\":16.38,\"f17\":16.44,\"f18\":16.53,\"f124\":1784791802},"
+        "{\"f2\":1,\"f3\":1,\"f5\":1,\"f6\":1,\"f12\":\"600000\",\"f13\":116,\"f14\":\"x\",\"f15\":1,"
+        "\"f16\":1,\"f17\":1,\"f18\":1,\"f124\":1}]}}";
+    QuoteBook book;
+    ParseEastMoneyReply(book, reply);
+    ASSERT_EQ(book.quoteList.size(), 3u); // a six-digit code is no Hong Kong code
+    const QuoteRecord& hk = book.quoteList[0];
+    EXPECT_EQ(hk.market, kMarketHongKong);
+    EXPECT_EQ(hk.price, "461.600");
+    EXPECT_EQ(hk.change, "-9.200");
+    EXPECT_EQ(hk.changeRate, "-1.95%");
+    EXPECT_EQ(hk.volume, "27469300");
+    EXPECT_EQ(hk.amount, "1267974.35");
+    const QuoteRecord& penny = book.quoteList[1];
+    EXPECT_EQ(penny.market, kMarketUnitedStates);
+    EXPECT_EQ(penny.price, "0.6432");
+    EXPECT_EQ(penny.change, "+0.0077");
+    const QuoteRecord& bj = book.quoteList[2];
+    EXPECT_EQ(bj.market, kMarketBeijing);
+    EXPECT_EQ(bj.price, "17.26");
+    EXPECT_EQ(bj.volume, "5887");
+    EXPECT_EQ(bj.amount, "997.68");
+    EXPECT_EQ(bj.dateTime, "2026-07-23 15:30:02");
+}
+
 TEST(FundEstimate, EstimatesNetValuesAndDamagedReplies) {
     const std::string reply = "jsonpgz({\"fundcode\":\"161725\",\"name\":\"招商中证白酒指数(LOF)\",\"jzrq\":"
                               "\"2026-01-31\",\"dwjz\":\"1.2345\",\"gsz\":\"1.2501\",\"gszzl\":\"1.26\","
@@ -339,6 +375,36 @@ TEST(ExchangeRates, SinaStatementsRateZeroAndTheTenMinuteRefresh) {
     book.OnRates({{"HKD", 0.9, "2026-07-05 10:00:00"}});
     EXPECT_EQ(book.YuanPer("HKD"), 0.9);
     EXPECT_EQ(book.Rates().size(), 1u);
+}
+
+TEST(ExchangeRates, TheTotalCountsInYuanAndLeavesOutHoldingsWithoutARate) {
+    QuoteBook book =
+        BookOf({Entry("600519", kMarketShanghai, 100, 1300.0f), Entry("00700", kMarketHongKong, 100, 400.0f),
+                Entry("AAPL", kMarketUnitedStates, 10, 300.0f)});
+    ParseSinaReply(book, Utf8ToGbk(kSinaShanghai + kSinaHongKong + kSinaUs));
+    // Rows in their own currency: 922.00 yuan, 7880.00 HKD, 197.00 USD.
+    EXPECT_EQ(book.watchList[0].quote.plAmount, "922.00");
+    EXPECT_EQ(book.watchList[1].quote.plAmount, "7880.00");
+    EXPECT_EQ(book.watchList[2].quote.plAmount, "197.00");
+    // No rate at all: only the yuan holding counts, and the total says what it left out.
+    EXPECT_EQ(book.totalPlAmount, "922.00");
+    EXPECT_EQ(book.totalLeavesOut, (std::vector<std::string>{"HKD", "USD"}));
+    // With the Hong Kong dollar's rate: 922 + 7880 x 0.92 = 8171.60; cost 130000 + 36800.
+    book.exchangeRates = {{"HKD", 0.92, "2026-08-07 16:08:00"}};
+    ComputeDerivedValues(book);
+    EXPECT_EQ(book.totalPlAmount, "8171.60");
+    EXPECT_EQ(book.totalPlRate, "4.90%");
+    EXPECT_EQ(book.totalLeavesOut, std::vector<std::string>{"USD"});
+    EXPECT_EQ(TotalRatesText(book.exchangeRates, book.totalLeavesOut),
+              "汇率：1 港元 = 0.9200 元（2026-08-07 16:08:00）\n未计入合计（无汇率）：美元");
+    // A rate of 0 is no rate.
+    book.exchangeRates = {{"HKD", 0.92, ""}, {"USD", 0.0, ""}};
+    ComputeDerivedValues(book);
+    EXPECT_EQ(book.totalPlAmount, "8171.60");
+    book.exchangeRates.push_back({"USD", 7.1, ""});
+    ComputeDerivedValues(book);
+    EXPECT_EQ(book.totalPlAmount, "9570.30"); // + 197 x 7.1
+    EXPECT_TRUE(book.totalLeavesOut.empty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // exchanges' calendar, fund estimates and net values, exchange rates.
 
 #include "sim/ForeignMarkets.h"
+#include "quote/EastMoneyQuotes.h"
 #include "quote/ExchangeRates.h"
 #include "quote/FundEstimate.h"
 #include "quote/QuoteParsers.h"
@@ -68,9 +69,16 @@ TEST(ForeignMarketsSim, SinaAndTencentGiveTheSameTextsAroundTheClockAndOnTheCale
                                                    "gb_brk.b", "rt_hk99999", "gb_nosuch"}));
             ParseTencentReply(tencent, market.TencentReply({"bj920118", "r_hk00700", "r_hk00980", "usAAPL",
                                                             "usBRK.B", "r_hk99999"}));
+            QuoteBook eastMoney = Watched();
+            ParseEastMoneyReply(
+                eastMoney,
+                market.EastMoneyReply({"0.920118", "116.00700", "116.00980", "105.AAPL", "106.AAPL",
+                                       "107.AAPL", "105.BRK.B", "106.BRK.B", "107.BRK.B", "116.99999"}));
             ASSERT_EQ(sina.quoteList.size(), 5u) << step;
             ASSERT_EQ(tencent.quoteList.size(), 5u) << step;
+            ASSERT_EQ(eastMoney.quoteList.size(), 5u) << step;
             ExpectSameTexts(sina, tencent, BeijingTimeAt(now).DateTime());
+            ExpectSameTexts(sina, eastMoney, BeijingTimeAt(now).DateTime());
             // Low-priced Hong Kong stocks with three decimals, volume in shares.
             EXPECT_EQ(sina.watchList[2].quote.price.size() - sina.watchList[2].quote.price.find('.'), 4u);
         }
