@@ -1,6 +1,7 @@
 #include "net/QuoteRequest.h"
 
 #include "net/ServiceEndpoints.h"
+#include "quote/Markets.h"
 #include "text/CNumber.h"
 
 #include <algorithm>
@@ -37,6 +38,12 @@ std::vector<std::string> CodeItems(const WatchList& watchList, const QuoteServic
             prefix = service.shanghaiPrefix;
         } else if (entry.market == kMarketShenzhen) {
             prefix = service.shenzhenPrefix;
+        } else if (const MarketInfo* market = MarketOf(entry.market)) {
+            // Beijing, Hong Kong and US codes as the service names them; a code the market
+            // cannot have, or a market the service does not quote (funds), is not asked.
+            if (market->isCode(entry.code) && ServiceQuotesMarket(service.source, *market))
+                items.push_back(ServiceCodeOf(service.source, *market, entry.code));
+            continue;
         }
         items.push_back(prefix + UrlSafeCode(entry.code));
     }

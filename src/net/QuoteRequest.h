@@ -22,8 +22,11 @@ int QuoteSourceOf(int dataSource);
 
 // The code list of the request, in watch-list order, as the service's table row makes it:
 // Sina "sh600000,sz000001", NetEase 163 "0600000;1000001", Google "SHA:600000,SHE:000001"
-// followed by the Google suffix. An entry of neither market takes the prefix of the entry
-// before it (none for the first). Characters a code may not carry into a URL are
+// followed by the Google suffix. Entries of the other markets of quote/Markets.h are named as
+// the service names them ("bj920118", "rt_hk00700", "gb_aapl"), and left out where the
+// service does not quote their market (funds, and every other market for NetEase 163 and
+// Google) or their code is none the market can have. An entry of a market the program does
+// not know takes the prefix of the entry before it (none for the first). Characters a code may not carry into a URL are
 // percent-encoded, so a broken list file cannot change the request.
 std::string BuildCodeList(const WatchList& watchList, int dataSource);
 

@@ -2,6 +2,9 @@
 
 #include "text/BeijingTime.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace marlune {
 namespace {
 
@@ -93,6 +96,33 @@ std::optional<std::int64_t> LatestSessionEnd(const MarketInfo& market, std::int6
             latest = unixSeconds - (moment.second - market.sessions[i].end);
     }
     return latest;
+}
+
+std::vector<int> MarketsInSession(const WatchList& watchList, std::int64_t unixSeconds) {
+    std::vector<int> open;
+    for (const MarketInfo& market : MarketTable()) {
+        const bool shown =
+            std::any_of(watchList.begin(), watchList.end(),
+                        [&market](const StockEntry& entry) { return entry.market == market.number; });
+        if (shown && IsMarketInSession(market, unixSeconds))
+            open.push_back(market.number);
+    }
+    return open;
+}
+
+std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds) {
+    if (MarketsInSession(watchList, unixSeconds).empty())
+        return {};
+    std::string text;
+    for (const auto& [number, closedText] : {std::pair<int, const char*>{kMarketHongKong, "港股休市"},
+                                             std::pair<int, const char*>{kMarketUnitedStates, "美股休市"}}) {
+        const bool shown =
+            std::any_of(watchList.begin(), watchList.end(),
+                        [number = number](const StockEntry& entry) { return entry.market == number; });
+        if (shown && !IsMarketInSession(*MarketOf(number), unixSeconds))
+            text += (text.empty() ? "" : "，") + std::string(closedText);
+    }
+    return text;
 }
 
 bool IsFundNetValueTime(std::int64_t unixSeconds) {

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace marlune {
 
@@ -29,6 +31,16 @@ bool IsMarketInSession(const MarketInfo& market, std::int64_t unixSeconds);
 // The end of the market's latest session that ended at or before now on the market's
 // current weekday; nothing before the first session's end or on a weekend.
 std::optional<std::int64_t> LatestSessionEnd(const MarketInfo& market, std::int64_t unixSeconds);
+
+// The markets of the watch list's rows that are in session at that moment, each once, in
+// table order.
+std::vector<int> MarketsInSession(const WatchList& watchList, std::int64_t unixSeconds);
+
+// What the status line says about markets of the rows whose hours differ from the A shares':
+// "港股休市", "美股休市" (joined by "，") for a Hong Kong or US market of the rows that is closed
+// while another market of the rows trades; empty otherwise (when all of them are closed the
+// status line says so as for the A shares).
+std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds);
 
 // Funds publish the day's net value in the evening: from 20:00 Beijing time on a weekday
 // one request asks for it.

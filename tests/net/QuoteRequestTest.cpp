@@ -41,6 +41,20 @@ TEST_F(QuoteRequestTest, CodeListsOfTheThreeServices) {
     EXPECT_EQ(BuildCodeList({}, 3), "&infotype=infoquoteall&oe=gb2312");
 }
 
+TEST_F(QuoteRequestTest, OtherMarketsAsEachServiceNamesThem) {
+    const WatchList list = {Entry("600000", kMarketShanghai),    Entry("920118", kMarketBeijing),
+                            Entry("00700", kMarketHongKong),     Entry("BRK.B", kMarketUnitedStates),
+                            Entry("161725", kMarketFund),        Entry("000001", kMarketShenzhen),
+                            Entry("AAPL&x", kMarketUnitedStates)};
+    EXPECT_EQ(BuildCodeList(list, 1), "sh600000,bj920118,rt_hk00700,gb_brk.b,sz000001");
+    EXPECT_EQ(BuildCodeList(list, 4), "sh600000,bj920118,r_hk00700,usBRK.B,sz000001");
+    EXPECT_EQ(BuildCodeList(list, 5), "1.600000,0.920118,116.00700,105.BRK.B,106.BRK.B,107.BRK.B,0.000001");
+    // The old services knew Shanghai and Shenzhen only.
+    EXPECT_EQ(BuildCodeList(list, 2), "0600000;1000001");
+    // A market the program does not know keeps the prefix of the entry before it.
+    EXPECT_EQ(BuildCodeList({Entry("600000", kMarketShanghai), Entry("600001", 9)}, 1), "sh600000,sh600001");
+}
+
 TEST_F(QuoteRequestTest, TencentAndEastMoneyRequests) {
     const WatchList list = FirstRunListWith600000();
     EXPECT_EQ(BuildQuoteUrl(list, 4, 0), "http://qt.gtimg.cn/q=sh000001,sz399001,sh600000");

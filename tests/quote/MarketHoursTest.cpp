@@ -137,5 +137,29 @@ TEST(MarketHours, HongKongLunchAShareHoursAndTheFundEvening) {
     EXPECT_FALSE(IsFundNetValueTime(Beijing(2026, 12, 12, 21, 0))); // Saturday
 }
 
+TEST(MarketHours, TheStatusLineNamesClosedMarketsOnlyWhenTheyMatterForTheRows) {
+    StockEntry shanghai;
+    shanghai.market = kMarketShanghai;
+    StockEntry hongKong;
+    hongKong.market = kMarketHongKong;
+    StockEntry us;
+    us.market = kMarketUnitedStates;
+    const WatchList mixed{shanghai, hongKong, us};
+    // 10:00 in winter: Shanghai and Hong Kong trade, New York sleeps.
+    EXPECT_EQ(MarketsInSession(mixed, Beijing(2026, 12, 9, 10, 0)),
+              (std::vector<int>{kMarketShanghai, kMarketHongKong}));
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 10, 0)), "美股休市");
+    // Lunch in Shanghai (11:45): Hong Kong trades on.
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 11, 45)), "美股休市");
+    // Hong Kong's lunch (12:30): nothing trades, the status line says so as for A shares.
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 12, 30)), "");
+    // 23:00: only New York trades.
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 23, 0)), "港股休市");
+    // Without a US row New York's hours do not matter.
+    EXPECT_EQ(ClosedMarketsText({shanghai, hongKong}, Beijing(2026, 12, 9, 15, 30)), "");
+    EXPECT_EQ(ClosedMarketsText({shanghai}, Beijing(2026, 12, 9, 23, 0)), "");
+    EXPECT_EQ(MarketsInSession({}, Beijing(2026, 12, 9, 10, 0)), std::vector<int>{});
+}
+
 } // namespace
 } // namespace marlune
