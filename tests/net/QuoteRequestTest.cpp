@@ -83,7 +83,8 @@ TEST_F(QuoteRequestTest, TencentAndEastMoneyRequests) {
 }
 
 TEST_F(QuoteRequestTest, AnEntryOfAnotherMarketTakesThePreviousPrefix) {
-    const WatchList list{Entry("000002", kMarketShenzhen), Entry("200002", 3),
+    // 3 to 6 are the Beijing, Hong Kong, US and fund markets; 7 and 0 none the program knows.
+    const WatchList list{Entry("000002", kMarketShenzhen), Entry("200002", 7),
                          Entry("600036", kMarketShanghai), Entry("900901", 0)};
     EXPECT_EQ(BuildCodeList(list, 1), "sz000002,sz200002,sh600036,sh900901");
     EXPECT_EQ(BuildCodeList(list, 2), "1000002;1200002;0600036;0900901");

@@ -64,8 +64,15 @@ const std::string kTencentUs = "v_usAAPL=\"200~苹果~AAPL.OQ~134.18~129.04~132.
                                "Inc~3.30~134.80~50.26~-55~31.75~0.59~22948.18280~84.29~~SHARE~"
                                "69.25~18.27~\";\n";
 
+// The watch list of every reply here: the parsers give records of watched codes only.
+QuoteBook WatchingAll() {
+    return BookOf({Entry("00700", kMarketHongKong), Entry("00980", kMarketHongKong),
+                   Entry("AAPL", kMarketUnitedStates), Entry("SNDL", kMarketUnitedStates),
+                   Entry("920118", kMarketBeijing), Entry("600519", kMarketShanghai)});
+}
+
 QuoteRecord OnlyRecord(void (*parse)(QuoteBook&, std::string_view), const std::string& utf8Reply) {
-    QuoteBook book;
+    QuoteBook book = WatchingAll();
     parse(book, Utf8ToGbk(utf8Reply));
     EXPECT_EQ(book.quoteList.size(), 1u);
     return book.quoteList.empty() ? QuoteRecord{} : book.quoteList.front();
@@ -134,7 +141,7 @@ TEST(SinaMarkets, HongKongUsAndBeijingStatementsOfRealReplies) {
 }
 
 TEST(TencentMarkets, HongKongAndUsStatementsOfRealReplies) {
-    QuoteBook book;
+    QuoteBook book = WatchingAll();
     ParseTencentReply(book, Utf8ToGbk(kTencentHongKong));
     ASSERT_EQ(book.quoteList.size(), 2u);
     const QuoteRecord& hk = book.quoteList[0];
@@ -213,6 +220,8 @@ TEST(MarketQuotes, DamagedOrForeignStatementsGiveNoRecordAndSpareTheOthers) {
         "hq_str_rt_hk00700=\"TENCENT,腾讯控股,479.000,479.200,483.200,475.400,478.800,-0.400,-0.083,478.600,"
         "478.800,7803757295.250,16319939,17.403,0.000,675.134,411.000,yesterday,16:08:22,1\";\n", // no date
         "var hq_str_gb_aapl=\"苹果,319.7000,1.63,2026-08-29 08:14:52\";\n",
+        "var hq_str_rt_hk09988=\"TENCENT,腾讯控股,479.000,479.200,483.200,475.400,478.800,-0.400,-0.083,478.600,"
+        "478.800,7803757295.250,16319939,17.403,0.000,675.134,411.000,2026/08/07,16:08:22,1\";\n", // not asked
         "var hq_str_rt_hk7=\"TENCENT,腾讯控股,479.000,479.200,483.200,475.400,478.800,-0.400,-0.083,478.600,"
         "478.800,7803757295.250,16319939,17.403,0.000,675.134,411.000,2026/08/07,16:08:22,1\";\n", // bad code
     };
@@ -239,7 +248,7 @@ TEST(MarketQuotes, DamagedOrForeignStatementsGiveNoRecordAndSpareTheOthers) {
         "v_pv_none_match=\"1\";",
     };
     for (const std::string& statement : brokenTencent) {
-        QuoteBook book;
+        QuoteBook book = WatchingAll();
         ParseTencentReply(book, Utf8ToGbk(statement + kTencentUs));
         ASSERT_EQ(book.quoteList.size(), 1u) << statement;
         EXPECT_EQ(book.quoteList[0].code, "AAPL");
@@ -260,7 +269,7 @@ TEST(EastMoneyMarkets, HongKongUsAndBeijingElements) {
         "\"f14\":\"太湖远大\",\"f15\":17.36,\"f16\":16.38,\"f17\":16.44,\"f18\":16.53,\"f124\":1784791802},"
         "{\"f2\":1,\"f3\":1,\"f5\":1,\"f6\":1,\"f12\":\"600000\",\"f13\":116,\"f14\":\"x\",\"f15\":1,"
         "\"f16\":1,\"f17\":1,\"f18\":1,\"f124\":1}]}}";
-    QuoteBook book;
+    QuoteBook book = WatchingAll();
     ParseEastMoneyReply(book, reply);
     ASSERT_EQ(book.quoteList.size(), 3u); // a six-digit code is no Hong Kong code
     const QuoteRecord& hk = book.quoteList[0];

@@ -11,6 +11,7 @@
 #include "sim/Market.h"
 #include "sim/ServiceRouter.h"
 #include "text/BeijingTime.h"
+#include "text/CNumber.h"
 #include "text/Gbk.h"
 
 #include <gtest/gtest.h>
@@ -49,11 +50,20 @@ void ExpectSameTexts(const QuoteBook& a, const QuoteBook& b, const std::string& 
         const QuoteRecord& x = a.watchList[row].quote;
         const QuoteRecord& y = b.watchList[row].quote;
         EXPECT_FALSE(x.price.empty()) << moment << " row " << row;
-        for (auto field : {&QuoteRecord::code, &QuoteRecord::name, &QuoteRecord::price, &QuoteRecord::low,
-                           &QuoteRecord::high, &QuoteRecord::open, &QuoteRecord::previousClose,
-                           &QuoteRecord::volume, &QuoteRecord::amount, &QuoteRecord::change,
-                           &QuoteRecord::changeRate, &QuoteRecord::amplitude, &QuoteRecord::dateTime})
+        for (auto field : {&QuoteRecord::code, &QuoteRecord::name, &QuoteRecord::volume, &QuoteRecord::amount,
+                           &QuoteRecord::change, &QuoteRecord::changeRate, &QuoteRecord::amplitude,
+                           &QuoteRecord::dateTime})
             EXPECT_EQ(x.*field, y.*field) << moment << " row " << row;
+        // Hong Kong and US prices in the market's decimals from every service; Beijing's, as
+        // the A shares', with the decimals each service sends (Sina three, the others two).
+        const bool aShareRules = a.watchList[row].market == kMarketBeijing;
+        for (auto field : {&QuoteRecord::price, &QuoteRecord::low, &QuoteRecord::high, &QuoteRecord::open,
+                           &QuoteRecord::previousClose}) {
+            if (aShareRules)
+                EXPECT_DOUBLE_EQ(AtoF(x.*field), AtoF(y.*field)) << moment << " row " << row;
+            else
+                EXPECT_EQ(x.*field, y.*field) << moment << " row " << row;
+        }
     }
 }
 
