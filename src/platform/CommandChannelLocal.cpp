@@ -2,8 +2,9 @@
 // for the first program, ...-2.cmd, ...-3.cmd for later ones, where <display> and <folder> are
 // short digests of the display the program shows on and of its program folder, so that a
 // sender reaches a program on its own display (and in the folder it names). The runtime folder
-// belongs to the user alone and the sockets are made accessible to their owner only, so
-// only the same user's programs can send. Plain sockets watched by QSocketNotifier: the
+// belongs to the user alone and the sockets are made accessible to their owner only, and
+// both ends check that the other runs as the same user, so only the same user's programs
+// can send, and a command reaches only the user's program. Plain sockets watched by QSocketNotifier: the
 // channel needs no network library.
 #if !defined(_WIN32)
 
@@ -24,6 +25,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <vector>
 
 #include <fcntl.h>
@@ -46,21 +49,78 @@ constexpr int kConnectionLimitMs = 2000;
 // How long a sender (or the check of a taken name) waits for a listener.
 constexpr int kConnectWaitMs = 500;
 
-// The user's private runtime folder: $XDG_RUNTIME_DIR, or else a folder of our own in
-// the temporary folder that belongs to the user alone (made when missing; one that is
-// not the user's, or open to others, is not used, and then there is no channel).
-std::string RuntimeFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QFile::encodeName(runtime).toStdString();
-    const std::string folder = QFile::encodeName(QDir::tempPath()).toStdString() + "/marlune-" +
-                               std::to_string(static_cast<unsigned long>(::getuid()));
-    ::mkdir(folder.c_str(), 0700);
+// A folder the user alone can change: a real folder (no link), owned by the user, that
+// nobody else may write to. Another user who could add or replace a socket in it could
+// take the commands, or keep the program from listening.
+bool IsPrivateFolder(const std::string& folder, bool wholeModePrivate) {
     struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
-        (info.st_mode & 0077) != 0)
+    if (folder.empty() || ::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid())
+        return false;
+    return (info.st_mode & (wholeModePrivate ? 0077 : 0022)) == 0;
+}
+
+// Says once per folder why a channel folder is not used, on the error output.
+void ReportRefusedFolder(const std::string& folder, const std::string& instead) {
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!reported.insert(folder).second)
+        return;
+    std::fprintf(
+        stderr,
+        "marlune: %s is not a private folder of this user (owner or mode); command channels go to %s\n",
+        folder.c_str(), instead.empty() ? "no folder" : instead.c_str());
+}
+
+// A folder of the program's own beneath `parent`, made for the user alone when missing;
+// empty when what is there is not such a folder.
+std::string OwnFolderIn(const std::string& parent, const std::string& name) {
+    if (parent.empty())
         return std::string();
+    const std::string folder = parent + "/" + name;
+    ::mkdir(folder.c_str(), 0700);
+    return IsPrivateFolder(folder, true) ? folder : std::string();
+}
+
+// The user's private runtime folder for the channels: $XDG_RUNTIME_DIR when it is the
+// user's and closed to others' writes; else a folder of our own, mode 0700, in the
+// temporary folder; else, when someone else holds that name or opened it, one in
+// $HOME/.cache. Sender and listener choose alike, so they meet.
+std::string RuntimeFolder() {
+    const std::string uid = std::to_string(static_cast<unsigned long>(::getuid()));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    std::string refused;
+    if (!runtime.isEmpty()) {
+        const std::string folder = QFile::encodeName(runtime).toStdString();
+        if (IsPrivateFolder(folder, false))
+            return folder;
+        if (QFileInfo(runtime).isDir())
+            refused = folder; // one that does not exist is no attack, and nothing to say
+    }
+    const std::string temporary = QFile::encodeName(QDir::tempPath()).toStdString();
+    std::string folder = OwnFolderIn(temporary, "marlune-" + uid);
+    if (folder.empty()) {
+        if (refused.empty())
+            refused = temporary + "/marlune-" + uid;
+        const std::string home = QFile::encodeName(qEnvironmentVariable("HOME")).toStdString();
+        if (!home.empty()) {
+            ::mkdir((home + "/.cache").c_str(), 0700);
+            folder = OwnFolderIn(home + "/.cache", "marlune-" + uid);
+        }
+    }
+    if (!refused.empty())
+        ReportRefusedFolder(refused, folder);
     return folder;
+}
+
+// Whether the other end of a connected local socket runs as this user: a listener takes
+// commands only from the user's programs, and a sender talks only to the user's program.
+bool PeerIsThisUser(int fd) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+           peer.uid == ::getuid();
 }
 
 // 16 hexadecimal digits of the text's FNV-1a digest: names stay short whatever they stand for.
@@ -176,9 +236,10 @@ int ConnectTo(const std::string& path) {
     return fd.release();
 }
 
+// A program of this user listens there; another's socket is taken over like a stale one.
 bool SomeoneListens(const std::string& path) {
     Descriptor fd(ConnectTo(path));
-    return fd.get() >= 0;
+    return fd.get() >= 0 && PeerIsThisUser(fd.get());
 }
 
 // One sender's connection: collects its line, then reports it once and goes.
@@ -280,6 +341,10 @@ private:
             const int fd = ::accept4(m_listening.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0)
                 return;
+            if (!PeerIsThisUser(fd)) {
+                ::close(fd); // another user's program: it may not command this one
+                continue;
+            }
             new CommandConnection(fd, this, [this](const QByteArray& line) {
                 ChannelCommand command;
                 if (ParseChannelCommand(line.toStdString(), command))
@@ -316,6 +381,10 @@ bool SendChannelCommand(const std::string& family, const std::string& programFol
             return false;
         Descriptor fd(ConnectTo(path));
         if (fd.get() < 0)
+            continue;
+        // A socket another user listens on is not this user's program: it gets no
+        // command, and sending does not count as done.
+        if (!PeerIsThisUser(fd.get()))
             continue;
         // A few bytes always fit in a new socket's buffer.
         return ::send(fd.get(), line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size());
