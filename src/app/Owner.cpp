@@ -31,8 +31,8 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace marlune {
 
@@ -384,10 +384,13 @@ bool Owner::AskPassword(const std::string& expected, const std::string& prompt) 
                                : UnlockDialog::Ask(expectedText, promptText);
 }
 
-std::int64_t Owner::Now() const {
-    if (m_parts.tickerServices.clock)
-        return static_cast<std::int64_t>(m_parts.tickerServices.clock());
-    return static_cast<std::int64_t>(std::time(nullptr));
+std::int64_t Owner::SteadySeconds() const {
+    if (m_parts.steadyClock)
+        return m_parts.steadyClock();
+    // Not the ticker's clock: that one is the wall clock (or a demo time running with it).
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void Owner::EndProgram() {

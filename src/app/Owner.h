@@ -50,6 +50,8 @@ public:
         // Starts a program (or opens a file with its program).
         std::function<void(const QString& path)> startProgram;
         std::function<void()> showAbout;
+        // The lock's idle clock, in seconds (empty: the machine's steady clock).
+        std::function<std::int64_t()> steadyClock;
     };
 
     explicit Owner(QObject* parent = nullptr);
@@ -80,7 +82,7 @@ public:
     // TickerOwner
     int GetWindowState() const override { return m_core.WindowState(); }
     void SetWindowState(int state) override { m_core.SetWindowState(state); }
-    void SetLastHideTime(std::int64_t seconds) override { m_core.SetLastHideTime(seconds); }
+    void NoteWindowHidden() override { m_core.NoteHidden(); }
     void OnTickerCommand(int command) override;
     void OnMenuCommand(int id) override;
     void BringSettingsToFront() override;
@@ -110,7 +112,7 @@ private:
     void ShowPopupMenu() override;
     void OpenSettings(int page) override;
     bool AskPassword(const std::string& expected, const std::string& prompt) override;
-    std::int64_t Now() const override;
+    std::int64_t SteadySeconds() const override;
     void EndProgram() override;
 
     void showAlertBalloon();

@@ -50,7 +50,7 @@ void OwnerCore::StartUp(bool trayAvailable) {
     addIcon();
     registerHotKey();
     // The window counts as hidden since start-up for the lock after hiding.
-    m_lastHideTime = m_effects.Now();
+    m_lastHideTime = m_effects.SteadySeconds();
     if (m_settings.lock.asksAtStartUp()) {
         m_locked = true;
         if (askPassword(kUnlockLabel))
@@ -99,13 +99,16 @@ bool OwnerCore::askPassword(std::string_view prompt) {
 bool OwnerCore::LockCheck() {
     if (m_ended)
         return false;
-    const std::int64_t now = m_effects.Now();
+    const std::int64_t now = m_effects.SteadySeconds();
     // A prompt that was refused stays due, whatever the mode: otherwise a refused
     // start-up password (mode 1) would let the next show through.
     if (!m_locked) {
         if (!m_settings.lock.locksAfterHiding())
             return true;
-        if (m_settings.lock.periodSeconds >= now - m_lastHideTime) {
+        // A time before the hide cannot come from a clock that only runs forward; if
+        // it ever did, it would not count as within the period.
+        const std::int64_t idle = now - m_lastHideTime;
+        if (idle >= 0 && idle <= m_settings.lock.periodSeconds) {
             m_lastHideTime = now;
             return true;
         }
@@ -118,7 +121,7 @@ bool OwnerCore::LockCheck() {
         return false;
     m_locked = false;
     // The user has just proved who they are: the idle period starts again from here.
-    m_lastHideTime = m_effects.Now();
+    m_lastHideTime = m_effects.SteadySeconds();
     return true;
 }
 
@@ -136,7 +139,7 @@ void OwnerCore::hideByHotKey(int newState) {
     m_effects.HideTicker();
     if (m_settings.hideTray == 1)
         deleteIcon();
-    m_lastHideTime = m_effects.Now();
+    m_lastHideTime = m_effects.SteadySeconds();
     m_windowState = newState;
 }
 
@@ -191,7 +194,7 @@ void OwnerCore::OnShowHideCommand() {
         m_effects.HideTicker();
         // Recorded like every other hide, so that the lock after hiding counts from
         // here and not from the last time the window was shown.
-        m_lastHideTime = m_effects.Now();
+        m_lastHideTime = m_effects.SteadySeconds();
         m_windowState = kWindowHidden;
         break;
     case kWindowDockedAtEdge:

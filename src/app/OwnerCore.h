@@ -50,8 +50,10 @@ public:
     // Runs the unlock dialog modally: true when the typed password matched.
     virtual bool AskPassword(const std::string& expected, const std::string& prompt) = 0;
 
-    // Seconds since 1970.
-    virtual std::int64_t Now() const = 0;
+    // Seconds on a clock that only runs forward, whatever the date is set to: the idle
+    // time of the lock after hiding is measured on it, so that setting the clock back
+    // does not let a hidden window show without the password.
+    virtual std::int64_t SteadySeconds() const = 0;
 
     // Ends the program's event loop (after the exit path has cleaned up).
     virtual void EndProgram() = 0;
@@ -100,7 +102,8 @@ public:
     int WindowState() const { return m_windowState; }
     void SetWindowState(int state) { m_windowState = state; }
     std::int64_t LastHideTime() const { return m_lastHideTime; }
-    void SetLastHideTime(std::int64_t seconds) { m_lastHideTime = seconds; }
+    // The window was hidden just now (by its own hide button): the idle time starts.
+    void NoteHidden() { m_lastHideTime = m_effects.SteadySeconds(); }
     bool SettingsOpen() const { return m_settingsOpen; }
     bool Locked() const { return m_locked; }
     bool Prompting() const { return m_prompting; }

@@ -36,8 +36,8 @@ public:
     virtual ~TickerOwner() = default;
     virtual int GetWindowState() const = 0;
     virtual void SetWindowState(int state) = 0;
-    // Seconds since 1970 of the last time the window was hidden (for the auto-lock).
-    virtual void SetLastHideTime(std::int64_t seconds) = 0;
+    // The window has just been hidden (the auto-lock counts its idle time from here).
+    virtual void NoteWindowHidden() = 0;
     // kCmdShowAlert after every refresh, kCmdExit from the close button.
     virtual void OnTickerCommand(int command) = 0;
     // A popup-menu entry the ticker window does not handle itself.

@@ -743,7 +743,7 @@ void TickerWindow::hideLikeHideButton() {
     hide();
     SetOwnerWindowState(kWindowHidden);
     if (m_owner != nullptr)
-        m_owner->SetLastHideTime(now());
+        m_owner->NoteWindowHidden();
 }
 
 void TickerWindow::ShowPopupMenu(const QPoint& globalPos) {

@@ -165,6 +165,19 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 
+TEST_F(OwnerCoreTest, AnIdleClockBeforeTheHideDoesNotCountAsWithinThePeriod) {
+    settings.lock.mode = 2;
+    settings.lock.password = "pw";
+    settings.lock.periodSeconds = 60;
+    Start();
+    effects.now = 10000;
+    hotKey.Press(); // hidden at 10000
+    effects.Take();
+    effects.now = 6400;
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "cmd 1135"}));
+}
+
 TEST_F(OwnerCoreTest, RefusedPromptKeepsTheWindowHiddenAndTheMenuClosed) {
     settings.lock.mode = 3;
     settings.lock.periodSeconds = 60;

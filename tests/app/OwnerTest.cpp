@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,10 @@ protected:
             return chosenProgram;
         };
         parts.startProgram = [this](const QString& path) { started.push_back(path); };
+        if (wallClock) {
+            parts.tickerServices.clock = [this] { return static_cast<std::uint32_t>(*wallClock); };
+            parts.steadyClock = [this] { return steadyClock; };
+        }
         owner = std::make_unique<Owner>(std::move(parts));
         exits = std::make_unique<QSignalSpy>(owner.get(), &Owner::exitRequested);
         owner->Start();
@@ -95,6 +100,8 @@ protected:
     int chooserRuns = 0;
     QString chosenProgram;
     std::vector<QString> started;
+    std::optional<std::int64_t> wallClock; // set: the test runs both clocks
+    std::int64_t steadyClock = 500;
 };
 
 TEST_F(OwnerTest, HotKeyHidesAndShowsTheTickerWindow) {
@@ -149,6 +156,36 @@ TEST_F(OwnerTest, LockSettingsComeFromTheSettingsFile) {
     EXPECT_FALSE(owner->Ticker()->isVisible());
     EXPECT_TRUE(owner->Core().Locked());
     typedPassword = "abc";
+    hotKey->Press();
+    EXPECT_TRUE(owner->Ticker()->isVisible());
+}
+
+TEST_F(OwnerTest, TheLockAfterHidingCountsIdleTimeWhateverTheDateIsSetTo) {
+    Xml("Securty", "2");
+    Xml("LoginPd", "abc");
+    Xml("LockTime", "1");
+    wallClock = 1700000000;
+    Start();
+    ASSERT_TRUE(owner->Ticker()->isVisible());
+    hotKey->Press();
+    ASSERT_FALSE(owner->Ticker()->isVisible());
+
+    // A minute and a bit later the date is set back an hour: the password is asked.
+    steadyClock += 61;
+    *wallClock -= 3600;
+    typedPassword = "wrong";
+    hotKey->Press();
+    EXPECT_FALSE(owner->Ticker()->isVisible());
+    typedPassword = "abc";
+    hotKey->Press();
+    ASSERT_TRUE(owner->Ticker()->isVisible());
+
+    // Hidden by its own button, then the date jumps a day on within the minute: no prompt.
+    QTest::mouseClick(owner->Ticker()->CaptionButton(kButtonHide), Qt::LeftButton);
+    ASSERT_FALSE(owner->Ticker()->isVisible());
+    steadyClock += 30;
+    *wallClock += 86400;
+    typedPassword = "wrong";
     hotKey->Press();
     EXPECT_TRUE(owner->Ticker()->isVisible());
 }

@@ -86,7 +86,7 @@ public:
             duringPrompt();
         return answer;
     }
-    std::int64_t Now() const override { return now; }
+    std::int64_t SteadySeconds() const override { return now; }
     void EndProgram() override { log("end"); }
 
     void log(const std::string& line) { events.push_back(line); }
