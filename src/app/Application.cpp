@@ -62,6 +62,17 @@ void Application::reportRefusedSettingsFiles() {
     box->show();
 }
 
+void Application::claimProgramFolder() {
+    if (ClaimProgramFolder(m_folderClaim, ProgramFolder()) != FolderClaim::kAlreadyRunning)
+        return;
+    std::fprintf(stderr, "marlune: %s (%s)\n", kAlreadyRunningText, ProgramFolder().c_str());
+    // Both programs may run; the message waits beside the window, as the user decides.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Marlune"),
+                                QString::fromUtf8(kAlreadyRunningText), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
 bool Application::start(int& exitCode) {
     if (!m_options.home.isEmpty()) {
         SetProgramFolder(m_options.home.toStdString());
@@ -107,6 +118,7 @@ bool Application::start(int& exitCode) {
     }
     RemoveStaleSaveFiles(ProgramFolder(), ProgramStartTime());
     reportRefusedSettingsFiles();
+    claimProgramFolder();
     Owner::Parts parts;
     if (m_options.beijingTime) {
         // Trading hours, the holiday check and the request stamps all read this clock.

@@ -5,6 +5,7 @@
 // QApplication and runs this. A second start runs as a second, independent program.
 
 #include "app/StartupOptions.h"
+#include "platform/os/FileLock.h"
 
 #include <QString>
 
@@ -47,11 +48,14 @@ private:
     bool start(int& exitCode);
     // Tells the user about settings files too large (or of the wrong kind) to be read.
     void reportRefusedSettingsFiles();
+    // Tells the user when another program runs on the same folder already.
+    void claimProgramFolder();
 
     StartupOptions m_options;
     std::unique_ptr<sim::SimServer> m_sim;
     std::unique_ptr<Owner> m_owner;
     std::unique_ptr<platform::CommandListener> m_listener;
+    os::FileLock m_folderClaim; // held while the program runs on its folder
 };
 
 // Prints a line "marlune: first quotes painted at <milliseconds since 1970>" to

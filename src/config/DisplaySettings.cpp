@@ -4,6 +4,9 @@
 #include "text/CNumber.h"
 
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace marlune {
 namespace {
@@ -84,9 +87,10 @@ bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& s) 
     store.SetPath(xmlPath);
     if (!store.IsOpenable())
         return false;
-    bool ok = true;
-    const auto set = [&store, &ok](const XmlKey& key, const std::string& value) {
-        ok = store.SetValue(key.name, value) && ok;
+    // Gathered and saved in one write: the page is applied whole or not at all.
+    std::vector<std::pair<std::string, std::string>> values;
+    const auto set = [&values](const XmlKey& key, const std::string& value) {
+        values.emplace_back(key.name, value);
     };
     set(kDisplayFresh, Flag(s.displayFresh));
     set(kTopMost, Flag(s.topMost));
@@ -115,7 +119,7 @@ bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& s) 
     if (s.fontSize >= 0 && s.fontSize < kFontSizeCount)
         set(kFontSize, std::to_string(s.fontSize));
     set(kFontBold, Flag(s.fontBold));
-    return ok;
+    return store.SetValues(values);
 }
 
 } // namespace marlune

@@ -1,6 +1,7 @@
 #include "config/Profile.h"
 
 #include "config/IniText.h"
+#include "config/SettingsFileLock.h"
 #include "config/SettingsKeys.h"
 #include "text/CNumber.h"
 #include "text/FileBytes.h"
@@ -102,24 +103,22 @@ int ProfileReadInt(const std::string& path, std::string_view section, std::strin
     return AtoI(ProfileRead(path, section, key));
 }
 
-bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
-                  std::string_view value) {
+namespace {
+
+bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
     if (!IsWritableName(section) || !IsWritableName(key) || HasLineBreakOrNul(value))
         return false;
     if (key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
         return false;
-    std::string_view trimmedKey = TrimBlanks(key);
-    if (trimmedKey.front() == '[' || trimmedKey.front() == ';' || trimmedKey.front() == '#')
-        return false;
+    const std::string_view trimmedKey = TrimBlanks(key);
+    return trimmedKey.front() != '[' && trimmedKey.front() != ';' && trimmedKey.front() != '#';
+}
 
-    // Never replace a file that could not be read whole: what it held would be lost.
-    FileRead existing = ReadRegularFile(path);
-    if (!existing.ok() && existing.status != FileReadStatus::Missing)
-        return false;
-    std::string bytes = std::move(existing.bytes);
-    IniEncoding encoding = DetectIniEncoding(bytes);
+// The key's new value put into the file's bytes, as one write of it would.
+void ApplyEntry(std::string& bytes, IniEncoding encoding, std::string_view section, std::string_view key,
+                std::string_view value) {
     std::string fileSection = ToFileEncoding(TrimBlanks(section), encoding);
-    std::string fileKey = ToFileEncoding(trimmedKey, encoding);
+    std::string fileKey = ToFileEncoding(TrimBlanks(key), encoding);
     std::string fileValue = ToFileEncoding(value, encoding);
     IniKeyLocation location = LocateIniKey(bytes, fileSection, fileKey);
 
@@ -142,6 +141,33 @@ bool ProfileWrite(const std::string& path, std::string_view section, std::string
         bytes.append("[").append(fileSection).append("]").append(kLineEnd);
         bytes.append(fileKey).append("=").append(fileValue).append(kLineEnd);
     }
+}
+
+} // namespace
+
+bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
+                  std::string_view value) {
+    return ProfileWriteAll(path, {{section, key, std::string(value)}});
+}
+
+bool ProfileWriteAll(const std::string& path, const std::vector<ProfileEntry>& entries) {
+    if (entries.empty())
+        return true;
+    for (const ProfileEntry& entry : entries) {
+        if (!IsWritableEntry(entry.section, entry.key, entry.value))
+            return false;
+    }
+    // Another program's save of the file waits until this one has written, and the other
+    // way round: neither writes back bytes read before the other's save.
+    const SettingsFileLock lock(path);
+    // Never replace a file that could not be read whole: what it held would be lost.
+    FileRead existing = ReadRegularFile(path);
+    if (!existing.ok() && existing.status != FileReadStatus::Missing)
+        return false;
+    std::string bytes = std::move(existing.bytes);
+    const IniEncoding encoding = DetectIniEncoding(bytes);
+    for (const ProfileEntry& entry : entries)
+        ApplyEntry(bytes, encoding, entry.section, entry.key, entry.value);
     return ReplaceSettingsFile(path, bytes) == ReplaceResult::Replaced;
 }
 

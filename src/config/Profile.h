@@ -16,6 +16,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marlune {
 
@@ -40,6 +41,18 @@ bool ProfileReadFlag(const std::string& path, std::string_view section, std::str
 // a key holds '=' or a section name holds ']'. Most callers ignore the result.
 bool ProfileWrite(const std::string& path, std::string_view section, std::string_view key,
                   std::string_view value);
+
+struct ProfileEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string value;
+};
+
+// Writes all the entries with one replace of the file, as many ProfileWrite calls in a
+// row would, but all or none: an interruption never leaves some of them written. False,
+// and nothing written, when ProfileWrite would refuse any one of them. Like every write,
+// it holds the file's lock (SettingsFileLock) from reading to replacing the file.
+bool ProfileWriteAll(const std::string& path, const std::vector<ProfileEntry>& entries);
 
 // ProfileWrite of the number as "%d".
 bool ProfileWriteInt(const std::string& path, std::string_view section, std::string_view key, int value);

@@ -75,4 +75,13 @@ std::string AlertStatePath() {
     return ProgramPath(kAlertStateFile);
 }
 
+FolderClaim ClaimProgramFolder(os::FileLock& lock, const std::string& programFolder) {
+    const std::string path = programFolder + kRunningLockFile;
+    if (lock.Lock(path, os::FileLock::Wait::kNot, true))
+        return FolderClaim::kClaimed;
+    // The mark is there but its lock is not to be had: another program holds it.
+    return os::StatPath(path).kind == os::PathKind::Regular ? FolderClaim::kAlreadyRunning
+                                                            : FolderClaim::kUnknown;
+}
+
 } // namespace marlune

@@ -1,5 +1,6 @@
 #include "config/XmlSettingsStore.h"
 
+#include "config/SettingsFileLock.h"
 #include "config/SettingsKeys.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
@@ -287,6 +288,21 @@ public:
     bool addKey(const std::string& path, std::string_view key, std::string_view value) {
         if (findKey(key))
             return true;
+        return appendKey(key, value) && save(path);
+    }
+
+    // The key's text replaced, or the key added with it, in memory only; false when a
+    // missing key cannot be added where it would be found again.
+    bool setValue(std::string_view key, std::string_view value) {
+        if (pugi::xml_node element = findKey(key)) {
+            ReplaceText(element, value);
+            return true;
+        }
+        return appendKey(key, value);
+    }
+
+private:
+    bool appendKey(std::string_view key, std::string_view value) {
         if (!IsElementName(key))
             return false;
         // A key under a Body that is not a child of the root could never be found
@@ -295,10 +311,9 @@ public:
         if (!body || !isChildOfRoot(body))
             return false;
         AppendElement(body, key, value);
-        return save(path);
+        return true;
     }
 
-private:
     using Stamp = os::FileStamp;
     static std::optional<Stamp> StampOf(const std::string& path) { return os::StampOf(path); }
 
@@ -343,22 +358,40 @@ std::string XmlSettingsStore::GetValue(std::string_view key) const {
         return {};
     if (pugi::xml_node element = document->findKey(key))
         return JoinedText(element);
-    document->addKey(m_path, key, sstconf::kDefaultOnMiss);
+    AddKey(key, sstconf::kDefaultOnMiss);
     return sstconf::kDefaultOnMiss;
 }
 
 bool XmlSettingsStore::SetValue(std::string_view key, std::string_view value) const {
+    return SetValues({{std::string(key), std::string(value)}});
+}
+
+bool XmlSettingsStore::SetValues(const std::vector<std::pair<std::string, std::string>>& values) const {
+    if (m_path.empty())
+        return false;
+    // Held from reading the document (again, when another program saved it meanwhile) to
+    // saving it: two programs' saves take turns and neither loses the other's.
+    const SettingsFileLock lock(m_path);
     SettingsDocument* document = this->document();
     if (document == nullptr)
         return false;
-    pugi::xml_node element = document->findKey(key);
-    if (!element)
-        return document->addKey(m_path, key, value);
-    ReplaceText(element, value);
-    return document->save(m_path);
+    for (const auto& [key, value] : values) {
+        if (!document->setValue(key, value)) {
+            m_document.reset(); // the document holds unsaved changes: read it again
+            return false;
+        }
+    }
+    if (!document->save(m_path)) {
+        m_document.reset();
+        return false;
+    }
+    return true;
 }
 
 bool XmlSettingsStore::AddKey(std::string_view key, std::string_view value) const {
+    if (m_path.empty())
+        return false;
+    const SettingsFileLock lock(m_path);
     SettingsDocument* document = this->document();
     return document != nullptr && document->addKey(m_path, key, value);
 }

@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace marlune {
 
@@ -43,6 +45,11 @@ public:
     // Replaces the key's text and saves the document; a missing key is added with the
     // value (AddKey). Returns true when the file now holds the value.
     bool SetValue(std::string_view key, std::string_view value) const;
+
+    // SetValue for each key and value, saved in one write: all of them or, when any one
+    // cannot be set, none. Every change holds the file's lock (SettingsFileLock) from
+    // reading the document again, when it changed, to saving it.
+    bool SetValues(const std::vector<std::pair<std::string, std::string>>& values) const;
 
     // Adds the key with the value as the last child of the first "Body" element and
     // saves the document; does nothing when the key exists. Keys are added only where

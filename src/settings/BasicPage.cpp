@@ -200,17 +200,21 @@ void BasicPage::load() {
 void BasicPage::Store() {
     using namespace baseini;
     const int source = m_sources->checkedId();
-    ProfileWrite(m_baseIniPath, kDataSour.section, kDataSour.name, source > 0 ? std::to_string(source) : "");
     // With neither modifier ticked (a stored value that was neither) the hot key gets the
     // first-run modifier, Alt, so that it works again.
     const int modifier = m_modifiers->checkedId() > 0 ? m_modifiers->checkedId() : kHotKeyAlt;
-    ProfileWriteInt(m_baseIniPath, kHotKeyPress.section, kHotKeyPress.name, modifier);
-    ProfileWrite(m_baseIniPath, kHotKey.section, kHotKey.name, m_hotKey->currentText().toStdString());
-    ProfileWriteInt(m_baseIniPath, kFreshSec.section, kFreshSec.name, m_slider->value());
-    ProfileWrite(m_baseIniPath, kReSoft.section, kReSoft.name, m_program->text().toStdString());
-    ProfileWriteInt(m_baseIniPath, kAutoSource.section, kAutoSource.name, m_autoSource->isChecked() ? 1 : 0);
-    ProfileWriteInt(m_baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name,
-                    m_tradeHoursOnly->isChecked() ? 1 : 0);
+    // One write: the page is applied whole or not at all.
+    ProfileWriteAll(
+        m_baseIniPath,
+        {
+            {kDataSour.section, kDataSour.name, source > 0 ? std::to_string(source) : ""},
+            {kHotKeyPress.section, kHotKeyPress.name, std::to_string(modifier)},
+            {kHotKey.section, kHotKey.name, m_hotKey->currentText().toStdString()},
+            {kFreshSec.section, kFreshSec.name, std::to_string(m_slider->value())},
+            {kReSoft.section, kReSoft.name, m_program->text().toStdString()},
+            {kAutoSource.section, kAutoSource.name, m_autoSource->isChecked() ? "1" : "0"},
+            {kTradeHoursOnly.section, kTradeHoursOnly.name, m_tradeHoursOnly->isChecked() ? "1" : "0"},
+        });
 }
 
 void BasicPage::Browse() {

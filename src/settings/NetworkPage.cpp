@@ -43,8 +43,8 @@ bool IsIpv4Address(const QString& text) {
     for (const QString& part : parts) {
         bool ok = false;
         const int value = part.toInt(&ok);
-        if (part.isEmpty() || part.size() > 3 || !ok || value < 0 || value > 255 || part.front() == QLatin1Char('+') ||
-            part.front() == QLatin1Char('-'))
+        if (part.isEmpty() || part.size() > 3 || !ok || value < 0 || value > 255 ||
+            part.front() == QLatin1Char('+') || part.front() == QLatin1Char('-'))
             return false;
     }
     return true;
@@ -243,11 +243,14 @@ void NetworkPage::Store() {
     const auto text = [keepFields](const QLineEdit* field) {
         return keepFields ? field->text().toStdString() : std::string();
     };
-    store.SetValue(kProxyType.name, std::to_string(type));
-    store.SetValue(kProxyIp.name, text(m_host));
-    store.SetValue(kProxyPort.name, text(m_port));
-    store.SetValue(kProxyUser.name, text(m_user));
-    store.SetValue(kProxyPasswd.name, text(m_password));
+    // One write: the page is applied whole or not at all.
+    store.SetValues({
+        {kProxyType.name, std::to_string(type)},
+        {kProxyIp.name, text(m_host)},
+        {kProxyPort.name, text(m_port)},
+        {kProxyUser.name, text(m_user)},
+        {kProxyPasswd.name, text(m_password)},
+    });
 }
 
 } // namespace marlune

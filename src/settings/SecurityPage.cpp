@@ -165,14 +165,18 @@ void SecurityPage::Store() {
         return;
     XmlSettingsStore store;
     store.SetPath(m_xmlPath);
-    store.SetValue(kSecurty.name, std::to_string(Mode()));
+    const int mode = Mode();
     m_storedPassword = passwordToStore();
     m_password->clear();
-    store.SetValue(kLoginPd.name, m_storedPassword.toStdString());
     // Without the minutes list (the lock after hiding is off) the stored minutes stay.
     const std::string minutes =
         m_minutes->count() > 0 ? m_minutes->currentText().toStdString() : m_storedLockTime;
-    store.SetValue(kLockTime.name, minutes);
+    // One write: the lock is never switched on with the old password.
+    store.SetValues({
+        {kSecurty.name, std::to_string(mode)},
+        {kLoginPd.name, m_storedPassword.toStdString()},
+        {kLockTime.name, minutes},
+    });
     m_storedLockTime = minutes;
 }
 
