@@ -1,6 +1,7 @@
 #include "ticker/WebPane.h"
 
 #include "platform/BrowserSandbox.h"
+#include "ticker/BrowserLaunchGate.h"
 #include "ticker/BrowserLauncher.h"
 #include "ticker/ExternalObject.h"
 #include "ticker/FailurePage.h"
@@ -127,7 +128,7 @@ bool WebPane::ensureHost() {
     const CreateWebPaneHostFunction create = EngineEntryPoint();
     if (!create)
         return false;
-    m_external = new ExternalObject(this);
+    m_external = new ExternalObject(m_launchGate, this);
     WebPaneHostSetup setup;
     setup.parent = this;
     setup.external = m_external;
@@ -135,10 +136,16 @@ bool WebPane::ensureHost() {
     setup.loadStarted = [this] { onLoadStarted(); };
     setup.loadFinished = [this](PageLoadResult result) { onLoadFinished(result); };
     setup.htmlShown = [this] { onHtmlShown(); };
-    setup.openExternally = [](const QUrl& url) { OpenInBrowser(url.toString()); };
+    // A new window a page asks for (window.open, a link to another window) is a launch
+    // like ShowDlg: only in answer to the user's click.
+    setup.openExternally = [this](const QUrl& url) {
+        if (!BrowserAddress(url.toString()).isEmpty() && m_launchGate.TakeLaunch())
+            OpenInBrowser(url.toString());
+    };
     m_host.reset(create(setup));
     if (!m_host)
         return false;
+    new UserClickWatcher(m_host->view(), m_launchGate);
     m_host->view()->setGeometry(rect());
     m_host->view()->show();
     return true;

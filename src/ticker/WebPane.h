@@ -4,6 +4,8 @@
 // never shows one). Without an engine (built without Qt WebEngine, or its module missing) pages
 // open in the default browser instead.
 
+#include "ticker/BrowserLaunchGate.h"
+
 #include <QString>
 #include <QTimer>
 #include <QVariant>
@@ -77,6 +79,8 @@ private:
     void onHtmlShown();
     void pageFailed();
 
+    // Before the engine and the external object, which use it while they live.
+    BrowserLaunchGate m_launchGate;
     std::unique_ptr<WebPaneHost> m_host;
     ExternalObject* m_external = nullptr;
     QTimer m_loadTimer;

@@ -29,7 +29,8 @@ struct WebPaneHostSetup {
     std::function<void()> loadStarted;
     std::function<void(PageLoadResult)> loadFinished;
     std::function<void()> htmlShown;                 // a page given by showHtml has loaded
-    std::function<void(const QUrl&)> openExternally; // a page asked for a new window
+    // A page asked for a new window (the engine lets a page ask only in answer to a click).
+    std::function<void(const QUrl&)> openExternally;
 };
 
 class WebPaneHost {

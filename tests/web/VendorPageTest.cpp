@@ -35,7 +35,7 @@ TEST(VendorPages, MiniQuotePageLinksOpenInTheDefaultBrowser) {
                     .toString()
                     .contains(QStringLiteral("600000")));
 
-    test::Evaluate(pane, QStringLiteral("document.querySelector('a[onclick*=\"ShowDlg\"]').click(); 0"));
+    ASSERT_TRUE(test::UserClick(pane, QStringLiteral("a[onclick*=\"ShowDlg\"]")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, test::kPageWaitMs));
     EXPECT_EQ(opened.front(), site + QStringLiteral("/stock/stock_info.php?stockid=sh600000"));
     // The link itself is not followed: the data window keeps its page.

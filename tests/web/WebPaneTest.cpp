@@ -97,13 +97,17 @@ TEST_F(WebPaneOnEngine, EveryNavigationErrorShowsTheFailurePageOnce) {
     EXPECT_TRUE(finished.at(0).at(0).toBool());
 }
 
-TEST_F(WebPaneOnEngine, ExternalShowDlgReachesTheDefaultBrowserWithThePagesText) {
-    // Called while the document is still loading, as early as a page can.
-    site.setPageScript("window.external.ShowDlg('http://vendor.example/stock/quote.php?code=600000', 7);");
+TEST_F(WebPaneOnEngine, ExternalShowDlgOpensTheBrowserOnlyInAnswerToAClick) {
+    // Called while the document is still loading, as early as a page can, and in a flood
+    // after it: without the user's click nothing opens.
+    site.setPageScript("window.external.ShowDlg('http://vendor.example/early', 7);");
     load(site.url("/page-script"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, kPageWaitMs));
-    EXPECT_EQ(opened,
-              std::vector<QString>{QStringLiteral("http://vendor.example/stock/quote.php?code=600000")});
+    Evaluate(pane, QStringLiteral("for (var i = 0; i < 500; ++i) window.external.ShowDlg("
+                                  "'http://vendor.example/flood', 1); 0"));
+    // Were any of them let through, they would arrive before this round trip's answer.
+    Evaluate(pane, QStringLiteral("0"));
+    QTest::qWait(300);
+    EXPECT_TRUE(opened.empty());
 
     // The same object on every read, which pages cannot replace.
     EXPECT_TRUE(
@@ -121,19 +125,35 @@ TEST_F(WebPaneOnEngine, ExternalShowDlgReachesTheDefaultBrowserWithThePagesText)
         e.ShowDlg('file:///etc/passwd', 1);
         e.ShowDlg('http://vendor.example/' + 'x'.repeat(20000000), 1);
         e.ShowDlg({ toString: function () { throw new Error('no text'); } }, 1);
-        e.ShowDlg('https://vendor.example/last', 'not a number');
         'survived';)"));
     EXPECT_EQ(survived.toString(), QStringLiteral("survived"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 2; }, kPageWaitMs));
+
+    // The user clicks: the page's answer opens one window, however many it asks for.
+    Evaluate(pane, QStringLiteral(R"(
+        document.body.style.height = '400px';
+        document.body.onclick = function () {
+            window.external.ShowDlg('javascript:alert(1)', 1);
+            window.external.ShowDlg('https://vendor.example/clicked', 'not a number');
+            for (var i = 0; i < 500; ++i) window.external.ShowDlg('http://vendor.example/more', 1);
+            for (var j = 0; j < 20; ++j) window.open('http://vendor.example/window' + j, '_blank');
+        }; 0)"));
+    ASSERT_TRUE(test::UserClick(pane, QStringLiteral("body")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, kPageWaitMs));
+    Evaluate(pane, QStringLiteral("0"));
     QTest::qWait(300);
-    EXPECT_EQ(opened,
-              (std::vector<QString>{QStringLiteral("http://vendor.example/stock/quote.php?code=600000"),
-                                    QStringLiteral("https://vendor.example/last")}));
+    EXPECT_EQ(opened, std::vector<QString>{QStringLiteral("https://vendor.example/clicked")});
 }
 
-TEST_F(WebPaneOnEngine, NewWindowsOpenInTheDefaultBrowser) {
+TEST_F(WebPaneOnEngine, NewWindowsOpenInTheDefaultBrowserOnlyWhenClicked) {
     load(site.url("/page"));
-    Evaluate(pane, QStringLiteral("window.open('http://vendor.example/elsewhere', '_blank'); 0"));
+    Evaluate(pane, QStringLiteral("for (var i = 0; i < 20; ++i) window.open('http://vendor.example/popup', "
+                                  "'_blank'); 0"));
+    QTest::qWait(300);
+    EXPECT_TRUE(opened.empty());
+    Evaluate(pane, QStringLiteral("document.body.innerHTML = '<a id=\"link\" target=\"_blank\" "
+                                  "style=\"display:block;height:200px\" href=\"http://vendor.example/"
+                                  "elsewhere\">quote page</a>'; 0"));
+    ASSERT_TRUE(test::UserClick(pane, QStringLiteral("#link")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, kPageWaitMs));
     EXPECT_EQ(opened, std::vector<QString>{QStringLiteral("http://vendor.example/elsewhere")});
     EXPECT_EQ(bodyText(), QStringLiteral("quote page"));

@@ -82,6 +82,9 @@ public:
         // A failed load is reported at once instead of after the engine's own error page has
         // loaded; the pane puts its own failure page in place.
         m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+        // No window without the user's click, as the engine's popup blocker decides; the
+        // pane checks the same again before it opens the browser (openExternally).
+        m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
 
         auto* channel = new QWebChannel(m_page);
         if (setup.external)

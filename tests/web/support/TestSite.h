@@ -114,4 +114,27 @@ inline QVariant Evaluate(WebPane& pane, const QString& script) {
 
 constexpr int kPageWaitMs = 30000;
 
+// Clicks as the user would, with the mouse, in the middle of the page's element the
+// selector finds: the window system's click reaches the engine's input widget. False
+// when there is no such element or widget.
+inline bool UserClick(WebPane& pane, const QString& selector) {
+    const QVariantList centre =
+        Evaluate(pane, QStringLiteral("(function () { var r = document.querySelector('%1')"
+                                      ".getBoundingClientRect(); return [r.left + r.width / 2,"
+                                      " r.top + r.height / 2]; })()")
+                           .arg(selector))
+            .toList();
+    if (centre.size() != 2)
+        return false;
+    for (QWidget* child : pane.findChildren<QWidget*>()) {
+        if (QWidget* input = child->focusProxy()) {
+            const QPoint at(centre[0].toInt(), centre[1].toInt());
+            QTest::mouseMove(input, at);
+            QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, at);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace marlune::test
