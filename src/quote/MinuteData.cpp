@@ -57,6 +57,35 @@ std::optional<MinutePoint> ParseRow(std::string_view row) {
     return MinutePoint{time, *price, *volume, *amount};
 }
 
+// A minute reply nests five levels deep. A document nested much deeper is no minute reply,
+// and building it would take a hundred times its bytes and a noticeable while on the GUI
+// thread: it is refused before it is parsed.
+constexpr int kMaxReplyDepth = 32;
+
+bool NestsDeeperThan(std::string_view json, int limit) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : json) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit)
+                return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int MinuteSlot(int hhmm) {
@@ -73,7 +102,7 @@ int MinuteSlot(int hhmm) {
 }
 
 std::optional<MinuteDay> ParseMinuteReply(std::string_view json, std::string_view symbol) {
-    if (json.size() > kMaxMinuteReplyBytes || symbol.empty())
+    if (json.size() > kMaxMinuteReplyBytes || symbol.empty() || NestsDeeperThan(json, kMaxReplyDepth))
         return std::nullopt;
     // No exceptions: a damaged reply parses to a discarded value.
     const nlohmann::json root = nlohmann::json::parse(json.begin(), json.end(), nullptr, false);

@@ -38,7 +38,8 @@ int MinuteSlot(int hhmm);
 
 // Reads the reply for one symbol ("sh600519"). Nothing when the reply is not JSON, has no
 // entry for that symbol (a reply about another stock never stands in for it) or its rows
-// are not a list. A row that is damaged (not four fields, a field that is not a plain
+// are not a list, and when it nests more than 32 levels deep (built, such a document would
+// take far more memory than its bytes). A row that is damaged (not four fields, a field that is not a plain
 // number, a time outside the sessions, a price not above 0, a number beyond any real
 // quote) is skipped; the other rows stand. Rows out of order are put in time order, and
 // of two rows for the same minute the first is kept.

@@ -46,6 +46,21 @@ TEST(MinuteData, ReadsTheRowsOfTheDay) {
     EXPECT_TRUE(empty->points.empty());
 }
 
+TEST(MinuteData, ADocumentNestedFarDeeperThanAReplyIsRefusedUnbuilt) {
+    const std::string rows = R"("0930 1187.00 294 34897800.00")";
+    const std::string nested = std::string(40, '[') + std::string(40, ']');
+    const std::string deep =
+        R"({"code":0,"extra":)" + nested + R"(,"data":{"sh600519":{"data":{"data":[)" + rows +
+        R"(],"date":"20260630","note":"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[\""}}}})";
+    EXPECT_FALSE(ParseMinuteReply(deep, "sh600519"));
+    // Brackets inside texts are no nesting.
+    const std::string inText = R"({"code":0,"note":")" + nested +
+                               R"(","data":{"sh600519":{"data":{"data":[)" + rows +
+                               R"(],"date":"20260630"}}}})";
+    EXPECT_TRUE(ParseMinuteReply(inText, "sh600519"));
+    EXPECT_FALSE(ParseMinuteReply(std::string(900000, '['), "sh600519"));
+}
+
 TEST(MinuteData, MapsTheSessionsOntoOneTimeAxis) {
     EXPECT_EQ(MinuteSlot(930), 0);
     EXPECT_EQ(MinuteSlot(1030), 60);
