@@ -84,4 +84,8 @@ FolderClaim ClaimProgramFolder(os::FileLock& lock, const std::string& programFol
                                                             : FolderClaim::kUnknown;
 }
 
+std::string WatchExtrasPath() {
+    return ProgramPath(kWatchExtrasFile);
+}
+
 } // namespace marlune

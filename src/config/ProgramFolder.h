@@ -16,6 +16,7 @@ inline constexpr const char kXmlSettingsFolder[] = "scnf";
 inline constexpr const char kXmlSettingsFile[] = "scnf/SSTConf.xml";
 inline constexpr const char kDataFolder[] = "data";
 inline constexpr const char kAlertStateFile[] = "data/alerts.txt";
+inline constexpr const char kWatchExtrasFile[] = "data/watchextras.txt";
 // Locked by the program that runs on the folder, for as long as it runs.
 inline constexpr const char kRunningLockFile[] = "config/running.lock";
 
@@ -41,6 +42,7 @@ std::string ListIniPath();
 std::string XmlSettingsPath();
 std::string DataFolder(); // ends with '/'
 std::string AlertStatePath();
+std::string WatchExtrasPath();
 
 enum class FolderClaim {
     kClaimed,        // no other program runs on the folder

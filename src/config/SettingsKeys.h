@@ -72,6 +72,11 @@ inline constexpr IniKey kColorBK{kColor, "ColorBK", "e6ffff",
                                  "background colour of the quote grid (pale yellow)"};
 inline constexpr IniKey kCustFont{kColor, "CustFont", "0", "reserved font option; nothing reads it"};
 
+// Not written by the first run: a missing key reads as 0.
+inline constexpr IniKey kAlertSound{kSys, "AlertSound", "0",
+                                    "1 = alerts sound (the notification service's message sound, else the "
+                                    "desktop's beep); 0 = silent"};
+
 // Every key in the order of the first-run file.
 inline constexpr IniKey kAllKeys[] = {
     kNewStockTip, kHotKey,    kHotKeyPress, kFreshSec,     kDataSour, kReSoft,   kShowTitle, kTransBK,

@@ -6,8 +6,10 @@
 // entry's limits (or switching its alert off and on) arms it afresh.
 //
 // The file is the program's own: one line per fired alert, "code|market|lower|upper|state"
-// with the limits as "%.2f", CR LF line ends, replaced atomically. Lines it cannot read are
-// kept as they are.
+// with the limits as "%.2f" for the band, "code|market|rate|+5.00" or "code|market|rate|-3.00"
+// for a change-rate condition (the threshold it fired for), CR LF line ends, replaced
+// atomically. Lines it cannot read are kept as they are, so an older program keeps the rate
+// records it does not know.
 
 #include "quote/QuoteBook.h"
 

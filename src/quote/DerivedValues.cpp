@@ -1,5 +1,6 @@
 #include "quote/DerivedValues.h"
 
+#include "quote/AlertRules.h"
 #include "quote/Markets.h"
 #include "quote/ServiceText.h"
 #include "quote/WatchListFile.h"
@@ -133,8 +134,11 @@ void ComputeDerivedValues(QuoteBook& book) {
 
     if (book.alerts.size() != book.watchList.size())
         book.alerts.resize(book.watchList.size());
-    for (std::size_t row = 0; row < book.watchList.size(); ++row)
+    for (std::size_t row = 0; row < book.watchList.size(); ++row) {
         UpdateAlert(book, row);
+        if (IsAlertableQuote(book.watchList[row], book.alertClock))
+            UpdateRateAlert(book, row);
+    }
 }
 
 void UpdateAlert(QuoteBook& book, std::size_t row) {
@@ -149,7 +153,7 @@ void UpdateAlert(QuoteBook& book, std::size_t row) {
         return;
     }
     double price = QuoteNumber(entry.quote.price);
-    if (!(price > 0.0))
+    if (!(price > 0.0) || !IsAlertableQuote(entry, book.alertClock))
         return;
     double lower = CentValue(entry.lowerLimit);
     double upper = CentValue(entry.upperLimit);
@@ -171,11 +175,16 @@ void CollectAlerts(QuoteBook& book, std::size_t row) {
     AlertRow& alert = book.alerts[row];
     bool triggered = alert.state == kAlertTriggered || alert.state == kAlertAtLowerLimit ||
                      alert.state == kAlertAtUpperLimit;
-    if (!triggered || alert.message.empty())
-        return;
-    book.alertText += alert.message;
-    book.alertText += '\n';
-    alert.message.clear();
+    if (triggered && !alert.message.empty()) {
+        book.alertText += alert.message;
+        book.alertText += '\n';
+        alert.message.clear();
+    }
+    if (alert.rateState != kRateInside && !alert.rateMessage.empty()) {
+        book.alertText += alert.rateMessage;
+        book.alertText += '\n';
+        alert.rateMessage.clear();
+    }
 }
 
 bool CollectsAlerts(const StockEntry& entry) {

@@ -10,7 +10,7 @@ namespace marlune {
 
 // Copies each watch-list entry's quote (first match of code and market) into the entry, or
 // empties it when the reply had none; computes each holding's P/L texts and the totals; then
-// applies the alert rule to every row.
+// applies the alert rules (the band, then the change rate) to every row.
 //
 // A holding's profit or loss is (price - cost) x quantity and its rate (price - cost) / cost.
 // When the price is not above 0 (no trade yet, suspended) the previous close stands in for it,
@@ -23,7 +23,8 @@ namespace marlune {
 void ComputeDerivedValues(QuoteBook& book);
 
 // The alert rule for one row, with the row's quote already copied in. It acts when the
-// entry's alert flag is 1 and its price is above 0: the state becomes 4 at or below the lower
+// entry's alert flag is 1 and its quote is alertable (IsAlertableQuote, at the book's
+// alertClock), which also needs a price above 0: the state becomes 4 at or below the lower
 // limit (when that is above 0), 5 at or above the upper limit (when that is above 0), else 0.
 // A change to 4 or 5 from any other state (the price crossed a limit, or went from one limit
 // past the other between two quotes) sets the row's message, so one crossing gives one alert;
@@ -34,7 +35,8 @@ void ComputeDerivedValues(QuoteBook& book);
 void UpdateAlert(QuoteBook& book, std::size_t row);
 
 // Adds the row's waiting message and a line feed to the alert text when the row's state is 1,
-// 4 or 5, and empties the message.
+// 4 or 5, and empties the message; then the same for the rate message while the rate is
+// outside its conditions.
 void CollectAlerts(QuoteBook& book, std::size_t row);
 
 // True for a row whose alert is collected during the grid refill: alert flag 1 and a price

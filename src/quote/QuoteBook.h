@@ -7,6 +7,7 @@
 #include "quote/StockEntry.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,19 @@ enum AlertState : int {
     kAlertAtUpperLimit = 5,
 };
 
-// The alert of one watch-list row: its state and the message waiting to be collected.
+// Where a row's change rate stands against its rate alerts.
+enum RateAlertState : int {
+    kRateInside = 0,
+    kRateRisen = 1,   // at or above +riseRate %
+    kRateFallen = -1, // at or below -fallRate %
+};
+
+// The alert of one watch-list row: its states and the messages waiting to be collected.
 struct AlertRow {
     int state = kAlertNone;
     std::string message; // UTF-8; emptied once collected
+    int rateState = kRateInside;
+    std::string rateMessage;
 };
 
 struct QuoteBook {
@@ -39,6 +49,9 @@ struct QuoteBook {
     std::vector<std::string> totalLeavesOut;
     std::vector<AlertRow> alerts; // one per watch-list row
     std::string alertText;        // collected alert messages, each followed by "\n"
+    // When the quotes being applied came (seconds since 1970), for the alert rules that
+    // depend on the clock (the call auction, today's date); 0: not known, those rules rest.
+    std::int64_t alertClock = 0;
 
     // Replaces the watch list; every row's alert starts afresh.
     void setWatchList(WatchList list);

@@ -50,6 +50,10 @@ struct StockEntry {
     float upperLimit = 0.0f;
     int quantity = 0;
     float cost = 0.0f;
+    // Change-rate alerts against the previous close, in per cent: at +riseRate or above, at
+    // -fallRate or below; 0 is off. Kept in data/watchextras.txt, not in list.ini.
+    double riseRate = 0.0;
+    double fallRate = 0.0;
     QuoteRecord quote;
 };
 

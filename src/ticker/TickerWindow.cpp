@@ -11,6 +11,7 @@
 #include "platform/WindowPlatform.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteParsers.h"
+#include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
 #include "ticker/ChartImageCache.h"
 #include "ticker/ChartPopupController.h"
@@ -202,6 +203,7 @@ void TickerWindow::readSettings() {
 void TickerWindow::loadWatchList() {
     // A list.ini refused for its size or type is left alone; the first-run list stands in.
     m_book.setWatchList(ReadListFile(ListIniPath(), MarketReading::Number, DefaultListIni()).entries);
+    WatchExtrasFile(WatchExtrasPath()).ApplyTo(m_book.watchList);
     // Alerts shown before this start (or before the list was edited) are not shown again.
     m_alertMemory.Restore(m_book);
 }
@@ -518,6 +520,7 @@ void TickerWindow::HandleFetchStatus(const FetchReport& report) {
 }
 
 bool TickerWindow::dispatchReply(const FetchReport& report, const std::string& reply) {
+    m_book.alertClock = now(); // for the alert rules of the call auction and of today's date
     const QuoteReplyResult result =
         DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource);
     if (!result.applied)
@@ -748,7 +751,8 @@ void TickerWindow::hideLikeHideButton() {
 
 void TickerWindow::ShowPopupMenu(const QPoint& globalPos) {
     m_popupController->hidePopup();
-    m_menu->Prepare(OwnerWindowState(), m_settings.topMost, m_settings.transBK);
+    m_menu->Prepare(OwnerWindowState(), m_settings.topMost, m_settings.transBK,
+                    m_owner != nullptr && m_owner->AlertsPaused());
     activateWindow();
     m_menu->popup(globalPos);
 }

@@ -138,7 +138,8 @@ TEST_F(Alerts, CollectionRulesAndTheAlertText) {
     CollectAlerts(book, 0); // collected once
     CollectAlerts(book, 7); // beyond the list: ignored
     EXPECT_EQ(book.alertText, "浦发银行(600000) 现价9.00，已跌到预警下限9.60\n");
-    book.alerts[1] = {kAlertTriggered, "manual"};
+    book.alerts[1].state = kAlertTriggered;
+    book.alerts[1].message = "manual";
     CollectAlerts(book, 1);
     EXPECT_EQ(book.takeAlertText(), "浦发银行(600000) 现价9.00，已跌到预警下限9.60\nmanual\n");
     EXPECT_TRUE(book.alertText.empty());

@@ -758,7 +758,12 @@ TEST_F(TickerWindowTest, TransparentModeUsesTheCompositorsAlphaWhileOneRuns) {
 // The first-run list has the index's alert on with an upper limit of 3.00.
 TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnEdit) {
     const std::string alert = "上证指数(000001) 现价3010.50，已涨到预警上限3.00\n";
+    // Quotes of another day than the clock's raise no alert; on their day (2024-05-06 10:30
+    // Beijing time) they do.
     Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    clock = 1'714'962'600;
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
     EXPECT_EQ(m_window->AlertText().toStdString(), alert);
     m_window->ClearAlertText();
     m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
@@ -780,6 +785,20 @@ TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnE
     m_window->TickerCommand(kCmdSettingsApplied);
     m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
     EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
+}
+
+TEST_F(TickerWindowTest, RateConditionsComeFromTheExtrasFile) {
+    ASSERT_TRUE(WriteFileAtomically(AlertStatePath(), "000001|1|2.00|3.00|5\r\n")); // the band: shown before
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.30|0.00\r\n"));
+    // During the call auction of the quotes' day (09:20 Beijing time) nothing is raised.
+    clock = 1'714'958'400;
+    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    clock = 1'714'962'600; // 10:30
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，涨幅已达+0.30%\n");
+    EXPECT_EQ(ReadFileBytes(AlertStatePath()).value_or(""),
+              "000001|1|2.00|3.00|5\r\n000001|1|rate|+0.30\r\n");
 }
 
 TEST_F(TickerWindowTest, HeaderHoverOnlyInTransparentModeWithShowTitle) {
