@@ -22,6 +22,8 @@ packages=(
   weston xwayland qt6-wayland
   # the Debian package (scripts/package) and its checks
   dpkg-dev fakeroot file lintian
+  # alerts as desktop notifications: a notification service on a session bus of its own
+  dunst dbus-bin dbus-daemon
 )
 
 missing=()

@@ -79,6 +79,7 @@ Owner::Owner(Parts parts, QObject* parent)
       m_hotKey(m_parts.hotKey ? std::move(m_parts.hotKey) : platform::CreateGlobalHotKey()),
       m_tray(m_parts.tray ? std::move(m_parts.tray)
                           : std::make_unique<SystemTrayIcon>(QApplication::windowIcon())),
+      m_notifier(m_parts.notifier ? std::move(m_parts.notifier) : std::make_unique<DesktopNotifier>()),
       m_core(*this, *m_hotKey, BaseIniPath()),
       m_updates(std::make_unique<UpdateChecker>(m_parts.updateTimings, m_parts.fetcher)) {
     m_hotKey->SetPressedHandler([this] { m_core.OnHotKey(); });
@@ -150,6 +151,9 @@ void Owner::OnMenuCommand(int id) {
     case kMenuShowHide:
         m_core.OnShowHideCommand();
         break;
+    case kMenuPauseAlerts:
+        m_alertsPaused = !m_alertsPaused;
+        break;
     case kMenuVendorHome:
         openVendorPage(kVendorRegisterPage);
         break;
@@ -178,6 +182,14 @@ void Owner::OnMenuCommand(int id) {
 void Owner::OnExternalCommand(int command, long param) {
     if (command == kCmdShowMenu)
         m_core.OnShowMenuCommand();
+    else if (command == kCmdToggleWindow)
+        m_core.OnToggleCommand();
+    else if (command == kCmdShowWindow)
+        m_core.OnShowCommand();
+    else if (command == kCmdHideWindow)
+        m_core.OnHideCommand();
+    else if (command == kCmdRefresh)
+        SendTickerCommand(kCmdRefresh);
     else if (command == kCmdRestore && param == 0)
         installStep();
 }
@@ -211,13 +223,44 @@ void Owner::launchTradingProgram() {
 // Balloons
 
 void Owner::showAlertBalloon() {
-    if (m_newStockBalloon || !m_ticker)
+    if (!m_ticker)
         return;
     const QString text = m_ticker->AlertText();
     // Nothing to say: no balloon, and the tip timer is left alone (refreshes come
     // more often than it runs out).
     if (text.isEmpty())
         return;
+    // Paused: the alerts of this run are dropped, not kept for later; their crossings are
+    // recorded all the same, so the next start does not show them either.
+    if (m_alertsPaused) {
+        m_ticker->ClearAlertText();
+        return;
+    }
+    const bool sound =
+        ProfileRead(BaseIniPath(), baseini::kAlertSound.section, baseini::kAlertSound.name) == "1";
+    // One notification per crossing, each with the stock, the price and the condition; they
+    // stay in the desktop's notification centre. The first one the service refuses sends the
+    // rest to the balloon.
+    if (m_notifier->IsAvailable()) {
+        QStringList left = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        while (!left.isEmpty() && m_notifier->Notify(Text(kAlertBalloonTitle), left.first(), sound))
+            left.removeFirst();
+        if (left.isEmpty()) {
+            m_ticker->ClearAlertText();
+            return;
+        }
+        if (m_newStockBalloon)
+            return;
+        m_tray->ShowBalloon(left.join(QLatin1Char('\n')).toStdString() + "\n", kAlertBalloonTitle,
+                            kAlertBalloonTimeoutMs);
+        m_ticker->ClearAlertText();
+        m_tipTimer.start(kTipRestoreDelayMs);
+        return;
+    }
+    if (m_newStockBalloon)
+        return;
+    if (sound)
+        QApplication::beep();
     m_tray->ShowBalloon(text.toStdString(), kAlertBalloonTitle, kAlertBalloonTimeoutMs);
     m_ticker->ClearAlertText();
     m_tipTimer.start(kTipRestoreDelayMs);
@@ -372,7 +415,8 @@ void Owner::ShowPopupMenu() {
                                               platform::OsGeneration(), nullptr);
         connect(m_menu.get(), &TickerMenu::commandChosen, this, &Owner::OnMenuCommand);
     }
-    m_menu->Prepare(m_core.WindowState(), m_core.TopMost(), m_ticker ? m_ticker->Settings().transBK : 0);
+    m_menu->Prepare(m_core.WindowState(), m_core.TopMost(), m_ticker ? m_ticker->Settings().transBK : 0,
+                    m_alertsPaused);
     m_menu->popup(QCursor::pos());
     m_menu->activateWindow();
 }

@@ -5,6 +5,7 @@
 // the settings dialog and other programs. Its rules live in OwnerCore; this class is
 // the part that touches windows.
 
+#include "app/AlertNotifier.h"
 #include "app/BackgroundTextFetch.h"
 #include "app/DialogsAbove.h"
 #include "app/OwnerCore.h"
@@ -52,6 +53,8 @@ public:
         std::function<void()> showAbout;
         // The lock's idle clock, in seconds (empty: the machine's steady clock).
         std::function<std::int64_t()> steadyClock;
+        // Desktop notifications for alerts (the session bus's service).
+        std::unique_ptr<AlertNotifier> notifier;
     };
 
     explicit Owner(QObject* parent = nullptr);
@@ -88,6 +91,7 @@ public:
     void BringSettingsToFront() override;
     // Without a notification area, says once how to bring the window back.
     void BeforeHideByButton() override;
+    bool AlertsPaused() const override { return m_alertsPaused; }
 
     // SettingsHost
     void OnSettingsApplied() override;
@@ -126,6 +130,7 @@ private:
     Parts m_parts;
     std::unique_ptr<platform::GlobalHotKey> m_hotKey;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<AlertNotifier> m_notifier;
     OwnerCore m_core;
     std::unique_ptr<UpdateChecker> m_updates;
     std::unique_ptr<TickerMenu> m_menu;
@@ -135,6 +140,7 @@ private:
     bool m_newStockBalloon = false;
     bool m_installing = false;
     bool m_toldHowToShowAgain = false;
+    bool m_alertsPaused = false; // menu "暂停预警": until chosen again or the program ends
     // Last: the ticker window goes first, its teardown joins the download workers.
     std::unique_ptr<TickerWindow> m_ticker;
 };

@@ -169,6 +169,34 @@ void OwnerCore::OnHotKey() {
     }
 }
 
+bool OwnerCore::settingsInTheWay() {
+    if (!m_settingsOpen)
+        return false;
+    m_effects.BringSettingsToFront();
+    return true;
+}
+
+void OwnerCore::OnToggleCommand() {
+    if (!m_ended && !settingsInTheWay())
+        OnHotKey();
+}
+
+void OwnerCore::OnShowCommand() {
+    if (m_ended || settingsInTheWay())
+        return;
+    if (m_windowState != kWindowShown && m_windowState != kWindowShownByHotKey)
+        OnHotKey();
+}
+
+void OwnerCore::OnHideCommand() {
+    if (m_ended || settingsInTheWay())
+        return;
+    if (m_windowState == kWindowShown || m_windowState == kWindowShownByHotKey)
+        OnHotKey();
+    else if (m_windowState == kWindowDockedAtEdge)
+        hideByHotKey(kWindowHiddenByHotKey); // the strip at the edge goes too
+}
+
 void OwnerCore::restoreTicker() {
     if (!LockCheck())
         return;

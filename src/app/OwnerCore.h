@@ -77,6 +77,14 @@ public:
 
     // The hot key was pressed.
     void OnHotKey();
+    // marlune --toggle, --show and --hide, the desktop shortcuts' stand-ins for the hot key.
+    // Toggle does what the hot key does; show and hide do it only when it would show the
+    // window (hidden, hidden by the hot key, docked at an edge) or hide it (in sight), so a
+    // shortcut pressed twice does not undo itself. While the settings dialog is open (the
+    // hot key is released then) they bring the dialog forward instead.
+    void OnToggleCommand();
+    void OnShowCommand();
+    void OnHideCommand();
     // Menu "显示窗口"/"隐藏窗口(最小化)", and a double click on the tray icon.
     void OnShowHideCommand();
     // The tray icon's callback: the icon's identifier and the mouse message. Returns
@@ -121,6 +129,8 @@ private:
     void restoreTicker();
     void showIconAgain();
     void hideByHotKey(int newState);
+    // True (and the dialog brought forward) while the settings dialog is open.
+    bool settingsInTheWay();
 
     OwnerEffects& m_effects;
     platform::GlobalHotKey& m_hotKey;

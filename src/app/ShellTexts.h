@@ -52,5 +52,11 @@ inline constexpr std::string_view kVendorMarketPage = "/stock/";
 
 // Commands the owner takes from other programs.
 inline constexpr int kCmdShowMenu = 100;
+// marlune --toggle, --show, --hide: the ticker window as "显示窗口"/"隐藏窗口(最小化)" moves
+// it, for desktop shortcuts where no global hot key can be had. marlune --refresh sends the
+// ticker's own refresh command (1127).
+inline constexpr int kCmdToggleWindow = 101;
+inline constexpr int kCmdShowWindow = 102;
+inline constexpr int kCmdHideWindow = 103;
 
 } // namespace marlune

@@ -1,9 +1,27 @@
 #include "app/StartupOptions.h"
 
+#include "app/ShellTexts.h"
 #include "net/ServiceEndpoints.h"
 #include "text/BeijingTime.h"
+#include "ticker/TickerOwner.h"
 
 namespace marlune {
+namespace {
+
+// The commands with a name of their own, for desktop shortcuts: --toggle is --send 101.
+std::optional<int> NamedCommand(const QString& argument) {
+    if (argument == QLatin1String("--toggle"))
+        return kCmdToggleWindow;
+    if (argument == QLatin1String("--show"))
+        return kCmdShowWindow;
+    if (argument == QLatin1String("--hide"))
+        return kCmdHideWindow;
+    if (argument == QLatin1String("--refresh"))
+        return kCmdRefresh;
+    return std::nullopt;
+}
+
+} // namespace
 
 StartupOptions ParseStartupOptions(const QStringList& arguments) {
     StartupOptions options;
@@ -41,6 +59,8 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
                 options.send = command;
             else
                 options.error = QStringLiteral("--send needs a command number, not %1").arg(number);
+        } else if (const std::optional<int> named = NamedCommand(argument)) {
+            options.send = *named;
         } else if (argument == QLatin1String("--demo"))
             options.demo = true;
         else if (argument == QLatin1String("--demo-fault")) {
@@ -81,6 +101,7 @@ QString StartupUsage() {
     return QStringLiteral("usage: marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...]\n"
                           "               [--beijing-time \"YYYY-MM-DD HH:MM[:SS]\"]\n"
                           "       marlune --send N [--home DIR]\n"
+                          "       marlune --toggle | --show | --hide | --refresh [--home DIR]\n"
                           "       marlune --help | --version\n"
                           "  -platform NAME  Qt's window system (xcb, wayland); on a Wayland desktop\n"
                           "                  with XWayland the default is xcb\n"
@@ -95,6 +116,9 @@ QString StartupUsage() {
                           "  --send N        pass command N to the Marlune running on this display (with\n"
                           "                  --home: the one working in DIR) and end: 100 shows its\n"
                           "                  popup menu, 1135 runs its update step\n"
+                          "  --toggle        hide or show the running Marlune's window, as its hot key does\n"
+                          "  --show, --hide  show or hide it (nothing when it already is)\n"
+                          "  --refresh       make it ask for new quotes now\n"
                           "  --version       print the program's version\n");
 }
 

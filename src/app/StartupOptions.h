@@ -1,7 +1,7 @@
 #pragma once
 // The command line of the desktop program:
 //   marlune [--home DIR] [--services URL] [--demo [--demo-fault QUERY]...] [--beijing-time T]
-//   marlune --send N
+//   marlune --send N | --toggle | --show | --hide | --refresh
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +21,8 @@ struct StartupOptions {
     // --beijing-time "YYYY-MM-DD HH:MM[:SS]": the program's clock starts at that Beijing time
     // and runs on (seconds since 1970), for tests and demos of the trading hours
     std::optional<std::int64_t> beijingTime;
-    std::optional<int> send; // --send N: pass command N to the running program, then end
+    // --send N: pass command N to the running program, then end; the named commands set it
+    std::optional<int> send;
     bool help = false;
     bool version = false; // --version: print the program's version and end
     QString error;        // not empty when the command line cannot be used

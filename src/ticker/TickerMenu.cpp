@@ -116,6 +116,7 @@ const std::vector<MenuEntry>& TickerMenuEntries() {
         {0, ""},
         {kMenuTopMost, "总在最顶层"},
         {kMenuShowHide, "显示窗口"},
+        {kMenuPauseAlerts, "暂停预警"},
         {0, ""},
         {kMenuVendorHome, "Orvento"},
         {kMenuAdvice, "我要提建议"},
@@ -146,9 +147,9 @@ QString MenuItemText(int id, const QString& ownText, int windowState) {
     }
 }
 
-bool MenuItemChecked(int id, int topMost, int transBK) {
+bool MenuItemChecked(int id, int topMost, int transBK, bool alertsPaused) {
     return (id == kMenuTopMost && topMost == 1) || (id == kMenuTransparent && transBK == 1) ||
-           id == kMenuAlwaysChecked;
+           (id == kMenuPauseAlerts && alertsPaused) || id == kMenuAlwaysChecked;
 }
 
 int MenuTextOffsetY(int osGeneration) {
@@ -187,13 +188,13 @@ QAction* TickerMenu::ActionFor(int id) const {
     return nullptr;
 }
 
-void TickerMenu::Prepare(int windowState, int topMost, int transBK) {
+void TickerMenu::Prepare(int windowState, int topMost, int transBK, bool alertsPaused) {
     for (QAction* action : actions()) {
         if (action->isSeparator())
             continue;
         const int id = action->data().toInt();
         action->setText(MenuItemText(id, action->property(kOwnTextProperty).toString(), windowState));
-        const bool checked = MenuItemChecked(id, topMost, transBK);
+        const bool checked = MenuItemChecked(id, topMost, transBK, alertsPaused);
         action->setCheckable(checked);
         action->setChecked(checked);
     }

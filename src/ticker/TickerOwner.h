@@ -46,6 +46,8 @@ public:
     virtual void BringSettingsToFront() = 0;
     // The hide button was pressed; the window hides when this returns.
     virtual void BeforeHideByButton() {}
+    // Menu "暂停预警" was chosen in this run: its entry shows the check mark.
+    virtual bool AlertsPaused() const { return false; }
 };
 
 } // namespace marlune

@@ -25,6 +25,19 @@ TEST(StartupOptions, ServiceUrlMustBeUsable) {
     EXPECT_EQ(good.services, QStringLiteral("http://127.0.0.1:8123/"));
 }
 
+TEST(StartupOptions, NamedCommandsAreCommandNumbers) {
+    const std::pair<const char*, int> named[] = {
+        {"--toggle", 101}, {"--show", 102}, {"--hide", 103}, {"--refresh", 1127}};
+    for (const auto& [argument, number] : named) {
+        const StartupOptions options = ParseStartupOptions(
+            {QString::fromLatin1(argument), QStringLiteral("--home"), QStringLiteral("/x")});
+        EXPECT_TRUE(options.error.isEmpty()) << argument;
+        EXPECT_EQ(options.send, number) << argument;
+        EXPECT_EQ(options.home, QStringLiteral("/x"));
+    }
+    EXPECT_FALSE(ParseStartupOptions({QStringLiteral("--toggles")}).send);
+}
+
 struct ProcessRun {
     int exitCode = -1;
     QString out;

@@ -115,6 +115,38 @@ TEST_F(OwnerCoreTest, ShowHideCommandByState) {
     EXPECT_EQ(core.LastHideTime(), 6000);
 }
 
+TEST_F(OwnerCoreTest, ShortcutCommandsActOnlyWhenTheyChangeSomething) {
+    settings.hideTray = 1;
+    Start();
+    // Shown: --show does nothing, --hide hides as the hot key does, a second --hide nothing.
+    core.OnShowCommand();
+    EXPECT_TRUE(effects.Take().empty());
+    core.OnHideCommand();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "icon delete"}));
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+    core.OnHideCommand();
+    EXPECT_TRUE(effects.Take().empty());
+    // --show brings it back, --toggle hides and shows.
+    core.OnShowCommand();
+    EXPECT_EQ(effects.Take(), (Events{"cmd 1135", "icon add"}));
+    EXPECT_EQ(core.WindowState(), kWindowShown);
+    core.OnToggleCommand();
+    core.OnToggleCommand();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "icon delete", "cmd 1135", "icon add"}));
+    // Docked at an edge: --hide takes the strip away too, --show restores.
+    core.SetWindowState(kWindowDockedAtEdge);
+    core.OnHideCommand();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "icon delete"}));
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+    // While the settings dialog is open the window stays and the dialog comes forward.
+    core.OnSettingsCommand(-1);
+    effects.Take();
+    core.OnShowCommand();
+    core.OnToggleCommand();
+    EXPECT_EQ(effects.Take(), (Events{"settings front", "settings front"}));
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+}
+
 TEST_F(OwnerCoreTest, TrayIconCallbackRules) {
     Start();
     EXPECT_FALSE(core.OnTrayIcon(129, kTrayRightButtonUp));

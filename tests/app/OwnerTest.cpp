@@ -9,8 +9,11 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/XmlSettingsStore.h"
+#include "net/FetchJob.h"
 #include "net/ServiceEndpoints.h"
 #include "settings/SettingsDialog.h"
+#include "text/FileBytes.h"
+#include "text/Gbk.h"
 #include "ticker/BrowserLauncher.h"
 #include "ticker/HoverButton.h"
 #include "ticker/TickerMenu.h"
@@ -34,6 +37,43 @@ namespace {
 
 using test::FakeHotKey;
 using test::FakeTray;
+
+class FakeNotifier final : public AlertNotifier {
+public:
+    bool IsAvailable() override { return available; }
+    bool Notify(const QString& summary, const QString& body, bool sound) override {
+        if (refuseAfter >= 0 && static_cast<int>(notes.size()) >= refuseAfter)
+            return false;
+        notes.push_back({summary, body, sound});
+        return true;
+    }
+    struct Note {
+        QString summary;
+        QString body;
+        bool sound;
+    };
+    bool available = false;
+    int refuseAfter = -1; // the service takes this many, then refuses
+    std::vector<Note> notes;
+};
+
+// A Sina reply of the first-run list on 2024-05-06 10:30: the index beyond its upper limit
+// of 3.00 and up 0.35 % on the day.
+FetchReport FirstRunQuotes() {
+    std::string reply;
+    for (const char* stock : {"sh000001=\"上证指数", "sz399001=\"深证成指"}) {
+        std::string value = std::string("var hq_str_") + stock +
+                            ",3000.00,3000.00,3010.50,3050.00,2950.00,0,0,12345600,98765432100";
+        for (int i = 0; i < 20; ++i)
+            value += ",0";
+        reply += value + ",2024-05-06,10:30:00,00\";\n";
+    }
+    FetchReport report;
+    report.jobKind = kJobQuoteText;
+    report.status = kFetchFinished;
+    report.reply = Utf8ToGbk(reply);
+    return report;
+}
 
 class OwnerTest : public ::testing::Test {
 protected:
@@ -72,6 +112,11 @@ protected:
             return chosenProgram;
         };
         parts.startProgram = [this](const QString& path) { started.push_back(path); };
+        auto notifierPart = std::make_unique<FakeNotifier>();
+        notifier = notifierPart.get();
+        notifier->available = notifierAvailable;
+        parts.notifier = std::move(notifierPart);
+        parts.tickerServices.clock = [] { return 1'714'962'600u; }; // 2024-05-06 10:30 Beijing
         if (wallClock) {
             parts.tickerServices.clock = [this] { return static_cast<std::uint32_t>(*wallClock); };
             parts.steadyClock = [this] { return steadyClock; };
@@ -91,6 +136,8 @@ protected:
     std::unique_ptr<Owner> owner;
     FakeHotKey* hotKey = nullptr;
     FakeTray* tray = nullptr;
+    FakeNotifier* notifier = nullptr;
+    bool notifierAvailable = false;
     std::unique_ptr<QSignalSpy> exits;
     QString typedPassword;
     bool answerYes = false;
@@ -206,6 +253,54 @@ TEST_F(OwnerTest, AlertBalloonsAndTheNewStockBalloon) {
     owner->RestoreTip();
     EXPECT_EQ(tray->tip, QStringLiteral("Marlune1.0"));
     EXPECT_FALSE(owner->NewStockBalloonShowing());
+}
+
+TEST_F(OwnerTest, AlertsGoToTheNotificationServiceWhereThereIsOne) {
+    notifierAvailable = true;
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.30|0.00\r\n"));
+    Start();
+    owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
+    // One notification per crossing, no balloon, nothing left to show.
+    ASSERT_EQ(notifier->notes.size(), 2u);
+    EXPECT_EQ(notifier->notes[0].summary, QStringLiteral("Marlune"));
+    EXPECT_EQ(notifier->notes[0].body, QStringLiteral("上证指数(000001) 现价3010.50，已涨到预警上限3.00"));
+    EXPECT_EQ(notifier->notes[1].body, QStringLiteral("上证指数(000001) 现价3010.50，涨幅已达+0.30%"));
+    EXPECT_FALSE(notifier->notes[0].sound); // off unless AlertSound=1
+    EXPECT_TRUE(tray->balloons.empty());
+    EXPECT_TRUE(owner->Ticker()->AlertText().isEmpty());
+}
+
+TEST_F(OwnerTest, RefusedNotificationsFallBackToTheBalloonAndPausedAlertsShowNothing) {
+    notifierAvailable = true;
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.30|0.00\r\n"));
+    ProfileWrite(BaseIniPath(), "sys", "AlertSound", "1");
+    Start();
+    notifier->refuseAfter = 1;
+    owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
+    ASSERT_EQ(notifier->notes.size(), 1u);
+    EXPECT_TRUE(notifier->notes[0].sound);
+    ASSERT_EQ(tray->balloons.size(), 1u);
+    EXPECT_EQ(tray->balloons[0].text, "上证指数(000001) 现价3010.50，涨幅已达+0.30%\n");
+
+    // "暂停预警": checked in the menu, and a new crossing shows nowhere meanwhile.
+    owner->OnMenuCommand(kMenuPauseAlerts);
+    EXPECT_TRUE(owner->AlertsPaused());
+    tray->Click(kTrayIconId, kTrayRightButtonUp);
+    EXPECT_TRUE(owner->PopupMenu()->ActionFor(kMenuPauseAlerts)->isChecked());
+    owner->PopupMenu()->hide();
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.20|0.00\r\n"));
+    owner->Ticker()->TickerCommand(kCmdSettingsApplied);
+    owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
+    EXPECT_EQ(notifier->notes.size(), 1u);
+    EXPECT_EQ(tray->balloons.size(), 1u);
+    EXPECT_TRUE(owner->Ticker()->AlertText().isEmpty());
+    // Chosen again: the next crossing shows.
+    owner->OnMenuCommand(kMenuPauseAlerts);
+    EXPECT_FALSE(owner->AlertsPaused());
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.25|0.00\r\n"));
+    owner->Ticker()->TickerCommand(kCmdSettingsApplied);
+    owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
+    EXPECT_EQ(tray->balloons.size(), 2u);
 }
 
 TEST_F(OwnerTest, MenuCommands) {

@@ -15,10 +15,11 @@ TEST(TickerMenu, EntriesInMenuOrder) {
     std::vector<int> ids;
     for (const MenuEntry& e : entries)
         ids.push_back(e.id);
-    EXPECT_EQ(ids, (std::vector<int>{32771, 32772, 32778, 32777, 0, 32775, 32774, 0, 32780, 32785, 32786,
-                                     32789, 0, 32784}));
-    EXPECT_STREQ(entries[11].text, "关于“Marlune”");
-    EXPECT_STREQ(entries[13].text, "退出");
+    EXPECT_EQ(ids, (std::vector<int>{32771, 32772, 32778, 32777, 0, 32775, 32774, 32791, 0, 32780, 32785,
+                                     32786, 32789, 0, 32784}));
+    EXPECT_STREQ(entries[7].text, "暂停预警");
+    EXPECT_STREQ(entries[12].text, "关于“Marlune”");
+    EXPECT_STREQ(entries[14].text, "退出");
 }
 
 TEST(TickerMenu, ShowHideTextFollowsTheWindowState) {
@@ -39,7 +40,9 @@ TEST(TickerMenu, CheckMarksAndOffsets) {
     EXPECT_TRUE(MenuItemChecked(kMenuTransparent, 0, 1));
     EXPECT_FALSE(MenuItemChecked(kMenuTransparent, 1, 0));
     EXPECT_TRUE(MenuItemChecked(kMenuAlwaysChecked, 0, 0));
-    EXPECT_FALSE(MenuItemChecked(kMenuRefresh, 1, 1));
+    EXPECT_FALSE(MenuItemChecked(kMenuRefresh, 1, 1, true));
+    EXPECT_TRUE(MenuItemChecked(kMenuPauseAlerts, 0, 0, true));
+    EXPECT_FALSE(MenuItemChecked(kMenuPauseAlerts, 1, 1, false));
     for (int gen : {2, 3}) {
         EXPECT_EQ(MenuTextOffsetY(gen), 2);
         EXPECT_EQ(MenuCheckOffsetY(gen), 5);
