@@ -187,7 +187,32 @@ std::string FormatQuoteTable(const QuoteBook& book, bool colour) {
     return out;
 }
 
-std::string FormatQuoteJson(const QuoteBook& book) {
+namespace {
+
+std::vector<std::string> AlertMessages(const std::string& alertText) {
+    std::vector<std::string> messages;
+    std::size_t start = 0;
+    while (start < alertText.size()) {
+        std::size_t end = alertText.find('\n', start);
+        if (end == std::string::npos)
+            end = alertText.size();
+        if (end > start)
+            messages.push_back(alertText.substr(start, end - start));
+        start = end + 1;
+    }
+    return messages;
+}
+
+} // namespace
+
+std::string FormatAlertLines(const std::string& alertText) {
+    std::string out;
+    for (const std::string& message : AlertMessages(alertText))
+        out += "预警：" + TerminalSafe(message) + "\n";
+    return out;
+}
+
+std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText) {
     static const std::array<const char*, 15> keys = {
         "code",      "name",      "price",  "change", "changeRate", "high",   "low",     "open",
         "prevClose", "amplitude", "volume", "amount", "plAmount",   "plRate", "dateTime"};
@@ -221,7 +246,18 @@ std::string FormatQuoteJson(const QuoteBook& book) {
     AppendJsonString(out, book.totalPlRate);
     out += ",\"updateTime\":";
     AppendJsonString(out, book.updateTime);
-    out += "}}";
+    out += '}';
+    const std::vector<std::string> alerts = AlertMessages(alertText);
+    if (!alerts.empty()) {
+        out += ",\"alerts\":[";
+        for (std::size_t i = 0; i < alerts.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            AppendJsonString(out, alerts[i]);
+        }
+        out += ']';
+    }
+    out += '}';
     return out;
 }
 

@@ -14,8 +14,14 @@ namespace marlune {
 std::string FormatQuoteTable(const QuoteBook& book, bool colour);
 
 // {"rows":[{...15 display texts..., "market": n, "currency": "CNY"}],
-//  "total":{"plAmount","plRate","updateTime"}}
-std::string FormatQuoteJson(const QuoteBook& book);
+//  "total":{"plAmount","plRate","updateTime"}}, and "alerts":["...",...] after the total
+// when alerts fired with this refresh (alertText as the book collects it: each message
+// followed by "\n").
+std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText = {});
+
+// The alerts that fired with this refresh, one line each: "预警：<message>\n"; empty without
+// alerts.
+std::string FormatAlertLines(const std::string& alertText);
 
 // Terminal columns a UTF-8 text takes (CJK characters take two).
 int DisplayWidth(const std::string& utf8);

@@ -15,10 +15,12 @@
 #include "net/ServiceEndpoints.h"
 #include "platform/os/FileSystem.h"
 #include "platform/os/Process.h"
+#include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteDispatch.h"
 #include "quote/SourceFallback.h"
 #include "quote/TradingHours.h"
+#include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
 #include "text/BeijingTime.h"
 #include "version/Version.h"
@@ -73,8 +75,9 @@ std::string Usage() {
            SourceList() +
            ") instead of DataSour\n"
            "  --reply FILE    parse these reply bytes instead of downloading\n"
-           "  --json          print one JSON object\n"
-           "  --watch         refresh every FreshSec seconds until Ctrl-C\n"
+           "  --json          print one JSON object (with --watch: one a line, each refresh)\n"
+           "  --watch         refresh every FreshSec seconds until Ctrl-C; an alert that fires\n"
+           "                  prints a line \"预警：...\" on the standard error (with --json: \"alerts\")\n"
            "  --beijing-time T  run the clock from this Beijing time (\"YYYY-MM-DD HH:MM[:SS]\") on,\n"
            "                  for tests and demos of the trading hours\n"
            "  --version       print the program's version\n"
@@ -128,8 +131,6 @@ std::optional<CliOptions> ParseArguments(int argc, char** argv) {
             return std::nullopt;
         }
     }
-    if (options.json && options.watch)
-        return std::nullopt; // one JSON object, not a stream of them
     if (options.demo && !options.services.empty())
         return std::nullopt;
     return options;
@@ -214,6 +215,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "marlune-cli: %s\n", RefusedSettingsFilesText(refused).c_str());
     QuoteBook book;
     book.watchList = ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
+    WatchExtrasFile(folder + kWatchExtrasFile).ApplyTo(book.watchList);
     book.ResetAlerts();
 
     const bool colour = os::StandardOutputIsTerminal() && std::getenv("NO_COLOR") == nullptr;
@@ -252,6 +254,7 @@ int main(int argc, char** argv) {
             continue;
         }
         first = false;
+        book.alertClock = now; // the alert rules of the call auction and of today's date
         RefreshOutcome outcome;
         if (options->replyFile.empty()) {
             int source = fallback.SourceForRefresh();
@@ -289,11 +292,22 @@ int main(int argc, char** argv) {
         } else {
             exitStatus = 0;
         }
+        // --watch says which alert fired with this refresh (once per crossing, as the desktop
+        // ticker does; kept for this run only, the desktop ticker's memory is left alone): a
+        // line on the standard error beside the other status lines, so the table's bytes stay
+        // as they are, or the "alerts" of the JSON object.
+        std::string alertText;
+        if (options->watch) {
+            CollectAllAlerts(book);
+            alertText = book.takeAlertText();
+        }
         if (!failed || options->watch) {
             if (options->json)
-                std::cout << FormatQuoteJson(book) << std::endl;
+                std::cout << FormatQuoteJson(book, alertText) << std::endl;
             else
                 std::cout << FormatQuoteTable(book, colour) << std::flush;
+            if (!options->json && !alertText.empty())
+                std::cerr << FormatAlertLines(alertText) << std::flush;
         }
         if (!options->watch || !options->replyFile.empty())
             break;

@@ -1,5 +1,6 @@
 #include "SimServer.h"
 #include "cli/QuotePrinter.h"
+#include "text/Gbk.h"
 
 #include "version/Version.h"
 
@@ -126,7 +127,6 @@ TEST(MarluneCli, PrintsTheWatchListFromEachSourceOfTheSimulatedMarket) {
     market.Stop();
     EXPECT_EQ(RunCli(common).first, 1); // nobody answers: download failed
     EXPECT_EQ(RunCli("--source x").first, 2);
-    EXPECT_EQ(RunCli("--json --watch").first, 2);
     EXPECT_EQ(RunCli("--unknown").first, 2);
     EXPECT_EQ(RunCli("--beijing-time '2026-04-24 24:00'").first, 2);
     // A mistyped service URL is refused, not replaced by the real public hosts.
@@ -319,6 +319,41 @@ TEST(MarluneCli, ParsesSavedReplyFilesWithoutTouchingThem) {
     EXPECT_NE(output.find(R"({"code":"399001","name":"深证成指","price":"10.00")"), std::string::npos)
         << output;
     EXPECT_TRUE(std::filesystem::exists(reply));
+    std::filesystem::remove_all(home);
+}
+
+// --watch collects the alerts of every refresh: a saved Sina reply of the first-run list's
+// index, beyond its upper limit of 3.00 and up 0.35 %, with a rate condition of 0.30 %.
+TEST(MarluneCli, WatchCarriesTheAlertsThatFire) {
+    auto home = std::filesystem::temp_directory_path() / ("marlune-cli-alerts-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home / "data");
+    auto write = [](const std::filesystem::path& path, const std::string& bytes) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    };
+    std::string statement =
+        "var hq_str_sh000001=\"上证指数,3000.00,3000.00,3010.50,3050.00,2950.00,0,0,12345600,1";
+    for (int i = 0; i < 20; ++i)
+        statement += ",0";
+    write(home / "sina.txt", Utf8ToGbk(statement + ",2026-04-22,10:30:00,00\";\n"));
+    write(home / "data" / "watchextras.txt", "000001|1|0.30|0.00\r\n");
+    const std::string common =
+        "--home " + home.string() + " --json --source 1 --reply " + (home / "sina.txt").string();
+
+    const std::string alerts = R"(,"alerts":["上证指数(000001) 现价3010.50，已涨到预警上限3.00",)"
+                               R"("上证指数(000001) 现价3010.50，涨幅已达+0.30%"]})";
+    auto [status, output] = RunCli(common + " --watch --beijing-time '2026-04-22 10:31'");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(output.find(alerts), std::string::npos) << output;
+    // Without --watch the object is as it always was; a quote of another day raises nothing.
+    output = RunCli(common + " --beijing-time '2026-04-22 10:31'").second;
+    EXPECT_EQ(output.find("alerts"), std::string::npos) << output;
+    EXPECT_NE(output.find("\"updateTime\":\"2026-04-22 10:30:00\"}}"), std::string::npos) << output;
+    output = RunCli(common + " --watch --beijing-time '2026-04-23 10:31'").second;
+    EXPECT_EQ(output.find("alerts"), std::string::npos) << output;
     std::filesystem::remove_all(home);
 }
 
