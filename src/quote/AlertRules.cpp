@@ -1,10 +1,10 @@
 #include "quote/AlertRules.h"
 
+#include "quote/QuoteDate.h"
 #include "quote/ServiceText.h"
 #include "text/BeijingTime.h"
 #include "text/CNumber.h"
 
-#include <cctype>
 #include <cmath>
 
 namespace marlune {
@@ -12,36 +12,6 @@ namespace {
 
 constexpr int kAuctionFrom = 9 * 3600 + 15 * 60;  // 09:15:00
 constexpr int kAuctionUntil = 9 * 3600 + 25 * 60; // 09:25:00, when the opening price is fixed
-
-bool Digits(std::string_view text) {
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return false;
-    }
-    return !text.empty();
-}
-
-// The Beijing day number of a quote's date, in the forms the services write it:
-// "2026-04-24 ...", "2026/04/24 ..." or "20260424..."; nothing when it cannot be read.
-std::optional<std::int64_t> QuoteDay(const std::string& dateTime) {
-    int year = 0, month = 0, day = 0;
-    if (dateTime.size() >= 10 && (dateTime[4] == '-' || dateTime[4] == '/') && dateTime[7] == dateTime[4] &&
-        Digits(std::string_view(dateTime).substr(0, 4)) && Digits(std::string_view(dateTime).substr(5, 2)) &&
-        Digits(std::string_view(dateTime).substr(8, 2))) {
-        year = AtoI(dateTime.substr(0, 4));
-        month = AtoI(dateTime.substr(5, 2));
-        day = AtoI(dateTime.substr(8, 2));
-    } else if (dateTime.size() >= 8 && Digits(std::string_view(dateTime).substr(0, 8))) {
-        year = AtoI(dateTime.substr(0, 4));
-        month = AtoI(dateTime.substr(4, 2));
-        day = AtoI(dateTime.substr(6, 2));
-    } else {
-        return std::nullopt;
-    }
-    if (year < 1990 || month < 1 || month > 12 || day < 1 || day > 31)
-        return std::nullopt;
-    return DaysFromCivil(year, month, day);
-}
 
 bool TradesOnBeijingClock(int market) {
     return market == kMarketShanghai || market == kMarketShenzhen;
@@ -76,7 +46,8 @@ bool IsAlertableQuote(const StockEntry& entry, std::int64_t now) {
     const BeijingTime time = BeijingTimeAt(now);
     if (time.SecondOfDay() >= kAuctionFrom && time.SecondOfDay() < kAuctionUntil)
         return false;
-    const std::optional<std::int64_t> day = QuoteDay(quote.dateTime);
+    // A date that cannot be read says nothing about the day: the quote counts.
+    const std::optional<std::int64_t> day = QuoteDayNumber(quote.dateTime, now);
     return !day || *day == time.dayNumber;
 }
 

@@ -32,7 +32,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 491 540
+e2e_start_display
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export XDG_CONFIG_HOME="$work/config"

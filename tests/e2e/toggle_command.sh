@@ -24,7 +24,7 @@ fail() {
   exit 1
 }
 
-e2e_start_display 441 490
+e2e_start_display
 
 # The command channel of this test only, whatever else runs on the machine.
 export XDG_RUNTIME_DIR="$work/run"

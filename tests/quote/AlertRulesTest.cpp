@@ -120,11 +120,11 @@ TEST_F(RateAlerts, NoAlertFromAQuoteOfAnotherDay) {
     // A holiday: the service still shows the last day's close, dated then.
     EXPECT_EQ(refresh("11.00", At(10, 30), "2026-04-21 15:00:03"), "");
     EXPECT_EQ(refresh("11.00", At(10, 30), "2026/04/21 15:00:03"), "");
-    EXPECT_EQ(refresh("11.00", At(10, 30), "20260421150003"), "");
+    EXPECT_EQ(refresh("11.00", At(10, 30), "Apr 21, 3:00PM GMT+8"), "");
     EXPECT_EQ(book.alerts[0].rateState, kRateInside);
     // Today's date in any of the forms is a trade; so is a date that cannot be read, and a
     // book without a clock applies no rule of the clock.
-    EXPECT_NE(refresh("11.00", At(10, 30), "20260422103000"), "");
+    EXPECT_NE(refresh("11.00", At(10, 30), "Apr 22, 10:30AM GMT+8"), "");
     EXPECT_EQ(refresh("10.00"), "");
     EXPECT_NE(refresh("11.00", At(10, 30), "2026/04/22 10:30:00"), "");
     EXPECT_EQ(refresh("10.00"), "");
