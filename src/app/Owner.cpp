@@ -9,6 +9,7 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
+#include "cycle/RefreshTimers.h"
 #include "net/DownloadProxy.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/GlobalHotKey.h"
@@ -16,7 +17,6 @@
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsPrompts.h"
 #include "ticker/BrowserLauncher.h"
-#include "ticker/RefreshTimers.h"
 #include "ticker/TickerMenu.h"
 
 #include <QApplication>
@@ -105,6 +105,7 @@ void Owner::Start() {
     // Dialogs open on the monitor the ticker is on.
     SetDialogAnchor(m_ticker.get());
     m_ticker->setWindowIcon(QApplication::windowIcon());
+    connect(m_ticker.get(), &TickerWindow::alertsRaised, this, &Owner::showAlertBalloon);
     m_updates->Start(settings.autoUpgrade == 1, settings.newStockTip == 1);
     const bool trayAvailable = m_tray->IsAvailable();
     if (!trayAvailable) {
@@ -118,17 +119,8 @@ void Owner::Start() {
 // ---------------------------------------------------------------------------------
 // Commands
 
-void Owner::OnTickerCommand(int command) {
-    switch (command) {
-    case kCmdShowAlert:
-        showAlertBalloon();
-        break;
-    case kCmdExit:
-        m_core.Exit();
-        break;
-    default:
-        break;
-    }
+void Owner::ExitRequested() {
+    m_core.Exit();
 }
 
 void Owner::OnMenuCommand(int id) {
@@ -222,18 +214,17 @@ void Owner::launchTradingProgram() {
 // ---------------------------------------------------------------------------------
 // Balloons
 
-void Owner::showAlertBalloon() {
-    if (!m_ticker)
-        return;
-    const QString text = m_ticker->AlertText();
+void Owner::showAlertBalloon(const QString& alerts) {
+    m_alertsWaiting += alerts;
+    const QString text = m_alertsWaiting;
     // Nothing to say: no balloon, and the tip timer is left alone (refreshes come
     // more often than it runs out).
-    if (text.isEmpty())
+    if (m_alertsWaiting.isEmpty())
         return;
     // Paused: the alerts of this run are dropped, not kept for later; their crossings are
     // recorded all the same, so the next start does not show them either.
     if (m_alertsPaused) {
-        m_ticker->ClearAlertText();
+        m_alertsWaiting.clear();
         return;
     }
     const bool sound =
@@ -243,17 +234,17 @@ void Owner::showAlertBalloon() {
     // rest to the balloon.
     if (m_notifier->IsAvailable()) {
         QStringList left = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        while (!left.isEmpty() && m_notifier->Notify(Text(kAlertBalloonTitle), left.first(), sound))
+        while (!left.isEmpty() && m_notifier->Notify(ShellText(kAlertBalloonTitle), left.first(), sound))
             left.removeFirst();
         if (left.isEmpty()) {
-            m_ticker->ClearAlertText();
+            m_alertsWaiting.clear();
             return;
         }
         if (m_newStockBalloon)
             return;
         m_tray->ShowBalloon(left.join(QLatin1Char('\n')).toStdString() + "\n", kAlertBalloonTitle,
                             kAlertBalloonTimeoutMs);
-        m_ticker->ClearAlertText();
+        m_alertsWaiting.clear();
         m_tipTimer.start(kTipRestoreDelayMs);
         return;
     }
@@ -262,7 +253,7 @@ void Owner::showAlertBalloon() {
     if (sound)
         QApplication::beep();
     m_tray->ShowBalloon(text.toStdString(), kAlertBalloonTitle, kAlertBalloonTimeoutMs);
-    m_ticker->ClearAlertText();
+    m_alertsWaiting.clear();
     m_tipTimer.start(kTipRestoreDelayMs);
 }
 
@@ -392,12 +383,12 @@ void Owner::SetTickerLocked(bool locked) {
 
 void Owner::RestartTickerRefresh() {
     if (m_ticker)
-        m_ticker->RestartRefreshTimer(kRestartNormal);
+        m_ticker->RestartRefresh();
 }
 
 void Owner::StopTickerRefresh() {
     if (m_ticker)
-        m_ticker->RestartRefreshTimer(kRestartStopped);
+        m_ticker->StopRefresh();
 }
 
 void Owner::AddTrayIcon() {

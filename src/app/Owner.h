@@ -86,7 +86,7 @@ public:
     int GetWindowState() const override { return m_core.WindowState(); }
     void SetWindowState(int state) override { m_core.SetWindowState(state); }
     void NoteWindowHidden() override { m_core.NoteHidden(); }
-    void OnTickerCommand(int command) override;
+    void ExitRequested() override;
     void OnMenuCommand(int id) override;
     void BringSettingsToFront() override;
     // Without a notification area, says once how to bring the window back.
@@ -119,7 +119,9 @@ private:
     std::int64_t SteadySeconds() const override;
     void EndProgram() override;
 
-    void showAlertBalloon();
+    // Alert messages of a reply: shown as a balloon, or kept while the new-stock balloon is
+    // up and shown with the next ones.
+    void showAlertBalloon(const QString& text);
     void showNewStockBalloon(const QString& tip);
     void installStep();
     void runUpdater();
@@ -138,6 +140,7 @@ private:
     DialogsAbove m_dialogsAbove;
     QTimer m_tipTimer; // timer 2
     bool m_newStockBalloon = false;
+    QString m_alertsWaiting;
     bool m_installing = false;
     bool m_toldHowToShowAgain = false;
     bool m_alertsPaused = false; // menu "暂停预警": until chosen again or the program ends

@@ -4,6 +4,7 @@
 // Exit status: 0 success, 1 the refresh failed, 2 bad arguments, 130/143 ended by SIGINT/SIGTERM.
 
 #include "SimServer.h"
+#include "cli/BlockingRefreshHost.h"
 #include "cli/QuoteFetcher.h"
 #include "cli/QuotePrinter.h"
 #include "config/FirstRun.h"
@@ -12,14 +13,13 @@
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
 #include "config/StartupFiles.h"
+#include "cycle/RefreshCycle.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/os/FileSystem.h"
 #include "platform/os/Process.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteDispatch.h"
-#include "quote/SourceFallback.h"
-#include "quote/TradingHours.h"
 #include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
 #include "text/BeijingTime.h"
@@ -148,10 +148,16 @@ bool StopRequested() {
     return g_signal != 0;
 }
 
-// Sleeps up to the given seconds, waking early on a signal.
-void SleepInterruptibly(int seconds) {
-    for (int tick = 0; tick < seconds * 20 && !StopRequested(); ++tick)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+// The quotes, and the alerts that fired with this refresh: a line on the standard error
+// beside the other status lines, so the table's bytes stay as they are, or the "alerts" of
+// the JSON object.
+void PrintQuotes(const QuoteBook& book, bool json, bool colour, const std::string& alertText = {}) {
+    if (json)
+        std::cout << FormatQuoteJson(book, alertText) << std::endl;
+    else
+        std::cout << FormatQuoteTable(book, colour) << std::flush;
+    if (!json && !alertText.empty())
+        std::cerr << FormatAlertLines(alertText) << std::flush;
 }
 
 } // namespace
@@ -213,113 +219,111 @@ int main(int argc, char** argv) {
     const std::vector<std::string> refused = RefusedSettingsFiles(folder);
     if (!refused.empty())
         std::fprintf(stderr, "marlune-cli: %s\n", RefusedSettingsFilesText(refused).c_str());
-    QuoteBook book;
-    book.watchList = ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
-    WatchExtrasFile(folder + kWatchExtrasFile).ApplyTo(book.watchList);
-    book.ResetAlerts();
-
+    WatchList watchList =
+        ReadListFile(folder + kListIniFile, MarketReading::Number, DefaultListIni()).entries;
+    WatchExtrasFile(folder + kWatchExtrasFile).ApplyTo(watchList);
     const bool colour = os::StandardOutputIsTerminal() && std::getenv("NO_COLOR") == nullptr;
-
-    // The selected service, and another one while it does not answer (not with --source).
     const int selected = options->source.value_or(ProfileReadInt(baseIni, "sys", "DataSour"));
-    SourceFallback fallback(selected, !options->source &&
-                                          ProfileReadFlag(baseIni, "sys", baseini::kAutoSource.name, true));
-    TradingHoursGate tradingHours(ProfileReadFlag(baseIni, "sys", baseini::kTradeHoursOnly.name, true));
-    auto failedOutcome = [](RefreshOutcome outcome) {
-        return outcome == RefreshOutcome::Failed || outcome == RefreshOutcome::NoQuotes;
-    };
-    auto learn = [&fallback](int source, RefreshOutcome outcome) {
-        fallback.OnResult(source, outcome == RefreshOutcome::Failed     ? RefreshResult::kNoReply
-                                  : outcome == RefreshOutcome::NoQuotes ? RefreshResult::kNoUsableRecords
-                                                                        : RefreshResult::kAnswered);
-    };
+
+    if (!options->replyFile.empty()) {
+        // Saved reply bytes: one parse, no refresh cycle.
+        QuoteBook book;
+        book.watchList = std::move(watchList);
+        book.ResetAlerts();
+        // The alert rules of the call auction and of today's date.
+        book.alertClock = options->beijingTime ? RunningClock(*options->beijingTime).Now()
+                                               : static_cast<std::int64_t>(std::time(nullptr));
+        const RefreshOutcome outcome =
+            QuoteFetcher(folder).RefreshFromFile(book, selected, options->replyFile);
+        if (outcome == RefreshOutcome::NoReplyFile) {
+            std::cerr << "marlune-cli: cannot read " << options->replyFile << std::endl;
+            return 1;
+        }
+        if (outcome == RefreshOutcome::NoQuotes) {
+            std::cerr << kFetchFailedText << std::endl;
+            return 1;
+        }
+        PrintQuotes(book, options->json, colour);
+        return 0;
+    }
 
     // The trading hours go by this clock: the machine's, or one started at --beijing-time.
     const std::optional<RunningClock> clock =
         options->beijingTime ? std::optional<RunningClock>(*options->beijingTime) : std::nullopt;
+    BlockingRefreshHost host(
+        [clock] { return clock ? clock->Now() : static_cast<std::int64_t>(std::time(nullptr)); },
+        StopRequested);
+    RefreshCycle cycle(host, folder, std::string());
+    // The selected service, and another one while it does not answer (not with --source). A
+    // single refresh has no period: no timer is armed.
+    RefreshSettings settings;
+    settings.dataSource = selected;
+    settings.autoSource =
+        !options->source && ProfileReadFlag(baseIni, "sys", baseini::kAutoSource.name, true);
+    settings.tradeHoursOnly = ProfileReadFlag(baseIni, "sys", baseini::kTradeHoursOnly.name, true);
+    settings.freshSec =
+        options->watch ? baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec")) : 0;
+    cycle.Configure(settings);
+    cycle.SetWatchList(std::move(watchList));
 
-    QuoteFetcher fetcher(folder);
     int exitStatus = 0;
-    bool first = true;
-    do {
-        const std::int64_t now = clock ? clock->Now() : static_cast<std::int64_t>(std::time(nullptr));
-        if (!first && !tradingHours.ShouldRefresh(now)) {
-            // --watch outside trading hours: say so once, ask nothing.
-            static std::string shown;
-            const std::string closed = ClosedStatusText(LatestQuoteTime(book));
-            if (closed != shown)
-                std::cerr << closed << std::endl;
-            shown = closed;
-            SleepInterruptibly(baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec")));
-            continue;
-        }
-        first = false;
-        book.alertClock = now; // the alert rules of the call auction and of today's date
-        RefreshOutcome outcome;
-        if (options->replyFile.empty()) {
-            int source = fallback.SourceForRefresh();
-            outcome = fetcher.Refresh(book, source, StopRequested);
-            tradingHours.OnRequested(now);
-            learn(source, outcome);
-            // A single refresh has no second chance: the other services are asked at once.
-            for (int tries = 1; !options->watch && failedOutcome(outcome) && !options->source && tries < 4 &&
-                                fallback.Selected() == selected && !StopRequested();
-                 ++tries) {
-                if (!fallback.OnOtherSource())
-                    learn(source, outcome); // two failures of the selected service make the switch
-                source = fallback.Current();
-                QuoteFetcher other(folder);
-                outcome = other.Refresh(book, source, StopRequested);
-                learn(source, outcome);
+    std::string shownClosed;
+    cycle.Start();
+    while (host.RunStartedJob(cycle)) {
+        auto failed = [&cycle] {
+            const std::optional<RefreshEnd>& end = cycle.LastRefresh();
+            return end && end->result != RefreshResult::kAnswered && !end->quotesStillComing;
+        };
+        // A single refresh has no second chance: the other services are asked at once.
+        bool stopped = false;
+        for (int tries = 1; !options->watch && failed() && tries < 4 && !StopRequested(); ++tries) {
+            if (!cycle.AskNextServiceNow())
+                break;
+            if (!host.RunStartedJob(cycle)) {
+                stopped = true;
+                break;
             }
-            if (!failedOutcome(outcome) && outcome != RefreshOutcome::Interrupted) {
-                tradingHours.OnQuotes(now, LatestQuoteTime(book));
-                if (fallback.OnOtherSource() && source != fallback.Selected())
-                    std::cerr << fallback.StatusText() << std::endl;
-            }
-        } else {
-            outcome = fetcher.RefreshFromFile(book, selected, options->replyFile);
         }
-        if (outcome == RefreshOutcome::Interrupted)
+        if (stopped)
             break;
-        const bool failed = failedOutcome(outcome);
-        if (failed) {
-            std::cerr << kFetchFailedText << std::endl;
+        if (failed()) {
+            std::cerr << cycle.StatusText() << std::endl;
             exitStatus = 1;
-        } else if (outcome == RefreshOutcome::NoReplyFile) {
-            std::cerr << "marlune-cli: cannot read " << options->replyFile << std::endl;
-            return 1;
         } else {
             exitStatus = 0;
+            const RefreshEnd& end = *cycle.LastRefresh();
+            if (cycle.Fallback().OnOtherSource() && (end.source != selected || end.quotesStillComing))
+                std::cerr << cycle.Fallback().StatusText() << std::endl;
         }
         // --watch says which alert fired with this refresh (once per crossing, as the desktop
-        // ticker does; kept for this run only, the desktop ticker's memory is left alone): a
-        // line on the standard error beside the other status lines, so the table's bytes stay
-        // as they are, or the "alerts" of the JSON object.
-        std::string alertText;
-        if (options->watch) {
-            CollectAllAlerts(book);
-            alertText = book.takeAlertText();
-        }
-        if (!failed || options->watch) {
-            if (options->json)
-                std::cout << FormatQuoteJson(book, alertText) << std::endl;
-            else
-                std::cout << FormatQuoteTable(book, colour) << std::flush;
-            if (!options->json && !alertText.empty())
-                std::cerr << FormatAlertLines(alertText) << std::flush;
-        }
-        if (!options->watch || !options->replyFile.empty())
+        // ticker does; kept for this run only, the desktop ticker's memory is left alone).
+        const std::string alertText = cycle.Book().takeAlertText();
+        if (!failed() || options->watch)
+            PrintQuotes(cycle.Book(), options->json, colour, options->watch ? alertText : std::string());
+        if (!options->watch)
             break;
-        const int freshSec = baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec"));
-        if (freshSec <= 0) {
+        if (settings.freshSec <= 0) {
             std::cerr << "marlune-cli: FreshSec is 0 (no automatic refresh)" << std::endl;
             break;
         }
-        SleepInterruptibly(freshSec);
-        if (!StopRequested() && colour)
-            std::cout << "\n";
-    } while (!StopRequested());
+        // The next tick that asks; outside trading hours say so once, ask nothing.
+        bool first = true;
+        bool asked = false;
+        while (!asked && host.SleepOutQuoteTimer()) {
+            if (first && colour)
+                std::cout << "\n";
+            first = false;
+            const QuoteTick tick = cycle.OnQuoteTimer();
+            if (tick == QuoteTick::kClosed) {
+                if (cycle.StatusText() != shownClosed)
+                    std::cerr << cycle.StatusText() << std::endl;
+                shownClosed = cycle.StatusText();
+            }
+            asked = tick == QuoteTick::kAsked;
+        }
+        if (!asked)
+            break;
+    }
     if (StopRequested())
         return 128 + g_signal;
     return exitStatus;

@@ -5,6 +5,7 @@
 #include "text/CNumber.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 namespace marlune {
@@ -65,10 +66,6 @@ std::string JoinCodeList(std::vector<std::string>::const_iterator first,
 
 } // namespace
 
-int QuoteSourceOf(int dataSource) {
-    return QuoteServiceOf(dataSource).source;
-}
-
 std::string BuildCodeList(const WatchList& watchList, int dataSource) {
     const QuoteService& service = QuoteServiceOf(dataSource);
     const std::vector<std::string> items = CodeItems(watchList, service);
@@ -102,7 +99,20 @@ std::uint32_t SystemClockSeconds() {
     return static_cast<std::uint32_t>(std::time(nullptr));
 }
 
-QuoteRequester::QuoteRequester(Clock clock) : m_clock(std::move(clock)) {}
+std::int64_t SteadyClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+QuoteRequester::QuoteRequester(Clock clock, SteadyClock steadyMs)
+    : m_clock(std::move(clock)), m_steadyMs(std::move(steadyMs)) {}
+
+bool QuoteRequester::MayRequest() const {
+    // Only a call that requests moves the throttle on: were dropped calls to move it too, a
+    // refresh period under 4 seconds would drop every call after the first, for good.
+    return !m_called || m_steadyMs() - m_lastCallMs >= kThrottleMs;
+}
 
 QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSource,
                                        const std::string& programFolder, std::uint32_t now) {
@@ -113,7 +123,6 @@ QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSourc
     job.moreUrls.assign(std::make_move_iterator(urls.begin() + 1), std::make_move_iterator(urls.end()));
     job.headerBlock = ServiceHeaderBlock(service.endpoint);
     job.quoteSource = service.source;
-    job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
     job.timeLimitMs = kQuoteTimeLimitMs;
     job.sizeLimit = kMaxQuoteReplyBytes;
@@ -132,12 +141,7 @@ QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSourc
 
 std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watchList, int dataSource,
                                                            const std::string& programFolder) {
-    const std::uint32_t now = m_clock();
-    // Unsigned arithmetic: a clock set back by the user reads as a long pause, not
-    // as a throttle that never ends.
-    // Only a call that requests moves the throttle on: were dropped calls to move it too, a
-    // refresh period under 4 seconds would drop every call after the first, for good.
-    if (m_called && now - m_lastCallTime < kThrottleSeconds) {
+    if (!MayRequest()) {
         return std::nullopt;
     }
     return RequestQuotesNow(watchList, dataSource, programFolder);
@@ -145,10 +149,9 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
 
 QuoteFetchJob QuoteRequester::RequestQuotesNow(const WatchList& watchList, int dataSource,
                                                const std::string& programFolder) {
-    const std::uint32_t now = m_clock();
     m_called = true;
-    m_lastCallTime = now;
-    QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, now);
+    m_lastCallMs = m_steadyMs();
+    QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, m_clock());
     m_googleReplyFile = job.replyFile;
     return job;
 }

@@ -14,12 +14,6 @@
 
 namespace marlune {
 
-// The DataSour value of the service a DataSour value selects (quote/QuoteService.h):
-// the value itself for the services of the table, Sina for anything else. Requests and
-// parsers both go by this, so an unknown value asks Sina for the watch list and reads the
-// reply with the Sina parser.
-int QuoteSourceOf(int dataSource);
-
 // The code list of the request, in watch-list order, as the service's table row makes it:
 // Sina "sh600000,sz000001", NetEase 163 "0600000;1000001", Google "SHA:600000,SHE:000001"
 // followed by the Google suffix. Entries of the other markets of quote/Markets.h are named as
@@ -39,19 +33,27 @@ std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSour
 
 // Whole seconds since 1970-01-01 UTC.
 std::uint32_t SystemClockSeconds();
+// Milliseconds of a steady clock (one that setting the time of day never moves).
+std::int64_t SteadyClockMs();
 
-// Builds quote jobs, at most one per 4 seconds. Owned by the ticker window.
+// Builds quote jobs, at most one per 4 seconds. Owned by the refresh cycle.
 class QuoteRequester {
 public:
+    // The time written into the request (Sina's "rn"), and the clock of the throttle.
     using Clock = std::function<std::uint32_t()>;
-    static constexpr std::uint32_t kThrottleSeconds = 4;
+    using SteadyClock = std::function<std::int64_t()>;
+    static constexpr std::int64_t kThrottleMs = 4000;
 
-    explicit QuoteRequester(Clock clock = SystemClockSeconds);
+    explicit QuoteRequester(Clock clock = SystemClockSeconds, SteadyClock steadyMs = SteadyClockMs);
 
-    // The job to start for the watch list and source, or nothing when the call
-    // comes less than 4 seconds after the last call that requested. A dropped call
-    // leaves the throttle time as it was. programFolder ends in a path separator;
-    // a Google job writes its reply to programFolder + "data/gData.dat".
+    // False when a request now would come less than 4 seconds after the last one. The
+    // spacing is measured on the steady clock to the millisecond, so that a refresh period
+    // of N seconds gives requests N seconds apart.
+    bool MayRequest() const;
+
+    // The job to start for the watch list and source, or nothing when MayRequest() says
+    // no. A dropped call leaves the throttle time as it was. programFolder ends in a path
+    // separator; a Google job writes its reply to programFolder + "data/gData.dat".
     std::optional<QuoteFetchJob> RequestQuotes(const WatchList& watchList, int dataSource,
                                                const std::string& programFolder);
 
@@ -68,13 +70,11 @@ public:
     // empty after a request to another service.
     const std::string& GoogleReplyFile() const { return m_googleReplyFile; }
 
-    // The time of the last call that requested.
-    std::uint32_t LastCallTime() const { return m_lastCallTime; }
-
 private:
     Clock m_clock;
+    SteadyClock m_steadyMs;
     bool m_called = false; // the first call always requests, whatever the clock says
-    std::uint32_t m_lastCallTime = 0;
+    std::int64_t m_lastCallMs = 0;
     std::string m_googleReplyFile;
 };
 

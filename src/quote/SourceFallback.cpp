@@ -8,6 +8,10 @@ namespace {
 constexpr int kFallbackOrder[] = {kSourceSina, kSourceTencent, kSourceEastMoney};
 constexpr int kFallbackCount = sizeof kFallbackOrder / sizeof kFallbackOrder[0];
 
+unsigned Bit(int source) {
+    return source >= 0 && source < 32 ? 1u << source : 0u;
+}
+
 int OrderIndex(int source) {
     for (int i = 0; i < kFallbackCount; ++i) {
         if (kFallbackOrder[i] == source)
@@ -28,6 +32,7 @@ void SourceFallback::Reset(int selected, bool enabled) {
     m_current = m_selected;
     m_failures = 0;
     m_sinceSwitch = 0;
+    m_failedSinceAnswer = 0;
 }
 
 int SourceFallback::NextAfter(int source) const {
@@ -47,8 +52,28 @@ int SourceFallback::SourceForRefresh() {
     return m_sinceSwitch % kRetrySelectedEvery == 0 ? m_selected : m_current;
 }
 
+void SourceFallback::LeaveSelectedNow() {
+    if (m_enabled && !OnOtherSource()) {
+        m_current = NextAfter(-1);
+        m_sinceSwitch = 0;
+    }
+}
+
+bool SourceFallback::EveryServiceFailed() const {
+    // The selected service was left because it failed, and has not answered since.
+    const unsigned failed = m_failedSinceAnswer | (OnOtherSource() ? Bit(m_selected) : 0u);
+    unsigned all = Bit(m_selected);
+    if (m_enabled) {
+        for (int source : kFallbackOrder)
+            all |= Bit(source);
+    }
+    return (failed & all) == all;
+}
+
 void SourceFallback::OnResult(int source, RefreshResult result) {
     const bool answered = result == RefreshResult::kAnswered;
+    if (source == m_selected || source == m_current)
+        m_failedSinceAnswer = answered ? 0u : m_failedSinceAnswer | Bit(source);
     if (source == m_selected) {
         if (answered) {
             m_current = m_selected;

@@ -25,8 +25,14 @@ public:
     // New settings: starts afresh on the selected service.
     void Reset(int selected, bool enabled);
 
-    // The service to ask in this refresh; counts the refresh.
+    // The service to ask in this refresh; counts the refresh. Called only for a request
+    // that is sent: a call the throttle drops must not use up the selected service's turn.
     int SourceForRefresh();
+
+    // Gives up on the selected service after one failure: the next service becomes current
+    // (for a program with a single refresh, which has no second one to wait for). Nothing
+    // while another service is used already or the fallback is off.
+    void LeaveSelectedNow();
 
     // The outcome of a refresh of a service. Outcomes of a service that is neither the
     // selected nor the current one (a late reply from before a switch) change nothing.
@@ -34,7 +40,11 @@ public:
 
     int Selected() const { return m_selected; }
     int Current() const { return m_current; }
+    bool Enabled() const { return m_enabled; }
     bool OnOtherSource() const { return m_current != m_selected; }
+    // True once every service it may ask (only the selected one while the fallback is off)
+    // has failed since the last refresh that answered.
+    bool EveryServiceFailed() const;
 
     // While another service than the selected one is used: "行情来源：腾讯（新浪无响应）";
     // otherwise empty.
@@ -51,6 +61,7 @@ private:
     int m_failures = 0;                            // consecutive failed refreshes of the selected service
     int m_sinceSwitch = 0;                         // refreshes since the selected service was left
     RefreshResult m_why = RefreshResult::kNoReply; // the selected service's last failure
+    unsigned m_failedSinceAnswer = 0;              // bit per service number
 };
 
 } // namespace marlune

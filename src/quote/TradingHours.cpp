@@ -35,10 +35,17 @@ std::string LatestQuoteTime(const QuoteBook& book) {
     return latest;
 }
 
-std::string ClosedStatusText(const std::string& latestQuoteTime) {
+std::string ClosedStatusText(std::int64_t now, bool closedDay, const std::string& latestQuoteTime) {
+    const BeijingTime time = BeijingTimeAt(now);
+    const int second = time.SecondOfDay();
+    std::string text = "休市";
+    if (!closedDay && time.IsWeekday() && second >= kMorningEnd && second < kAfternoonStart)
+        text = "午间休市";
+    else if (!closedDay && time.IsWeekday() && second >= kAfternoonEnd)
+        text = "已收盘";
     if (latestQuoteTime.empty())
-        return "休市";
-    return "休市（最后行情：" + latestQuoteTime + "）";
+        return text;
+    return text + "（最后行情：" + latestQuoteTime + "）";
 }
 
 bool TradingHoursGate::IsClosedDay(std::int64_t now) const {
@@ -49,11 +56,12 @@ bool TradingHoursGate::IsClosed(std::int64_t now) const {
     return m_enabled && (IsClosedDay(now) || !IsInTradingSession(now));
 }
 
-bool TradingHoursGate::ShouldRefresh(std::int64_t now) const {
+bool TradingHoursGate::ShouldRefresh(std::int64_t now, std::int64_t steadyMs) const {
     if (!m_enabled)
         return true;
+    const std::int64_t sinceRequestMs = steadyMs - m_lastRequestMs;
     if (IsClosedDay(now))
-        return now - m_lastRequest >= kClosedDayRetrySeconds;
+        return sinceRequestMs >= std::int64_t{kClosedDayRetrySeconds} * 1000;
     if (IsInTradingSession(now))
         return true;
     const BeijingTime time = BeijingTimeAt(now);
@@ -61,9 +69,10 @@ bool TradingHoursGate::ShouldRefresh(std::int64_t now) const {
         return false;
     // One refresh after each session's end, unless one has run since.
     const std::int64_t midnight = now - time.SecondOfDay();
+    const std::int64_t lastRequest = now - sinceRequestMs / 1000;
     for (int end : {kMorningEnd, kAfternoonEnd}) {
         const std::int64_t due = midnight + end + kCatchUpDelaySeconds;
-        if (now >= due && m_lastRequest < midnight + end &&
+        if (now >= due && lastRequest < midnight + end &&
             (end == kAfternoonEnd || time.SecondOfDay() < kAfternoonStart))
             return true;
     }

@@ -24,9 +24,11 @@ bool IsInTradingSession(std::int64_t unixSeconds);
 // in the date read as "-"); empty without quotes.
 std::string LatestQuoteTime(const QuoteBook& book);
 
-// The status-line text while the market is closed: "休市（最后行情：2026-04-24 15:00:03）", or
-// "休市" without quotes.
-std::string ClosedStatusText(const std::string& latestQuoteTime);
+// The status-line text while the market is closed at `now`, with the time of the last quotes:
+// "午间休市（最后行情：2026-04-24 11:30:03）" in the lunch break, "已收盘（最后行情：…）" after 15:00
+// on a weekday, "休市（最后行情：…）" before the morning session, at the weekend and on a day
+// found closed; without quotes the first words alone.
+std::string ClosedStatusText(std::int64_t now, bool closedDay, const std::string& latestQuoteTime);
 
 class TradingHoursGate {
 public:
@@ -38,21 +40,27 @@ public:
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     bool Enabled() const { return m_enabled; }
 
-    // A timer tick: true when it is to request quotes.
-    bool ShouldRefresh(std::int64_t now) const;
+    // A timer tick: true when it is to request quotes. `now` is the wall clock (seconds since
+    // 1970), which decides the sessions; `steadyMs` a steady clock in milliseconds, which
+    // measures the waits, so that setting the wall clock never delays or skips a refresh.
+    bool ShouldRefresh(std::int64_t now, std::int64_t steadyMs) const;
     // Every request, whatever started it.
-    void OnRequested(std::int64_t now) { m_lastRequest = now; }
+    void OnRequested(std::int64_t steadyMs) { m_lastRequestMs = steadyMs; }
     // A reply with quotes: the latest of their date and time (LatestQuoteTime), in whatever
     // form the service writes it (QuoteDayNumber); one it cannot read changes nothing.
     void OnQuotes(std::int64_t now, const std::string& latestQuoteTime);
 
-    // Outside the sessions, or on a day found closed: the status line says "休市".
+    // Outside the sessions, or on a day found closed: the status line says so
+    // (ClosedStatusText).
     bool IsClosed(std::int64_t now) const;
     bool IsClosedDay(std::int64_t now) const;
 
 private:
     bool m_enabled;
-    std::int64_t m_lastRequest = std::numeric_limits<std::int64_t>::min() / 2;
+    // The steady time of the last request. Its wall time is read back from the wall clock's
+    // now, so a step of the wall clock moves it along instead of making it seem to lie
+    // hours ahead or behind.
+    std::int64_t m_lastRequestMs = std::numeric_limits<std::int64_t>::min() / 2;
     std::int64_t m_closedDay = std::numeric_limits<std::int64_t>::min(); // Beijing day number
 };
 

@@ -87,14 +87,12 @@ void SetQuoteGridBackground(QuoteGrid& grid, const QColor& background) {
     grid.setBackColorBkg(background);
 }
 
-void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors, bool showUpdateTime) {
+void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& colors, bool showUpdateTime) {
     grid.setRedraw(false);
     const std::size_t rows =
         std::min<std::size_t>(book.watchList.size(), static_cast<std::size_t>(std::max(grid.rows() - 2, 0)));
     for (std::size_t i = 0; i < rows; ++i) {
         const StockEntry& entry = book.watchList[i];
-        if (CollectsAlerts(entry))
-            CollectAlerts(book, i);
         const int r = static_cast<int>(i) + 1;
         const auto texts = QuoteRowTexts(entry);
         for (int col = 0; col < kQuoteColumnCount; ++col) {

@@ -49,11 +49,12 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors);
 void SetQuoteGridBackground(QuoteGrid& grid, const QColor& background);
 
 // Redraws the grid from the quote state with one repaint: every entry's texts and colours and
-// the merged total row. Rows whose alert is on and which have traded collect their triggered
-// alert messages into book.alertText on the way. Entries beyond the grid's rows are skipped
+// the merged total row (alerts are the refresh cycle's: the grid only paints). Entries beyond
+// the grid's rows are skipped
 // (the grid is rebuilt by SetUpQuoteGrid when the watch list changes size).
 // Without showUpdateTime the total line leaves out the time of the quotes.
-void RefillQuoteGrid(QuoteGrid& grid, QuoteBook& book, const GridColors& colors, bool showUpdateTime = true);
+void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& colors,
+                     bool showUpdateTime = true);
 
 // Whether the display settings show a column of the quote table (seven columns can be left out).
 bool IsQuoteColumnShown(int column, const DisplaySettings& display);

@@ -1,7 +1,8 @@
 #pragma once
 // What the ticker window needs from its owner, the program's hidden controller with the
-// tray icon and the hot key: the shared window state, the commands the window passes on
-// (alert balloon, exit, the popup menu's entries) and the open settings dialog.
+// tray icon and the hot key: the shared window state, what the window passes on (the close
+// button, the popup menu's entries) and the open settings dialog. Alert messages reach the
+// owner by the window's alertsRaised signal.
 
 #include <cstdint>
 
@@ -23,8 +24,6 @@ enum TickerCommandId : int {
     kCmdOpaque = 1128,
     kCmdTransparent = 1129,
     kCmdSettingsApplied = 1131,
-    kCmdShowAlert = 1132, // to the owner: show the alert text
-    kCmdExit = 1134,      // to the owner: end the program
     kCmdRestore = 1135,
     kCmdReplace = 1137,
     kCmdHeaderHoverOn = 1139,
@@ -38,8 +37,8 @@ public:
     virtual void SetWindowState(int state) = 0;
     // The window has just been hidden (the auto-lock counts its idle time from here).
     virtual void NoteWindowHidden() = 0;
-    // kCmdShowAlert after every refresh, kCmdExit from the close button.
-    virtual void OnTickerCommand(int command) = 0;
+    // The close button: the owner ends the program.
+    virtual void ExitRequested() = 0;
     // A popup-menu entry the ticker window does not handle itself.
     virtual void OnMenuCommand(int id) = 0;
     // The caption buttons only do this while the settings dialog is open.

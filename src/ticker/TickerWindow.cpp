@@ -4,24 +4,18 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/StartupFiles.h"
-#include "net/ChartRequest.h"
-#include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/WindowPlatform.h"
 #include "quote/DerivedValues.h"
-#include "quote/QuoteParsers.h"
 #include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
 #include "ticker/ChartImageCache.h"
 #include "ticker/ChartPopupController.h"
-#include "ticker/FetchBridge.h"
 #include "ticker/GridRefill.h"
 #include "ticker/HoverButton.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
-#include "ticker/RefreshTimers.h"
-#include "ticker/ReplyDispatch.h"
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
 #include "ticker/WebPane.h"
@@ -133,9 +127,8 @@ private:
 TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent) : TickerWindow(owner, Services{}, parent) {}
 
 TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_owner(owner), m_services(std::move(services)),
-      m_alertMemory(AlertStatePath()),
-      m_requester(m_services.clock ? m_services.clock : QuoteRequester::Clock(SystemClockSeconds)) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_owner(owner),
+      m_refresh(std::make_unique<RefreshDriver>(std::move(services), ProgramFolder(), AlertStatePath())) {
     setWindowTitle(QStringLiteral("Marlune"));
     m_placesItself = platform::WindowsPlaceThemselves();
     setMouseTracking(true);
@@ -151,10 +144,6 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     QFont windowFont = font();
     windowFont.setPixelSize(12);
     setFont(windowFont);
-
-    m_bridge =
-        std::make_unique<FetchBridge>([this](const FetchReport& report) { HandleFetchStatus(report); });
-    m_fetchManager = std::make_unique<FetchManager>(m_bridge.get());
 
     // Start-up: screen, program folder and the detail popup first, then the settings
     // and the watch list, the children, the layout, and the first refresh.
@@ -173,7 +162,8 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
     // Downloads cut off by the end of an earlier run left their temporary files.
     RemoveStaleReplyTemps(DataFolder(), ProgramStartTime());
-    startRefreshCycle();
+    connectRefresh();
+    m_refresh->Cycle().Start();
     watchScreens();
     // A window with an alpha channel follows the compositor: without one its transparent
     // pixels would show black, so the colour key falls back to the mask meanwhile.
@@ -182,10 +172,8 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
 }
 
 TickerWindow::~TickerWindow() {
-    // Workers may be waiting for this thread to take their reports: let them go
-    // before the FetchManager joins them.
-    m_bridge->ReleaseWaitingReports();
-    m_fetchManager.reset();
+    // Its workers end before the widgets they report to.
+    m_refresh.reset();
 }
 
 // ---------------------------------------------------------------------------------
@@ -196,16 +184,16 @@ void TickerWindow::readSettings() {
     m_docking.SetAutoHide(m_settings.display.autoHide);
     m_transparency.transBK = m_settings.transBK;
     m_transparency.showTitle = m_settings.showTitle;
-    m_fallback.Reset(m_settings.dataSource, m_settings.autoSource);
-    m_tradingHours.SetEnabled(m_settings.tradeHoursOnly);
+    m_refresh->Cycle().Configure(
+        {m_settings.dataSource, m_settings.autoSource, m_settings.tradeHoursOnly, m_settings.freshSec});
 }
 
 void TickerWindow::loadWatchList() {
     // A list.ini refused for its size or type is left alone; the first-run list stands in.
-    m_book.setWatchList(ReadListFile(ListIniPath(), MarketReading::Number, DefaultListIni()).entries);
-    WatchExtrasFile(WatchExtrasPath()).ApplyTo(m_book.watchList);
     // Alerts shown before this start (or before the list was edited) are not shown again.
-    m_alertMemory.Restore(m_book);
+    WatchList list = ReadListFile(ListIniPath(), MarketReading::Number, DefaultListIni()).entries;
+    WatchExtrasFile(WatchExtrasPath()).ApplyTo(list);
+    m_refresh->Cycle().SetWatchList(std::move(list));
 }
 
 QColor TickerWindow::colorOf(Rgb rgb) const {
@@ -262,7 +250,7 @@ void TickerWindow::createChildren() {
     });
 
     m_popupController = new ChartPopupController(m_grid, m_popup, this);
-    m_popupController->setBook(&m_book);
+    m_popupController->setBook(&m_refresh->Cycle().Book());
     // An open detail popup shows the quotes of the row under it as they are now.
     connect(this, &TickerWindow::quotesRefilled, m_popupController, &ChartPopupController::refreshPopup);
     connect(m_popupController, &ChartPopupController::dataWindowRequested, this,
@@ -292,7 +280,7 @@ void TickerWindow::applyChromeTransparency() {
 
 void TickerWindow::setUpGrid() {
     const GridColors colors = gridColors();
-    SetUpQuoteGrid(*m_grid, static_cast<int>(m_book.watchList.size()), colors);
+    SetUpQuoteGrid(*m_grid, static_cast<int>(Book().watchList.size()), colors);
     ApplyDisplayToGrid(*m_grid, m_settings.display);
     m_popup->SetChartColors(colors.up, colors.down);
     // The detail popup shows rising and falling values in the grid's colours.
@@ -302,7 +290,7 @@ void TickerWindow::setUpGrid() {
 void TickerWindow::computeSize() {
     // Columns, header row and total line left out by the display settings narrow and
     // shorten the window.
-    const int n = static_cast<int>(m_book.watchList.size());
+    const int n = static_cast<int>(Book().watchList.size());
     m_width = TickerWidth() - HiddenColumnsWidth(m_settings.display);
     m_height = TickerHeight(n) - kGridRowPitch * HiddenRowCount(m_settings.display);
 }
@@ -326,11 +314,11 @@ void TickerWindow::layOut() {
     placeWindow(m_settings.lastX, m_settings.lastY);
     setUpGrid();
     placeChildren();
-    setStatus(kStatusStarting);
+    setStatus(QString::fromUtf8(kStatusReadingQuotes));
 }
 
 void TickerWindow::placeChildren() {
-    const int n = static_cast<int>(m_book.watchList.size());
+    const int n = static_cast<int>(Book().watchList.size());
     const std::pair<int, int> buttonX[] = {{kButtonClose, kCloseButtonX},
                                            {kButtonHide, kHideButtonX},
                                            {kButtonSet, kSetButtonX},
@@ -353,59 +341,42 @@ void TickerWindow::applyWindowLevel() {
     platform::SetWindowLevel(this, level);
 }
 
-void TickerWindow::startRefreshCycle() {
-    m_lastRefreshTime = now();
-    RequestQuotes();
-    if (QuoteTimerMs(m_settings.freshSec))
-        StartTimer(kTimerCharts, kFirstChartDelayMs);
-    RestartRefreshTimer(kRestartNormal);
+void TickerWindow::connectRefresh() {
+    connect(m_refresh.get(), &RefreshDriver::quotesApplied, this, &TickerWindow::showQuotes);
+    connect(m_refresh.get(), &RefreshDriver::alertsRaised, this, &TickerWindow::alertsRaised);
+    connect(m_refresh.get(), &RefreshDriver::statusChanged, this, &TickerWindow::setStatus);
+    connect(m_refresh.get(), &RefreshDriver::chartFileArrived, this,
+            [this](const QString& path) { m_popup->chartImages().FileDownloaded(path.toStdString()); });
+    connect(m_refresh.get(), &RefreshDriver::chartFileGone, this,
+            [this](const QString& path) { m_popup->chartImages().FileGone(path.toStdString()); });
 }
-
-// ---------------------------------------------------------------------------------
-// Refresh cycle
 
 std::int64_t TickerWindow::now() const {
-    return m_services.clock ? static_cast<std::int64_t>(m_services.clock())
-                            : static_cast<std::int64_t>(std::time(nullptr));
-}
-
-void TickerWindow::startJob(const QuoteFetchJob& job) {
-    // One job per stock's chart and one quote job at a time: a tick while one runs
-    // starts nothing, however slow the server.
-    const std::string key = JobsInFlight::KeyOf(job);
-    if (!m_jobsInFlight.TryBegin(key))
-        return;
-    if (m_services.startJob)
-        m_services.startJob(job);
-    else if (!m_fetchManager->StartJob(job))
-        m_jobsInFlight.End(key);
+    return m_refresh->Now();
 }
 
 void TickerWindow::RequestQuotes() {
-    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
-        return;
-    // One service per refresh: a refresh never mixes two services' values.
-    if (auto job =
-            m_requester.RequestQuotes(m_book.watchList, m_fallback.SourceForRefresh(), m_programFolder)) {
-        m_tradingHours.OnRequested(now());
-        startJob(*job);
-    }
+    m_refresh->Cycle().Refresh();
 }
 
-void TickerWindow::requestQuotesForNewList() {
-    // Not throttled: a reload is not a timer tick. A request for the old list still running
-    // is let finish; the new list is asked for as soon as it has.
-    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey())) {
-        m_quotesForNewListWaiting = true;
-        return;
-    }
-    m_quotesForNewListWaiting = false;
-    startJob(m_requester.RequestQuotesNow(m_book.watchList, m_settings.dataSource, m_programFolder));
+void TickerWindow::HandleFetchStatus(const FetchReport& report) {
+    m_refresh->HandleFetchStatus(report);
 }
 
-void TickerWindow::RequestCharts() {
-    for (const QuoteFetchJob& job : BuildChartJobs(m_book.watchList, DataFolder()))
-        startJob(job);
+void TickerWindow::showQuotes() {
+    // The grid paints what the book holds.
+    RefillQuoteGrid(*m_grid, Book(), gridColors(), m_settings.display.displayFresh);
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+    emit quotesRefilled();
+}
+
+void TickerWindow::StopRefresh() {
+    m_refresh->Cycle().RestartQuoteTimer(QuoteTimerRestart::kStopped);
+}
+
+void TickerWindow::RestartRefresh() {
+    m_refresh->Cycle().RestartQuoteTimer(QuoteTimerRestart::kPeriod);
 }
 
 QTimer* TickerWindow::timer(int id) {
@@ -434,42 +405,18 @@ bool TickerWindow::IsTimerActive(int id) const {
     return found != m_timers.end() && found->second->isActive();
 }
 
-int TickerWindow::TimerInterval(int id) const {
-    auto found = m_timers.find(id);
-    return found != m_timers.end() && found->second->isActive() ? found->second->interval() : -1;
-}
-
 void TickerWindow::FireTimer(int id) {
     KillTimer(id);
     onTimer(id);
 }
 
 void TickerWindow::onTimer(int id) {
-    switch (id) {
-    case kTimerQuotes:
-        m_lastRefreshTime = now();
-        // Outside trading hours the tick asks for nothing (but the timer runs on).
-        if (m_tradingHours.ShouldRefresh(now()))
-            RequestQuotes();
-        else
-            setStatus(ClosedStatusText(LatestQuoteTime(m_book)));
-        if (auto ms = QuoteTimerMs(m_settings.freshSec))
-            StartTimer(kTimerQuotes, *ms);
-        break;
-    case kTimerCharts:
-        m_lastRefreshTime = now();
-        RequestCharts();
-        if (auto ms = ChartTimerMs(m_settings.freshSec))
-            StartTimer(kTimerCharts, *ms);
-        break;
-    case kTimerCompositor:
+    if (id == kTimerCompositor) {
         if (platform::UpdateColorKeyMode(this))
             onColorKeyModeChanged();
         StartTimer(kTimerCompositor, kCompositorCheckMs);
-        break;
-    default:
+    } else {
         m_docking.OnTimer(id);
-        break;
     }
 }
 
@@ -481,92 +428,8 @@ void TickerWindow::onColorKeyModeChanged() {
         platform::RefreshColorKey(this);
 }
 
-void TickerWindow::RestartRefreshTimer(int mode) {
-    KillTimer(kTimerQuotes);
-    if (auto ms = RestartedQuoteTimerMs(m_settings.freshSec, mode))
-        StartTimer(kTimerQuotes, *ms);
-}
-
-void TickerWindow::HandleFetchStatus(const FetchReport& report) {
-    m_jobsInFlight.EndOnFinalReport(report);
-    if (m_quotesForNewListWaiting && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
-        requestQuotesForNewList();
-    if (report.status == kFetchFinished && report.jobKind == kJobQuoteText) {
-        m_fetchManager->SetReplyText(report.reply);
-        const bool usable = dispatchReply(report, report.reply);
-        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), usable,
-                        !usable);
-    } else if (report.status == kFetchFinished && report.jobKind == kJobGoogleFile) {
-        const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
-        const QuoteService& service =
-            QuoteServiceOf(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource));
-        m_fetchManager->SetReplyText(service.readReplyFile ? service.readReplyFile(file) : std::string());
-        const bool usable = dispatchReply(report, m_fetchManager->ReplyText());
-        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), usable,
-                        !usable);
-    } else if (report.status == kFetchFailed && report.jobKind == kJobQuoteText) {
-        afterQuoteReply(ReplySource(m_settings.dataSource, report.jobKind, report.quoteSource), false, false);
-    } else if (report.status == kFetchFailed && report.jobKind == kJobGoogleFile) {
-        m_fallback.OnResult(report.quoteSource, RefreshResult::kNoReply); // shown as before: not at all
-    } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
-        // A chart file: decoded off this thread once it is downloaded; a failed
-        // download leaves none.
-        if (report.status == kFetchFinished)
-            m_popup->chartImages().FileDownloaded(report.replyFile);
-        else if (report.status == kFetchFailed)
-            m_popup->chartImages().FileGone(report.replyFile);
-    }
-    // Progress and other kinds need nothing.
-}
-
-bool TickerWindow::dispatchReply(const FetchReport& report, const std::string& reply) {
-    m_book.alertClock = now(); // for the alert rules of the call auction and of today's date
-    const QuoteReplyResult result =
-        DispatchFinishedReply(m_book, m_settings.dataSource, report.jobKind, reply, report.quoteSource);
-    if (!result.applied)
-        return !result.failed;
-    const GridColors colors = gridColors();
-    RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
-    m_alertMemory.Remember(m_book);
-    if (platform::HasColorKey(this))
-        platform::RefreshColorKey(this);
-    emit quotesRefilled();
-    emit alertTextReady(AlertText());
-    if (m_owner != nullptr)
-        m_owner->OnTickerCommand(kCmdShowAlert);
-    return true;
-}
-
-QString TickerWindow::AlertText() const {
-    return QString::fromStdString(m_book.alertText);
-}
-
-void TickerWindow::ClearAlertText() {
-    m_book.clearAlertText();
-}
-
-// The status line after a quote reply, and what the fallback learns from it.
-void TickerWindow::afterQuoteReply(int source, bool answered, bool noUsableRecords) {
-    m_fallback.OnResult(source, answered          ? RefreshResult::kAnswered
-                                : noUsableRecords ? RefreshResult::kNoUsableRecords
-                                                  : RefreshResult::kNoReply);
-    if (!answered) {
-        setStatus(kStatusFailed);
-        return;
-    }
-    const std::int64_t time = now();
-    m_tradingHours.OnQuotes(time, LatestQuoteTime(m_book));
-    if (m_tradingHours.IsClosed(time))
-        setStatus(ClosedStatusText(LatestQuoteTime(m_book)));
-    else if (m_fallback.OnOtherSource())
-        setStatus(m_fallback.StatusText());
-    else
-        setStatus(kStatusWelcome);
-}
-
-void TickerWindow::setStatus(const char* text) {
-    // The same text again needs no repaint: most refreshes end with the same welcome.
-    const QString status = QString::fromUtf8(text);
+void TickerWindow::setStatus(const QString& status) {
+    // The same text again needs no repaint: most refreshes end with the same text.
     if (m_status->text() == status)
         return;
     m_status->setText(status);
@@ -630,7 +493,7 @@ void TickerWindow::settingsApplied() {
     loadWatchList();
     // Stocks still on the list keep the quotes of the last reply until the new ones come; the
     // profit and loss and the totals are those of the rows shown now.
-    ComputeDerivedValues(m_book);
+    ComputeDerivedValues(m_refresh->Cycle().Book());
     applyChromeTransparency();
     if (m_transparency.transBK == 1)
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
@@ -639,7 +502,7 @@ void TickerWindow::settingsApplied() {
     // New colours and new stocks show at once; the quotes follow with the request below.
     setUpGrid();
     const GridColors colors = gridColors();
-    RefillQuoteGrid(*m_grid, m_book, colors, m_settings.display.displayFresh);
+    RefillQuoteGrid(*m_grid, m_refresh->Cycle().Book(), colors, m_settings.display.displayFresh);
     computeSize();
     if (m_width != oldWidth || m_height != oldHeight) {
         m_docking.SetWindowSize(m_width, m_height);
@@ -654,14 +517,8 @@ void TickerWindow::settingsApplied() {
     }
     if (platform::HasColorKey(this))
         platform::RefreshColorKey(this);
-    m_lastRefreshTime = now();
     // A changed list or source needs its quotes now, whenever the last request was.
-    requestQuotesForNewList();
-    if (QuoteTimerMs(m_settings.freshSec))
-        StartTimer(kTimerCharts, kFirstChartDelayMs);
-    else
-        KillTimer(kTimerCharts);
-    RestartRefreshTimer(kRestartNormal);
+    m_refresh->Cycle().SettingsApplied();
 }
 
 void TickerWindow::setTransparent(bool transparent) {
@@ -720,7 +577,7 @@ void TickerWindow::onCaptionButton(int id) {
     switch (id) {
     case kButtonClose:
         if (m_owner != nullptr)
-            m_owner->OnTickerCommand(kCmdExit);
+            m_owner->ExitRequested();
         break;
     case kButtonHide:
         if (m_owner != nullptr)
@@ -728,7 +585,7 @@ void TickerWindow::onCaptionButton(int id) {
         hideLikeHideButton();
         break;
     case kButtonSet:
-        RestartRefreshTimer(kRestartNormal);
+        RestartRefresh();
         ShowPopupMenu(QCursor::pos());
         break;
     case kButtonData:
@@ -737,7 +594,7 @@ void TickerWindow::onCaptionButton(int id) {
     case kButtonFresh:
         RequestQuotes();
         break;
-    default: // the tool button does nothing
+    default:
         break;
     }
 }

@@ -1,21 +1,15 @@
 #pragma once
 // The ticker window: the one visible working window. A frameless tool window with the
 // quote grid, a strip of caption buttons and a status line; it loads its settings and
-// the watch list, keeps the quotes fresh with one-shot timers, docks at the screen edges
-// and takes commands from its owner.
+// the watch list, shows what its refresh cycle (RefreshDriver) brings, docks at the screen
+// edges and takes commands from its owner.
 
-#include "net/FetchManager.h"
-#include "net/JobsInFlight.h"
-#include "net/QuoteRequest.h"
-#include "quote/AlertMemory.h"
 #include "quote/QuoteBook.h"
-#include "quote/SourceFallback.h"
-#include "quote/TradingHours.h"
 #include "ticker/ChromeRules.h"
 #include "ticker/DataWindow.h"
 #include "ticker/EdgeDocking.h"
 #include "ticker/GridRefill.h"
-#include "ticker/ReplyDispatch.h"
+#include "ticker/RefreshDriver.h"
 #include "ticker/TickerLayout.h"
 #include "ticker/TickerSettings.h"
 
@@ -36,7 +30,6 @@ class QTimer;
 namespace marlune {
 
 class ChartPopupController;
-class FetchBridge;
 class HoverButton;
 class QuoteDetailPopup;
 class QuoteGrid;
@@ -51,7 +44,6 @@ enum CaptionButtonId : int {
     kButtonSet = 1063,
     kButtonData = 1064,
     kButtonStrip = 1065,
-    kButtonTool = 1075,
 };
 
 // The window's own timer, beside the refresh and docking timers: it looks whether a
@@ -63,10 +55,7 @@ class TickerWindow final : public QWidget, private DockingHost {
     Q_OBJECT
 public:
     // Where download jobs go and what time it is; tests replace both.
-    struct Services {
-        std::function<void(const QuoteFetchJob&)> startJob; // empty: the window's FetchManager
-        QuoteRequester::Clock clock;                        // empty: the system clock
-    };
+    using Services = RefreshDriver::Services;
 
     // Runs the start-up sequence: reads base.ini and the watch list of the program folder,
     // lays the window out (hidden; the owner shows it), requests quotes and starts the
@@ -83,10 +72,10 @@ public:
     // Requests the quotes now (dropped within 4 seconds of the previous request, and
     // while the previous quote job still runs).
     void RequestQuotes();
-    // Starts the chart downloads of every watch-list entry whose previous one has ended.
-    void RequestCharts();
-    // Restarts the quote timer: mode 2 ten times the period, mode 3 stopped, else the period.
-    void RestartRefreshTimer(int mode);
+    // The quote timer: started again with its period, or stopped (while the settings dialog
+    // is open).
+    void RestartRefresh();
+    void StopRefresh();
     // Opens the popup menu at a screen position.
     void ShowPopupMenu(const QPoint& globalPos);
 
@@ -97,13 +86,11 @@ public:
     // The owner's copy of TopMost, used by re-placing (command 1137).
     void SetTopMost(int topMost) { m_settings.topMost = topMost; }
 
-    // The collected alert text; the owner empties it once it has shown it.
-    QString AlertText() const;
-    void ClearAlertText();
-
     // State, for the owner and for tests.
     const TickerSettings& Settings() const { return m_settings; }
-    const QuoteBook& Book() const { return m_book; }
+    const QuoteBook& Book() const { return m_refresh->Cycle().Book(); }
+    RefreshDriver& Refresh() { return *m_refresh; }
+    const RefreshDriver& Refresh() const { return *m_refresh; }
     int WindowWidth() const { return m_width; }
     int WindowHeight() const { return m_height; }
     ScreenArea Area() const { return m_area; }
@@ -117,21 +104,18 @@ public:
     // screen is what the window system shows.
     QRect LogicalGeometry() const { return m_logical; }
     const EdgeDocking& Docking() const { return m_docking; }
-    const SourceFallback& Fallback() const { return m_fallback; }
     EdgeDocking& Docking() { return m_docking; }
+    // The docking's and the compositor check's timers, by id.
     bool IsTimerActive(int id) const;
-    int TimerInterval(int id) const;
-    std::int64_t LastRefreshTime() const { return m_lastRefreshTime; }
     int HeaderHover() const { return m_transparency.headerHover; }
     int OwnerWindowState() const;
-    const JobsInFlight& RunningJobs() const { return m_jobsInFlight; }
 
-    // Fires a one-shot timer's action now (tests drive the refresh cycle with it).
+    // Fires a one-shot timer's action now (tests drive the docking with it).
     void FireTimer(int id);
 
 signals:
-    // After every reply that reached the grid, with the alert text collected so far.
-    void alertTextReady(const QString& text);
+    // The alert messages a reply raised, each followed by "\n", for the owner to show.
+    void alertsRaised(const QString& text);
     // After the grid was refilled from a reply.
     void quotesRefilled();
 
@@ -170,9 +154,10 @@ private:
     void dragTo(const QPoint& globalPos);
     void endDrag();
     void onMoveSettled();
-    void setStatus(const char* text);
-    void setStatus(const std::string& text) { setStatus(text.c_str()); }
-    void afterQuoteReply(int source, bool answered, bool noUsableRecords);
+    void setStatus(const QString& status);
+    void connectRefresh();
+    // The book holds new quotes: the grid shows them.
+    void showQuotes();
     void readSettings();
     void loadWatchList();
     void createChildren();
@@ -182,15 +167,9 @@ private:
     void placeChildren();
     void applyWindowLevel();
     void setUpGrid();
-    void startRefreshCycle();
     void onTimer(int id);
     void onCaptionButton(int id);
     void onMenuCommand(int id);
-    // Parses a finished quote reply and shows it; false for a failed refresh (a reply that
-    // held no quote of the watch list), which leaves the grid as it was.
-    bool dispatchReply(const FetchReport& report, const std::string& reply);
-    // The quotes of a reloaded watch list, at once or right after a running request.
-    void requestQuotesForNewList();
     void settingsApplied();
     void replace();
     void restore();
@@ -201,7 +180,6 @@ private:
     void onColorKeyModeChanged();
     void hideLikeHideButton();
     void openDataWindow(const QString& path);
-    void startJob(const QuoteFetchJob& job);
     std::int64_t now() const;
     QColor colorOf(Rgb rgb) const;
     // What the transparent mode makes see-through is filled with this: ColorBK, or
@@ -211,10 +189,9 @@ private:
     QTimer* timer(int id);
 
     TickerOwner* m_owner;
-    Services m_services;
+    // The refresh cycle with its timers and downloads; the grid shows its book.
+    std::unique_ptr<RefreshDriver> m_refresh;
     TickerSettings m_settings;
-    QuoteBook m_book;
-    AlertMemory m_alertMemory;
     ScreenArea m_area;
     std::string m_programFolder;
     int m_osGeneration = 0;
@@ -223,7 +200,6 @@ private:
     int m_localWindowState = 0; // used when there is no owner
     bool m_locked = false;
     ChromeTransparency m_transparency;
-    std::int64_t m_lastRefreshTime = 0;
 
     QPixmap m_strip;
     QPixmap m_checkMark;
@@ -241,16 +217,7 @@ private:
     std::map<int, QTimer*> m_timers;
 
     EdgeDocking m_docking{*this};
-    QuoteRequester m_requester;
-    // Which service to ask (another one while the selected one does not answer), and when.
-    SourceFallback m_fallback;
-    TradingHoursGate m_tradingHours;
-    JobsInFlight m_jobsInFlight;
-    // The bridge outlives the FetchManager, which releases it before joining its workers.
-    std::unique_ptr<FetchBridge> m_bridge;
-    std::unique_ptr<FetchManager> m_fetchManager;
 
-    bool m_quotesForNewListWaiting = false;
     bool m_dragging = false;
     // False on a native Wayland window, which cannot place itself: the desktop moves it,
     // and it neither docks nor stores its position.

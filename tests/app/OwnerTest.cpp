@@ -240,7 +240,7 @@ TEST_F(OwnerTest, TheLockAfterHidingCountsIdleTimeWhateverTheDateIsSetTo) {
 TEST_F(OwnerTest, AlertBalloonsAndTheNewStockBalloon) {
     Start();
     // No alert text: no balloon.
-    owner->OnTickerCommand(kCmdShowAlert);
+    emit owner->Ticker()->alertsRaised(QString());
     EXPECT_TRUE(tray->balloons.empty());
     EXPECT_FALSE(owner->TipRestorePending());
 
@@ -250,9 +250,15 @@ TEST_F(OwnerTest, AlertBalloonsAndTheNewStockBalloon) {
     EXPECT_EQ(tray->balloons[0].timeoutMs, 3000);
     EXPECT_TRUE(owner->NewStockBalloonShowing());
     EXPECT_TRUE(owner->TipRestorePending());
+    // An alert while the new-stock balloon is up waits for the next one.
+    emit owner->Ticker()->alertsRaised(QStringLiteral("A\n"));
+    EXPECT_EQ(tray->balloons.size(), 1u);
     owner->RestoreTip();
     EXPECT_EQ(tray->tip, QStringLiteral("Marlune1.0"));
     EXPECT_FALSE(owner->NewStockBalloonShowing());
+    emit owner->Ticker()->alertsRaised(QStringLiteral("B\n"));
+    ASSERT_EQ(tray->balloons.size(), 2u);
+    EXPECT_EQ(tray->balloons[1].text, "A\nB\n");
 }
 
 TEST_F(OwnerTest, AlertsGoToTheNotificationServiceWhereThereIsOne) {
@@ -430,7 +436,7 @@ TEST_F(OwnerTest, UpdaterThatIsGoneDoesNotEndTheProgram) {
 
 TEST_F(OwnerTest, CloseButtonRunsTheExitPathOnce) {
     Start();
-    owner->OnTickerCommand(kCmdExit);
+    owner->ExitRequested();
     owner->OnMenuCommand(kMenuExit);
     EXPECT_EQ(exits->count(), 1);
     EXPECT_FALSE(hotKey->registered);

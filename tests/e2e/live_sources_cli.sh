@@ -4,7 +4,8 @@
 #    for the same prices, field by field (after the close the prices stand still).
 # 2. `marlune-cli --watch` keeps the trading hours at chosen Beijing times: asks every
 #    FreshSec seconds in a session; at lunch, in the evening, at the weekend and on a holiday
-#    found from the quotes' dates it asks once and says "休市".
+#    found from the quotes' dates it asks once and says "休市" ("午间休市" in the lunch break,
+#    "已收盘" after the close).
 #   live_sources_cli.sh MARLUNE_CLI MARLUNE_SIM OUTPUT_DIR
 # Exit 77 = skipped.
 set -uo pipefail
@@ -88,15 +89,15 @@ watch_at() { # "YYYY-MM-DD HH:MM:SS" seconds [holidays]
 watch_at "2026-04-24 10:00:00" 11
 echo "weekday session: $asked requests"
 [ "$asked" -ge 3 ] || fail "in the session only $asked requests in 11 s"
-grep -q "休市" "$work/watch.err" && fail "休市 said in the session: $(cat "$work/watch.err")"
+grep -q "休市\|已收盘" "$work/watch.err" && fail "closed said in the session: $(cat "$work/watch.err")"
 
-for moment in "2026-04-24 12:00:00|lunch break|2026-04-24 11:30:" "2026-04-24 20:00:00|evening|2026-04-24 15:00:" \
-  "2026-04-25 10:00:00|Saturday|2026-04-24 15:00:"; do
-  IFS='|' read -r at what last <<<"$moment"
+for moment in "2026-04-24 12:00:00|lunch break|2026-04-24 11:30:|午间休市" \
+  "2026-04-24 20:00:00|evening|2026-04-24 15:00:|已收盘" "2026-04-25 10:00:00|Saturday|2026-04-24 15:00:|休市"; do
+  IFS='|' read -r at what last closed <<<"$moment"
   watch_at "$at" 6 # a second refresh would have come after 4 s
   echo "$what: $asked requests; $(head -1 "$work/watch.err")"
   [ "$asked" = 1 ] || fail "$what: $asked requests, expected the start-up one only"
-  grep -q "^休市（最后行情：$last" "$work/watch.err" || fail "$what: no 休市 with the last quotes: $(cat "$work/watch.err")"
+  grep -q "^$closed（最后行情：$last" "$work/watch.err" || fail "$what: no $closed with the last quotes: $(cat "$work/watch.err")"
 done
 
 # A holiday is found from the data: the same Friday morning is a trading day until the market

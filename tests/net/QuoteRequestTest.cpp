@@ -101,7 +101,7 @@ TEST_F(QuoteRequestTest, CodesCannotBreakOutOfTheQuery) {
 
 TEST_F(QuoteRequestTest, JobsOfTheThreeServices) {
     std::uint32_t now = 1700000000;
-    QuoteRequester requester([&] { return now; });
+    QuoteRequester requester([&] { return now; }, [&] { return std::int64_t{now} * 1000; });
     const WatchList list = FirstRunListWith600000();
 
     auto sina = requester.RequestQuotes(list, 1, "/home/u/marlune/");
@@ -110,7 +110,6 @@ TEST_F(QuoteRequestTest, JobsOfTheThreeServices) {
     EXPECT_EQ(sina->headerBlock, "Accept: */*\r\nReferer: http://finance.sina.com.cn/\r\n");
     EXPECT_EQ(sina->jobKind, kJobQuoteText);
     EXPECT_EQ(sina->replyFile, "");
-    EXPECT_EQ(sina->useProxy, 0);
     EXPECT_EQ(sina->threadPriority, -15);
 
     now += 10;
@@ -141,34 +140,46 @@ TEST_F(QuoteRequestTest, JobsOfTheThreeServices) {
 
 TEST_F(QuoteRequestTest, ThrottleDropsCallsWithinFourSecondsOfTheLastRequest) {
     std::uint32_t now = 1700000000;
-    QuoteRequester requester([&] { return now; });
+    std::int64_t steadyMs = 5'000'000;
+    QuoteRequester requester([&] { return now; }, [&] { return steadyMs; });
     const WatchList list = FirstRunListWith600000();
 
     EXPECT_TRUE(requester.RequestQuotes(list, 1, "/p/"));
-    now += 3;
+    steadyMs += 3000;
     EXPECT_FALSE(requester.RequestQuotes(list, 1, "/p/"));
-    now += 1; // 4 s after the request: the dropped call did not move the throttle
+    steadyMs += 1000; // 4 s after the request: the dropped call did not move the throttle
+    now += 4;
+    auto job = requester.RequestQuotes(list, 1, "/p/");
+    ASSERT_TRUE(job);
+    EXPECT_NE(job->url.find("rn=1700000004&"), std::string::npos); // the wall clock names the request
+
+    // The spacing is counted in milliseconds: a tick that comes a little early is dropped, one
+    // exactly a period later is not (whole seconds would have dropped it or let the early one in).
+    steadyMs += 3999;
+    EXPECT_FALSE(requester.MayRequest());
+    steadyMs += 1;
+    EXPECT_TRUE(requester.MayRequest());
     EXPECT_TRUE(requester.RequestQuotes(list, 1, "/p/"));
-    EXPECT_EQ(requester.LastCallTime(), 1700000004u);
 
     // A refresh every second still requests every 4 seconds.
     int requests = 0;
     for (int second = 0; second < 20; ++second) {
-        ++now;
+        steadyMs += 1000;
         requests += requester.RequestQuotes(list, 1, "/p/") ? 1 : 0;
     }
     EXPECT_EQ(requests, 5);
 
     // A dropped Google call keeps the path of the last Google request.
     EXPECT_TRUE(requester.RequestQuotes(list, 3, "/p/") == std::nullopt);
-    now += 4;
+    steadyMs += 4000;
     EXPECT_TRUE(requester.RequestQuotes(list, 3, "/p/"));
-    now += 1;
+    steadyMs += 1000;
     EXPECT_FALSE(requester.RequestQuotes(list, 1, "/p/"));
     EXPECT_EQ(requester.GoogleReplyFile(), "/p/data/gData.dat");
 
-    // A clock set back by the user does not stop the requests.
+    // The wall clock set back by the user changes nothing of the spacing.
     now -= 3600;
+    steadyMs += 3000;
     EXPECT_TRUE(requester.RequestQuotes(list, 1, "/p/"));
 }
 

@@ -130,6 +130,25 @@ TEST_F(Alerts, OneAlertPerCrossing) {
     EXPECT_NE(refresh("12.00"), "");
 }
 
+TEST(CollectAllAlerts, TakesTriggeredAlertsOfTradedRowsWithTheAlertOnOnce) {
+    QuoteBook book =
+        test::BookOf({test::Entry("600000", 1), test::Entry("000002", 2), test::Entry("399001", 2)});
+    for (StockEntry& entry : book.watchList)
+        entry.quote.price = "10.00";
+    book.watchList[0].alertFlag = 1;
+    book.alerts[0] = {kAlertAtUpperLimit, "600000 above"};
+    book.watchList[1].alertFlag = 0; // alert off: its message stays
+    book.alerts[1] = {kAlertAtLowerLimit, "000002 below"};
+    book.watchList[2].alertFlag = 1;
+    book.watchList[2].quote.price = "0.00"; // not traded yet
+    book.alerts[2] = {kAlertAtLowerLimit, "399001 below"};
+    CollectAllAlerts(book);
+    EXPECT_EQ(book.alertText, "600000 above\n");
+    CollectAllAlerts(book); // collected once
+    EXPECT_EQ(book.alertText, "600000 above\n");
+    EXPECT_EQ(book.alerts[1].message, "000002 below");
+}
+
 TEST_F(Alerts, CollectionRulesAndTheAlertText) {
     book.quoteList = {Quote("600000", 1, "9.00")};
     ComputeDerivedValues(book);

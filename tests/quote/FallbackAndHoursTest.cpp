@@ -12,6 +12,11 @@
 namespace marlune {
 namespace {
 
+// A steady clock that keeps step with the wall clock.
+std::int64_t SteadyAt(std::int64_t wallSeconds) {
+    return wallSeconds * 1000;
+}
+
 TEST(SourceFallback, SwitchesAfterTwoFailuresKeepsTheAnswererAndComesBack) {
     SourceFallback fallback(kSourceSina, true);
     EXPECT_EQ(fallback.SourceForRefresh(), kSourceSina);
@@ -81,33 +86,67 @@ TEST(TradingHours, SessionsLunchEveningWeekendAndTheClosingRefresh) {
     EXPECT_FALSE(IsInTradingSession(Beijing(4, 25, 10, 0)));
 
     TradingHoursGate gate(true);
-    gate.OnRequested(Beijing(4, 24, 11, 29, 55));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 5)));
-    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 35))); // once, for the morning's last prices
-    gate.OnRequested(Beijing(4, 24, 11, 30, 35));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 45)));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 12, 30)));
-    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 13, 0)));
-    gate.OnRequested(Beijing(4, 24, 14, 59, 58));
-    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 15, 0, 40)));
-    gate.OnRequested(Beijing(4, 24, 15, 0, 40));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 20, 0)));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 25, 10, 0)));
+    gate.OnRequested(SteadyAt(Beijing(4, 24, 11, 29, 55)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 5), SteadyAt(Beijing(4, 24, 11, 30, 5))));
+    EXPECT_TRUE(
+        gate.ShouldRefresh(Beijing(4, 24, 11, 30, 35),
+                           SteadyAt(Beijing(4, 24, 11, 30, 35)))); // once, for the morning's last prices
+    gate.OnRequested(SteadyAt(Beijing(4, 24, 11, 30, 35)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 30, 45), SteadyAt(Beijing(4, 24, 11, 30, 45))));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 12, 30), SteadyAt(Beijing(4, 24, 12, 30))));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 13, 0), SteadyAt(Beijing(4, 24, 13, 0))));
+    gate.OnRequested(SteadyAt(Beijing(4, 24, 14, 59, 58)));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 15, 0, 40), SteadyAt(Beijing(4, 24, 15, 0, 40))));
+    gate.OnRequested(SteadyAt(Beijing(4, 24, 15, 0, 40)));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 20, 0), SteadyAt(Beijing(4, 24, 20, 0))));
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 25, 10, 0), SteadyAt(Beijing(4, 25, 10, 0))));
     EXPECT_TRUE(gate.IsClosed(Beijing(4, 25, 10, 0)));
-    EXPECT_TRUE(TradingHoursGate(false).ShouldRefresh(Beijing(4, 25, 10, 0)));
-    EXPECT_EQ(ClosedStatusText("2026-04-24 15:00:03"), "休市（最后行情：2026-04-24 15:00:03）");
+    EXPECT_TRUE(
+        TradingHoursGate(false).ShouldRefresh(Beijing(4, 25, 10, 0), SteadyAt(Beijing(4, 25, 10, 0))));
+    // The closed texts say why, with the time of the last quotes.
+    const std::string last = "2026-04-24 15:00:03";
+    EXPECT_EQ(ClosedStatusText(Beijing(4, 24, 12, 0), false, "2026-04-24 11:30:03"),
+              "午间休市（最后行情：2026-04-24 11:30:03）");
+    EXPECT_EQ(ClosedStatusText(Beijing(4, 24, 15, 0), false, last),
+              "已收盘（最后行情：2026-04-24 15:00:03）");
+    EXPECT_EQ(ClosedStatusText(Beijing(4, 24, 23, 59), false, ""), "已收盘");
+    EXPECT_EQ(ClosedStatusText(Beijing(4, 25, 10, 0), false, last), "休市（最后行情：2026-04-24 15:00:03）");
+    EXPECT_EQ(ClosedStatusText(Beijing(4, 27, 9, 0), false, last), "休市（最后行情：2026-04-24 15:00:03）");
+    EXPECT_EQ(ClosedStatusText(Beijing(5, 1, 12, 0), true, "2026-04-30 15:00:03"),
+              "休市（最后行情：2026-04-30 15:00:03）"); // a holiday has no lunch break
+}
+
+TEST(TradingHours, StepsOfTheWallClockNeitherDelayNorSkipTheWaits) {
+    // A day found closed is asked again 10 minutes later on the steady clock, though the
+    // wall clock was set back an hour meanwhile.
+    TradingHoursGate holiday(true);
+    std::int64_t steady = 7'000'000;
+    holiday.OnRequested(steady);
+    holiday.OnQuotes(Beijing(5, 1, 10, 0), "2026-04-30 15:00:03");
+    steady += 600'000;
+    EXPECT_TRUE(holiday.ShouldRefresh(Beijing(5, 1, 9, 10), steady));
+    EXPECT_FALSE(holiday.ShouldRefresh(Beijing(5, 1, 11, 10), steady - 1'000)) << "a step forward is no wait";
+
+    // The morning's catch-up: the last request was made with the clock a day ahead; set right,
+    // it is 11:35 and that request was 10 minutes ago, before 11:30: the catch-up is due.
+    TradingHoursGate gate(true);
+    gate.OnRequested(steady);
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(4, 24, 11, 35), steady + 600'000));
+    // A request 4 minutes ago, after 11:30, was the catch-up already, whatever the wall
+    // clock read when it was made.
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(4, 24, 11, 35), steady + 240'000));
 }
 
 TEST(TradingHours, AHolidayIsFoundFromTheQuotesDates) {
     // Friday 2026-05-01: quotes still dated the 30th after 09:35.
     TradingHoursGate gate(true);
     gate.OnQuotes(Beijing(5, 1, 9, 20), "2026-04-30 15:00:03"); // before 09:35: no verdict
-    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 36)));
-    gate.OnRequested(Beijing(5, 1, 9, 36));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 36), SteadyAt(Beijing(5, 1, 9, 36))));
+    gate.OnRequested(SteadyAt(Beijing(5, 1, 9, 36)));
     gate.OnQuotes(Beijing(5, 1, 9, 36), "2026-04-30 15:00:03");
     EXPECT_TRUE(gate.IsClosed(Beijing(5, 1, 10, 0)));
-    EXPECT_FALSE(gate.ShouldRefresh(Beijing(5, 1, 9, 45)));
-    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 46))); // every 10 minutes
+    EXPECT_FALSE(gate.ShouldRefresh(Beijing(5, 1, 9, 45), SteadyAt(Beijing(5, 1, 9, 45))));
+    EXPECT_TRUE(gate.ShouldRefresh(Beijing(5, 1, 9, 46), SteadyAt(Beijing(5, 1, 9, 46)))); // every 10 minutes
     // Today's date after all: open again. And the next day starts afresh.
     gate.OnQuotes(Beijing(5, 1, 9, 46), "2026-05-01 09:46:00");
     EXPECT_FALSE(gate.IsClosed(Beijing(5, 1, 9, 47)));

@@ -1,5 +1,5 @@
 // Setting up and refilling the quote grid from the quote state: shape, headers, colours,
-// underlines, alignments, the merged total row, alert collection and one paint per refresh.
+// underlines, alignments, the merged total row and one paint per refresh.
 #include "ticker/GridRefill.h"
 
 #include "quote/QuoteBook.h"
@@ -187,24 +187,6 @@ TEST(GridRefill, FillsTheMergedTotalRow) {
             }
     EXPECT_GT(inkLeft, 500);
     EXPECT_NE(image.pixelColor(44, 105), grid.gridColor());
-}
-
-TEST(GridRefill, CollectsTriggeredAlertsOfTradedRowsOnly) {
-    QuoteGrid grid;
-    QuoteBook book = SampleBook();
-    book.watchList[0].alertFlag = 1;
-    book.alerts[0] = {kAlertAtUpperLimit, "600000 above"};
-    book.watchList[1].alertFlag = 0; // alert off: its message stays
-    book.alerts[1] = {kAlertAtLowerLimit, "000002 below"};
-    book.watchList[2].alertFlag = 1;
-    book.watchList[2].quote.price = "0.00"; // not traded yet
-    book.alerts[2] = {kAlertAtLowerLimit, "399001 below"};
-    SetUpQuoteGrid(grid, 4, kColors);
-    RefillQuoteGrid(grid, book, kColors);
-    EXPECT_EQ(book.alertText, "600000 above\n");
-    // Collected once: the next refill adds nothing.
-    RefillQuoteGrid(grid, book, kColors);
-    EXPECT_EQ(book.alertText, "600000 above\n");
 }
 
 TEST(GridRefill, SkipsEntriesTheGridHasNoRowFor) {

@@ -4,6 +4,8 @@
 #include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
+#include "cycle/RefreshCycle.h"
+#include "cycle/RefreshTimers.h"
 #include "net/JobsInFlight.h"
 #include "net/ServiceEndpoints.h"
 #include "quote/QuoteService.h"
@@ -11,8 +13,6 @@
 #include "text/BeijingTime.h"
 #include "text/FileBytes.h"
 #include "ticker/QuoteGrid.h"
-#include "ticker/RefreshTimers.h"
-#include "ticker/ReplyDispatch.h"
 #include "ticker/TickerWindow.h"
 
 #include <QTemporaryDir>
@@ -71,13 +71,14 @@ protected:
 
     // Waits until no quote job runs (the reply, or the failure, has been handled).
     static bool QuotesSettled(const TickerWindow& w) {
-        return QTest::qWaitFor([&w] { return !w.RunningJobs().IsRunning(JobsInFlight::QuotesKey()); }, 15000);
+        return QTest::qWaitFor(
+            [&w] { return !w.Refresh().Cycle().RunningJobs().IsRunning(JobsInFlight::QuotesKey()); }, 15000);
     }
 
     // One timer tick a refresh period later, settled.
     void Tick(TickerWindow& w) {
         clock += 5;
-        w.FireTimer(kTimerQuotes);
+        w.Refresh().FireQuoteTimer();
         ASSERT_TRUE(QuotesSettled(w));
     }
 
@@ -122,7 +123,7 @@ TEST_F(LiveSourcesTest, TencentAndEastMoneyFillTheGridWithSinasTexts) {
         TickerWindow& w = Make();
         ASSERT_TRUE(QuotesSettled(w));
         EXPECT_EQ(QuoteRequests(), std::vector<std::string>{QuoteServiceOf(source).englishName});
-        EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusWelcome));
+        EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusQuotesShown));
         const std::vector<QString> cells = GridCells(w);
         if (source == kSourceSina) {
             sina = cells;
@@ -182,14 +183,14 @@ TEST_F(LiveSourcesTest, ASilentSourceIsReplacedAfterTwoFailuresAndTakenBackWhenI
     // one service only.
     m_market->ClearFaults();
     int refreshes = 0;
-    while (w.Fallback().OnOtherSource() && refreshes < 12) {
+    while (w.Refresh().Cycle().Fallback().OnOtherSource() && refreshes < 12) {
         Tick(w);
         ++refreshes;
         EXPECT_EQ(QuoteRequests().size(), 1u);
     }
-    EXPECT_FALSE(w.Fallback().OnOtherSource());
+    EXPECT_FALSE(w.Refresh().Cycle().Fallback().OnOtherSource());
     EXPECT_LE(refreshes, SourceFallback::kRetrySelectedEvery);
-    EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusWelcome));
+    EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusQuotesShown));
     Tick(w);
     EXPECT_EQ(QuoteRequests(), std::vector<std::string>{"Sina"});
 }
@@ -201,7 +202,7 @@ TEST_F(LiveSourcesTest, OutsideTradingHoursTheTimerAsksNothingAndTheStatusSaysCl
     ASSERT_TRUE(QuotesSettled(w)); // start-up asks whatever the hour
     EXPECT_EQ(QuoteRequests().size(), 1u);
     const QString closed = w.StatusText();
-    EXPECT_TRUE(closed.startsWith(QString::fromUtf8("休市（最后行情：2026-04-24 15:00:")))
+    EXPECT_TRUE(closed.startsWith(QString::fromUtf8("已收盘（最后行情：2026-04-24 15:00:")))
         << closed.toStdString();
     for (int i = 0; i < 3; ++i)
         Tick(w);
@@ -212,7 +213,7 @@ TEST_F(LiveSourcesTest, OutsideTradingHoursTheTimerAsksNothingAndTheStatusSaysCl
     clock = marketClock = kMondayMorning;
     Tick(w);
     EXPECT_EQ(QuoteRequests().size(), 1u);
-    EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusWelcome));
+    EXPECT_EQ(w.StatusText(), QString::fromUtf8(kStatusQuotesShown));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 // Window geometry and refresh periods as plain rules.
 #include "ticker/TickerLayout.h"
-#include "ticker/RefreshTimers.h"
-#include "ticker/ReplyDispatch.h"
 #include "ticker/ScreenPlacement.h"
 
 #include <gtest/gtest.h>
@@ -80,35 +78,6 @@ TEST(ScreenPlacement, DialogsCentreOnTheirOwnMonitor) {
     EXPECT_EQ(CentredOnScreen({400, 300}, {1920, 0, 1920, 1080}, {1920, 0, 1920, 1080}), QPoint(2680, 390));
     // A monitor above the primary one.
     EXPECT_EQ(CentredOnScreen({400, 300}, {0, -1080, 1920, 1080}, {0, -1080, 1920, 1080}), QPoint(760, -690));
-}
-
-TEST(RefreshTimers, PeriodsFromFreshSec) {
-    EXPECT_EQ(QuoteTimerMs(10), 10000);
-    EXPECT_EQ(ChartTimerMs(10), 28000);
-    EXPECT_EQ(ChartTimerMs(1), 1000);
-    EXPECT_FALSE(QuoteTimerMs(0));
-    EXPECT_FALSE(ChartTimerMs(0));
-    EXPECT_FALSE(QuoteTimerMs(-5));
-    EXPECT_EQ(RestartedQuoteTimerMs(10, 0), 10000);
-    EXPECT_EQ(RestartedQuoteTimerMs(10, 1), 10000);
-    EXPECT_EQ(RestartedQuoteTimerMs(10, 2), 100000);
-    EXPECT_FALSE(RestartedQuoteTimerMs(10, 3));
-    EXPECT_FALSE(RestartedQuoteTimerMs(0, 2));
-    // A period too long for a timer is held at the longest one instead of overflowing.
-    EXPECT_EQ(ChartTimerMs(INT_MAX), INT_MAX);
-    EXPECT_EQ(RestartedQuoteTimerMs(3'000'000, 2), INT_MAX);
-}
-
-TEST(ReplyDispatch, ParserByJobKindAndSource) {
-    EXPECT_EQ(ReplySource(1, 1), 1);
-    EXPECT_EQ(ReplySource(2, 1), 2);
-    EXPECT_EQ(ReplySource(0, 1), 1);
-    EXPECT_EQ(ReplySource(9, 1), 1);
-    EXPECT_EQ(ReplySource(3, 1), 1); // a text reply is never Google's
-    EXPECT_EQ(ReplySource(1, 3), 3);
-    QuoteBook book;
-    EXPECT_FALSE(DispatchFinishedReply(book, 1, 1, "abcd").applied);
-    EXPECT_TRUE(DispatchFinishedReply(book, 1, 1, "abcde").applied);
 }
 
 } // namespace

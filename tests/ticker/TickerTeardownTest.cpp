@@ -54,7 +54,7 @@ TEST_F(TickerTeardownTest, QuotesFromTheSimulatedMarketReachTheGrid) {
     QTRY_VERIFY_WITH_TIMEOUT(!window.Grid()->text(1, 2).isEmpty(), 10000);
     EXPECT_EQ(window.Grid()->text(1, 0), QStringLiteral("000001"));
     EXPECT_EQ(window.Grid()->text(1, 1), QStringLiteral("上证指数"));
-    EXPECT_EQ(window.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_EQ(window.StatusText().toStdString(), kStatusQuotesShown);
     ASSERT_EQ(QuoteRequests(), 1u);
     const auto request = m_sim.Requests().front();
     EXPECT_NE(request.target.find("&list=sh000001,sz399001"), std::string::npos);
@@ -91,7 +91,7 @@ TEST_F(TickerTeardownTest, HungServerDoesNotHoldTheWindow) {
     hang.hang = true;
     m_sim.SetFault("/", hang);
     auto window = std::make_unique<TickerWindow>(nullptr);
-    window->RequestCharts();
+    window->Refresh().FireChartTimer();
     QTest::qWait(300);
     const auto start = SteadyClock::now();
     window.reset();

@@ -1,8 +1,10 @@
-// The ticker window on the offscreen platform: layout, refresh cycle, commands, lock flag.
+// The ticker window on the offscreen platform: layout, transparency, commands, drag, lock flag,
+// and its wiring to the refresh cycle (whose rules tests/cycle tests without a window).
 #include "ticker/TickerWindow.h"
 #include "config/FirstRun.h"
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
+#include "cycle/RefreshCycle.h"
 #include "net/FetchJob.h"
 #include "platform/WindowPlatform.h"
 #include "quote/QuoteTable.h"
@@ -11,7 +13,6 @@
 #include "ticker/HoverButton.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
-#include "ticker/ReplyDispatch.h"
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
 
@@ -38,17 +39,13 @@ public:
     int GetWindowState() const override { return state; }
     void SetWindowState(int s) override { state = s; }
     void NoteWindowHidden() override { ++hiddenNotes; }
-    void OnTickerCommand(int command) override { commands.push_back(command); }
+    void ExitRequested() override { ++exits; }
     void OnMenuCommand(int id) override { menuCommands.push_back(id); }
     void BringSettingsToFront() override { ++settingsFront; }
 
-    int Count(int command) const {
-        return static_cast<int>(std::count(commands.begin(), commands.end(), command));
-    }
-
     int state = kWindowShown;
     int hiddenNotes = 0;
-    std::vector<int> commands;
+    int exits = 0;
     std::vector<int> menuCommands;
     int settingsFront = 0;
 };
@@ -111,8 +108,15 @@ protected:
                                               [kind](const QuoteFetchJob& j) { return j.jobKind == kind; }));
     }
 
+    // A report as the download layer sends it: a quote report names the service its job asked.
     FetchReport Report(int kind, int status, std::string reply = {}) {
         FetchReport report;
+        for (auto it = jobs.rbegin(); it != jobs.rend() && kind != kJobSideDownload; ++it) {
+            if (it->jobKind == kJobQuoteText || it->jobKind == kJobGoogleFile) {
+                report.quoteSource = it->quoteSource;
+                break;
+            }
+        }
         report.jobKind = kind;
         report.status = status;
         report.reply = std::move(reply);
@@ -144,7 +148,7 @@ TEST_F(TickerWindowTest, LaysItselfOutToThePixel) {
     EXPECT_EQ(w.Grid()->geometry(), QRect(5, 20, 841, 84));
     EXPECT_EQ(w.Grid()->rows(), 4);
     EXPECT_EQ(w.StatusLine()->geometry(), QRect(4, 104, 843, 20));
-    EXPECT_EQ(w.StatusText().toStdString(), kStatusStarting);
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusReadingQuotes);
 
     // Tool window without frame, kept on top (TopMost=1 on the first run).
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
@@ -234,8 +238,8 @@ TEST_F(TickerWindowTest, MissingSettingsGiveZeroValuesWithoutACrash) {
     EXPECT_EQ(s.colorBK, Rgb{});
     EXPECT_EQ(s.colorUp, Rgb{});
     // No automatic refresh, but the start-up request (handled as Sina).
-    EXPECT_FALSE(w.IsTimerActive(1));
-    EXPECT_FALSE(w.IsTimerActive(7));
+    EXPECT_FALSE(w.Refresh().QuoteTimer().isActive());
+    EXPECT_FALSE(w.Refresh().ChartTimer().isActive());
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].jobKind, kJobQuoteText);
     EXPECT_NE(jobs[0].url.find("list=sh000001,sz399001"), std::string::npos);
@@ -252,56 +256,24 @@ TEST_F(TickerWindowTest, MissingSettingsGiveZeroValuesWithoutACrash) {
     SetColor("ColorBK", "zz");
     TickerWindow& garbled = Make();
     EXPECT_EQ(garbled.Settings().freshSec, 0);
-    EXPECT_FALSE(garbled.IsTimerActive(1));
+    EXPECT_FALSE(garbled.Refresh().QuoteTimer().isActive());
 }
 
-TEST_F(TickerWindowTest, RefreshesEveryTenSecondsAndChartsEveryTwentyEight) {
-    TickerWindow& w = Make();
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].jobKind, kJobQuoteText);
-    EXPECT_NE(jobs[0].url.find("/rn=1700000000&list=sh000001,sz399001"), std::string::npos);
-    EXPECT_EQ(w.LastRefreshTime(), clock);
-    EXPECT_EQ(w.TimerInterval(1), 10000);
-    EXPECT_EQ(w.TimerInterval(7), 3000);
-
-    clock += 3;
-    w.FireTimer(7); // the first chart download
-    EXPECT_EQ(JobsOfKind(kJobSideDownload), 2);
-    EXPECT_EQ(w.TimerInterval(7), 28000);
-    EXPECT_EQ(w.LastRefreshTime(), clock);
-    EXPECT_NE(jobs.back().replyFile.find("data/sz399001.dat"), std::string::npos);
-
-    clock += 7;
-    EndQuoteJob(w);
-    w.FireTimer(1);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
-    EXPECT_EQ(w.TimerInterval(1), 10000);
-    EndQuoteJob(w);
-
-    // A tick within 4 seconds of the last request is dropped, and the timer re-arms.
-    clock += 3;
-    w.FireTimer(1);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
-    EXPECT_TRUE(w.IsTimerActive(1));
-
-    // Restart modes: 2 is ten times the period, 3 stops it.
-    w.RestartRefreshTimer(2);
-    EXPECT_EQ(w.TimerInterval(1), 100000);
-    w.RestartRefreshTimer(3);
-    EXPECT_FALSE(w.IsTimerActive(1));
-    w.RestartRefreshTimer(1);
-    EXPECT_EQ(w.TimerInterval(1), 10000);
-}
-
-TEST_F(TickerWindowTest, FreshSecZeroArmsNoTimer) {
-    SetSys("FreshSec", "0");
+// Wiring: the refresh button, the menu's refresh and the refresh timers reach the cycle.
+TEST_F(TickerWindowTest, ButtonsAndTimersDriveTheRefreshCycle) {
+    SetSys("FreshSec", "1");
     TickerWindow& w = Make();
     EXPECT_EQ(jobs.size(), 1u);
-    EXPECT_FALSE(w.IsTimerActive(1));
-    EXPECT_FALSE(w.IsTimerActive(7));
-    w.RestartRefreshTimer(0);
-    EXPECT_FALSE(w.IsTimerActive(1));
-    // The refresh button and command 1127 still request.
+    // A stored period under four seconds refreshes every four, on a precise timer.
+    EXPECT_EQ(w.Settings().freshSec, 4);
+    EXPECT_EQ(w.Refresh().QuoteTimerInterval(), 4000);
+    EXPECT_EQ(w.Refresh().QuoteTimer().timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(w.Refresh().ChartTimerInterval(), 3000);
+    w.StopRefresh();
+    EXPECT_FALSE(w.Refresh().QuoteTimer().isActive());
+    w.RestartRefresh();
+    EXPECT_EQ(w.Refresh().QuoteTimerInterval(), 4000);
+    // The refresh button and command 1127 request.
     clock += 5;
     EndQuoteJob(w);
     QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
@@ -310,75 +282,19 @@ TEST_F(TickerWindowTest, FreshSecZeroArmsNoTimer) {
     EndQuoteJob(w);
     w.TickerCommand(kCmdRefresh);
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 3);
-    // A timer that fires anyway does not re-arm itself.
-    w.FireTimer(1);
-    EXPECT_FALSE(w.IsTimerActive(1));
-}
-
-TEST_F(TickerWindowTest, ATickWhileAJobRunsStartsNothingNewForIt) {
-    WriteList(3);
-    TickerWindow& w = Make();
-    ASSERT_EQ(JobsOfKind(kJobQuoteText), 1);
-    // The quote job hangs: ticks, the refresh button and command 1127 start nothing.
-    for (int tick = 0; tick < 5; ++tick) {
-        clock += 10;
-        w.FireTimer(1);
-    }
-    clock += 10;
-    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
-    w.TickerCommand(kCmdRefresh);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 1);
-    EXPECT_TRUE(w.IsTimerActive(1)) << "the cycle goes on";
-    // Progress is no end; a failure is, and the next tick requests again.
-    w.HandleFetchStatus(Report(kJobQuoteText, kFetchProgress));
-    clock += 10;
-    w.FireTimer(1);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 1);
+    // The timers run out into the cycle: quotes, and the chart of each stock.
+    clock += 5;
     EndQuoteJob(w);
-    clock += 10;
-    w.FireTimer(1);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
-
-    // One chart job per stock: a second tick adds only for the stock whose job ended.
-    w.FireTimer(7);
-    ASSERT_EQ(JobsOfKind(kJobSideDownload), 3);
-    w.FireTimer(7);
-    EXPECT_EQ(JobsOfKind(kJobSideDownload), 3);
-    FetchReport chartDone = Report(kJobSideDownload, kFetchFinished);
-    chartDone.replyFile = jobs.back().replyFile;
-    chartDone.url = jobs.back().url;
-    w.HandleFetchStatus(chartDone);
-    w.FireTimer(7);
-    EXPECT_EQ(JobsOfKind(kJobSideDownload), 4);
-    EXPECT_EQ(jobs.back().replyFile, chartDone.replyFile);
-    EXPECT_EQ(w.RunningJobs().Count(), 4u); // the quote job and one per chart
-}
-
-TEST_F(TickerWindowTest, StoredPeriodUnderFourSecondsRefreshesEveryFour) {
-    SetSys("FreshSec", "1");
-    TickerWindow& w = Make();
-    EXPECT_EQ(w.Settings().freshSec, 4);
-    EXPECT_EQ(w.TimerInterval(1), 4000);
-    for (int tick = 1; tick <= 5; ++tick) {
-        EndQuoteJob(w);
-        clock += 4;
-        w.FireTimer(1);
-    }
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 6);
-    // Button clicks between ticks are dropped without delaying the next tick.
-    EndQuoteJob(w);
-    clock += 2;
-    QTest::mouseClick(w.CaptionButton(kButtonFresh), Qt::LeftButton);
-    clock += 2;
-    w.FireTimer(1);
-    EXPECT_EQ(JobsOfKind(kJobQuoteText), 7);
+    QTRY_COMPARE_WITH_TIMEOUT(JobsOfKind(kJobQuoteText), 4, 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(JobsOfKind(kJobSideDownload), 2, 6000);
 }
 
 TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     TickerWindow& w = Make();
-    QSignalSpy alerts(&w, &TickerWindow::alertTextReady);
+    QSignalSpy alerts(&w, &TickerWindow::alertsRaised);
+    QSignalSpy refills(&w, &TickerWindow::quotesRefilled);
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusQuotesShown);
     EXPECT_EQ(w.Grid()->text(1, 0), QStringLiteral("000001"));
     EXPECT_EQ(w.Grid()->text(1, 1), QStringLiteral("上证指数"));
     EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
@@ -386,14 +302,16 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     // Rising in ColorUp (red), falling in ColorDown (green).
     EXPECT_EQ(w.Grid()->effectiveForeColor(1, 2), QColor(255, 0, 0));
     EXPECT_EQ(w.Grid()->effectiveForeColor(2, 2), QColor(0, 0x99, 0));
-    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
-    EXPECT_EQ(alerts.count(), 1);
+    EXPECT_EQ(refills.count(), 1);
+    ASSERT_EQ(alerts.count(), 1); // the first-run list's alert on the index
+    EXPECT_EQ(alerts.at(0).at(0).toString(),
+              QStringLiteral("上证指数(000001) 现价3010.50，已涨到预警上限3.00\n"));
 
     // A failed quote download shows the failure text and keeps the values.
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
     EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
     EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
-    EXPECT_EQ(owner.Count(kCmdShowAlert), 1);
+    EXPECT_EQ(refills.count(), 1);
 
     // A reply that holds no quotes (an empty one, a captive portal's page, garbage, NUL-laced
     // statements) is a failed refresh too: the failure text, the values kept, nothing to the
@@ -405,13 +323,13 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
          {std::string("\n\n\n\n"), std::string(), std::string("<html><body>Please sign in</body></html>"),
           std::string("\x8f\xff\x00\x13\x80garbage", 12), laced}) {
         w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-        EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
-        const int shown = owner.Count(kCmdShowAlert);
+        EXPECT_EQ(w.StatusText().toStdString(), kStatusQuotesShown);
+        const int shown = refills.count();
         w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, reply));
         EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
         EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
         EXPECT_EQ(w.Grid()->text(2, 3), QStringLiteral("-9.750"));
-        EXPECT_EQ(owner.Count(kCmdShowAlert), shown);
+        EXPECT_EQ(refills.count(), shown);
     }
 
     // One NUL-laced statement costs its own row only; nothing of it reaches a cell.
@@ -420,7 +338,7 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     w.HandleFetchStatus(
         Report(kJobQuoteText, kFetchFinished,
                oneLaced + Utf8ToGbk(SinaStatement("sz399001", "深证成指", "3000.00", "2980.00"))));
-    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
+    EXPECT_EQ(w.StatusText().toStdString(), kStatusQuotesShown);
     EXPECT_EQ(w.Grid()->text(1, 2), QString());
     EXPECT_EQ(w.Grid()->text(2, 2), QStringLiteral("2980.00"));
     for (int row = 1; row <= 2; ++row) {
@@ -430,44 +348,19 @@ TEST_F(TickerWindowTest, FinishedRepliesReachTheGridAndFailuresKeepIt) {
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
 
     // Chart downloads and progress reports change nothing on screen.
-    const int shown = owner.Count(kCmdShowAlert);
+    const int shown = refills.count();
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
     w.HandleFetchStatus(Report(kJobSideDownload, kFetchFailed));
     w.HandleFetchStatus(Report(kJobSideDownload, kFetchFinished));
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchProgress));
     EXPECT_EQ(w.StatusText().toStdString(), kStatusFailed);
-    EXPECT_EQ(owner.Count(kCmdShowAlert), shown);
-}
-
-TEST_F(TickerWindowTest, UnknownSourcesAreReadAsSinaAndGoogleFilesAsGoogle) {
-    SetSys("DataSour", "9");
-    TickerWindow& w = Make();
-    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3010.50"));
-
-    // A Google file reply: read from its file, parsed, and the file deleted.
-    std::string file = "{\n";
-    const char* values[] = {"1", "000001", "SHA", "3100.00", "", "May 6, 10:30AM", "", "+90.00", "3.00"};
-    for (const char* v : values)
-        file += std::string(",\"k\" : \"") + v + "\"\n";
-    for (int i = 0; i < 18; ++i)
-        file += ",\"k\" : \"0\"\n";
-    file += "}\n";
-    const std::string path = DataFolder() + "gData.dat";
-    ASSERT_TRUE(WriteFileAtomically(path, file));
-    FetchReport report = Report(kJobGoogleFile, kFetchFinished);
-    report.replyFile = path;
-    w.HandleFetchStatus(report);
-    EXPECT_EQ(w.Grid()->text(1, 2), QStringLiteral("3100.00"));
-    EXPECT_EQ(w.StatusText().toStdString(), kStatusWelcome);
-    EXPECT_FALSE(FileExists(path));
-    EXPECT_EQ(owner.Count(kCmdShowAlert), 2);
+    EXPECT_EQ(refills.count(), shown);
 }
 
 TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     SetSys("FreshSec", "0");
     TickerWindow& w = Make();
-    ASSERT_FALSE(w.IsTimerActive(1));
+    ASSERT_FALSE(w.Refresh().QuoteTimer().isActive());
     const QPoint before = w.LogicalGeometry().topLeft();
 
     SetSys("FreshSec", "20");
@@ -478,8 +371,8 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     EndQuoteJob(w);
     w.TickerCommand(kCmdSettingsApplied);
     EXPECT_EQ(w.Settings().freshSec, 20);
-    EXPECT_EQ(w.TimerInterval(1), 20000);
-    EXPECT_EQ(w.TimerInterval(7), 3000);
+    EXPECT_EQ(w.Refresh().QuoteTimerInterval(), 20000);
+    EXPECT_EQ(w.Refresh().ChartTimerInterval(), 3000);
     ASSERT_EQ(JobsOfKind(kJobQuoteText), 2);
     EXPECT_NE(jobs.back().url.find("0600000;0600001;0600002"), std::string::npos);
     // Three rows now: grid and window grow, the top-left corner stays.
@@ -757,34 +650,38 @@ TEST_F(TickerWindowTest, TransparentModeUsesTheCompositorsAlphaWhileOneRuns) {
 
 // The first-run list has the index's alert on with an upper limit of 3.00.
 TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnEdit) {
+    // The alert texts the window raises while a reply is handled.
+    auto alertsOf = [this](const std::string& reply) {
+        QSignalSpy raised(m_window.get(), &TickerWindow::alertsRaised);
+        m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, reply));
+        std::string texts;
+        for (const QList<QVariant>& arguments : raised)
+            texts += arguments.at(0).toString().toStdString();
+        return texts;
+    };
     const std::string alert = "上证指数(000001) 现价3010.50，已涨到预警上限3.00\n";
     // Quotes of another day than the clock's raise no alert; on their day (2024-05-06 10:30
     // Beijing time) they do.
-    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    Make();
+    EXPECT_EQ(alertsOf(IndexReply()), "");
     clock = 1'714'962'600;
-    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), alert);
-    m_window->ClearAlertText();
-    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    EXPECT_EQ(alertsOf(IndexReply()), alert);
+    EXPECT_EQ(alertsOf(IndexReply()), "");
 
     // Started again: the alert has been shown, and the first-run file keeps its bytes.
     const std::string listBytes = ReadFileBytes(ListIniPath()).value_or("");
     m_window.reset();
-    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    Make();
+    EXPECT_EQ(alertsOf(IndexReply()), "");
     EXPECT_EQ(ReadFileBytes(ListIniPath()).value_or(""), listBytes);
 
     // Settings applied with the list unchanged: still nothing; with a new limit: armed again.
     m_window->TickerCommand(kCmdSettingsApplied);
-    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    EXPECT_EQ(alertsOf(IndexReply()), "");
     ASSERT_TRUE(WriteFileAtomically(ListIniPath(),
                                     Utf8ToGbk("dac000001|000001|上证指数|1|1|3000.00|2.00|5|1.00\r\n")));
     m_window->TickerCommand(kCmdSettingsApplied);
-    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
+    EXPECT_EQ(alertsOf(IndexReply()), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
 }
 
 TEST_F(TickerWindowTest, RateConditionsComeFromTheExtrasFile) {
@@ -792,11 +689,14 @@ TEST_F(TickerWindowTest, RateConditionsComeFromTheExtrasFile) {
     ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.30|0.00\r\n"));
     // During the call auction of the quotes' day (09:20 Beijing time) nothing is raised.
     clock = 1'714'958'400;
-    Make().HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "");
+    Make();
+    QSignalSpy raised(m_window.get(), &TickerWindow::alertsRaised);
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_EQ(raised.count(), 0);
     clock = 1'714'962'600; // 10:30
     m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
-    EXPECT_EQ(m_window->AlertText().toStdString(), "上证指数(000001) 现价3010.50，涨幅已达+0.30%\n");
+    ASSERT_EQ(raised.count(), 1);
+    EXPECT_EQ(raised.at(0).at(0).toString().toStdString(), "上证指数(000001) 现价3010.50，涨幅已达+0.30%\n");
     EXPECT_EQ(ReadFileBytes(AlertStatePath()).value_or(""),
               "000001|1|2.00|3.00|5\r\n000001|1|rate|+0.30\r\n");
 }
@@ -825,7 +725,7 @@ TEST_F(TickerWindowTest, LockedButtonsOnlyBringTheSettingsForward) {
     for (int id : {kButtonClose, kButtonHide, kButtonSet, kButtonData})
         QTest::mouseClick(w.CaptionButton(id), Qt::LeftButton);
     EXPECT_EQ(owner.settingsFront, 4);
-    EXPECT_EQ(owner.Count(kCmdExit), 0);
+    EXPECT_EQ(owner.exits, 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.Menu()->isVisible());
     clock += 5;
@@ -835,11 +735,11 @@ TEST_F(TickerWindowTest, LockedButtonsOnlyBringTheSettingsForward) {
 
     w.SetLocked(false);
     QTest::mouseClick(w.CaptionButton(kButtonClose), Qt::LeftButton);
-    EXPECT_EQ(owner.Count(kCmdExit), 1);
-    w.RestartRefreshTimer(3);
+    EXPECT_EQ(owner.exits, 1);
+    w.StopRefresh();
     QTest::mouseClick(w.CaptionButton(kButtonSet), Qt::LeftButton);
     EXPECT_TRUE(w.Menu()->isVisible());
-    EXPECT_EQ(w.TimerInterval(1), 10000);
+    EXPECT_EQ(w.Refresh().QuoteTimerInterval(), 10000);
     w.Menu()->hide();
     QTest::mouseClick(w.CaptionButton(kButtonHide), Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());

@@ -1,4 +1,4 @@
-#include "ticker/RefreshTimers.h"
+#include "cycle/RefreshTimers.h"
 
 #include <algorithm>
 #include <climits>
@@ -25,10 +25,10 @@ std::optional<int> ChartTimerMs(int freshSec) {
     return Period(freshSec, 3000, -2000);
 }
 
-std::optional<int> RestartedQuoteTimerMs(int freshSec, int mode) {
-    if (mode == kRestartStopped)
+std::optional<int> RestartedQuoteTimerMs(int freshSec, QuoteTimerRestart restart) {
+    if (restart == QuoteTimerRestart::kStopped)
         return std::nullopt;
-    if (mode == kRestartSlow)
+    if (restart == QuoteTimerRestart::kTenfoldPeriod)
         return Period(freshSec, 10000, 0);
     return Period(freshSec, 1000, 0);
 }

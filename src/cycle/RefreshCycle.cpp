@@ -1,0 +1,266 @@
+#include "cycle/RefreshCycle.h"
+
+#include "config/ProgramFolder.h"
+#include "net/ChartRequest.h"
+#include "quote/DerivedValues.h"
+#include "quote/QuoteDispatch.h"
+#include "quote/QuoteService.h"
+#include "text/BeijingTime.h"
+
+namespace marlune {
+
+const char* const kStatusReadingQuotes = kReadingQuotesText;
+const char* const kStatusQuotesShown = kWelcomeText;
+const char* const kStatusFailed = kFetchFailedText;
+
+namespace {
+
+std::string WithSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
+        folder += '/';
+    return folder;
+}
+
+bool IsQuoteJob(int jobKind) {
+    return jobKind == kJobQuoteText || jobKind == kJobGoogleFile;
+}
+
+bool IsFinalReport(const FetchReport& report) {
+    return report.status == kFetchFinished || report.status == kFetchFailed;
+}
+
+} // namespace
+
+RefreshCycle::RefreshCycle(RefreshHost& host, std::string programFolder, std::string alertStatePath)
+    : m_host(host), m_programFolder(WithSeparator(std::move(programFolder))),
+      m_requester([this] { return static_cast<std::uint32_t>(m_host.WallSeconds()); },
+                  [this] { return m_host.SteadyMs(); }),
+      m_status(kStatusReadingQuotes) {
+    if (!alertStatePath.empty())
+        m_alertMemory.emplace(std::move(alertStatePath));
+    Configure(m_settings);
+}
+
+void RefreshCycle::Configure(const RefreshSettings& settings) {
+    m_settings = settings;
+    m_fallback.Reset(settings.dataSource, settings.autoSource);
+    m_quotesComing = false;
+    m_tradingHours.SetEnabled(settings.tradeHoursOnly);
+}
+
+void RefreshCycle::SetWatchList(WatchList list) {
+    m_book.setWatchList(std::move(list));
+    if (m_alertMemory)
+        m_alertMemory->Restore(m_book);
+}
+
+// ---------------------------------------------------------------------------------
+// Requests
+
+void RefreshCycle::Start() {
+    requestQuotes();
+    if (QuoteTimerMs(m_settings.freshSec))
+        m_host.StartTimer(CycleTimer::kCharts, kFirstChartDelayMs);
+    RestartQuoteTimer(QuoteTimerRestart::kPeriod);
+}
+
+void RefreshCycle::Refresh() {
+    requestQuotes();
+}
+
+void RefreshCycle::SettingsApplied() {
+    // A changed list or source needs its quotes now, whenever the last request was.
+    requestQuotesForNewList();
+    if (QuoteTimerMs(m_settings.freshSec))
+        m_host.StartTimer(CycleTimer::kCharts, kFirstChartDelayMs);
+    else
+        m_host.StopTimer(CycleTimer::kCharts);
+    RestartQuoteTimer(QuoteTimerRestart::kPeriod);
+}
+
+void RefreshCycle::RestartQuoteTimer(QuoteTimerRestart restart) {
+    m_host.StopTimer(CycleTimer::kQuotes);
+    m_quoteTimerDueMs.reset();
+    startQuoteTimer(RestartedQuoteTimerMs(m_settings.freshSec, restart));
+}
+
+void RefreshCycle::startQuoteTimer(std::optional<int> milliseconds) {
+    if (!milliseconds)
+        return;
+    m_quoteTimerDueMs = m_host.SteadyMs() + *milliseconds;
+    m_host.StartTimer(CycleTimer::kQuotes, *milliseconds);
+}
+
+QuoteTick RefreshCycle::OnQuoteTimer() {
+    m_quoteTimerDueMs.reset();
+    QuoteTick tick = QuoteTick::kDropped;
+    // Outside trading hours the tick asks for nothing (but the timer runs on).
+    if (m_tradingHours.ShouldRefresh(m_host.WallSeconds(), m_host.SteadyMs())) {
+        const bool wasRunning = m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey());
+        requestQuotes();
+        if (!wasRunning && m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+            tick = QuoteTick::kAsked;
+    } else {
+        setStatus(closedText(m_host.WallSeconds()));
+        tick = QuoteTick::kClosed;
+    }
+    startQuoteTimer(QuoteTimerMs(m_settings.freshSec));
+    return tick;
+}
+
+void RefreshCycle::OnChartTimer() {
+    requestCharts();
+    if (auto ms = ChartTimerMs(m_settings.freshSec))
+        m_host.StartTimer(CycleTimer::kCharts, *ms);
+}
+
+void RefreshCycle::requestQuotes() {
+    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+        return;
+    // The throttle first: only a request that is sent counts as a refresh for the fallback.
+    if (!m_requester.MayRequest())
+        return;
+    // One service per refresh: a refresh never mixes two services' values.
+    const QuoteFetchJob job =
+        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.SourceForRefresh(), m_programFolder);
+    m_tradingHours.OnRequested(m_host.SteadyMs());
+    startJob(job);
+}
+
+void RefreshCycle::requestQuotesForNewList() {
+    // Not throttled: a reload is not a timer tick. A request for the old list still running
+    // is let finish; the new list is asked for as soon as it has.
+    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey())) {
+        m_newListWaiting = true;
+        return;
+    }
+    m_newListWaiting = false;
+    // The service the fallback uses now: the selected one may be the one that does not answer.
+    const QuoteFetchJob job =
+        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.Current(), m_programFolder);
+    m_tradingHours.OnRequested(m_host.SteadyMs());
+    startJob(job);
+}
+
+bool RefreshCycle::AskNextServiceNow() {
+    if (!m_fallback.Enabled() || m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+        return false;
+    m_fallback.LeaveSelectedNow();
+    if (!m_fallback.OnOtherSource())
+        return false;
+    const QuoteFetchJob job =
+        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.Current(), m_programFolder);
+    m_tradingHours.OnRequested(m_host.SteadyMs());
+    return startJob(job);
+}
+
+void RefreshCycle::requestCharts() {
+    for (const QuoteFetchJob& job : BuildChartJobs(m_book.watchList, m_programFolder + kDataFolder + '/'))
+        startJob(job);
+}
+
+bool RefreshCycle::startJob(const QuoteFetchJob& job) {
+    // One job per stock's chart and one quote job at a time: a tick while one runs
+    // starts nothing, however slow the server.
+    const std::string key = JobsInFlight::KeyOf(job);
+    if (!m_jobsInFlight.TryBegin(key))
+        return false;
+    if (m_host.StartJob(job))
+        return true;
+    m_jobsInFlight.End(key);
+    return false;
+}
+
+// ---------------------------------------------------------------------------------
+// Reports
+
+void RefreshCycle::OnFetchStatus(const FetchReport& report) {
+    m_jobsInFlight.EndOnFinalReport(report);
+    if (IsQuoteJob(report.jobKind) && IsFinalReport(report)) {
+        onQuoteReport(report);
+    } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
+        // A chart file; a failed download leaves none.
+        if (report.status == kFetchFinished)
+            m_host.ChartFileArrived(report.replyFile);
+        else if (report.status == kFetchFailed)
+            m_host.ChartFileGone(report.replyFile);
+    }
+    // The quotes of a list changed while the old list's request ran.
+    if (m_newListWaiting && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+        requestQuotesForNewList();
+}
+
+void RefreshCycle::onQuoteReport(const FetchReport& report) {
+    // The reply is read by the parser of the service its job asked, so a reply requested
+    // before the source changed is never read by the wrong one.
+    const int source = report.quoteSource;
+    const QuoteService& service = QuoteServiceOf(source);
+    if (report.status == kFetchFailed) {
+        endRefresh(source, RefreshResult::kNoReply);
+        return;
+    }
+    std::string fileReply;
+    if (report.jobKind == kJobGoogleFile) {
+        const std::string& file = report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
+        fileReply = service.readReplyFile ? service.readReplyFile(file) : std::string();
+    }
+    const std::string_view reply = report.jobKind == kJobGoogleFile ? fileReply : report.reply;
+    m_book.alertClock = m_host.WallSeconds(); // the alert rules of the call auction and of today's date
+    const QuoteReplyResult result = DispatchQuoteReply(m_book, source, reply);
+    if (result.applied) {
+        CollectAllAlerts(m_book);
+        if (m_alertMemory)
+            m_alertMemory->Remember(m_book);
+        m_host.QuotesApplied();
+    }
+    endRefresh(source, result.failed ? RefreshResult::kNoUsableRecords : RefreshResult::kAnswered);
+}
+
+void RefreshCycle::endRefresh(int source, RefreshResult result) {
+    m_fallback.OnResult(source, result);
+    RefreshEnd end{source, result, false};
+    const std::int64_t now = m_host.WallSeconds();
+    if (result == RefreshResult::kAnswered) {
+        m_quotesComing = true;
+        m_tradingHours.OnQuotes(now, LatestQuoteTime(m_book));
+        setStatus(statusWhileQuotesCome(now));
+    } else if (m_quotesComing && m_fallback.OnOtherSource() && source == m_fallback.Selected()) {
+        // Only the selected service's turn failed: the quotes keep coming from the other one.
+        end.quotesStillComing = true;
+        setStatus(statusWhileQuotesCome(now));
+    } else {
+        m_quotesComing = false;
+        setStatus(failureText());
+    }
+    m_lastRefresh = end;
+}
+
+std::string RefreshCycle::statusWhileQuotesCome(std::int64_t now) const {
+    if (m_tradingHours.IsClosed(now))
+        return closedText(now);
+    if (m_fallback.OnOtherSource())
+        return m_fallback.StatusText();
+    return kStatusQuotesShown;
+}
+
+std::string RefreshCycle::failureText() const {
+    if (!m_fallback.Enabled() || !m_fallback.EveryServiceFailed())
+        return kStatusFailed;
+    if (!m_quoteTimerDueMs)
+        return "所有行情来源均无响应。请检查网络或者点击刷新按钮。";
+    const std::int64_t retry = m_host.WallSeconds() + (*m_quoteTimerDueMs - m_host.SteadyMs() + 999) / 1000;
+    return "所有行情来源均无响应，" + BeijingTimeAt(retry).DateTime().substr(11) + " 再试。";
+}
+
+std::string RefreshCycle::closedText(std::int64_t now) const {
+    return ClosedStatusText(now, m_tradingHours.IsClosedDay(now), LatestQuoteTime(m_book));
+}
+
+void RefreshCycle::setStatus(std::string text) {
+    if (text == m_status)
+        return;
+    m_status = std::move(text);
+    m_host.StatusChanged(m_status);
+}
+
+} // namespace marlune

@@ -1,0 +1,125 @@
+#pragma once
+// The refresh cycle of both programs, without a window: when quotes and chart images are
+// asked for, from which service, what a finished download turns into, and what the status
+// line says. It owns the quote state and the rules; the host (RefreshHost.h) runs the jobs
+// and the timers and shows the results.
+//
+// A quote tick asks the trading hours, then the throttle (4 seconds), then the fallback for
+// the service, and starts one quote job unless one is still running. A quote reply runs top
+// to bottom through OnFetchStatus: the job ends, the reply is parsed into the book, alerts
+// are collected and remembered, the fallback learns the outcome, the trading hours learn the
+// quotes' dates, and the status line is set.
+
+#include "cycle/RefreshHost.h"
+#include "cycle/RefreshTimers.h"
+#include "net/JobsInFlight.h"
+#include "net/QuoteRequest.h"
+#include "quote/AlertMemory.h"
+#include "quote/QuoteBook.h"
+#include "quote/SourceFallback.h"
+#include "quote/TradingHours.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace marlune {
+
+// Status-line texts: from the start until the first reply, after a refresh that gave quotes,
+// and after a refresh that gave none.
+extern const char* const kStatusReadingQuotes;
+extern const char* const kStatusQuotesShown;
+extern const char* const kStatusFailed;
+
+// The base.ini values the cycle goes by.
+struct RefreshSettings {
+    int dataSource = 1;         // DataSour: the selected service
+    bool autoSource = true;     // AutoSource: another service while it does not answer
+    bool tradeHoursOnly = true; // TradeHoursOnly: timer ticks ask only in trading hours
+    int freshSec = 10;          // FreshSec: the period; 0 or less, no automatic refresh
+};
+
+// How one quote refresh ended.
+struct RefreshEnd {
+    int source = 0; // the service asked
+    RefreshResult result = RefreshResult::kNoReply;
+    // A failed refresh that still leaves quotes coming: a retry of the selected service
+    // while another one answers.
+    bool quotesStillComing = false;
+};
+
+// What a quote tick did.
+enum class QuoteTick { kAsked, kClosed, kDropped };
+
+class RefreshCycle {
+public:
+    // programFolder ends in a path separator; alertStatePath empty keeps no alert memory.
+    RefreshCycle(RefreshHost& host, std::string programFolder, std::string alertStatePath);
+
+    // New settings: the fallback starts afresh on the selected service.
+    void Configure(const RefreshSettings& settings);
+    const RefreshSettings& Settings() const { return m_settings; }
+    // A new watch list; alerts shown before (stored in the alert memory) are not shown again.
+    void SetWatchList(WatchList list);
+
+    // Start-up: one refresh at once, the chart timer after 3 s, the quote timer after a period.
+    void Start();
+    // The refresh button and the menu entry: a refresh now (throttled, as a tick is).
+    void Refresh();
+    // Settings applied: the quotes of the (maybe new) list at once, unthrottled, from the
+    // service the fallback uses now; then both timers afresh.
+    void SettingsApplied();
+    void RestartQuoteTimer(QuoteTimerRestart restart);
+
+    QuoteTick OnQuoteTimer();
+    void OnChartTimer();
+    // A download job's report (progress included).
+    void OnFetchStatus(const FetchReport& report);
+
+    // After a failed refresh: asks the service the fallback goes to next at once, without
+    // waiting for a tick (a program with a single refresh). False when there is none to
+    // ask (the fallback is off) or a quote job still runs.
+    bool AskNextServiceNow();
+
+    QuoteBook& Book() { return m_book; }
+    const QuoteBook& Book() const { return m_book; }
+    const SourceFallback& Fallback() const { return m_fallback; }
+    const JobsInFlight& RunningJobs() const { return m_jobsInFlight; }
+    const std::string& StatusText() const { return m_status; }
+    // The last quote refresh's end; nothing before the first.
+    const std::optional<RefreshEnd>& LastRefresh() const { return m_lastRefresh; }
+
+private:
+    void requestQuotes();
+    void requestQuotesForNewList();
+    void requestCharts();
+    bool startJob(const QuoteFetchJob& job);
+    void startQuoteTimer(std::optional<int> milliseconds);
+    void onQuoteReport(const FetchReport& report);
+    void endRefresh(int source, RefreshResult result);
+    std::string statusWhileQuotesCome(std::int64_t now) const;
+    std::string failureText() const;
+    std::string closedText(std::int64_t now) const;
+    void setStatus(std::string text);
+
+    RefreshHost& m_host;
+    std::string m_programFolder;
+    RefreshSettings m_settings;
+    QuoteBook m_book;
+    std::optional<AlertMemory> m_alertMemory;
+    QuoteRequester m_requester;
+    SourceFallback m_fallback;
+    TradingHoursGate m_tradingHours;
+    JobsInFlight m_jobsInFlight;
+    // The last refresh that counts gave quotes (a failed turn of the selected service while
+    // another one answers does not count).
+    bool m_quotesComing = false;
+    // A new list's request waits for the running quote job to end.
+    bool m_newListWaiting = false;
+    // When the quote timer runs out (steady ms); nothing while it is stopped.
+    std::optional<std::int64_t> m_quoteTimerDueMs;
+    std::string m_status;
+    std::optional<RefreshEnd> m_lastRefresh;
+};
+
+} // namespace marlune
