@@ -57,7 +57,6 @@ std::vector<QuoteFetchJob> BuildChartJobs(const WatchList& entries, const std::s
         job.replyFile = ChartFilePath(dataFolder, prefix, entry.code);
         job.headerBlock = headerBlock;
         job.jobKind = kJobSideDownload;
-        job.useProxy = 0;
         job.threadPriority = kThreadPriorityIdle;
         job.timeLimitMs = kChartTimeLimitMs;
         job.sizeLimit = kMaxChartFileBytes; // what the popup accepts

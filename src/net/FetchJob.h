@@ -30,7 +30,6 @@ struct QuoteFetchJob {
     std::string replyFile;   // full path of the file for the reply; empty = keep it in memory
     std::string headerBlock; // extra request headers, each line ending in CR LF
     int jobKind = -1;
-    int useProxy = 0; // kept for the record; every job goes through the DownloadProxy setting
     int threadPriority = kThreadPriorityIdle;
     // The whole transfer, redirects and the connection retry included, ends within this
     // time; 0: FetchLimits::timeLimitMs.

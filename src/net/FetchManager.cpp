@@ -22,7 +22,6 @@ struct FetchManager::Shared {
     FetchStatusSink* sink = nullptr;
     FetchLimits limits;
     std::atomic<bool> closed{false};
-    std::atomic<std::uint32_t> expectedTotal{0};
     std::atomic<std::int32_t> bytesReceived{0};
 
     // Guards the queues and every worker's ended flag and current job.
@@ -147,7 +146,6 @@ bool FetchManager::startWorker(Lane lane) {
 void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel) {
     os::LowerThisThreadPriority(job.threadPriority);
     const auto progress = [&](std::uint32_t expectedTotal, std::int32_t bytesReceived) {
-        shared.expectedTotal.store(expectedTotal);
         shared.bytesReceived.store(bytesReceived);
         FetchReport report;
         report.jobKind = job.jobKind;
@@ -199,10 +197,6 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
     report.bytesReceived = outcome.bytesReceived;
     report.errorText = std::move(outcome.errorText);
     shared.deliver(report);
-}
-
-std::uint32_t FetchManager::ExpectedTotal() const {
-    return m_shared->expectedTotal.load();
 }
 
 std::int32_t FetchManager::BytesReceived() const {

@@ -69,9 +69,8 @@ public:
     const std::string& ReplyText() const { return m_replyText; }
     void SetReplyText(std::string text) { m_replyText = std::move(text); }
 
-    // The current file job's byte limit and bytes written, as of its last progress
-    // report. Readable from any thread.
-    std::uint32_t ExpectedTotal() const;
+    // The current file job's bytes written, as of its last progress report. Readable
+    // from any thread.
     std::int32_t BytesReceived() const;
 
     // Cancels every running and waiting job; each ends with a failed report. Jobs

@@ -68,7 +68,6 @@ QuoteFetchJob BuildSuggestionJob(std::string_view typedText) {
         ServiceBaseUrl(Service::kSinaSuggest) + std::string(kSuggestPath) + EncodeSuggestionKey(typedText);
     job.headerBlock = ServiceHeaderBlock(Service::kSinaSuggest);
     job.jobKind = kJobSideDownload;
-    job.useProxy = 0;
     job.threadPriority = kThreadPriorityIdle;
     job.timeLimitMs = kSuggestionTimeLimitMs;
     job.sizeLimit = kMaxSuggestionReplyBytes;

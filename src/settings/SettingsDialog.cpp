@@ -59,14 +59,6 @@ constexpr PageInfo kTreeItems[] = {
 
 } // namespace
 
-QString SettingsPageName(SettingsPageId page) {
-    for (const PageInfo& info : kTreeItems) {
-        if (info.id == page)
-            return QString::fromUtf8(info.name);
-    }
-    return {};
-}
-
 SettingsDialog::SettingsDialog(SettingsHost* host, QWidget* parent) : QDialog(parent), m_host(host) {
     LoadSettingsResources();
     setAttribute(Qt::WA_DeleteOnClose);

@@ -40,9 +40,6 @@ class SettingsHost;
 enum class SettingsPageId : int { MyStocks = 0, Basic, Display, Network, Security, About };
 inline constexpr int kSettingsPageCount = 6;
 
-// The tree item text of a page, e.g. "我的股票" (the security page's has four blanks).
-QString SettingsPageName(SettingsPageId page);
-
 class SettingsDialog final : public QDialog {
     Q_OBJECT
 public:

@@ -35,7 +35,7 @@ std::string DownloadedChartPath(const QuoteBook& book, std::size_t row) {
 } // namespace
 
 ChartPopupController::ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent)
-    : QObject(parent), m_grid(grid), m_popup(popup), m_chartPath(DownloadedChartPath),
+    : QObject(parent), m_grid(grid), m_popup(popup),
       m_openUrl([](const QString& url) { OpenInBrowser(url); }) {
     connect(grid, &QuoteGrid::mouseMoved, this, &ChartPopupController::onMouseMoved);
     connect(grid, &QuoteGrid::clicked, this, &ChartPopupController::onClicked);
@@ -92,7 +92,8 @@ void ChartPopupController::onMouseMoved(int row, int col) {
     case HoverAction::ShowNewRow: {
         const std::size_t index = static_cast<std::size_t>(row - 1);
         const StockEntry& entry = m_book->watchList[index];
-        m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), m_chartPath(*m_book, index));
+        m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote),
+                      DownloadedChartPath(*m_book, index));
         break;
     }
     case HoverAction::Replace:
@@ -107,9 +108,8 @@ void ChartPopupController::onMouseMoved(int row, int col) {
 }
 
 QString ChartPopupController::vendorUrl(const std::string& path) const {
-    const QString site =
-        m_vendorSite.isEmpty() ? QString::fromStdString(ServiceBaseUrl(Service::kVendorSite)) : m_vendorSite;
-    return site + QString::fromStdString(path);
+    // The service table's vendor site at every click: it may have been pointed elsewhere.
+    return QString::fromStdString(ServiceBaseUrl(Service::kVendorSite) + path);
 }
 
 void ChartPopupController::onClicked(int row, int col) {

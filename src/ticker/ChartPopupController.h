@@ -22,8 +22,6 @@ class ChartPopupController final : public QObject {
     Q_OBJECT
 public:
     // Gives the chart file of a watch-list row (the same file the chart downloads write).
-    using ChartPathFn = std::function<std::string(const QuoteBook& book, std::size_t row)>;
-
     // Neither the grid nor the popup is owned.
     ChartPopupController(QuoteGrid* grid, QuoteDetailPopup* popup, QObject* parent = nullptr);
 
@@ -32,19 +30,12 @@ public:
     // Replaces the default browser (OpenInBrowser), e.g. in tests.
     using OpenUrlFn = std::function<void(const QString& url)>;
     void setBrowser(OpenUrlFn openUrl) { m_openUrl = std::move(openUrl); }
-    // Replaces the default chart file rule (the file the chart downloads write).
-    void setChartPath(ChartPathFn chartPath) { m_chartPath = std::move(chartPath); }
-    // Base URL of the vendor's web site without a trailing slash; when empty (the default) the
-    // current service table's vendor site is used at every click.
-    void setVendorSite(const QString& baseUrl) { m_vendorSite = baseUrl; }
 
     // Hides the popup and forgets its cell (the mouse left the grid or the window).
     void hidePopup();
     // New quotes are in the book: an open popup shows them for its row, where it is; a row
     // that is gone takes the popup with it.
     void refreshPopup();
-
-    const PopupHoverTracker& tracker() const { return m_tracker; }
 
 signals:
     // The chart column was clicked: show this page of the vendor's web site in the data window.
@@ -65,8 +56,6 @@ private:
     QuoteGrid* m_grid;
     QuoteDetailPopup* m_popup;
     const QuoteBook* m_book = nullptr;
-    QString m_vendorSite;
-    ChartPathFn m_chartPath;
     OpenUrlFn m_openUrl;
     PopupHoverTracker m_tracker;
 };

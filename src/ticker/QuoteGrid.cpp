@@ -119,14 +119,6 @@ void QuoteGrid::setShape(int rows, int cols, int fixedRows) {
     setFixedRows(fixedRows);
 }
 
-void QuoteGrid::setRows(int rows) {
-    reshapeCells(rows, m_cols);
-}
-
-void QuoteGrid::setCols(int cols) {
-    reshapeCells(m_rows, cols);
-}
-
 void QuoteGrid::setFixedRows(int fixedRows) {
     fixedRows = std::clamp(fixedRows, 0, m_rows);
     if (fixedRows == m_fixedRows)
@@ -231,11 +223,6 @@ bool QuoteGrid::cellUnderline(int row, int col) const {
 
 // --- grid colours ------------------------------------------------------------------------
 
-void QuoteGrid::setForeColor(const QColor& color) {
-    m_foreColor = color;
-    changed();
-}
-
 void QuoteGrid::setBackColor(const QColor& color) {
     m_backColor = color;
     changed();
@@ -253,11 +240,6 @@ void QuoteGrid::setBackColorBkg(const QColor& color) {
 
 void QuoteGrid::setBackColorSel(const QColor& color) {
     m_backColorSel = color;
-    changed();
-}
-
-void QuoteGrid::setForeColorSel(const QColor& color) {
-    m_foreColorSel = color;
     changed();
 }
 

@@ -29,8 +29,6 @@ public:
 
     // Shape. Cells that remain keep their contents; new cells start empty with the default look.
     void setShape(int rows, int cols, int fixedRows);
-    void setRows(int rows);
-    void setCols(int cols);
     void setFixedRows(int fixedRows);
     int rows() const { return m_rows; }
     int cols() const { return m_cols; }
@@ -55,7 +53,6 @@ public:
     bool cellUnderline(int row, int col) const;
 
     // Colours of the whole grid.
-    void setForeColor(const QColor& color);
     QColor foreColor() const { return m_foreColor; }
     void setBackColor(const QColor& color); // cells below the fixed rows
     QColor backColor() const { return m_backColor; }
@@ -65,12 +62,9 @@ public:
     QColor backColorBkg() const { return m_backColorBkg; }
     void setBackColorSel(const QColor& color); // highlighted cells of a selected range
     QColor backColorSel() const { return m_backColorSel; }
-    void setForeColorSel(const QColor& color);
-    QColor foreColorSel() const { return m_foreColorSel; }
     void setGridColor(const QColor& color);
     QColor gridColor() const { return m_gridColor; }
     void setGridLines(bool on);
-    bool gridLines() const { return m_gridLines; }
 
     // Neighbouring cells of a merged row with equal texts are drawn as one cell, with the look
     // (colour, underline, alignment) of the first of them.

@@ -312,7 +312,6 @@ TEST(ChartRequest, OneJobPerEntryWithItsUrlAndFile) {
     for (const QuoteFetchJob& job : jobs) {
         EXPECT_EQ(job.jobKind, kJobSideDownload);
         EXPECT_EQ(job.threadPriority, kThreadPriorityIdle);
-        EXPECT_EQ(job.useProxy, 0);
         EXPECT_EQ(job.headerBlock, ServiceHeaderBlock(Service::kHexunCharts));
         EXPECT_EQ(job.headerBlock.rfind("Accept: */*\r\nReferer: ", 0), 0u);
     }

@@ -28,7 +28,6 @@ TEST(Suggest, JobAsksTheSuggestionServiceForTheTypedText) {
     EXPECT_TRUE(job.replyFile.empty());
     EXPECT_EQ(job.headerBlock, ServiceHeaderBlock(Service::kSinaSuggest));
     EXPECT_EQ(job.jobKind, kJobSideDownload);
-    EXPECT_EQ(job.useProxy, 0);
     EXPECT_EQ(job.threadPriority, kThreadPriorityIdle);
     // Clearing the box still asks, with an empty key.
     EXPECT_EQ(BuildSuggestionJob("").url, "http://127.0.0.1:9000/suggest/?type=11,12,13,14,15&key=");
