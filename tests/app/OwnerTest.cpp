@@ -380,7 +380,7 @@ TEST_F(OwnerTest, SettingsDialogTakesTheHotKeyWhileOpen) {
     EXPECT_EQ(dialog->CurrentPage(), SettingsPageId::MyStocks);
     EXPECT_FALSE(hotKey->registered);
     EXPECT_TRUE(owner->Ticker()->IsLocked());
-    EXPECT_FALSE(owner->Ticker()->IsTimerActive(1));
+    EXPECT_FALSE(owner->Ticker()->Refresh().QuoteTimer().isActive());
     // A second "设置" brings the same dialog forward.
     owner->OnMenuCommand(kMenuSettings);
     EXPECT_EQ(owner->OpenSettingsDialog(), dialog);
@@ -393,7 +393,7 @@ TEST_F(OwnerTest, SettingsDialogTakesTheHotKeyWhileOpen) {
     EXPECT_TRUE(hotKey->registered);
     EXPECT_FALSE(owner->Ticker()->IsLocked());
     EXPECT_FALSE(owner->Core().SettingsOpen());
-    EXPECT_TRUE(owner->Ticker()->IsTimerActive(1));
+    EXPECT_TRUE(owner->Ticker()->Refresh().QuoteTimer().isActive());
 }
 
 TEST_F(OwnerTest, InstallStepAsksAndRunsTheUpdater) {
