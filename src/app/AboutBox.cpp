@@ -16,12 +16,6 @@
 
 namespace marlune {
 
-namespace {
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-} // namespace
-
 QString VendorSiteDisplayName(const QString& siteAddress) {
     const QUrl url(siteAddress);
     if (!url.isValid() || url.host().isEmpty())
@@ -31,26 +25,27 @@ QString VendorSiteDisplayName(const QString& siteAddress) {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(Text(kAboutBoxTitle));
+    setWindowTitle(ShellText(kAboutBoxTitle));
     setWindowIcon(QApplication::windowIcon());
 
     const QString site = QString::fromStdString(ServiceBaseUrl(Service::kVendorSite));
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
-    m_product = new QLabel(Text(kAboutBoxProductLine), this);
+    m_product = new QLabel(ShellText(kAboutBoxProductLine), this);
     m_product->setObjectName(QStringLiteral("productLine"));
-    m_version = new QLabel(Text(kAboutVersionPrefix) + QString::fromLatin1(kMarluneVersion), this);
+    m_version = new QLabel(ShellText(kAboutVersionPrefix) + QString::fromLatin1(kMarluneVersion), this);
     m_version->setObjectName(QStringLiteral("versionLine"));
-    auto* siteLabel = new QLabel(Text(kAboutSitePrefix), this);
+    auto* siteLabel = new QLabel(ShellText(kAboutSitePrefix), this);
     m_home = new LinkLabel(VendorSiteDisplayName(site), site, this);
     m_home->setObjectName(QStringLiteral("homeLink"));
-    m_advice = new LinkLabel(Text(kAboutAdviceText), site + QString::fromUtf8(kSuggestionPagePath), this);
+    m_advice =
+        new LinkLabel(ShellText(kAboutAdviceText), site + QString::fromUtf8(kSuggestionPagePath), this);
     m_advice->setObjectName(QStringLiteral("adviceLink"));
-    m_help = new LinkLabel(Text(kAboutHelpText), site + QString::fromUtf8(kHelpPagePath), this);
+    m_help = new LinkLabel(ShellText(kAboutHelpText), site + QString::fromUtf8(kHelpPagePath), this);
     m_help->setObjectName(QStringLiteral("helpLink"));
-    auto* ownership = new QLabel(Text(kAboutOwnership), this);
-    auto* userGroup = new QLabel(Text(kAboutUserGroup), this);
-    m_ok = new GradientButton(Text(kOkText), this);
+    auto* ownership = new QLabel(ShellText(kAboutOwnership), this);
+    auto* userGroup = new QLabel(ShellText(kAboutUserGroup), this);
+    m_ok = new GradientButton(ShellText(kOkText), this);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     // Enter closes the box wherever the keyboard is in it, Esc too.
     m_ok->setDefault(true);

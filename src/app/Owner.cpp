@@ -49,10 +49,6 @@ QString HowToShowAgainText(const std::optional<HotKeyChoice>& hotKey) {
     return QString::fromUtf8(kHiddenWithoutTrayText).arg(keys);
 }
 
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
 void StartProgramFile(const QString& path) {
     const QFileInfo file(path);
     // A program starts; any other file opens with the program the desktop has for it.
@@ -132,7 +128,8 @@ void Owner::OnMenuCommand(int id) {
         m_core.OnSettingsCommand(static_cast<int>(SettingsPageId::MyStocks));
         break;
     case kMenuRefresh:
-        SendTickerCommand(kCmdRefresh);
+        if (m_ticker)
+            m_ticker->refreshQuotes();
         break;
     case kMenuStartTrading:
         launchTradingProgram();
@@ -187,7 +184,7 @@ void Owner::OnExternalCommand(int command, long param) {
 }
 
 void Owner::openVendorPage(std::string_view path) {
-    OpenInBrowser(QString::fromStdString(ServiceBaseUrl(Service::kVendorSite)) + Text(path));
+    OpenInBrowser(QString::fromStdString(ServiceBaseUrl(Service::kVendorSite)) + ShellText(path));
 }
 
 void Owner::startProgram(const QString& path) {
@@ -265,7 +262,7 @@ void Owner::showNewStockBalloon(const QString& tip) {
 
 void Owner::RestoreTip() {
     m_tipTimer.stop();
-    m_tray->SetTip(Text(kTrayTipAfterBalloon));
+    m_tray->SetTip(ShellText(kTrayTipAfterBalloon));
     m_newStockBalloon = false;
 }
 
@@ -282,7 +279,7 @@ void Owner::installStep() {
     if (action == InstallAction::ExitAndRunUpdater && updaterThere) {
         runUpdater();
     } else if (action == InstallAction::AskUser && updaterThere) {
-        const QString question = Text(kUpdateQuestion);
+        const QString question = ShellText(kUpdateQuestion);
         const bool yes = m_parts.askUser ? m_parts.askUser(question) : MessageDialog::Ask(question);
         if (yes && !m_core.Ended())
             runUpdater();
@@ -362,13 +359,24 @@ void Owner::HideTicker() {
         m_ticker->hide();
 }
 
-void Owner::SendTickerCommand(int command) {
+void Owner::RestoreTicker() {
     if (!m_ticker)
         return;
-    m_ticker->TickerCommand(command);
-    // Re-placing and restoring raise a top-most ticker: the dialogs stay above it.
-    if (command == kCmdReplace || command == kCmdRestore)
-        m_dialogsAbove.RaiseOpenDialogs();
+    m_ticker->restorePlace();
+    // Restoring raises a top-most ticker: the dialogs stay above it.
+    m_dialogsAbove.RaiseOpenDialogs();
+}
+
+void Owner::RePlaceTicker() {
+    if (!m_ticker)
+        return;
+    m_ticker->rePlace();
+    m_dialogsAbove.RaiseOpenDialogs();
+}
+
+void Owner::ApplySettingsToTicker() {
+    if (m_ticker)
+        m_ticker->applySettings();
 }
 
 void Owner::SetTickerTopMost(int topMost) {
@@ -392,7 +400,7 @@ void Owner::StopTickerRefresh() {
 }
 
 void Owner::AddTrayIcon() {
-    m_tray->Add(Text(kTrayTip));
+    m_tray->Add(ShellText(kTrayTip));
 }
 
 void Owner::DeleteTrayIcon() {

@@ -106,7 +106,9 @@ private:
     // OwnerEffects
     void ShowTicker() override;
     void HideTicker() override;
-    void SendTickerCommand(int command) override;
+    void RestoreTicker() override;
+    void RePlaceTicker() override;
+    void ApplySettingsToTicker() override;
     void SetTickerTopMost(int topMost) override;
     void SetTickerLocked(bool locked) override;
     void RestartTickerRefresh() override;

@@ -200,7 +200,7 @@ void OwnerCore::OnHideCommand() {
 void OwnerCore::restoreTicker() {
     if (!LockCheck())
         return;
-    m_effects.SendTickerCommand(kCmdRestore);
+    m_effects.RestoreTicker();
     showIconAgain();
     m_windowState = kWindowShown;
 }
@@ -213,7 +213,7 @@ void OwnerCore::OnShowHideCommand() {
         if (!LockCheck())
             return;
         m_windowState = kWindowShown;
-        m_effects.SendTickerCommand(kCmdRestore);
+        m_effects.RestoreTicker();
         showIconAgain();
         break;
     case kWindowShown:
@@ -293,7 +293,7 @@ void OwnerCore::OnTopMostCommand() {
         [[fallthrough]];
     case kWindowShown:
     case kWindowDockedAtEdge:
-        m_effects.SendTickerCommand(kCmdReplace);
+        m_effects.RePlaceTicker();
         m_windowState = kWindowShown;
         break;
     default:
@@ -331,10 +331,10 @@ void OwnerCore::OnSettingsApplied(const ShellSettings& settings) {
     if (m_ended)
         return;
     m_settings = settings;
-    m_effects.SendTickerCommand(kCmdSettingsApplied);
+    m_effects.ApplySettingsToTicker();
     if (m_windowState == kWindowShown) {
         m_effects.SetTickerTopMost(m_settings.topMost);
-        m_effects.SendTickerCommand(kCmdReplace);
+        m_effects.RePlaceTicker();
     }
     unregisterHotKey();
     registerHotKey();

@@ -32,7 +32,9 @@ public:
     // The ticker window.
     virtual void ShowTicker() = 0; // shown and given the focus
     virtual void HideTicker() = 0;
-    virtual void SendTickerCommand(int command) = 0; // 1127 refresh, 1131, 1135 restore, 1137 re-place
+    virtual void RestoreTicker() = 0; // back to its stored place, shown
+    virtual void RePlaceTicker() = 0; // onto the screen, at its window level
+    virtual void ApplySettingsToTicker() = 0;
     virtual void SetTickerTopMost(int topMost) = 0;
     virtual void SetTickerLocked(bool locked) = 0;
     virtual void RestartTickerRefresh() = 0; // the quote timer with its normal period

@@ -2,9 +2,16 @@
 // The texts and fixed numbers of the program's shell: the tray icon, its balloons, the
 // small dialogs and the pages of the vendor's web site the menu and the about box open.
 
+#include <QString>
+
 #include <string_view>
 
 namespace marlune {
+
+// One of these texts (UTF-8) as a QString.
+inline QString ShellText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
 
 // Tray icon tips: when the icon is added, and after a balloon has gone.
 inline constexpr std::string_view kTrayTip = "Marlune1.0 - Orvento";

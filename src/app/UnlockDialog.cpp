@@ -14,20 +14,14 @@
 
 namespace marlune {
 
-namespace {
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-} // namespace
-
 UnlockDialog::UnlockDialog(QString expectedPassword, const QString& prompt, QWidget* parent)
     : QDialog(parent), m_expected(std::move(expectedPassword)) {
     // A title but no close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(Text(kUnlockTitle));
+    setWindowTitle(ShellText(kUnlockTitle));
     setWindowIcon(QApplication::windowIcon());
 
-    m_prompt = new QLabel(prompt.isEmpty() ? Text(kUnlockLabel) : prompt, this);
+    m_prompt = new QLabel(prompt.isEmpty() ? ShellText(kUnlockLabel) : prompt, this);
     m_edit = new QLineEdit(this);
     m_edit->setEchoMode(QLineEdit::Password);
     m_edit->setMinimumWidth(160);
@@ -36,8 +30,8 @@ UnlockDialog::UnlockDialog(QString expectedPassword, const QString& prompt, QWid
     red.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
     m_message->setPalette(red);
     m_message->setMinimumHeight(m_message->fontMetrics().height());
-    m_ok = new GradientButton(Text(kOkText), this);
-    m_quit = new GradientButton(Text(kQuitPromptText), this);
+    m_ok = new GradientButton(ShellText(kOkText), this);
+    m_quit = new GradientButton(ShellText(kQuitPromptText), this);
     connect(m_ok, &QPushButton::clicked, this, &UnlockDialog::tryPassword);
     connect(m_quit, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
 
@@ -91,7 +85,7 @@ void UnlockDialog::tryPassword() {
         done(QDialog::Accepted);
         return;
     }
-    m_message->setText(Text(kUnlockWrongPassword));
+    m_message->setText(ShellText(kUnlockWrongPassword));
     m_edit->setFocus();
 }
 

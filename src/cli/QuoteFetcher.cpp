@@ -12,7 +12,7 @@ namespace marlune {
 
 namespace {
 
-RefreshOutcome Dispatch(QuoteBook& book, int source, std::string_view reply) {
+RefreshOutcome OutcomeOfReply(QuoteBook& book, int source, std::string_view reply) {
     const QuoteReplyResult result = DispatchQuoteReply(book, source, reply);
     if (result.failed)
         return RefreshOutcome::NoQuotes;
@@ -37,7 +37,7 @@ RefreshOutcome QuoteFetcher::RefreshFromFile(QuoteBook& book, int source, const 
         reply = service.readReplyFile(copy);
         os::RemoveFile(copy);
     }
-    return Dispatch(book, source, reply);
+    return OutcomeOfReply(book, source, reply);
 }
 
 } // namespace marlune

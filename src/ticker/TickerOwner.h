@@ -17,17 +17,9 @@ enum WindowState : int {
     kWindowHiddenByHotKey = -2,
 };
 
-// Commands between the ticker window and its owner.
+// The command another process sends (--send, WM_TICKER_COMMAND) to show the ticker window.
 enum TickerCommandId : int {
-    kCmdReadSettings = 1125,
-    kCmdRefresh = 1127,
-    kCmdOpaque = 1128,
-    kCmdTransparent = 1129,
-    kCmdSettingsApplied = 1131,
     kCmdRestore = 1135,
-    kCmdReplace = 1137,
-    kCmdHeaderHoverOn = 1139,
-    kCmdHeaderHoverOff = 1140,
 };
 
 class TickerOwner {

@@ -355,7 +355,7 @@ std::int64_t TickerWindow::now() const {
     return m_refresh->Now();
 }
 
-void TickerWindow::RequestQuotes() {
+void TickerWindow::refreshQuotes() {
     m_refresh->Cycle().Refresh();
 }
 
@@ -445,48 +445,22 @@ QString TickerWindow::StatusText() const {
 // ---------------------------------------------------------------------------------
 // Commands
 
-void TickerWindow::TickerCommand(int command) {
-    switch (command) {
-    case kCmdReadSettings:
-        readSettings();
-        applyChromeTransparency();
-        break;
-    case kCmdRefresh:
-        RequestQuotes();
-        break;
-    case kCmdOpaque:
-        setTransparent(false);
-        break;
-    case kCmdTransparent:
-        setTransparent(true);
-        break;
-    case kCmdSettingsApplied:
-        settingsApplied();
-        break;
-    case kCmdRestore:
-        restore();
-        break;
-    case kCmdReplace:
-        replace();
-        break;
-    case kCmdHeaderHoverOn:
-        if (m_settings.showTitle == 1 && m_settings.transBK == 1 &&
-            !(m_docking.State() != 0 && m_docking.HideFlagValue() != 0))
-            m_transparency.headerHover = 1;
-        setHeaderHover(m_transparency.headerHover);
-        break;
-    case kCmdHeaderHoverOff:
-        if (m_settings.showTitle == 1 && m_settings.transBK == 1 && m_docking.State() == 0 &&
-            m_docking.HideFlagValue() == 0)
-            m_transparency.headerHover = 0;
-        setHeaderHover(m_transparency.headerHover);
-        break;
-    default:
-        break;
-    }
+void TickerWindow::rereadSettings() {
+    readSettings();
+    applyChromeTransparency();
 }
 
-void TickerWindow::settingsApplied() {
+void TickerWindow::hoverHeader(bool on) {
+    const bool slidAway = m_docking.State() != 0 && m_docking.HideFlagValue() != 0;
+    if (on && m_settings.showTitle == 1 && m_settings.transBK == 1 && !slidAway)
+        m_transparency.headerHover = 1;
+    if (!on && m_settings.showTitle == 1 && m_settings.transBK == 1 && m_docking.State() == 0 &&
+        m_docking.HideFlagValue() == 0)
+        m_transparency.headerHover = 0;
+    setHeaderHover(m_transparency.headerHover);
+}
+
+void TickerWindow::applySettings() {
     const int oldWidth = m_width;
     const int oldHeight = m_height;
     readSettings();
@@ -521,7 +495,7 @@ void TickerWindow::settingsApplied() {
     m_refresh->Cycle().SettingsApplied();
 }
 
-void TickerWindow::setTransparent(bool transparent) {
+void TickerWindow::setTransparentBackground(bool transparent) {
     m_settings.transBK = transparent ? 1 : 0;
     m_transparency.transBK = m_settings.transBK;
     applyChromeTransparency();
@@ -532,7 +506,7 @@ void TickerWindow::setTransparent(bool transparent) {
     } else {
         platform::ClearColorKey(this);
     }
-    replace();
+    rePlace();
 }
 
 void TickerWindow::setHeaderHover(int hover) {
@@ -543,7 +517,7 @@ void TickerWindow::setHeaderHover(int hover) {
         platform::RefreshColorKey(this);
 }
 
-void TickerWindow::replace() {
+void TickerWindow::rePlace() {
     // A window all on a screen stays where it is; one partly off the screens comes back.
     std::size_t primary = 0;
     const std::vector<ScreenRect> screens = ReadScreens(primary);
@@ -556,7 +530,7 @@ void TickerWindow::replace() {
         raise();
 }
 
-void TickerWindow::restore() {
+void TickerWindow::restorePlace() {
     placeWindow(m_settings.lastX, m_settings.lastY);
     if (m_settings.transBK == 1) {
         platform::SetColorKey(this, colorOf(m_settings.colorBK));
@@ -592,7 +566,7 @@ void TickerWindow::onCaptionButton(int id) {
         openDataWindow(QString::fromStdString(ServiceBaseUrl(Service::kVendorSite) + "/stock/ministock.php"));
         break;
     case kButtonFresh:
-        RequestQuotes();
+        refreshQuotes();
         break;
     default:
         break;

@@ -64,14 +64,28 @@ public:
     TickerWindow(TickerOwner* owner, Services services, QWidget* parent = nullptr);
     ~TickerWindow() override;
 
-    // Commands from the owner: 1125, 1127, 1128, 1129, 1131, 1135, 1137, 1139, 1140.
-    void TickerCommand(int command);
     // A download job's report, on the GUI thread.
     void HandleFetchStatus(const FetchReport& report);
 
+public slots:
     // Requests the quotes now (dropped within 4 seconds of the previous request, and
-    // while the previous quote job still runs).
-    void RequestQuotes();
+    // while the previous quote job still runs): the refresh button, the menu's 刷新.
+    void refreshQuotes();
+    // Reads base.ini's settings again (without laying the window out anew).
+    void rereadSettings();
+    // Settings applied: everything read again, the window laid out for the list, its quotes
+    // asked at once and the refresh timers restarted.
+    void applySettings();
+    // Back to the stored place, shown (the hot key, the menu's 显示窗口).
+    void restorePlace();
+    // Moved back onto the screen when it sits at an edge, at its window level, and shown.
+    void rePlace();
+    // The transparent background on or off; re-placed after.
+    void setTransparentBackground(bool transparent);
+    // The caption strip shown while the mouse is over the header in transparent mode.
+    void hoverHeader(bool on);
+
+public:
     // The quote timer: started again with its period, or stopped (while the settings dialog
     // is open).
     void RestartRefresh();
@@ -170,10 +184,6 @@ private:
     void onTimer(int id);
     void onCaptionButton(int id);
     void onMenuCommand(int id);
-    void settingsApplied();
-    void replace();
-    void restore();
-    void setTransparent(bool transparent);
     void setHeaderHover(int hover);
     // The compositor started or stopped: the see-through parts are refilled for alpha or
     // for the mask.

@@ -62,7 +62,7 @@ TEST_F(OwnerCoreTest, HotKeyCyclesThroughTheStatesAndTheHideTrayFlagTakesTheIcon
     EXPECT_EQ(core.LastHideTime(), 2000);
     // HiddenByHotKey -> Shown through a restore, and the icon comes back.
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135", "icon add"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore", "icon add"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
     // Hidden (minimise button) -> ShownByHotKey -> Hidden.
     core.SetWindowState(kWindowHidden);
@@ -75,7 +75,7 @@ TEST_F(OwnerCoreTest, HotKeyCyclesThroughTheStatesAndTheHideTrayFlagTakesTheIcon
     // Docked at an edge: restored.
     core.SetWindowState(kWindowDockedAtEdge);
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135", "icon add"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore", "icon add"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 
@@ -83,7 +83,7 @@ TEST_F(OwnerCoreTest, WithoutTheHideTrayFlagTheIconStays) {
     Start();
     hotKey.Press();
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"hide", "cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"hide", "restore"}));
     EXPECT_TRUE(core.TrayIconShown());
 }
 
@@ -97,13 +97,13 @@ TEST_F(OwnerCoreTest, ShowHideCommandByState) {
     EXPECT_EQ(core.LastHideTime(), 5000);
     // Hidden: restored and Shown.
     core.OnShowHideCommand();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
     // The states in which the item reads "显示窗口" show the window.
     for (int state : {kWindowHiddenByHotKey, kWindowDockedAtEdge}) {
         core.SetWindowState(state);
         core.OnShowHideCommand();
-        EXPECT_EQ(effects.Take(), (Events{"cmd 1135"})) << state;
+        EXPECT_EQ(effects.Take(), (Events{"restore"})) << state;
         EXPECT_EQ(core.WindowState(), kWindowShown);
     }
     // Shown by the hot key: the window is in sight, and the entry hides it.
@@ -176,7 +176,7 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     effects.Take();
     effects.now = 10060;
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore"}));
     EXPECT_EQ(core.LastHideTime(), 10060); // a pass through the period renews it
 
     effects.now = 20000;
@@ -184,7 +184,7 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     effects.Take();
     effects.now = 20061;
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "restore"}));
     EXPECT_EQ(effects.lastExpected, "pw");
     EXPECT_FALSE(core.Locked());
     EXPECT_EQ(core.LastHideTime(), 20061); // a right password starts the idle period again
@@ -193,7 +193,7 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     core.SetWindowState(kWindowDockedAtEdge);
     effects.now = 20091;
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 
@@ -293,7 +293,7 @@ TEST_F(OwnerCoreTest, HotKeyRegistrationLifecycle) {
     applied.hotKeyPress = 2;
     applied.topMost = 1;
     core.OnSettingsApplied(applied);
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1131", "topmost 1", "cmd 1137"}));
+    EXPECT_EQ(effects.Take(), (Events{"apply settings", "topmost 1", "re-place"}));
     EXPECT_TRUE(hotKey.registered);
     EXPECT_EQ(hotKey.heldKey, 'Q');
     EXPECT_EQ(hotKey.heldModifiers, platform::kHotKeyModCtrl);
@@ -337,7 +337,7 @@ TEST_F(OwnerCoreTest, TopMostToggleWritesTheOppositeOfOne) {
     // None stored: "1".
     core.OnTopMostCommand();
     EXPECT_EQ(ProfileRead(ini, "sys", "TopMost"), "1");
-    EXPECT_EQ(effects.Take(), (Events{"topmost 1", "cmd 1137"}));
+    EXPECT_EQ(effects.Take(), (Events{"topmost 1", "re-place"}));
     core.OnTopMostCommand();
     EXPECT_EQ(ProfileRead(ini, "sys", "TopMost"), "0");
     ProfileWrite(ini, "sys", "TopMost", "7");
@@ -353,7 +353,7 @@ TEST_F(OwnerCoreTest, TopMostToggleWritesTheOppositeOfOne) {
     // Hidden by the hot key: re-placed and Shown.
     core.SetWindowState(kWindowHiddenByHotKey);
     core.OnTopMostCommand();
-    EXPECT_EQ(effects.Take(), (Events{"topmost 1", "cmd 1137"}));
+    EXPECT_EQ(effects.Take(), (Events{"topmost 1", "re-place"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 

@@ -69,7 +69,9 @@ class FakeEffects final : public OwnerEffects {
 public:
     void ShowTicker() override { log("show"); }
     void HideTicker() override { log("hide"); }
-    void SendTickerCommand(int command) override { log("cmd " + std::to_string(command)); }
+    void RestoreTicker() override { log("restore"); }
+    void RePlaceTicker() override { log("re-place"); }
+    void ApplySettingsToTicker() override { log("apply settings"); }
     void SetTickerTopMost(int topMost) override { log("topmost " + std::to_string(topMost)); }
     void SetTickerLocked(bool locked) override { log(locked ? "lock ticker" : "unlock ticker"); }
     void RestartTickerRefresh() override { log("refresh on"); }

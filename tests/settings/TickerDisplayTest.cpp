@@ -74,7 +74,7 @@ TEST_F(TickerDisplayTest, StoredSettingsShapeTheWindowAndApplyWithoutRestart) {
     s.fontBold = true;
     s.autoHide = false;
     ASSERT_TRUE(WriteDisplaySettings(Path("scnf/SSTConf.xml"), s));
-    w.TickerCommand(1131);
+    w.applySettings();
 
     const int narrower = QuoteColumns()[kColCode].width + QuoteColumns()[kColPlRate].width;
     EXPECT_EQ(w.WindowWidth(), TickerWidth() - narrower);
@@ -99,11 +99,11 @@ TEST_F(TickerDisplayTest, StoredSettingsShapeTheWindowAndApplyWithoutRestart) {
     // The total line can go too, and everything comes back.
     s.showTotalLine = false;
     ASSERT_TRUE(WriteDisplaySettings(Path("scnf/SSTConf.xml"), s));
-    w.TickerCommand(1131);
+    w.applySettings();
     EXPECT_EQ(w.WindowHeight(), TickerHeight(2) - 42);
     EXPECT_EQ(w.Grid()->rowHeight(3), 0);
     ASSERT_TRUE(WriteDisplaySettings(Path("scnf/SSTConf.xml"), DisplaySettings{}));
-    w.TickerCommand(1131);
+    w.applySettings();
     EXPECT_EQ(w.WindowWidth(), TickerWidth());
     EXPECT_EQ(w.WindowHeight(), TickerHeight(2));
 }

@@ -104,8 +104,8 @@ TEST_F(TickerPlacementTest, ApplyingSettingsLeavesAWindowThatIsAllOnTheScreen) {
         w.move(place);
         Settle();
         const QPoint before = w.LogicalGeometry().topLeft();
-        w.TickerCommand(kCmdSettingsApplied);
-        w.TickerCommand(kCmdReplace);
+        w.applySettings();
+        w.rePlace();
         Settle();
         EXPECT_EQ(w.LogicalGeometry().topLeft(), before) << place.x() << "," << place.y();
     }
@@ -116,7 +116,7 @@ TEST_F(TickerPlacementTest, ApplyingSettingsLeavesAWindowThatIsAllOnTheScreen) {
     ASSERT_EQ(w.Docking().State(), kDockedRight);
     w.Docking().OnHideCheckTimer();
     ASSERT_EQ(w.Docking().State(), kHiddenRight);
-    w.TickerCommand(kCmdReplace);
+    w.rePlace();
     Settle();
     EXPECT_EQ(w.LogicalGeometry().topLeft(),
               QPoint(Right() - width - 20, m_screen.y() + m_screen.height() - height - 20));

@@ -65,7 +65,7 @@ TEST_F(TickerTeardownTest, QuotesFromTheSimulatedMarketReachTheGrid) {
     fault.status = 500;
     m_sim.SetFault("/rn=", fault);
     QTest::qWait(4100); // past the request throttle
-    window.RequestQuotes();
+    window.refreshQuotes();
     QTRY_COMPARE_WITH_TIMEOUT(window.StatusText().toStdString(), std::string(kStatusFailed), 10000);
     EXPECT_EQ(window.Grid()->text(1, 2), price);
 }

@@ -280,7 +280,7 @@ TEST_F(TickerWindowTest, ButtonsAndTimersDriveTheRefreshCycle) {
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 2);
     clock += 5;
     EndQuoteJob(w);
-    w.TickerCommand(kCmdRefresh);
+    w.refreshQuotes();
     EXPECT_EQ(JobsOfKind(kJobQuoteText), 3);
     // The timers run out into the cycle: quotes, and the chart of each stock.
     clock += 5;
@@ -369,7 +369,7 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
     WriteList(3);
     clock += 5;
     EndQuoteJob(w);
-    w.TickerCommand(kCmdSettingsApplied);
+    w.applySettings();
     EXPECT_EQ(w.Settings().freshSec, 20);
     EXPECT_EQ(w.Refresh().QuoteTimerInterval(), 20000);
     EXPECT_EQ(w.Refresh().ChartTimerInterval(), 3000);
@@ -387,7 +387,7 @@ TEST_F(TickerWindowTest, SettingsAppliedRereadsEverythingAndRestartsTheCycle) {
 
     // Command 1125 only re-reads the values.
     SetColor("ColorTitle", "0000ff");
-    w.TickerCommand(kCmdReadSettings);
+    w.rereadSettings();
     EXPECT_EQ(w.StatusLine()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 
@@ -402,7 +402,7 @@ TEST_F(TickerWindowTest, AnEditedListKeepsItsQuotesAndAsksForTheRestAtOnce) {
                                                              "k3|600519|贵州茅台|1|0|0|0|0|0\r\n")));
     SetSys("FreshSec", "0");
     clock += 1;
-    w.TickerCommand(kCmdSettingsApplied);
+    w.applySettings();
     // Asked at once, not dropped by the four-second spacing of timer ticks.
     ASSERT_EQ(JobsOfKind(kJobQuoteText), requests + 1);
     EXPECT_NE(jobs.back().url.find("sh000001,sh600519"), std::string::npos);
@@ -415,7 +415,7 @@ TEST_F(TickerWindowTest, AnEditedListKeepsItsQuotesAndAsksForTheRestAtOnce) {
     // Removing the holding again takes the profit out of the total line too. The request for
     // the previous list is still running: the new one follows the moment it ends.
     ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("k1|000001|上证指数|1|0|0|0|0|0\r\n")));
-    w.TickerCommand(kCmdSettingsApplied);
+    w.applySettings();
     EXPECT_TRUE(w.Grid()->text(2, 0).startsWith(QStringLiteral("总盈亏:0.00")));
     EXPECT_EQ(JobsOfKind(kJobQuoteText), requests + 1);
     w.HandleFetchStatus(Report(kJobQuoteText, kFetchFailed));
@@ -442,7 +442,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
     TickerWindow& w = Make();
     const ScreenArea area = w.Area();
     w.move(3, 300);
-    w.TickerCommand(kCmdReplace);
+    w.rePlace();
     EXPECT_TRUE(w.isVisible());
     // Wider than this screen, so never all on it: to the lower right corner, its left edge on
     // the screen.
@@ -452,7 +452,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
 
     // TopMost switched off: the platform's not-top-most level.
     w.SetTopMost(0);
-    w.TickerCommand(kCmdReplace);
+    w.rePlace();
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(platform::CurrentWindowLevel(&w), platform::WindowLevel::Desktop);
@@ -460,7 +460,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
     // Restore: back to the stored position, shown.
     w.hide();
     w.move(20, 20);
-    w.TickerCommand(kCmdRestore);
+    w.restorePlace();
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.LogicalGeometry().topLeft(), QPoint(w.Settings().lastX, w.Settings().lastY));
     EXPECT_FALSE(platform::HasColorKey(&w));
@@ -469,7 +469,7 @@ TEST_F(TickerWindowTest, ReplaceRestoreAndTopMost) {
 TEST_F(TickerWindowTest, TransparencyCommandsSwitchTheColourKey) {
     TickerWindow& w = Make();
     w.show();
-    w.TickerCommand(kCmdTransparent);
+    w.setTransparentBackground(true);
     EXPECT_EQ(w.Settings().transBK, 1);
     EXPECT_TRUE(platform::HasColorKey(&w));
     EXPECT_TRUE(w.isVisible());
@@ -483,7 +483,7 @@ TEST_F(TickerWindowTest, TransparencyCommandsSwitchTheColourKey) {
     EXPECT_FALSE(w.mask().intersected(QRect(5, 20, 841, 20)).isEmpty()); // the header texts
     EXPECT_TRUE(w.CaptionButton(kButtonClose)->toolTip().isEmpty());
 
-    w.TickerCommand(kCmdOpaque);
+    w.setTransparentBackground(false);
     EXPECT_EQ(w.Settings().transBK, 0);
     EXPECT_FALSE(platform::HasColorKey(&w));
     EXPECT_TRUE(w.mask().isEmpty());
@@ -602,7 +602,7 @@ TEST_F(TickerWindowTest, TransparentModeUsesTheCompositorsAlphaWhileOneRuns) {
     EXPECT_EQ(TransparentPixels(RenderWithAlpha(w), all), 0);
     EXPECT_EQ(OpaquePixels(RenderWithAlpha(w), all, [](QColor) { return true; }), all.width() * all.height());
 
-    w.TickerCommand(kCmdTransparent);
+    w.setTransparentBackground(true);
     ASSERT_TRUE(platform::ColorKeyUsesAlpha(&w));
     const QColor key(w.Settings().colorBK.r, w.Settings().colorBK.g, w.Settings().colorBK.b);
     const QImage shown = RenderWithAlpha(w);
@@ -676,11 +676,11 @@ TEST_F(TickerWindowTest, TheFirstRunAlertShowsOnceAcrossRestartsAndAgainAfterAnE
     EXPECT_EQ(ReadFileBytes(ListIniPath()).value_or(""), listBytes);
 
     // Settings applied with the list unchanged: still nothing; with a new limit: armed again.
-    m_window->TickerCommand(kCmdSettingsApplied);
+    m_window->applySettings();
     EXPECT_EQ(alertsOf(IndexReply()), "");
     ASSERT_TRUE(WriteFileAtomically(ListIniPath(),
                                     Utf8ToGbk("dac000001|000001|上证指数|1|1|3000.00|2.00|5|1.00\r\n")));
-    m_window->TickerCommand(kCmdSettingsApplied);
+    m_window->applySettings();
     EXPECT_EQ(alertsOf(IndexReply()), "上证指数(000001) 现价3010.50，已涨到预警上限3000.00\n");
 }
 
@@ -706,15 +706,15 @@ TEST_F(TickerWindowTest, HeaderHoverOnlyInTransparentModeWithShowTitle) {
     SetSys("ShowTitle", "1");
     TickerWindow& w = Make();
     EXPECT_TRUE(platform::HasColorKey(&w));
-    w.TickerCommand(kCmdHeaderHoverOn);
+    w.hoverHeader(true);
     EXPECT_EQ(w.HeaderHover(), 1);
-    w.TickerCommand(kCmdHeaderHoverOff);
+    w.hoverHeader(false);
     EXPECT_EQ(w.HeaderHover(), 0);
     m_window.reset();
 
     SetSys("ShowTitle", "0");
     TickerWindow& hidden = Make();
-    hidden.TickerCommand(kCmdHeaderHoverOn);
+    hidden.hoverHeader(true);
     EXPECT_EQ(hidden.HeaderHover(), 0);
 }
 
@@ -766,7 +766,7 @@ TEST_F(TickerWindowTest, EnterAndEscapeHideTheWindowInsteadOfDestroyingIt) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(owner.state, kWindowHidden);
     owner.state = kWindowShown;
-    w.TickerCommand(kCmdRestore);
+    w.restorePlace();
     EXPECT_TRUE(w.isVisible());
     QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
