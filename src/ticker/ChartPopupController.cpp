@@ -69,7 +69,7 @@ void ChartPopupController::refreshPopup() {
     }
     const std::size_t index = static_cast<std::size_t>(row - 1);
     const StockEntry& entry = m_book->watchList[index];
-    m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), m_chartPath(*m_book, index));
+    m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), DownloadedChartPath(*m_book, index));
 }
 
 void ChartPopupController::onMouseMoved(int row, int col) {

@@ -167,7 +167,7 @@ TEST(TradingHours, DatesOfEveryServiceAreComparedAsDates) {
         TradingHoursGate gate(true);
         gate.OnQuotes(friday, today);
         EXPECT_FALSE(gate.IsClosedDay(friday)) << today;
-        EXPECT_TRUE(gate.ShouldRefresh(friday + 5)) << today;
+        EXPECT_TRUE(gate.ShouldRefresh(friday + 5, SteadyAt(friday + 5))) << today;
     }
     for (const char* unreadable : {"", " ", "garbage", "2026-02-30 10:00:00", "Apx 24, 10:24AM", "Apr 24x"}) {
         TradingHoursGate gate(true);
