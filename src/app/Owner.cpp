@@ -177,8 +177,8 @@ void Owner::OnExternalCommand(int command, long param) {
         m_core.OnShowCommand();
     else if (command == kCmdHideWindow)
         m_core.OnHideCommand();
-    else if (command == kCmdRefresh)
-        SendTickerCommand(kCmdRefresh);
+    else if (command == kCmdRefresh && m_ticker)
+        m_ticker->refreshQuotes();
     else if (command == kCmdRestore && param == 0)
         installStep();
 }

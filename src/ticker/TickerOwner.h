@@ -17,8 +17,10 @@ enum WindowState : int {
     kWindowHiddenByHotKey = -2,
 };
 
-// The command another process sends (--send, WM_TICKER_COMMAND) to show the ticker window.
+// Commands other processes send (--send, --refresh, WM_TICKER_COMMAND): refresh the quotes,
+// show the ticker window.
 enum TickerCommandId : int {
+    kCmdRefresh = 1127,
     kCmdRestore = 1135,
 };
 

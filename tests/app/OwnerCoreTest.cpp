@@ -128,11 +128,11 @@ TEST_F(OwnerCoreTest, ShortcutCommandsActOnlyWhenTheyChangeSomething) {
     EXPECT_TRUE(effects.Take().empty());
     // --show brings it back, --toggle hides and shows.
     core.OnShowCommand();
-    EXPECT_EQ(effects.Take(), (Events{"cmd 1135", "icon add"}));
+    EXPECT_EQ(effects.Take(), (Events{"restore", "icon add"}));
     EXPECT_EQ(core.WindowState(), kWindowShown);
     core.OnToggleCommand();
     core.OnToggleCommand();
-    EXPECT_EQ(effects.Take(), (Events{"hide", "icon delete", "cmd 1135", "icon add"}));
+    EXPECT_EQ(effects.Take(), (Events{"hide", "icon delete", "restore", "icon add"}));
     // Docked at an edge: --hide takes the strip away too, --show restores.
     core.SetWindowState(kWindowDockedAtEdge);
     core.OnHideCommand();
@@ -207,7 +207,7 @@ TEST_F(OwnerCoreTest, AnIdleClockBeforeTheHideDoesNotCountAsWithinThePeriod) {
     effects.Take();
     effects.now = 6400;
     hotKey.Press();
-    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "cmd 1135"}));
+    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "restore"}));
 }
 
 TEST_F(OwnerCoreTest, RefusedPromptKeepsTheWindowHiddenAndTheMenuClosed) {

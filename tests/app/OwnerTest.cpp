@@ -273,7 +273,7 @@ TEST_F(OwnerTest, AlertsGoToTheNotificationServiceWhereThereIsOne) {
     EXPECT_EQ(notifier->notes[1].body, QStringLiteral("上证指数(000001) 现价3010.50，涨幅已达+0.30%"));
     EXPECT_FALSE(notifier->notes[0].sound); // off unless AlertSound=1
     EXPECT_TRUE(tray->balloons.empty());
-    EXPECT_TRUE(owner->Ticker()->AlertText().isEmpty());
+    EXPECT_TRUE(owner->Ticker()->Book().alertText.empty());
 }
 
 TEST_F(OwnerTest, RefusedNotificationsFallBackToTheBalloonAndPausedAlertsShowNothing) {
@@ -295,16 +295,16 @@ TEST_F(OwnerTest, RefusedNotificationsFallBackToTheBalloonAndPausedAlertsShowNot
     EXPECT_TRUE(owner->PopupMenu()->ActionFor(kMenuPauseAlerts)->isChecked());
     owner->PopupMenu()->hide();
     ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.20|0.00\r\n"));
-    owner->Ticker()->TickerCommand(kCmdSettingsApplied);
+    owner->Ticker()->applySettings();
     owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
     EXPECT_EQ(notifier->notes.size(), 1u);
     EXPECT_EQ(tray->balloons.size(), 1u);
-    EXPECT_TRUE(owner->Ticker()->AlertText().isEmpty());
+    EXPECT_TRUE(owner->Ticker()->Book().alertText.empty());
     // Chosen again: the next crossing shows.
     owner->OnMenuCommand(kMenuPauseAlerts);
     EXPECT_FALSE(owner->AlertsPaused());
     ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.25|0.00\r\n"));
-    owner->Ticker()->TickerCommand(kCmdSettingsApplied);
+    owner->Ticker()->applySettings();
     owner->Ticker()->HandleFetchStatus(FirstRunQuotes());
     EXPECT_EQ(tray->balloons.size(), 2u);
 }
