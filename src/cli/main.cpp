@@ -243,7 +243,13 @@ int main(int argc, char** argv) {
             std::cerr << kFetchFailedText << std::endl;
             return 1;
         }
-        PrintQuotes(book, options->json, colour);
+        // With --watch the alerts the reply raises are said too.
+        std::string alertText;
+        if (options->watch) {
+            CollectAllAlerts(book);
+            alertText = book.takeAlertText();
+        }
+        PrintQuotes(book, options->json, colour, alertText);
         return 0;
     }
 
