@@ -222,8 +222,7 @@ TEST_F(FetchSimTest, HungMarketTeardownIsPromptAndTheThrottleHoldsBackRequests) 
     fault.hang = true;
     m_sim->SetFault("/rn=", fault);
     std::uint32_t now = static_cast<std::uint32_t>(kMorningSession);
-    QuoteRequester requester([&] { return now; },
-                             [&] { return static_cast<std::int64_t>(now) * 1000; });
+    QuoteRequester requester([&] { return now; }, [&] { return static_cast<std::int64_t>(now) * 1000; });
     RecordingSink sink;
     auto manager = std::make_unique<FetchManager>(&sink);
     // Calls at 0, 3, 5, 9 and 13 s: only the second comes within 4 s of the last
