@@ -80,7 +80,8 @@ void BM_RefreshOverLoopback(benchmark::State& state) {
         (std::filesystem::temp_directory_path() / "marlune-bench-refresh").string() + "/";
 
     std::uint32_t now = SystemClockSeconds();
-    QuoteRequester requester([&] { return now; });
+    std::int64_t steadyMs = 0;
+    QuoteRequester requester([&] { return now; }, [&] { return steadyMs; });
     FinalReportSink sink;
     FetchManager manager(&sink);
     QuoteBook book;
@@ -88,7 +89,9 @@ void BM_RefreshOverLoopback(benchmark::State& state) {
     std::size_t bytes = 0;
 
     for (auto _ : state) {
-        now += QuoteRequester::kThrottleSeconds; // every refresh passes the throttle
+        // Every refresh passes the throttle.
+        now += QuoteRequester::kThrottleMs / 1000;
+        steadyMs += QuoteRequester::kThrottleMs;
         const std::optional<QuoteFetchJob> job = requester.RequestQuotes(book.watchList, source, folder);
         manager.StartJob(*job);
         const FetchReport report = sink.take();

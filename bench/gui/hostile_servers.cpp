@@ -225,9 +225,9 @@ int RunOne(int argc, char** argv, const std::string& path, const std::string& ki
     QObject::connect(&drive, &QTimer::timeout, [&] {
         ++tick;
         if (quotePath && tick % 2 == 0)
-            window->RequestQuotes(); // at most one request per 4 seconds gets through
+            window->refreshQuotes(); // at most one request per 4 seconds gets through
         if (path == "chart" && tick % 4 == 0)
-            window->RequestCharts();
+            window->Refresh().FireChartTimer();
         if (path == "minute" && tick % 2 == 0)
             minutes->Request(symbols[(tick / 2) % 6]); // a hover over the next stock
         if (path == "suggestion")
