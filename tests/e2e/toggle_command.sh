@@ -3,7 +3,7 @@
 # marlune-sim; `marlune --toggle` hides the ticker window and shows it again, --hide and
 # --show only change a window that is not as asked, --refresh reaches the program (a quote
 # request at the market in the evening, when the timer asks for none), and a command with
-# no program running fails.
+# no program running fails. A second ticker on the same folder says one already runs there.
 #   toggle_command.sh MARLUNE MARLUNE_SIM OUTPUT_DIR
 # Leaves screenshots in OUTPUT_DIR. Exit 77 = skipped.
 set -uo pipefail
@@ -77,6 +77,15 @@ quote_asked && fail "quotes were asked in the evening without a command"
 "$marlune" --refresh || fail "--refresh found no program"
 wait_for 3 quote_asked || fail "--refresh asked for no quotes"
 import -window root "$out/refreshed.png" 2>/dev/null
+
+# A second ticker on the same folder starts, but says that one already runs there.
+"$marlune" --home "$work/home" --services "$url" --beijing-time "$evening" >"$work/second.log" 2>&1 &
+second_pid=$!
+pids+=($second_pid)
+wait_for 15 grep -q "Marlune已在此文件夹中运行" "$work/second.log" ||
+  fail "the second ticker on one folder said: $(cat "$work/second.log")"
+kill "$second_pid"
+wait "$second_pid" 2>/dev/null
 
 kill "$marlune_pid"
 wait "$marlune_pid" 2>/dev/null
