@@ -9,7 +9,9 @@
 // - Shape mask: everywhere else the window paints the key itself and gets a shape mask
 //   made from every pixel not exactly the key; the key's pixels are cut out, so they show
 //   what lies below and let clicks through, as a layered window with a colour key does on
-//   Windows.
+//   Windows. Only while the pointer is over the window's rectangle is the mask lifted
+//   (SetPointerOverColorKey): a shaped window takes the mouse on its kept pixels alone, and
+//   moving over a row or dragging the window would otherwise work only on a text's strokes.
 // An alpha window shows its transparent pixels black when no compositor blends it, so the
 // choice follows the compositor: the window asks UpdateColorKeyMode now and then and falls
 // back to the mask while none runs (its pixels are then all opaque, the alpha unused).
@@ -42,6 +44,8 @@ namespace {
 constexpr char kKeyProperty[] = "marluneColorKey";
 // true while the window's colour key is made with alpha.
 constexpr char kAlphaProperty[] = "marluneColorKeyAlpha";
+// true while the shape mask is lifted for the pointer over the window.
+constexpr char kLiftedProperty[] = "marluneColorKeyLifted";
 
 std::function<bool()>& ProbeOverride() {
     static std::function<bool()> probe;
@@ -163,11 +167,25 @@ bool SetColorKey(QWidget* window, QColor key) {
 
 void ClearColorKey(QWidget* window) {
     window->setProperty(kKeyProperty, QVariant());
+    window->setProperty(kLiftedProperty, QVariant());
     window->clearMask();
 }
 
 bool HasColorKey(const QWidget* window) {
     return window->property(kKeyProperty).isValid();
+}
+
+bool SetPointerOverColorKey(QWidget* window, bool over) {
+    const bool lift = over && HasColorKey(window) && !ColorKeyUsesAlpha(window);
+    if (lift == ColorKeyLifted(window))
+        return false;
+    window->setProperty(kLiftedProperty, lift);
+    RefreshColorKey(window);
+    return true;
+}
+
+bool ColorKeyLifted(const QWidget* window) {
+    return window->property(kLiftedProperty).toBool();
 }
 
 void RefreshColorKey(QWidget* window) {
@@ -176,6 +194,10 @@ void RefreshColorKey(QWidget* window) {
         return;
     const QColor key = stored.value<QColor>();
     const bool alpha = ColorKeyUsesAlpha(window);
+    if (!alpha && ColorKeyLifted(window)) {
+        window->clearMask();
+        return;
+    }
     // Render at one image pixel per window pixel: the mask is in window coordinates.
     // The whole window is rendered, not only what the mask kept so far: a render clipped
     // by the old mask would cut every pixel that a new text, value or colour adds.

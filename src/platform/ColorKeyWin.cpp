@@ -100,6 +100,14 @@ QColor ColorKeyFill(const QWidget*, QColor key) {
 
 void SetCompositorProbe(std::function<bool()>) {}
 
+bool SetPointerOverColorKey(QWidget*, bool) {
+    return false;
+}
+
+bool ColorKeyLifted(const QWidget*) {
+    return false;
+}
+
 } // namespace marlune::platform
 
 #endif

@@ -56,6 +56,17 @@ bool ColorKeyUsesAlpha(const QWidget* window);
 // transparent while the key is made with alpha, else the key itself.
 QColor ColorKeyFill(const QWidget* window, QColor key);
 
+// The pointer is over the window's rectangle, or no longer. A window whose colour key is
+// made with the shape mask takes the mouse only on the pixels the mask keeps; while the
+// pointer is over it the mask is lifted, so that the whole window takes the mouse (its key
+// colour shows meanwhile). Nothing changes with alpha, without a colour key, or on Windows,
+// whose colour key keeps the see-through pixels see-through for the mouse too. True when
+// the mask was lifted or put back.
+bool SetPointerOverColorKey(QWidget* window, bool over);
+
+// Whether the window's shape mask is lifted for the pointer now.
+bool ColorKeyLifted(const QWidget* window);
+
 // How the program learns whether a compositing manager blends windows with an alpha
 // channel; tests stand in for the window system with their own answer. Empty: ask the
 // window system.

@@ -19,6 +19,12 @@ bool TradesOnBeijingClock(int market) {
 
 } // namespace
 
+bool AnyAlertFired(const AlertRow& alert) {
+    const bool band = alert.state == kAlertTriggered || alert.state == kAlertAtLowerLimit ||
+                      alert.state == kAlertAtUpperLimit;
+    return band || alert.rateState != kRateInside;
+}
+
 std::optional<double> ChangeRatePercent(const QuoteRecord& quote) {
     const double price = QuoteNumber(quote.price);
     const double previousClose = QuoteNumber(quote.previousClose);

@@ -33,6 +33,11 @@ std::optional<double> ChangeRatePercent(const QuoteRecord& quote);
 // not collected yet is dropped.
 void UpdateRateAlert(QuoteBook& book, std::size_t row);
 
+// Whether some alert condition of the row has fired and still holds: the price outside its
+// band, the change rate beyond a threshold. The grid marks such rows until none holds; a new
+// kind of condition belongs here too.
+bool AnyAlertFired(const AlertRow& alert);
+
 // "平安银行(000001) 现价12.34，涨幅已达+5.00%" / "，跌幅已达-3.00%".
 std::string RateAlertMessage(const StockEntry& entry, int rateState);
 

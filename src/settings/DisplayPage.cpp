@@ -35,6 +35,7 @@ constexpr BoxInfo kOptionBoxes[] = {
     {DisplayPage::kBoxShowHead, "在窗口上显示表头"},
     {DisplayPage::kBoxDisplayFresh, "显示刷新时间"},
     {DisplayPage::kBoxTopMost, "总在最前端显示"},
+    {DisplayPage::kBoxTransparent, "透明背景"},
     {DisplayPage::kBoxAutoHide, "靠边自动隐藏窗口"},
     {DisplayPage::kBoxAutoRun, "开机自动运行"},
     {DisplayPage::kBoxMiniTray, "快捷键隐藏窗口同时隐藏托盘图标"},
@@ -146,6 +147,9 @@ void DisplayPage::load() {
     // The window's top-most flag is the one in base.ini, which the popup menu toggles too.
     Box(kBoxTopMost)
         ->setChecked(ProfileReadInt(BaseIniPath(), baseini::kTopMost.section, baseini::kTopMost.name) == 1);
+    // So is the transparent background; only 1 turns it on.
+    Box(kBoxTransparent)
+        ->setChecked(ProfileReadInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name) == 1);
     Box(kBoxAutoRun)->setChecked(s.autoRun);
     Box(kBoxMiniTray)->setChecked(s.miniTray);
     Box(kBoxMiniWnd)->setChecked(s.miniWnd);
@@ -257,6 +261,11 @@ void DisplayPage::Store() {
     const DisplaySettings s = Values();
     WriteDisplaySettings(m_xmlPath, s);
     ProfileWriteInt(BaseIniPath(), baseini::kTopMost.section, baseini::kTopMost.name, s.topMost ? 1 : 0);
+    // Written only when switched, so that another value the file holds stays as it is.
+    const bool transparent = Box(kBoxTransparent)->isChecked();
+    const int stored = ProfileReadInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name);
+    if (transparent != (stored == 1))
+        ProfileWriteInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name, transparent ? 1 : 0);
     platform::SetAutoStart(s.autoRun);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The display page: which quote columns the ticker window shows, the header row, the total
 // line and the refresh time, five custom colours, font size and weight, and the window and
-// start-up options (top-most, docking auto-hide, start with the desktop session, tray and
-// start-hidden behaviour, automatic upgrade, new-stock tips). Loaded from and stored to
+// start-up options (top-most, transparent background, docking auto-hide, start with the
+// desktop session, tray and start-hidden behaviour, automatic upgrade, new-stock tips). Loaded from and stored to
 // scnf/SSTConf.xml; the ticker window and the owner take them from there after an apply.
 
 #include "config/DisplaySettings.h"
@@ -51,6 +51,9 @@ public:
         kBoxNewStockTip = 1093,
         kBoxActiveWnd = 1096,
         kBoxFontBold = 1040,
+        // Not in the dialog template: base.ini's TransBK, which the template left to the
+        // first run alone.
+        kBoxTransparent = 1098,
     };
 
     DisplayPage(StatusSink status, QWidget* parent);

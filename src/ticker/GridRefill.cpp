@@ -1,6 +1,7 @@
 #include "ticker/GridRefill.h"
 
 #include "config/DisplaySettings.h"
+#include "quote/AlertRules.h"
 #include "quote/DerivedValues.h"
 #include "quote/QuoteBook.h"
 #include "quote/QuoteTable.h"
@@ -39,6 +40,12 @@ QColor CellColorFor(CellColor role, const GridColors& colors) {
 QColor ColorFromColorRef(std::uint32_t colorRef) {
     return QColor(static_cast<int>(colorRef & 0xff), static_cast<int>((colorRef >> 8) & 0xff),
                   static_cast<int>((colorRef >> 16) & 0xff));
+}
+
+QColor AlertMarkColor() {
+    // Amber: seen at a glance on light and dark backgrounds, and the name colour's blue stays
+    // readable on it.
+    return QColor(0xff, 0xd5, 0x4f);
 }
 
 QColor GridSelectionColor() {
@@ -99,6 +106,8 @@ void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& c
             grid.setCellForeColor(r, col, CellColorFor(QuoteCellColor(entry, col), colors));
             grid.setText(r, col, QString::fromStdString(texts[static_cast<std::size_t>(col)]));
         }
+        const bool fired = i < book.alerts.size() && AnyAlertFired(book.alerts[i]);
+        grid.setCellBackColor(r, kColCode, fired ? AlertMarkColor() : QColor());
     }
 
     const int totalRow = grid.rows() - 1;

@@ -30,6 +30,9 @@ constexpr int kQuoteGridRowHeight = 20;
 // The selection highlight of the quote grid and of the detail popup: blue 255, green 18, red 0.
 QColor GridSelectionColor();
 
+// The code cell of a row whose alert has fired and still holds is filled with this.
+QColor AlertMarkColor();
+
 // Rows of a grid for entryCount watch-list entries: header, one per entry, total row.
 constexpr int QuoteGridRowCount(int entryCount) {
     return entryCount + 2;
@@ -48,8 +51,9 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors);
 // colour: ColorBK, or transparent for a window whose colour key is made with alpha.
 void SetQuoteGridBackground(QuoteGrid& grid, const QColor& background);
 
-// Redraws the grid from the quote state with one repaint: every entry's texts and colours and
-// the merged total row (alerts are the refresh cycle's: the grid only paints). Entries beyond
+// Redraws the grid from the quote state with one repaint: every entry's texts and colours, the
+// mark of a row whose alert holds (the refresh cycle keeps the alerts: the grid only paints
+// them) and the merged total row. Entries beyond
 // the grid's rows are skipped
 // (the grid is rebuilt by SetUpQuoteGrid when the watch list changes size).
 // Without showUpdateTime the total line leaves out the time of the quotes.

@@ -15,13 +15,11 @@ namespace {
 
 // Space between a cell's border and its text.
 constexpr int kTextMargin = 2;
-// A text wider than its cell is narrowed down to this share of its width before it is cut off:
-// the columns are narrow and a slightly condensed number reads better than a cut one.
-constexpr double kMinTextSqueeze = 0.7;
-// A text that is too wide even then is drawn in a smaller font, down to this size in pixels,
-// and at that size narrowed a little further.
-constexpr int kMinFontPixels = 9;
-constexpr double kMinSmallTextSqueeze = 0.6;
+// A number wider than its cell is narrowed, down to this share of its width: the columns are
+// narrow and a slightly condensed number reads better than a smaller one or a cut one. A
+// column's font shrinks for a number only when it is too wide even at kFitSqueeze.
+constexpr double kFitSqueeze = 0.7;
+constexpr double kMinSqueeze = 0.6;
 
 bool LooksNumeric(const QString& text) {
     const QString t = text.trimmed();
@@ -61,22 +59,55 @@ Qt::Alignment HorizontalAlignment(GridAlignment alignment, const QString& text) 
     return LooksNumeric(text) ? Qt::AlignRight : Qt::AlignLeft;
 }
 
+// Whether a text of this width fits into the room, a number narrowed as far as it may be
+// without shrinking the font.
+bool FitsInto(const QString& text, int width, int room) {
+    return LooksNumeric(text) ? width * kFitSqueeze <= room : width <= room;
+}
+
 } // namespace
 
 struct QuoteGrid::TextPainter {
-    TextPainter(QPainter& p, const QFont& font) : painter(p), plain(font), underlined(font), metrics(font) {
-        underlined.setUnderline(true);
-        painter.setFont(plain);
+    TextPainter(QPainter& p, const QFont& font) : painter(p), base(font), basePixels(QFontInfo(font).pixelSize()) {
+        painter.setFont(base);
+        current = base;
+        metrics.reserve(kMaxFontShrink + 1);
+        metrics.emplace_back(basePixels, QFontMetrics(base));
     }
-    // The baseline of a line of text centred in a height.
-    int baseline(int height) const {
-        return (height - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
+    // Sets the font of this size and underline on the painter when it has another one.
+    void use(int pixels, bool underline) {
+        if (pixels == currentPixels && underline == currentUnderline)
+            return;
+        current = base;
+        if (pixels != basePixels)
+            current.setPixelSize(pixels);
+        current.setUnderline(underline);
+        painter.setFont(current);
+        currentPixels = pixels;
+        currentUnderline = underline;
+    }
+    // References stay valid until a size not met before is asked for.
+    const QFontMetrics& metricsOf(int pixels) {
+        for (const auto& [size, m] : metrics)
+            if (size == pixels)
+                return m;
+        QFont font = base;
+        font.setPixelSize(pixels);
+        metrics.emplace_back(pixels, QFontMetrics(font));
+        return metrics.back().second;
+    }
+    // The baseline of a line of text of this size centred in a height.
+    int baseline(int pixels, int height) {
+        const QFontMetrics& m = metricsOf(pixels);
+        return (height - m.ascent() - m.descent()) / 2 + m.ascent();
     }
     QPainter& painter;
-    QFont plain;
-    QFont underlined;
-    QFontMetrics metrics;
-    bool underline = false; // which of the two fonts the painter has
+    QFont base;
+    int basePixels;
+    QFont current;
+    int currentPixels = basePixels;
+    bool currentUnderline = false;
+    std::vector<std::pair<int, QFontMetrics>> metrics;
     QColor penColor;
 };
 
@@ -104,6 +135,7 @@ void QuoteGrid::reshapeCells(int rows, int cols) {
     m_colAlignments.resize(static_cast<std::size_t>(cols), GridAlignment::General);
     m_rowHeights.resize(static_cast<std::size_t>(rows), kDefaultRowHeight);
     m_mergeRows.resize(static_cast<std::size_t>(rows), false);
+    m_colFontPixels.assign(static_cast<std::size_t>(cols), 0);
     m_fixedRows = std::min(m_fixedRows, m_rows);
     // Keep the selection inside the grid.
     m_curRow = std::clamp(m_curRow, 0, std::max(m_rows - 1, 0));
@@ -131,6 +163,7 @@ void QuoteGrid::setColWidth(int col, int pixels) {
     if (col < 0 || col >= m_cols)
         return;
     m_colWidths[static_cast<std::size_t>(col)] = std::max(pixels, 0);
+    m_colFontPixels[static_cast<std::size_t>(col)] = 0;
     updateGeometry();
     changed();
 }
@@ -182,7 +215,19 @@ void QuoteGrid::setText(int row, int col, const QString& text) {
         return;
     cell->text = text;
     cell->textWidth = -1;
-    changedCell(row, col);
+    if (mergeRow(row)) {
+        changedCell(row, col);
+        return;
+    }
+    // The new text may change the size of its column's texts, and then the whole column
+    // is drawn anew.
+    int& pixels = m_colFontPixels[static_cast<std::size_t>(col)];
+    const int before = pixels;
+    pixels = 0;
+    if (before != 0 && columnFontPixels(col) != before)
+        changedColumn(col);
+    else
+        changedCell(row, col);
 }
 
 QString QuoteGrid::text(int row, int col) const {
@@ -221,6 +266,69 @@ bool QuoteGrid::cellUnderline(int row, int col) const {
     return cell != nullptr && cell->underline;
 }
 
+void QuoteGrid::setCellBackColor(int row, int col, const QColor& color) {
+    Cell* cell = cellAt(row, col);
+    if (cell == nullptr || cell->backColor == color)
+        return;
+    cell->backColor = color;
+    changedCell(row, col);
+}
+
+QColor QuoteGrid::cellBackColor(int row, int col) const {
+    const Cell* cell = cellAt(row, col);
+    return cell != nullptr ? cell->backColor : QColor();
+}
+
+// --- text sizes --------------------------------------------------------------------------
+
+int QuoteGrid::textRoom(int spanWidth) const {
+    return spanWidth - (m_gridLines ? 1 : 0) - 2 * kTextMargin;
+}
+
+int QuoteGrid::baseTextWidth(const Cell& cell) const {
+    if (cell.textWidth < 0)
+        cell.textWidth = fontMetrics().horizontalAdvance(cell.text);
+    return cell.textWidth;
+}
+
+void QuoteGrid::forgetColumnFonts() {
+    std::fill(m_colFontPixels.begin(), m_colFontPixels.end(), 0);
+}
+
+int QuoteGrid::columnFontPixels(int col) const {
+    if (col >= 0 && col < m_cols && m_colFontPixels[static_cast<std::size_t>(col)] != 0)
+        return m_colFontPixels[static_cast<std::size_t>(col)];
+    const int base = QFontInfo(font()).pixelSize();
+    if (col < 0 || col >= m_cols)
+        return base;
+    int& pixels = m_colFontPixels[static_cast<std::size_t>(col)];
+    pixels = base;
+    const int room = textRoom(m_colWidths[static_cast<std::size_t>(col)]);
+    if (room <= 0)
+        return pixels;
+    // The texts too wide at the grid's font; the column shrinks until they fit, or as far
+    // as it may.
+    std::vector<const QString*> wide;
+    for (int r = 0; r < m_rows; ++r) {
+        const Cell& cell = *cellAt(r, col);
+        if (!mergeRow(r) && !cell.text.isEmpty() && !FitsInto(cell.text, baseTextWidth(cell), room))
+            wide.push_back(&cell.text);
+    }
+    QFont smaller = font();
+    const int smallest = std::max(base - kMaxFontShrink, 1);
+    while (!wide.empty() && pixels > smallest) {
+        --pixels;
+        smaller.setPixelSize(pixels);
+        const QFontMetrics metrics(smaller);
+        wide.erase(std::remove_if(wide.begin(), wide.end(),
+                                  [&](const QString* text) {
+                                      return FitsInto(*text, metrics.horizontalAdvance(*text), room);
+                                  }),
+                   wide.end());
+    }
+    return pixels;
+}
+
 // --- grid colours ------------------------------------------------------------------------
 
 void QuoteGrid::setBackColor(const QColor& color) {
@@ -250,6 +358,7 @@ void QuoteGrid::setGridColor(const QColor& color) {
 
 void QuoteGrid::setGridLines(bool on) {
     m_gridLines = on;
+    forgetColumnFonts();
     changed();
 }
 
@@ -259,6 +368,7 @@ void QuoteGrid::setMergeRow(int row, bool merge) {
     if (row < 0 || row >= m_rows || m_mergeRows[static_cast<std::size_t>(row)] == merge)
         return;
     m_mergeRows[static_cast<std::size_t>(row)] = merge;
+    forgetColumnFonts();
     changed();
 }
 
@@ -327,6 +437,21 @@ void QuoteGrid::changedCell(int row, int col) {
         update(rect);
     else
         m_dirtyRegion += rect;
+}
+
+void QuoteGrid::changedColumn(int col) {
+    if (!m_redraw && m_dirtyAll)
+        return;
+    const QRect top = cellRect(0, col);
+    // Merged rows span other columns: their whole width.
+    QRegion region(top.x(), 0, top.width(), std::max(height(), contentHeight()));
+    for (int r = 0; r < m_rows; ++r)
+        if (mergeRow(r))
+            region += QRect(0, cellRect(r, col).top(), std::max(width(), contentWidth()), rowHeight(r));
+    if (m_redraw)
+        update(region);
+    else
+        m_dirtyRegion += region;
 }
 
 // --- geometry ----------------------------------------------------------------------------
@@ -432,8 +557,11 @@ void QuoteGrid::paintEvent(QPaintEvent* event) {
                     w += m_colWidths[static_cast<std::size_t>(k)];
                 const QRect rect(x, y, w, h);
                 if (w > 0 && region.intersects(rect)) {
+                    const QColor& own = cellAt(r, first)->backColor;
                     if (!fixed && isHighlighted(r, first) && isHighlighted(r, last))
                         painter.fillRect(rect, m_backColorSel);
+                    else if (own.isValid())
+                        painter.fillRect(rect, own);
                     if (m_gridLines)
                         lines.emplace_back(rect.right(), rect.top(), 1, h);
                     spans.push_back({r, first, last, rect});
@@ -469,64 +597,54 @@ void QuoteGrid::paintText(TextPainter& out, int row, int firstCol, int lastCol, 
         row >= m_fixedRows && isHighlighted(row, firstCol) && isHighlighted(row, lastCol);
     const QColor& textColor =
         highlighted ? m_foreColorSel : (cell.foreColor.isValid() ? cell.foreColor : m_foreColor);
-    const QFont& font = cell.underline ? out.underlined : out.plain;
     const Qt::Alignment align =
         HorizontalAlignment(m_colAlignments[static_cast<std::size_t>(firstCol)], cell.text);
+    // A merged span is no column's: it keeps the grid's font.
+    const int pixels = firstCol == lastCol ? columnFontPixels(firstCol) : out.basePixels;
+    const int textWidth = pixels == out.basePixels ? baseTextWidth(cell)
+                                                   : out.metricsOf(pixels).horizontalAdvance(cell.text);
 
-    if (cell.textWidth < 0)
-        cell.textWidth = out.metrics.horizontalAdvance(cell.text);
     if (out.penColor != textColor) {
         painter.setPen(textColor);
         out.penColor = textColor;
     }
-    if (cell.textWidth <= textArea.width()) {
-        // The common case: the text fits.
+    out.use(pixels, cell.underline);
+    const int baseline = textArea.top() + out.baseline(pixels, textArea.height());
+    const auto drawAligned = [&](const QString& text, int width) {
         int left = textArea.left();
         if (align & Qt::AlignRight)
-            left = textArea.right() + 1 - cell.textWidth;
+            left = textArea.right() + 1 - width;
         else if (align & Qt::AlignHCenter)
-            left = textArea.left() + (textArea.width() - cell.textWidth) / 2;
-        if (out.underline != cell.underline) {
-            painter.setFont(font);
-            out.underline = cell.underline;
-        }
-        painter.drawText(QPoint(left, textArea.top() + out.baseline(textArea.height())), cell.text);
+            left = textArea.left() + (textArea.width() - width) / 2;
+        painter.drawText(QPoint(left, baseline), text);
+    };
+    if (textWidth <= textArea.width()) {
+        // The common case: the text fits.
+        drawAligned(cell.text, textWidth);
         return;
     }
-
-    // Too wide: a smaller font if need be, then narrowed to fit, and cut at the cell's edges.
-    QFont fitted = font;
-    int textWidth = cell.textWidth;
-    double minSqueeze = kMinTextSqueeze;
-    if (textWidth * kMinTextSqueeze > textArea.width()) {
-        minSqueeze = kMinSmallTextSqueeze;
-        for (int pixels = QFontInfo(fitted).pixelSize() - 1; pixels >= kMinFontPixels; --pixels) {
-            fitted.setPixelSize(pixels);
-            textWidth = QFontMetrics(fitted).horizontalAdvance(cell.text);
-            if (textWidth * kMinTextSqueeze <= textArea.width()) {
-                minSqueeze = kMinTextSqueeze;
-                break;
-            }
-        }
+    if (!LooksNumeric(cell.text)) {
+        // A word ends in "…" where the cell ends; its start always shows.
+        const QString elided = out.metricsOf(pixels).elidedText(cell.text, Qt::ElideRight, textArea.width());
+        drawAligned(elided, out.metricsOf(pixels).horizontalAdvance(elided));
+        return;
     }
-    painter.save();
-    painter.setClipRect(textArea);
-    painter.setFont(fitted);
-    if (textWidth > textArea.width()) {
-        const double squeeze = std::max(minSqueeze, static_cast<double>(textArea.width()) / textWidth);
-        const double squeezedWidth = textWidth * squeeze;
-        double left = textArea.left();
+    // A number is narrowed to fit; one too wide even then shows from its first digit and is
+    // cut at the cell's edge.
+    const double squeeze = std::max(kMinSqueeze, static_cast<double>(textArea.width()) / textWidth);
+    const double squeezedWidth = textWidth * squeeze;
+    double left = textArea.left();
+    if (squeezedWidth <= textArea.width()) {
         if (align & Qt::AlignRight)
             left = textArea.right() + 1 - squeezedWidth;
         else if (align & Qt::AlignHCenter)
             left = textArea.left() + (textArea.width() - squeezedWidth) / 2.0;
-        painter.translate(left, 0);
-        painter.scale(squeeze, 1.0);
-        painter.drawText(QRectF(0, textArea.top(), textWidth, textArea.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
-    } else {
-        painter.drawText(textArea, align | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
     }
+    painter.save();
+    painter.setClipRect(textArea);
+    painter.translate(left, 0);
+    painter.scale(squeeze, 1.0);
+    painter.drawText(QPointF(0, baseline), cell.text);
     painter.restore(); // font and pen as before
 }
 
@@ -534,6 +652,7 @@ void QuoteGrid::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         for (Cell& cell : m_cells)
             cell.textWidth = -1;
+        forgetColumnFonts();
         changed();
     }
     QWidget::changeEvent(event);

@@ -4,6 +4,11 @@
 // columns have a width and an alignment, rows a height; the first rows can be fixed (header
 // rows with their own background). Rows can be marked for merging, so that neighbouring cells
 // with the same text show as one cell. Everything is measured in pixels.
+//
+// A text wider than its cell: all texts of a column share one font size, the grid's or up to
+// kMaxFontShrink pixels smaller, the largest at which the column's texts fit. A number still
+// too wide is narrowed a little; a word still too wide ends in "…". Neither is ever cut at
+// its start.
 
 #include <QColor>
 #include <QRegion>
@@ -24,6 +29,8 @@ class QuoteGrid final : public QWidget {
 public:
     static constexpr int kDefaultColWidth = 64;
     static constexpr int kDefaultRowHeight = 20;
+    // How many pixels smaller than the grid's font a column's texts may be drawn.
+    static constexpr int kMaxFontShrink = 2;
 
     explicit QuoteGrid(QWidget* parent = nullptr);
 
@@ -51,6 +58,12 @@ public:
     QColor effectiveForeColor(int row, int col) const;
     void setCellUnderline(int row, int col, bool underline);
     bool cellUnderline(int row, int col) const;
+    // An invalid colour means "the row's background".
+    void setCellBackColor(int row, int col, const QColor& color);
+    QColor cellBackColor(int row, int col) const;
+
+    // The pixel size the texts of a column are drawn in (merged spans keep the grid's font).
+    int columnFontPixels(int col) const;
 
     // Colours of the whole grid.
     QColor foreColor() const { return m_foreColor; }
@@ -128,8 +141,9 @@ private:
         QString text;
         QColor foreColor; // invalid: the grid's fore colour
         bool underline = false;
-        // The text's width in the grid's font, measured when first drawn; -1 until then.
-        int textWidth = -1;
+        QColor backColor; // invalid: the row's background
+        // The text's width in the grid's font, measured when first needed; -1 until then.
+        mutable int textWidth = -1;
     };
 
     bool contains(int row, int col) const;
@@ -139,7 +153,13 @@ private:
     void updateMousePosition(const QPointF& position);
     void changed();                     // repaint everything
     void changedCell(int row, int col); // repaint one cell (a merged row: the row)
-    struct TextPainter;                 // the painter with the cells' two fonts and the state last set on it
+    void changedColumn(int col);
+    // The width inside a span's margins and lines that its text may take.
+    int textRoom(int spanWidth) const;
+    int baseTextWidth(const Cell& cell) const;
+    // Forgets the column font sizes; with a column, only that one's.
+    void forgetColumnFonts();
+    struct TextPainter;                 // the painter with the cells' fonts and the state last set on it
     void paintText(TextPainter& out, int row, int firstCol, int lastCol, const QRect& rect);
 
     int m_rows = 0;
@@ -150,6 +170,8 @@ private:
     std::vector<GridAlignment> m_colAlignments;
     std::vector<int> m_rowHeights;
     std::vector<bool> m_mergeRows;
+    // Per column: the pixel size of its texts, 0 until measured.
+    mutable std::vector<int> m_colFontPixels;
 
     QColor m_foreColor{Qt::black};
     QColor m_backColor{Qt::white};

@@ -15,6 +15,7 @@
 #include "ticker/GridRefill.h"
 #include "ticker/HoverButton.h"
 #include "ticker/QuoteDetailPopup.h"
+#include "ticker/ColorKeyPointerWatch.h"
 #include "ticker/QuoteGrid.h"
 #include "ticker/TickerMenu.h"
 #include "ticker/TickerOwner.h"
@@ -137,6 +138,7 @@ TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* paren
     // alpha channel, and transparent mode makes its background transparent with it.
     platform::PrepareColorKeyAlpha(this);
     m_body = new TickerBody(this);
+    m_pointerWatch = new ColorKeyPointerWatch(this);
     m_moveSettle = new QTimer(this);
     m_moveSettle->setSingleShot(true);
     m_moveSettle->setInterval(kMoveSettleMs);
@@ -270,6 +272,7 @@ void TickerWindow::applyChromeTransparency() {
         button->setToolTip(tips ? button->property("tip").toString() : QString());
     }
     m_docking.SetTransparent(m_transparency.transBK == 1);
+    m_pointerWatch->SetOn(m_transparency.transBK == 1);
     QPalette statusPalette = m_status->palette();
     statusPalette.setColor(QPalette::WindowText, colorOf(m_settings.colorTitle));
     statusPalette.setColor(QPalette::Window, background);
@@ -824,6 +827,7 @@ void TickerWindow::enterEvent(QEnterEvent* event) {
     // under it: entering counts as a move.
     if (m_placesItself)
         m_docking.OnMouseMove();
+    m_pointerWatch->Look();
     QWidget::enterEvent(event);
 }
 
@@ -831,6 +835,7 @@ void TickerWindow::leaveEvent(QEvent* event) {
     const QRect r = m_logical;
     if (m_placesItself)
         m_docking.OnMouseLeave(DockRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    m_pointerWatch->Look();
     QWidget::leaveEvent(event);
 }
 

@@ -30,6 +30,7 @@ class QTimer;
 namespace marlune {
 
 class ChartPopupController;
+class ColorKeyPointerWatch;
 class HoverButton;
 class QuoteDetailPopup;
 class QuoteGrid;
@@ -118,6 +119,8 @@ public:
     // screen is what the window system shows.
     QRect LogicalGeometry() const { return m_logical; }
     const EdgeDocking& Docking() const { return m_docking; }
+    // Lifts the see-through window's mask while the pointer is over it.
+    ColorKeyPointerWatch& PointerWatch() const { return *m_pointerWatch; }
     EdgeDocking& Docking() { return m_docking; }
     // The docking's and the compositor check's timers, by id.
     bool IsTimerActive(int id) const;
@@ -217,6 +220,7 @@ private:
     QRect m_logical;
     QPoint m_placedAt;
     QTimer* m_moveSettle = nullptr;
+    ColorKeyPointerWatch* m_pointerWatch = nullptr;
     QuoteGrid* m_grid = nullptr;
     QLabel* m_status = nullptr;
     std::map<int, HoverButton*> m_buttons;

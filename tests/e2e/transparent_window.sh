@@ -4,7 +4,9 @@
 # background is see-through by alpha; when it stops, the shape mask takes over (an alpha
 # window without a compositor would show its background black); when it runs again, alpha
 # again. Each time the quotes, the black header and status texts and the backdrop between
-# them are on screen.
+# them are on screen. With alpha a click on the see-through background reaches the window
+# below; with the mask the whole window takes the mouse while the pointer is over it (a
+# shape alone would take it only on the texts' strokes), and is see-through again after.
 #   transparent_window.sh MARLUNE MARLUNE_SIM OUTPUT_DIR
 # Leaves the screenshots in OUTPUT_DIR (alpha.png, mask.png). Exit 77 = skipped.
 set -uo pipefail
@@ -132,6 +134,21 @@ expect_clicks_through_background() { # what
   xdotool mousemove 5 790
 }
 
+# Without a compositor: the pointer over the see-through background, the ticker takes it
+# (within its next look at the pointer), also over the gap between two texts; away from the
+# window, the background is see-through again.
+expect_takes_the_mouse_over_its_background() { # what
+  local gap
+  gap=$(grep -m1 -i "$backdrop" <(awk -F: -v w="$w" '{split($1, p, ","); if (p[2] > 45 && p[2] < 60 && p[1] > 100 && p[1] < w - 100) print}' "$work/pixels.txt") | cut -d: -f1)
+  [ -n "$gap" ] || fail "$1: no see-through pixel between the rows"
+  for point in "2,2" "$gap"; do
+    xdotool mousemove $((x + ${point%,*})) $((y + ${point#*,}))
+    pointer_on_ticker() { [ "$(xdotool getmouselocation --shell | awk -F= '/^WINDOW=/ {print $2}')" = "$frame" ]; }
+    wait_for 3 pointer_on_ticker || fail "$1: the pointer over the background at $point is not the ticker's"
+  done
+  xdotool mousemove 5 790
+}
+
 look_until alpha 10 alpha_blended
 expect_readable_over_backdrop "with xcompmgr"
 expect_clicks_through_background "with xcompmgr"
@@ -142,8 +159,10 @@ kill "$compositor_pid"
 wait "$compositor_pid" 2>/dev/null
 look_until mask 10 masked
 expect_readable_over_backdrop "after xcompmgr stopped"
-expect_clicks_through_background "after xcompmgr stopped"
 [ "$pale" -gt 0 ] || fail "after xcompmgr stopped: no soft edges in the key colour (no mask)"
+expect_takes_the_mouse_over_its_background "after xcompmgr stopped"
+look_until mask_again 10 masked
+expect_readable_over_backdrop "after the pointer left"
 
 # And runs again: alpha again.
 start_compositor

@@ -193,6 +193,30 @@ TEST_F(DisplayPageTest, StoreWritesEveryKeyAndTheAutostartEntry) {
     EXPECT_FALSE(QFile::exists(entry));
 }
 
+TEST_F(DisplayPageTest, TheTransparentBackgroundIsSwitchedInBaseIni) {
+    const std::string baseIni = Path("config/base.ini");
+    EXPECT_FALSE(makePage()->Box(DisplayPage::kBoxTransparent)->isChecked()); // the first run's 0
+    {
+        auto page = makePage();
+        click(page->Box(DisplayPage::kBoxTransparent));
+        page->Store();
+        EXPECT_EQ(ProfileRead(baseIni, "sys", "TransBK"), "1");
+    }
+    {
+        auto page = makePage();
+        EXPECT_TRUE(page->Box(DisplayPage::kBoxTransparent)->isChecked());
+        click(page->Box(DisplayPage::kBoxTransparent));
+        page->Store();
+        EXPECT_EQ(ProfileRead(baseIni, "sys", "TransBK"), "0");
+    }
+    // A value the ticker does not take for "on" shows unticked and stays unless switched.
+    ProfileWrite(baseIni, "sys", "TransBK", "2");
+    auto page = makePage();
+    EXPECT_FALSE(page->Box(DisplayPage::kBoxTransparent)->isChecked());
+    page->Store();
+    EXPECT_EQ(ProfileRead(baseIni, "sys", "TransBK"), "2");
+}
+
 TEST(AutoStartCommandTest, QuotesWhatTheExecKeyWouldSplit) {
     EXPECT_EQ(platform::AutoStartCommand("/usr/bin/marlune", {"--home", "/home/u/my stocks"}),
               "/usr/bin/marlune --home \"/home/u/my stocks\"");

@@ -237,33 +237,124 @@ TEST(QuoteGrid, AlignsTextsAsTheColumnSays) {
     EXPECT_LE(word.first, 6);
 }
 
-TEST(QuoteGrid, SqueezesATextThatIsTooWideInsteadOfCuttingIt) {
-    QuoteGrid g;
-    g.setShape(1, 2, 0);
-    g.setColWidth(0, 60);
-    g.setColWidth(1, 60);
-    g.resize(120, 20);
-    g.setGridLines(false);
-    g.setColAlignment(0, GridAlignment::Right);
-    // Bars a little too wide for the 56 pixels inside the cell's margins.
-    QString wide = "|";
-    while (g.fontMetrics().horizontalAdvance(wide) < 62)
-        wide += " |";
-    ASSERT_LT(g.fontMetrics().horizontalAdvance(wide), 56 / 0.7);
-    g.setText(0, 0, wide);
-    const QImage image = g.grab().toImage();
-    // Every bar is still there, and nothing spills into the next column.
-    int bars = 0;
-    bool inBar = false;
-    for (int x = 0; x < 120; ++x) {
-        const QColor c = image.pixelColor(x, 10);
-        const bool ink = 765 - c.red() - c.green() - c.blue() > 60;
-        bars += ink && !inBar;
-        inBar = ink;
+// A grid of one column for texts that may be too wide for it, without lines, white.
+struct NarrowColumn {
+    QuoteGrid grid;
+    NarrowColumn(int rows, int width, int fontPixels, GridAlignment alignment) {
+        grid.setShape(rows, 2, 0);
+        grid.setColWidth(0, width);
+        grid.setColWidth(1, 30);
+        grid.resize(width + 30, rows * QuoteGrid::kDefaultRowHeight);
+        grid.setGridLines(false);
+        QFont font = grid.font();
+        font.setPixelSize(fontPixels);
+        grid.setFont(font);
+        grid.setColAlignment(0, alignment);
+    }
+    QImage cell(int row, const QImage& image) const { return image.copy(grid.cellRect(row, 0)); }
+};
+
+bool InkAt(const QImage& image, int x) {
+    for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        if (765 - c.red() - c.green() - c.blue() > 60)
+            return true;
+    }
+    return false;
+}
+
+TEST(QuoteGrid, ANumberTooWideIsNarrowedNotCut) {
+    NarrowColumn n(1, 60, 12, GridAlignment::Right);
+    QString wide = "1";
+    while (n.grid.fontMetrics().horizontalAdvance(wide) < 62)
+        wide += "1";
+    ASSERT_LT(n.grid.fontMetrics().horizontalAdvance(wide), 56 * 1.0 / 0.7);
+    n.grid.setText(0, 0, wide);
+    EXPECT_EQ(n.grid.columnFontPixels(0), 12); // narrowed, the font keeps its size
+    const QImage image = n.grid.grab().toImage();
+    // Every digit is still there, and nothing spills into the next column.
+    int digits = 0;
+    bool inDigit = false;
+    for (int x = 0; x < image.width(); ++x) {
+        const bool ink = InkAt(image, x);
+        digits += ink && !inDigit;
+        inDigit = ink;
         if (x >= 60)
             EXPECT_FALSE(ink) << x;
     }
-    EXPECT_EQ(bars, wide.count('|'));
+    EXPECT_EQ(digits, wide.size());
+}
+
+TEST(QuoteGrid, LongNamesShrinkTheirColumnALittleAndEndInAnEllipsis) {
+    // Names in a 60-pixel column at 12 pixels: one fits, one fits at 11 pixels, one never.
+    const QString shortName = QStringLiteral("浦发银行");
+    const QString longer = QStringLiteral("中国石油化");                 // 5 × 12 > 56, 5 × 11 ≤ 56
+    const QString longest = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"); // wide at any size
+    NarrowColumn n(3, 60, 12, GridAlignment::Center);
+    const auto widthAt = [&](const QString& text, int pixels) {
+        QFont font = n.grid.font();
+        font.setPixelSize(pixels);
+        return QFontMetrics(font).horizontalAdvance(text);
+    };
+    ASSERT_LE(widthAt(shortName, 12), 56);
+    ASSERT_GT(widthAt(longer, 12), 56);
+    ASSERT_LE(widthAt(longer, 11), 56);
+    n.grid.setText(0, 0, shortName);
+    EXPECT_EQ(n.grid.columnFontPixels(0), 12);
+    n.grid.setText(1, 0, longer);
+    EXPECT_EQ(n.grid.columnFontPixels(0), 11);
+    n.grid.setText(2, 0, longest);
+    EXPECT_EQ(n.grid.columnFontPixels(0), 12 - QuoteGrid::kMaxFontShrink); // never smaller
+    const QImage image = n.grid.grab().toImage();
+
+    // One size for the whole column: the short name looks as it does in a grid whose font
+    // is the column's size.
+    NarrowColumn reference(3, 60, 10, GridAlignment::Center);
+    reference.grid.setText(0, 0, shortName);
+    const QImage referenceImage = reference.grid.grab().toImage();
+    EXPECT_EQ(n.cell(0, image), reference.cell(0, referenceImage));
+
+    // The long name starts with its first letters drawn as they are (no narrowing, no cut
+    // at the start) and ends in an ellipsis within its cell.
+    NarrowColumn start(3, 60, 10, GridAlignment::Left);
+    start.grid.setText(2, 0, QStringLiteral("ABC"));
+    const QImage startImage = start.cell(2, start.grid.grab().toImage());
+    const QImage longestCell = n.cell(2, image);
+    const int abcWidth = QFontMetrics(start.grid.font()).horizontalAdvance(QStringLiteral("ABC"));
+    const auto firstInk = [](const QImage& cell) {
+        int x = 0;
+        while (x < cell.width() && !InkAt(cell, x))
+            ++x;
+        return x;
+    };
+    const int from = firstInk(longestCell);
+    EXPECT_LE(from, 6); // the text takes the cell's width from its left margin
+    EXPECT_EQ(longestCell.copy(from, 0, abcWidth - 2, longestCell.height()),
+              startImage.copy(firstInk(startImage), 0, abcWidth - 2, startImage.height()));
+    for (int x = 60; x < image.width(); ++x)
+        EXPECT_FALSE(InkAt(image, x)) << "spills at " << x;
+    int lastInk = longestCell.width() - 1;
+    while (lastInk > 0 && !InkAt(longestCell, lastInk))
+        --lastInk;
+    EXPECT_GE(lastInk, 50); // the ellipsis near the cell's end
+    // The name shortened again, the column returns to the grid's size.
+    n.grid.setText(2, 0, QStringLiteral("ABC"));
+    n.grid.setText(1, 0, shortName);
+    EXPECT_EQ(n.grid.columnFontPixels(0), 12);
+}
+
+TEST(QuoteGrid, PaintsACellsOwnBackground) {
+    SmallGrid s;
+    QuoteGrid& g = s.grid;
+    const QColor amber(255, 213, 79);
+    g.setCellBackColor(2, 0, amber);
+    QImage image = g.grab().toImage();
+    EXPECT_GT(LongestRun(image, g.cellRect(2, 0), amber), 30);
+    EXPECT_EQ(LongestRun(image, g.cellRect(2, 1), amber), 0);
+    EXPECT_EQ(LongestRun(image, g.cellRect(1, 0), amber), 0);
+    g.setCellBackColor(2, 0, QColor());
+    image = g.grab().toImage();
+    EXPECT_EQ(LongestRun(image, g.cellRect(2, 0), amber), 0);
 }
 
 TEST(QuoteGrid, MergesEqualNeighboursOfAMergedRow) {

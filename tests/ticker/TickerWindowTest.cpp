@@ -10,6 +10,7 @@
 #include "quote/QuoteTable.h"
 #include "text/FileBytes.h"
 #include "text/Gbk.h"
+#include "ticker/ColorKeyPointerWatch.h"
 #include "ticker/HoverButton.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
@@ -60,8 +61,8 @@ std::string SinaStatement(const std::string& key, const std::string& name, const
     return "var hq_str_" + key + "=\"" + value + "\";\n";
 }
 
-std::string IndexReply() {
-    return Utf8ToGbk(SinaStatement("sh000001", "上证指数", "3000.00", "3010.50") +
+std::string IndexReply(const char* shanghaiPrice = "3010.50") {
+    return Utf8ToGbk(SinaStatement("sh000001", "上证指数", "3000.00", shanghaiPrice) +
                      SinaStatement("sz399001", "深证成指", "3000.00", "2990.25"));
 }
 
@@ -697,6 +698,96 @@ TEST_F(TickerWindowTest, RateConditionsComeFromTheExtrasFile) {
     EXPECT_EQ(raised.at(0).at(0).toString().toStdString(), "上证指数(000001) 现价3010.50，涨幅已达+0.30%\n");
     EXPECT_EQ(ReadFileBytes(AlertStatePath()).value_or(""),
               "000001|1|2.00|3.00|5\r\n000001|1|rate|+0.30\r\n");
+}
+
+// The row of a fired alert keeps its mark while any of its conditions holds: the band's
+// upper limit, then the change rate alone, then neither; a restart shows the remembered one.
+TEST_F(TickerWindowTest, ARowWhoseAlertHoldsIsMarkedUntilBackInside) {
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(),
+                                    Utf8ToGbk("k1|000001|上证指数|1|1|3008.00|2900.00|0|0\r\n"
+                                              "k2|399001|深证成指|2|0|0|0|0|0\r\n")));
+    ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.20|0.00\r\n"));
+    clock = 1'714'962'600; // 2024-05-06 10:30 Beijing time, the quotes' day
+    Make();
+    const auto marked = [this](int row) {
+        return m_window->Grid()->cellBackColor(row, kColCode) == AlertMarkColor();
+    };
+    EXPECT_FALSE(marked(1));
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply("3010.50")));
+    EXPECT_TRUE(marked(1)); // over 3008.00, and +0.35 %
+    EXPECT_FALSE(marked(2));
+    EXPECT_FALSE(m_window->Grid()->cellBackColor(1, kColName).isValid()); // the code cell alone
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply("3007.00")));
+    EXPECT_TRUE(marked(1)); // inside the band, but still +0.23 %
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply("3003.00")));
+    EXPECT_FALSE(marked(1)); // +0.10 %: nothing holds
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply("3010.50")));
+    EXPECT_TRUE(marked(1));
+
+    // Started again: the remembered alert is not shown again, but its row is marked.
+    m_window.reset();
+    Make();
+    QSignalSpy raised(m_window.get(), &TickerWindow::alertsRaised);
+    m_window->HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply("3010.50")));
+    EXPECT_EQ(raised.count(), 0);
+    EXPECT_TRUE(marked(1));
+}
+
+// Without a compositor the see-through window is a shape; while the pointer is anywhere over
+// its rectangle it takes the mouse there too (no mask), and it is see-through again after.
+TEST_F(TickerWindowTest, TheShapedWindowTakesTheMouseWhileThePointerIsOverIt) {
+    SetSys("TransBK", "1");
+    TickerWindow& w = Make();
+    QPoint pointer(-500, -500);
+    w.PointerWatch().SetPointerPosition([&pointer] { return pointer; });
+    w.show();
+    ASSERT_TRUE(platform::HasColorKey(&w));
+    ASSERT_FALSE(platform::ColorKeyUsesAlpha(&w));
+    EXPECT_TRUE(w.PointerWatch().IsOn());
+    w.PointerWatch().Look();
+    EXPECT_FALSE(w.mask().isEmpty());
+    EXPECT_FALSE(w.mask().contains(QPoint(1, 1)));
+
+    // Over the see-through corner: the whole window takes the mouse, quotes arriving or not.
+    pointer = w.geometry().topLeft() + QPoint(1, 1);
+    w.PointerWatch().Look();
+    EXPECT_TRUE(platform::ColorKeyLifted(&w));
+    EXPECT_TRUE(w.mask().isEmpty());
+    w.HandleFetchStatus(Report(kJobQuoteText, kFetchFinished, IndexReply()));
+    EXPECT_TRUE(w.mask().isEmpty());
+
+    // Away again: the shape is back, made from what the window shows now.
+    pointer = w.geometry().bottomRight() + QPoint(5, 5);
+    w.PointerWatch().Look();
+    EXPECT_FALSE(platform::ColorKeyLifted(&w));
+    EXPECT_FALSE(w.mask().contains(QPoint(1, 1)));
+    EXPECT_FALSE(w.mask().intersected(QRect(5, 40, 841, 20)).isEmpty()); // the quotes' texts
+
+    // Opaque again: nothing to watch, no mask.
+    pointer = w.geometry().topLeft() + QPoint(1, 1);
+    w.setTransparentBackground(false);
+    EXPECT_FALSE(w.PointerWatch().IsOn());
+    w.PointerWatch().Look();
+    EXPECT_TRUE(w.mask().isEmpty());
+    EXPECT_FALSE(platform::ColorKeyLifted(&w));
+}
+
+// Switched on the display page: 确定 applies base.ini's TransBK to the running window.
+TEST_F(TickerWindowTest, AppliedSettingsSwitchTheTransparentBackground) {
+    TickerWindow& w = Make();
+    w.show();
+    EXPECT_FALSE(platform::HasColorKey(&w));
+    SetSys("TransBK", "1");
+    w.applySettings();
+    EXPECT_EQ(w.Settings().transBK, 1);
+    EXPECT_TRUE(platform::HasColorKey(&w));
+    EXPECT_FALSE(w.mask().contains(QPoint(1, 1)));
+    EXPECT_TRUE(w.PointerWatch().IsOn());
+    SetSys("TransBK", "0");
+    w.applySettings();
+    EXPECT_FALSE(platform::HasColorKey(&w));
+    EXPECT_TRUE(w.mask().isEmpty());
+    EXPECT_FALSE(w.PointerWatch().IsOn());
 }
 
 TEST_F(TickerWindowTest, HeaderHoverOnlyInTransparentModeWithShowTitle) {
