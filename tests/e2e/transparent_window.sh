@@ -83,7 +83,7 @@ look() { # name
 }
 
 readable_over_backdrop() {
-  [ "#$corner" = "$backdrop" ] && [ "#$far_corner" = "$backdrop" ] && [ $((red + green)) -gt 60 ] &&
+  [ "#$corner" = "$backdrop" ] && [ "#$far_corner" = "$backdrop" ] && [ "$red" -gt 10 ] && [ "$green" -gt 10 ] &&
     [ "$blue" -gt 100 ] && [ "$black" -gt 200 ] && [ "$seen" -gt $((w * h / 2)) ]
 }
 # Looks again and again (at most SECONDS) until the window shows what the condition wants:
@@ -105,7 +105,9 @@ masked() { [ "$pale" -gt 0 ]; }
 expect_readable_over_backdrop() { # what
   [ "#$corner" = "$backdrop" ] && [ "#$far_corner" = "$backdrop" ] ||
     fail "$1: the background is not see-through (corners #$corner #$far_corner, backdrop $backdrop)"
-  [ $((red + green)) -gt 60 ] || fail "$1: the quotes are missing ($red red, $green green pixels)"
+  # Only the strokes' cores are exactly the colour, and how many there are depends on the
+  # simulated figures: some 30 of each for the two rows, none without quotes.
+  [ "$red" -gt 10 ] && [ "$green" -gt 10 ] || fail "$1: the quotes are missing ($red red, $green green pixels)"
   [ "$blue" -gt 100 ] || fail "$1: the codes and names are missing ($blue blue pixels)"
   [ "$black" -gt 200 ] || fail "$1: the header and status texts are missing ($black black pixels)"
   [ "$seen" -gt $((w * h / 2)) ] || fail "$1: little of the backdrop shows through ($seen pixels)"
