@@ -6,6 +6,7 @@
 #include "net/Suggestions.h"
 #include "quote/WatchListFile.h"
 #include "settings/GradientButton.h"
+#include "settings/SuggestionComboBox.h"
 #include "settings/WatchListModel.h"
 #include "text/CNumber.h"
 #include "text/Gbk.h"
@@ -14,7 +15,6 @@
 #include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QGridLayout>
@@ -55,21 +55,6 @@ QLineEdit* NewEdit(const char* objectName, QWidget* parent) {
     return edit;
 }
 
-// Keys that edit the typed text rather than move through the drop-down.
-bool IsTypingKey(const QKeyEvent& event) {
-    switch (event.key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        return true;
-    default:
-        break;
-    }
-    const QString text = event.text();
-    return !text.isEmpty() && text.at(0).isPrint();
-}
-
 } // namespace
 
 std::string StockRecordKey(int market, const std::string& code) {
@@ -99,18 +84,16 @@ MyStocksPage::MyStocksPage(StatusSink status, JobStarter startJob, QWidget* pare
 MyStocksPage::~MyStocksPage() = default;
 
 void MyStocksPage::createControls() {
-    m_box = new QComboBox(this);
+    m_box = new SuggestionComboBox(this);
     m_box->setObjectName(QStringLiteral("suggestionBox"));
-    m_box->setEditable(true);
     m_box->setInsertPolicy(QComboBox::NoInsert);
     // The drop-down holds the suggestions for what is typed; an inline completion from
     // its entries would be taken for typed text and sent as the next key.
     m_box->setCompleter(nullptr);
     m_box->setMaxVisibleItems(10);
-    m_box->lineEdit()->installEventFilter(this);
-    m_box->view()->installEventFilter(this);
-    m_box->view()->setAttribute(Qt::WA_InputMethodEnabled);
     connect(m_box->lineEdit(), &QLineEdit::textEdited, this, &MyStocksPage::requestSuggestions);
+    // Enter in the box adds the entry highlighted in the open list, else what "添加" would.
+    connect(m_box, &SuggestionComboBox::enterPressed, this, &MyStocksPage::enterInBox);
 
     m_addButton = new GradientButton(QStringLiteral("添加"), this);
     m_addButton->setObjectName(QStringLiteral("addButton"));
@@ -552,37 +535,6 @@ void MyStocksPage::enterInBox(int highlighted) {
     }
     m_box->hidePopup();
     Add();
-}
-
-bool MyStocksPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_box->lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            enterInBox(-1);
-            return true;
-        }
-    }
-    if (watched == m_box->view()) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* keyEvent = static_cast<QKeyEvent*>(event);
-            const int key = keyEvent->key();
-            // Enter in the open drop-down adds the entry it highlights.
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                enterInBox(m_box->view()->currentIndex().row());
-                return true;
-            }
-            // The open drop-down has the keyboard, but typing goes on in the box: the user
-            // narrows the suggestions down without closing them.
-            if (IsTypingKey(*keyEvent)) {
-                QCoreApplication::sendEvent(m_box->lineEdit(), event);
-                return true;
-            }
-        } else if (event->type() == QEvent::InputMethod) {
-            QCoreApplication::sendEvent(m_box->lineEdit(), event);
-            return true;
-        }
-    }
-    return SettingsPageBase::eventFilter(watched, event);
 }
 
 } // namespace marlune

@@ -17,6 +17,7 @@
 #include "quote/StockEntry.h"
 #include "quote/WatchListFile.h"
 #include "settings/SettingsPageBase.h"
+#include "settings/SuggestionComboBox.h"
 
 #include <functional>
 #include <memory>
@@ -25,7 +26,6 @@
 
 class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QTreeView;
@@ -84,12 +84,9 @@ public:
     const std::vector<std::string>& Results() const { return m_results; }
     // The list's current row, whose details are shown; -1 when there is none.
     int SelectedRow() const;
-    QComboBox* SuggestionBox() const { return m_box; }
+    SuggestionComboBox* SuggestionBox() const { return m_box; }
     QTreeView* List() const { return m_list; }
     WatchListModel* Model() const { return m_model; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -119,7 +116,7 @@ private:
     QString m_entriesFor;        // the typed text the drop-down's entries answer
     bool m_enterPending = false; // Enter waits for the newest answer
 
-    QComboBox* m_box = nullptr;
+    SuggestionComboBox* m_box = nullptr;
     WatchListModel* m_model = nullptr;
     QTreeView* m_list = nullptr;
     GradientButton* m_addButton = nullptr;

@@ -4,6 +4,7 @@
 
 #include "SettingsTestSupport.h"
 #include "net/Suggestions.h"
+#include "settings/WatchListModel.h"
 #include "text/Gbk.h"
 
 #include <QAbstractItemView>
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -458,7 +460,7 @@ TEST_F(MyStocksPageTest, OnlyTheNewestSuggestionReplyCounts) {
 TEST_F(MyStocksPageTest, TypingGoesOnWhileTheSuggestionsAreOpen) {
     makePage();
     m_page->show();
-    m_page->activateWindow();
+    QApplication::setActiveWindow(m_page.get());
     m_page->SuggestionBox()->lineEdit()->setFocus();
     type("6");
     answer(SuggestReply({"a,11,600000,sh600000,浦发银行,y"}));
@@ -467,6 +469,97 @@ TEST_F(MyStocksPageTest, TypingGoesOnWhileTheSuggestionsAreOpen) {
     ASSERT_NE(focus, nullptr);
     QTest::keyClicks(focus, "01");
     EXPECT_EQ(m_page->SuggestionBox()->currentText(), "601");
+}
+
+// The open suggestions hold neither the mouse nor the keyboard: a click on 添加 or on an
+// entry does what it does at once, the keys go on in the box.
+TEST_F(MyStocksPageTest, TheOpenSuggestionsTakeNoClickAway) {
+    makePage();
+    m_page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+    QApplication::setActiveWindow(m_page.get());
+    SuggestionComboBox* box = m_page->SuggestionBox();
+    box->lineEdit()->setFocus();
+    type("600036");
+    answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh"}));
+    ASSERT_TRUE(box->IsListShown());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // The box keeps the keyboard (it hands the keys to its line edit).
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    // Clicked as the window system delivers it, through the page's window: one click adds.
+    QWidget* add = child<QWidget>("addButton");
+    QTest::mouseClick(m_page->windowHandle(), Qt::LeftButton, {},
+                      add->mapTo(m_page.get(), add->rect().center()));
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().code, "600036");
+    EXPECT_FALSE(box->IsListShown());
+
+    // An entry clicked in the list stands in the box; one click on 添加 adds it.
+    QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    type("pf");
+    answer(SuggestReply({"pfyh,11,600000,sh600000,浦发银行,pfyh", "pf,11,000001,sz000001,平安银行,payh"}));
+    ASSERT_TRUE(box->IsListShown());
+    QListView* list = box->List();
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->windowHandle(), Qt::LeftButton, {},
+                      list->viewport()->mapTo(list, second.center()));
+    EXPECT_FALSE(box->IsListShown());
+    EXPECT_EQ(box->currentText(), "000001-平安银行");
+    EXPECT_EQ(m_page->Rows().size(), 3u); // picked, not yet added
+    QTest::mouseClick(m_page->windowHandle(), Qt::LeftButton, {},
+                      add->mapTo(m_page.get(), add->rect().center()));
+    ASSERT_EQ(m_page->Rows().size(), 4u);
+    EXPECT_EQ(m_page->Rows().back().code, "000001");
+    EXPECT_EQ(m_page->Rows().back().market, kMarketShenzhen);
+
+    // A click elsewhere on the page closes the list and reaches its target too.
+    QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    type("pf");
+    answer(SuggestReply({"pfyh,11,600000,sh600000,浦发银行,pfyh"}));
+    ASSERT_TRUE(box->IsListShown());
+    QTreeView* rows = m_page->List();
+    const QRect first = rows->visualRect(m_page->Model()->index(0, 0));
+    QTest::mouseClick(m_page->windowHandle(), Qt::LeftButton, {},
+                      rows->viewport()->mapTo(m_page.get(), first.center()));
+    EXPECT_FALSE(box->IsListShown());
+    EXPECT_EQ(m_page->SelectedRow(), 0);
+}
+
+TEST_F(MyStocksPageTest, ArrowsEnterAndEscWorkTheOpenSuggestions) {
+    makePage();
+    m_page->show();
+    QApplication::setActiveWindow(m_page.get());
+    SuggestionComboBox* box = m_page->SuggestionBox();
+    QLineEdit* edit = box->lineEdit();
+    edit->setFocus();
+    type("zs");
+    answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh", "zs,11,600999,sh600999,招商证券,zszq"}));
+    ASSERT_TRUE(box->IsListShown());
+    EXPECT_EQ(box->HighlightedRow(), -1);
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(box->HighlightedRow(), 1);
+    EXPECT_EQ(edit->text(), "zs"); // moving through the list leaves the typed text
+    QTest::keyClick(edit, Qt::Key_Up);
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().code, "600999");
+    EXPECT_FALSE(box->IsListShown());
+
+    // Esc closes the open list and nothing else; Down opens it again.
+    edit->setFocus();
+    type("x");
+    answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh"}));
+    ASSERT_TRUE(box->IsListShown());
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(box->IsListShown());
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_TRUE(box->IsListShown());
+    EXPECT_EQ(box->HighlightedRow(), 0);
+    // The list goes when the box loses the keyboard.
+    child<QWidget>("codeEdit")->setFocus();
+    EXPECT_FALSE(box->IsListShown());
 }
 
 // An editor on this system saves the list in UTF-8; the page must not lose a stock of it.
