@@ -13,6 +13,8 @@ packages=(
   qt6-webengine-dev qt6-webchannel-dev
   # Qt's own dialogs and buttons in Chinese
   qt6-translations-l10n
+  # the format check (scripts/check-format)
+  clang-format-14
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # looking at the program and end-to-end tests (xcompmgr: the transparent window with a

@@ -80,8 +80,7 @@ double DayPath::PreviousCloseOf(std::uint64_t seed, const StockInfo& stock, std:
 }
 
 DayPath::DayPath(std::uint64_t seed, const StockInfo& stock, std::int64_t session)
-    : m_seed(seed), m_key(StockKey(stock)), m_session(session), m_isIndex(stock.IsIndex()),
-      m_tick(0.01) {
+    : m_seed(seed), m_key(StockKey(stock)), m_session(session), m_isIndex(stock.IsIndex()), m_tick(0.01) {
     m_sessionBits = Hash(seed, m_key, SessionBits(session));
     m_previousClose = PreviousCloseOf(seed, stock, session);
     m_limitUp = roundToTick(m_previousClose * 1.1);

@@ -141,13 +141,12 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // The request carries the header block, the user agent "Mozilla/4.0 (compatible;
 // MSIE 7.0; Windows NT 6.0; Trident/4.0)" and the DownloadProxy setting. Up to
 // kMaxRedirects redirects are followed, to http and https addresses only (any other
-// scheme fails the job) on hosts IsRedirectAllowed admits (any other fails the job), with the same header block and proxy. Only a final status 200
-// succeeds. A job with a reply file deletes the old file first, writes a temporary
-// file of its own beside it (ReplyTempPattern) and renames it when the whole reply
-// has arrived; a failed file job leaves neither file behind (the reply file's folder
-// is created when missing). A memory job keeps every byte of the reply. A reply
-// shorter than its Content-Length fails. A job cancelled before it starts fails at
-// once and leaves the old reply file alone.
+// scheme fails the job) on hosts IsRedirectAllowed admits (any other fails the job), with the same header
+// block and proxy. Only a final status 200 succeeds. A job with a reply file deletes the old file first,
+// writes a temporary file of its own beside it (ReplyTempPattern) and renames it when the whole reply has
+// arrived; a failed file job leaves neither file behind (the reply file's folder is created when missing). A
+// memory job keeps every byte of the reply. A reply shorter than its Content-Length fails. A job cancelled
+// before it starts fails at once and leaves the old reply file alone.
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress);
 

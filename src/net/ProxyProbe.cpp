@@ -39,7 +39,8 @@ std::string PercentDecode(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
             HexDigitValue(text[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
+            decoded.push_back(
+                static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
             i += 2;
         } else {
             decoded.push_back(text[i]);

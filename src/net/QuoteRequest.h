@@ -20,8 +20,8 @@ namespace marlune {
 // the service names them ("bj920118", "rt_hk00700", "gb_aapl"), and left out where the
 // service does not quote their market (funds, and every other market for NetEase 163 and
 // Google) or their code is none the market can have. An entry of a market the program does
-// not know takes the prefix of the entry before it (none for the first). Characters a code may not carry into a URL are
-// percent-encoded, so a broken list file cannot change the request.
+// not know takes the prefix of the entry before it (none for the first). Characters a code may not carry into
+// a URL are percent-encoded, so a broken list file cannot change the request.
 std::string BuildCodeList(const WatchList& watchList, int dataSource);
 
 // The full quote URL for the source at the given time (the Sina URL carries it).

@@ -97,8 +97,8 @@ std::optional<SuggestionResults> ParseSuggestionText(std::string_view replyUtf8)
     std::size_t start = 0;
     while (found.results.size() < kMaxSuggestionEntries) {
         const std::size_t end = value.find(';', start);
-        const std::vector<std::string> fields =
-            SplitFields(value.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), ",");
+        const std::vector<std::string> fields = SplitFields(
+            value.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), ",");
         if (fields.size() >= kFieldsOfAnEntry) {
             std::string result = fields[2] + "-" + fields[4] + "-" + fields[3];
             found.boxEntries.push_back(DropLastCharacters(result, kFullCodeTail));

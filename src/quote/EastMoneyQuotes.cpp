@@ -92,7 +92,8 @@ std::optional<double> NumberField(const Item& item, ItemField field, double boun
     const ItemValue& value = item[field];
     if (value.kind == ItemValue::Kind::kString && value.text == "-")
         return 0.0;
-    if (value.kind != ItemValue::Kind::kNumber || !std::isfinite(value.number) || std::fabs(value.number) >= bound)
+    if (value.kind != ItemValue::Kind::kNumber || !std::isfinite(value.number) ||
+        std::fabs(value.number) >= bound)
         return std::nullopt;
     return value.number;
 }
@@ -101,8 +102,9 @@ std::optional<double> NumberField(const Item& item, ItemField field, double boun
 // zeros): three for funds and ETFs (Shanghai 5xxxxx, Shenzhen 15xxxx, 16xxxx, 18xxxx), two
 // for stocks and indices.
 int PriceDecimals(int market, const std::string& code) {
-    const bool fund = market == kMarketShanghai ? code[0] == '5'
-                                                : code[0] == '1' && (code[1] == '5' || code[1] == '6' || code[1] == '8');
+    const bool fund = market == kMarketShanghai
+                          ? code[0] == '5'
+                          : code[0] == '1' && (code[1] == '5' || code[1] == '6' || code[1] == '8');
     return fund ? 3 : 2;
 }
 
@@ -181,7 +183,8 @@ public:
     bool number_float(number_float_t value, const string_t& written) override {
         // A number with an exponent, or one longer than any quote field, is no figure of a
         // quote: NaN makes NumberField refuse it.
-        const bool plain = written.size() <= kLongestQuoteField && written.find_first_of("eE") == std::string::npos;
+        const bool plain =
+            written.size() <= kLongestQuoteField && written.find_first_of("eE") == std::string::npos;
         return number(plain ? value : std::nan(""));
     }
     bool string(string_t& value) override {

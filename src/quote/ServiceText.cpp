@@ -109,7 +109,8 @@ bool IsPlainFigure(std::string_view text) {
             ++digits;
             if (sinceSeparator != std::string_view::npos)
                 ++sinceSeparator;
-        } else if (text[i] == ',' && digits > 0 && (sinceSeparator == std::string_view::npos || sinceSeparator == 3)) {
+        } else if (text[i] == ',' && digits > 0 &&
+                   (sinceSeparator == std::string_view::npos || sinceSeparator == 3)) {
             sinceSeparator = 0;
         } else {
             return false;
@@ -138,7 +139,8 @@ bool IsSaneFigure(std::string_view text, double bound) {
 }
 
 bool HasSanePrices(const QuoteRecord& record) {
-    for (const std::string* price : {&record.price, &record.open, &record.high, &record.low, &record.previousClose}) {
+    for (const std::string* price :
+         {&record.price, &record.open, &record.high, &record.low, &record.previousClose}) {
         if (!IsSaneFigure(*price, kPriceBound))
             return false;
     }

@@ -116,7 +116,8 @@ void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
         const std::size_t keyEnd = item.find(',');
         const std::string_view key = std::string_view(item).substr(0, keyEnd);
         if (IsSinaMarketKey(key)) {
-            std::optional<QuoteRecord> record = SinaMarketRecord(key, std::string_view(item).substr(keyEnd + 1));
+            std::optional<QuoteRecord> record =
+                SinaMarketRecord(key, std::string_view(item).substr(keyEnd + 1));
             if (record && requested.Contains(record->market, record->code)) {
                 book.updateTime = record->dateTime;
                 book.quoteList.push_back(std::move(*record));

@@ -115,7 +115,8 @@ bool HasSoundFields(const ValueFields& fields) {
            IsSaneFigure(fields[37], kCountBound) && IsSaneFigure(fields[57], kCountBound);
 }
 
-std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value, const RequestedCodes& requested) {
+std::optional<QuoteRecord> BuildRecord(std::string_view key, std::string_view value,
+                                       const RequestedCodes& requested) {
     if (IsTencentMarketKey(key)) {
         // Hong Kong and US.
         std::optional<QuoteRecord> record = TencentMarketRecord(key, value);

@@ -3,7 +3,8 @@
 namespace marlune {
 namespace {
 
-std::vector<std::string> SplitFrom(std::string_view text, std::string_view separator, std::size_t firstSearch) {
+std::vector<std::string> SplitFrom(std::string_view text, std::string_view separator,
+                                   std::size_t firstSearch) {
     std::vector<std::string> fields;
     if (separator.empty())
         return fields;

@@ -28,7 +28,7 @@ struct WebPaneHostSetup {
     int maxExternalTextLength = 0; // longer texts passed to window.external are dropped in the page
     std::function<void()> loadStarted;
     std::function<void(PageLoadResult)> loadFinished;
-    std::function<void()> htmlShown;                 // a page given by showHtml has loaded
+    std::function<void()> htmlShown; // a page given by showHtml has loaded
     // A page asked for a new window (the engine lets a page ask only in answer to a click).
     std::function<void(const QUrl&)> openExternally;
 };

@@ -16,7 +16,8 @@ namespace {
 std::atomic<bool> g_watching{false};
 std::atomic<std::size_t> g_largest{0};
 
-void Note(std::size_t bytes) {
+// Unused where a sanitizer brings its own allocator (then nothing is watched).
+[[maybe_unused]] void Note(std::size_t bytes) {
     if (!g_watching.load(std::memory_order_relaxed)) {
         return;
     }

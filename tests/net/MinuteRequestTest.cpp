@@ -144,8 +144,9 @@ TEST_F(MinuteSimTest, FaultsOnTheMinutePathFailTheFetchOrTheParse) {
     garbage.garbage = true;
     m_sim->SetFault("/appstock/app/minute/", garbage);
     const FetchReport report = Fetch("sh600000");
-    if (report.status == kFetchFinished)
+    if (report.status == kFetchFinished) {
         EXPECT_FALSE(ParseMinuteReply(report.reply, "sh600000"));
+    }
 
     m_sim->ClearFaults();
     const FetchReport good = Fetch("sh600000");

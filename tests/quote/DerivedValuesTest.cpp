@@ -136,12 +136,12 @@ TEST(CollectAllAlerts, TakesTriggeredAlertsOfTradedRowsWithTheAlertOnOnce) {
     for (StockEntry& entry : book.watchList)
         entry.quote.price = "10.00";
     book.watchList[0].alertFlag = 1;
-    book.alerts[0] = {kAlertAtUpperLimit, "600000 above"};
+    book.alerts[0] = {kAlertAtUpperLimit, "600000 above", kRateInside, ""};
     book.watchList[1].alertFlag = 0; // alert off: its message stays
-    book.alerts[1] = {kAlertAtLowerLimit, "000002 below"};
+    book.alerts[1] = {kAlertAtLowerLimit, "000002 below", kRateInside, ""};
     book.watchList[2].alertFlag = 1;
     book.watchList[2].quote.price = "0.00"; // not traded yet
-    book.alerts[2] = {kAlertAtLowerLimit, "399001 below"};
+    book.alerts[2] = {kAlertAtLowerLimit, "399001 below", kRateInside, ""};
     CollectAllAlerts(book);
     EXPECT_EQ(book.alertText, "600000 above\n");
     CollectAllAlerts(book); // collected once

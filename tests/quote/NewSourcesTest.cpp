@@ -88,7 +88,8 @@ TEST(TencentParser, DamagedStatementsGiveNoRecordAndSpareTheOthers) {
 TEST(TencentParser, RealRepliesExactAmountShiftedFieldsAndCodesNotAskedFor) {
     // 2021-06-08: field 37 holds 30818 (10,000 yuan, rounded), field 57 30817.6183.
     const std::string stock =
-        "v_sz300502=\"51~新易盛~300502~33.05~34.34~34.50~92020~43095~48924~33.05~85~33.04~110~33.03~53~33.02~11~"
+        "v_sz300502=\"51~新易盛~300502~33.05~34.34~34.50~92020~43095~48924~33.05~85~33.04~110~33.03~53~33.02~"
+        "11~"
         "33.01~6~33.06~2~33.07~62~33.08~827~33.10~1~33.14~25~~20210608161503~-1.29~-3.76~34.55~32.90~"
         "33.05/92020/308176183~92020~30818~2.81~30.59~~34.55~32.90~4.80~108.34~167.59~4.71~41.21~27.47~0.96~"
         "-652~33.49~37.27~34.08~~~1.29~30817.6183~0.0000~0~ A~GP-A-CYB~-16.19~-0.51~0.59~15.41~12.83~59.63~"
@@ -272,9 +273,9 @@ TEST(QuoteNumbers, AbsurdFiguresGiveNoRecordAndFailTheRefresh) {
         return line;
     };
     const std::string huge(100000, '9');
-    for (const std::string& price : {std::string("1e308"), std::string("1E3"), huge, std::string("10000000"),
-                                     std::string("inf"), std::string("nan"), std::string("-nan"),
-                                     std::string("0x10"), std::string("1,2")}) {
+    for (const std::string& price :
+         {std::string("1e308"), std::string("1E3"), huge, std::string("10000000"), std::string("inf"),
+          std::string("nan"), std::string("-nan"), std::string("0x10"), std::string("1,2")}) {
         QuoteBook book = BookOf({Entry("000001", kMarketShenzhen, 100, 10.0f)});
         ParseTencentReply(book, Utf8ToGbk(withPrice(price)));
         EXPECT_TRUE(book.quoteList.empty()) << price;
@@ -292,8 +293,9 @@ TEST(QuoteNumbers, AbsurdFiguresGiveNoRecordAndFailTheRefresh) {
     EXPECT_EQ(edge.quoteList.size(), 1u);
 
     // Sina: a price, a volume, an amount or a name out of bounds.
-    const std::string good = "var hq_str_sh600000=\"浦发银行,7.170,7.160,7.220,7.250,7.140,7.220,7.230,23456789,"
-                             "169234567.000,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2022-04-07,15:00:00,00,\";";
+    const std::string good =
+        "var hq_str_sh600000=\"浦发银行,7.170,7.160,7.220,7.250,7.140,7.220,7.230,23456789,"
+        "169234567.000,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2022-04-07,15:00:00,00,\";";
     auto sinaWith = [&good](const std::string& from, const std::string& to) {
         std::string line = good;
         line.replace(line.find(from), from.size(), to);
@@ -319,9 +321,9 @@ TEST(QuoteNumbers, AbsurdFiguresGiveNoRecordAndFailTheRefresh) {
         text.replace(text.find(from), from.size(), to);
         return R"({"data":{"diff":[)" + text + "]}}";
     };
-    for (const std::string& reply : {emWith("9.48", "9.48e0"), emWith("9.48", "10000000"),
-                                     emWith("1386209937.0", "1e16"), emWith("1386209937.0", "1000000000000000.0"),
-                                     emWith("9.48", "0." + std::string(40, '9'))}) {
+    for (const std::string& reply :
+         {emWith("9.48", "9.48e0"), emWith("9.48", "10000000"), emWith("1386209937.0", "1e16"),
+          emWith("1386209937.0", "1000000000000000.0"), emWith("9.48", "0." + std::string(40, '9'))}) {
         QuoteBook book = BookOf({Entry("600000", kMarketShanghai)});
         ParseEastMoneyReply(book, reply);
         EXPECT_TRUE(book.quoteList.empty()) << reply;

@@ -144,7 +144,7 @@ TEST_F(BasicPageTest, BrowseTakesOnlyAFileThatOpens) {
     QString chosen;
     QStringList messages;
     ScopedSettingsPrompts prompts({[&](QWidget*, const QString& text) { messages << text; },
-                                   [&](QWidget*) { return chosen; }, nullptr});
+                                   [&](QWidget*) { return chosen; }, nullptr, nullptr});
     auto page = makePage();
     page->ProgramEdit()->setText("old");
 
@@ -183,8 +183,9 @@ TEST_F(BasicPageTest, RealPromptsSpeakToAChineseUserInFull) {
 
     const QStringList filters = ProgramFileFilters();
     ASSERT_EQ(filters.size(), 2);
-    if (QSysInfo::productType() != QLatin1String("windows"))
+    if (QSysInfo::productType() != QLatin1String("windows")) {
         EXPECT_FALSE(filters.front().contains(QStringLiteral("*.exe")));
+    }
 }
 
 TEST_F(BasicPageTest, AHotKeyOtherProgramsUseIsTakenOnlyWhenConfirmed) {

@@ -80,7 +80,8 @@ TEST_F(DisplayPageTest, EverySwatchWordReadsOnItsBox) {
 
     // A dark background chosen: white words on it, and the other swatches follow it.
     ScopedSettingsPrompts prompts(
-        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(QColor(0, 0, 64)); }});
+        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(QColor(0, 0, 64)); },
+         nullptr});
     page->PickColor(SwatchId::Background);
     EXPECT_EQ(background->palette().color(QPalette::WindowText), QColor(Qt::white));
     EXPECT_EQ(up->palette().color(QPalette::Window), QColor(0, 0, 64));
@@ -132,10 +133,12 @@ TEST_F(DisplayPageTest, NoColumnLeftIsWarnedAndRefused) {
 TEST_F(DisplayPageTest, ChosenColoursTurnTheCustomColoursOn) {
     std::optional<QColor> answer = QColor(10, 20, 30);
     QColor offered;
-    ScopedSettingsPrompts prompts({nullptr, nullptr, [&](QWidget*, const QColor& initial) {
+    ScopedSettingsPrompts prompts({nullptr, nullptr,
+                                   [&](QWidget*, const QColor& initial) {
                                        offered = initial;
                                        return answer;
-                                   }});
+                                   },
+                                   nullptr});
     auto page = makePage();
     ASSERT_FALSE(page->Box(DisplayPage::kBoxCustColor)->isChecked());
     const QColor before = page->Swatch(SwatchId::Up)->Color();
@@ -156,7 +159,7 @@ TEST_F(DisplayPageTest, ChosenColoursTurnTheCustomColoursOn) {
 
 TEST_F(DisplayPageTest, StoreWritesEveryKeyAndTheAutostartEntry) {
     ScopedSettingsPrompts prompts(
-        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(Qt::blue); }});
+        {nullptr, nullptr, [](QWidget*, const QColor&) { return std::optional<QColor>(Qt::blue); }, nullptr});
     auto page = makePage();
     click(page->Box(DisplayPage::kBoxCode));
     click(page->Box(DisplayPage::kBoxShowHead));

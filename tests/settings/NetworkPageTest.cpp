@@ -40,7 +40,7 @@ protected:
     QString test(NetworkPage& page) {
         QStringList shown;
         ScopedSettingsPrompts prompts(
-            {[&](QWidget*, const QString& text) { shown << text; }, nullptr, nullptr});
+            {[&](QWidget*, const QString& text) { shown << text; }, nullptr, nullptr, nullptr});
         page.Test();
         return shown.value(0);
     }

@@ -86,8 +86,9 @@ TEST(DrawnChartPopup, DrawsTheChartFromTheMarketsMinuteDataWhenTheImageIsMissing
         const QPointF last = model.priceLines().back().points.back();
         EXPECT_NEAR(last.y(), model.PriceY(quote.price), 0.01);
         EXPECT_NEAR(last.x(), model.SlotX(60), 0.01);
-        if (quote.price != quote.previousClose)
+        if (quote.price != quote.previousClose) {
             EXPECT_EQ(model.priceLines().back().color, quote.price > quote.previousClose ? kUp : kDown);
+        }
 
         // The image path failing at the market (here: the file never written) keeps the
         // drawn chart; the minute path failing too gives the short text, not a chart.

@@ -279,8 +279,9 @@ TEST(QuoteGrid, ANumberTooWideIsNarrowedNotCut) {
         const bool ink = InkAt(image, x);
         digits += ink && !inDigit;
         inDigit = ink;
-        if (x >= 60)
+        if (x >= 60) {
             EXPECT_FALSE(ink) << x;
+        }
     }
     EXPECT_EQ(digits, wide.size());
 }

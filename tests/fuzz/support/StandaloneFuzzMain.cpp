@@ -45,8 +45,11 @@ int main(int argc, char** argv) {
             ++files;
         }
     }
-    std::vector<std::string> hostile = {"", std::string(1, '\0'), std::string(64, '\xff'),
-                                        std::string(100000, '|'), std::string(100000, '"'),
+    std::vector<std::string> hostile = {"",
+                                        std::string(1, '\0'),
+                                        std::string(64, '\xff'),
+                                        std::string(100000, '|'),
+                                        std::string(100000, '"'),
                                         std::string(1 << 20, 'a')};
     std::mt19937 random(12345);
     for (int i = 0; i < 200; ++i) {
