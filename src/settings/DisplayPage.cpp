@@ -265,7 +265,8 @@ void DisplayPage::Store() {
     const bool transparent = Box(kBoxTransparent)->isChecked();
     const int stored = ProfileReadInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name);
     if (transparent != (stored == 1))
-        ProfileWriteInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name, transparent ? 1 : 0);
+        ProfileWriteInt(BaseIniPath(), baseini::kTransBK.section, baseini::kTransBK.name,
+                        transparent ? 1 : 0);
     platform::SetAutoStart(s.autoRun);
 }
 

@@ -2,8 +2,8 @@
 // The display page: which quote columns the ticker window shows, the header row, the total
 // line and the refresh time, five custom colours, font size and weight, and the window and
 // start-up options (top-most, transparent background, docking auto-hide, start with the
-// desktop session, tray and start-hidden behaviour, automatic upgrade, new-stock tips). Loaded from and stored to
-// scnf/SSTConf.xml; the ticker window and the owner take them from there after an apply.
+// desktop session, tray and start-hidden behaviour, automatic upgrade, new-stock tips). Loaded from and
+// stored to scnf/SSTConf.xml; the ticker window and the owner take them from there after an apply.
 
 #include "config/DisplaySettings.h"
 #include "settings/SettingsPageBase.h"

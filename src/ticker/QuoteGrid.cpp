@@ -68,7 +68,8 @@ bool FitsInto(const QString& text, int width, int room) {
 } // namespace
 
 struct QuoteGrid::TextPainter {
-    TextPainter(QPainter& p, const QFont& font) : painter(p), base(font), basePixels(QFontInfo(font).pixelSize()) {
+    TextPainter(QPainter& p, const QFont& font)
+        : painter(p), base(font), basePixels(QFontInfo(font).pixelSize()) {
         painter.setFont(base);
         current = base;
         metrics.reserve(kMaxFontShrink + 1);
@@ -601,8 +602,8 @@ void QuoteGrid::paintText(TextPainter& out, int row, int firstCol, int lastCol, 
         HorizontalAlignment(m_colAlignments[static_cast<std::size_t>(firstCol)], cell.text);
     // A merged span is no column's: it keeps the grid's font.
     const int pixels = firstCol == lastCol ? columnFontPixels(firstCol) : out.basePixels;
-    const int textWidth = pixels == out.basePixels ? baseTextWidth(cell)
-                                                   : out.metricsOf(pixels).horizontalAdvance(cell.text);
+    const int textWidth =
+        pixels == out.basePixels ? baseTextWidth(cell) : out.metricsOf(pixels).horizontalAdvance(cell.text);
 
     if (out.penColor != textColor) {
         painter.setPen(textColor);

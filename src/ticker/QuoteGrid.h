@@ -159,7 +159,7 @@ private:
     int baseTextWidth(const Cell& cell) const;
     // Forgets the column font sizes; with a column, only that one's.
     void forgetColumnFonts();
-    struct TextPainter;                 // the painter with the cells' fonts and the state last set on it
+    struct TextPainter; // the painter with the cells' fonts and the state last set on it
     void paintText(TextPainter& out, int row, int firstCol, int lastCol, const QRect& rect);
 
     int m_rows = 0;

@@ -289,7 +289,7 @@ TEST(QuoteGrid, ANumberTooWideIsNarrowedNotCut) {
 TEST(QuoteGrid, LongNamesShrinkTheirColumnALittleAndEndInAnEllipsis) {
     // Names in a 60-pixel column at 12 pixels: one fits, one fits at 11 pixels, one never.
     const QString shortName = QStringLiteral("浦发银行");
-    const QString longer = QStringLiteral("中国石油化");                 // 5 × 12 > 56, 5 × 11 ≤ 56
+    const QString longer = QStringLiteral("中国石油化");                  // 5 × 12 > 56, 5 × 11 ≤ 56
     const QString longest = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"); // wide at any size
     NarrowColumn n(3, 60, 12, GridAlignment::Center);
     const auto widthAt = [&](const QString& text, int pixels) {

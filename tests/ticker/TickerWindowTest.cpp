@@ -703,9 +703,8 @@ TEST_F(TickerWindowTest, RateConditionsComeFromTheExtrasFile) {
 // The row of a fired alert keeps its mark while any of its conditions holds: the band's
 // upper limit, then the change rate alone, then neither; a restart shows the remembered one.
 TEST_F(TickerWindowTest, ARowWhoseAlertHoldsIsMarkedUntilBackInside) {
-    ASSERT_TRUE(WriteFileAtomically(ListIniPath(),
-                                    Utf8ToGbk("k1|000001|上证指数|1|1|3008.00|2900.00|0|0\r\n"
-                                              "k2|399001|深证成指|2|0|0|0|0|0\r\n")));
+    ASSERT_TRUE(WriteFileAtomically(ListIniPath(), Utf8ToGbk("k1|000001|上证指数|1|1|3008.00|2900.00|0|0\r\n"
+                                                             "k2|399001|深证成指|2|0|0|0|0|0\r\n")));
     ASSERT_TRUE(WriteFileAtomically(WatchExtrasPath(), "000001|1|0.20|0.00\r\n"));
     clock = 1'714'962'600; // 2024-05-06 10:30 Beijing time, the quotes' day
     Make();
