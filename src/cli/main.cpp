@@ -272,6 +272,16 @@ int main(int argc, char** argv) {
     cycle.Configure(settings);
     cycle.SetWatchList(std::move(watchList));
 
+    // FreshSec is read again before every wait, so a period changed in the settings meanwhile
+    // (or switched off) holds from the next wait on. False when there is no period.
+    auto followRefreshPeriod = [&cycle, &baseIni] {
+        cycle.SetRefreshPeriod(baseini::RefreshPeriodOf(ProfileReadInt(baseIni, "sys", "FreshSec")));
+        if (cycle.Settings().freshSec > 0)
+            return true;
+        std::cerr << "marlune-cli: FreshSec is 0 (no automatic refresh)" << std::endl;
+        return false;
+    };
+
     int exitStatus = 0;
     std::string shownClosed;
     cycle.Start();
@@ -308,14 +318,13 @@ int main(int argc, char** argv) {
             PrintQuotes(cycle.Book(), options->json, colour, options->watch ? alertText : std::string());
         if (!options->watch)
             break;
-        if (settings.freshSec <= 0) {
-            std::cerr << "marlune-cli: FreshSec is 0 (no automatic refresh)" << std::endl;
+        if (!followRefreshPeriod())
             break;
-        }
         // The next tick that asks; outside trading hours say so once, ask nothing.
         bool first = true;
         bool asked = false;
-        while (!asked && host.SleepOutQuoteTimer()) {
+        bool period = true;
+        while (!asked && period && host.SleepOutQuoteTimer()) {
             if (first && colour)
                 std::cout << "\n";
             first = false;
@@ -326,6 +335,8 @@ int main(int argc, char** argv) {
                 shownClosed = cycle.StatusText();
             }
             asked = tick == QuoteTick::kAsked;
+            if (!asked)
+                period = followRefreshPeriod();
         }
         if (!asked)
             break;

@@ -48,6 +48,14 @@ void RefreshCycle::Configure(const RefreshSettings& settings) {
     m_tradingHours.SetEnabled(settings.tradeHoursOnly);
 }
 
+void RefreshCycle::SetRefreshPeriod(int freshSec) {
+    if (freshSec == m_settings.freshSec)
+        return;
+    m_settings.freshSec = freshSec;
+    if (m_quoteTimerDueMs)
+        RestartQuoteTimer(QuoteTimerRestart::kPeriod);
+}
+
 void RefreshCycle::SetWatchList(WatchList list) {
     m_book.setWatchList(std::move(list));
     if (m_alertMemory)

@@ -59,6 +59,9 @@ public:
     // New settings: the fallback starts afresh on the selected service.
     void Configure(const RefreshSettings& settings);
     const RefreshSettings& Settings() const { return m_settings; }
+    // A new period (FreshSec) alone: what the fallback and the trading hours learnt stays, and
+    // a running quote timer starts afresh with the new period.
+    void SetRefreshPeriod(int freshSec);
     // A new watch list; alerts shown before (stored in the alert memory) are not shown again.
     void SetWatchList(WatchList list);
 

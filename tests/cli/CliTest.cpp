@@ -301,6 +301,45 @@ TEST(MarluneCliSignals, SignalCancelsTheTransferAndEndsTheProgram) {
     }
 }
 
+// --watch reads FreshSec again before each wait, as it always did: a period changed while it
+// runs holds from the next wait on, and a period switched off ends it.
+TEST(MarluneCli, WatchFollowsTheRefreshPeriodOfTheSettings) {
+    sim::SimServer market;
+    ASSERT_GT(market.Start(0), 0);
+    CliHome home("marlune-cli-period-");
+    std::filesystem::create_directories(std::filesystem::path(home.string()) / "config");
+    auto writeBaseIni = [&home](int freshSec) {
+        const std::string path = home.string() + "/config/base.ini";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string bytes =
+            "[sys]\r\nFreshSec=" + std::to_string(freshSec) + "\r\nTradeHoursOnly=0\r\n";
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    };
+    auto requestsWithin = [&market](std::size_t count, std::chrono::seconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (market.Requests().size() < count && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return market.Requests().size() >= count;
+    };
+    writeBaseIni(60);
+    // The first reply takes a while: the new period is stored before the program reads it.
+    sim::Fault slow;
+    slow.delayMs = 1500;
+    slow.times = 1;
+    market.SetFault("/rn=", slow);
+    const pid_t pid = SpawnCli(
+        {"--home", home.string(), "--services", market.BaseUrl(), "--source", "1", "--json", "--watch"});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(requestsWithin(1, std::chrono::seconds(10)));
+    writeBaseIni(4);
+    // Four seconds after the first refresh, not sixty (generous on a shared machine).
+    EXPECT_TRUE(requestsWithin(2, std::chrono::seconds(20)));
+    writeBaseIni(0);
+    EXPECT_EQ(ExitStatusWithin(pid, std::chrono::seconds(20)), 0);
+}
+
 TEST(MarluneCli, ParsesSavedReplyFilesWithoutTouchingThem) {
     auto home = std::filesystem::temp_directory_path() / ("marlune-cli-reply-" + std::to_string(::getpid()));
     std::filesystem::remove_all(home);

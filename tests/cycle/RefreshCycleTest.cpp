@@ -261,6 +261,26 @@ TEST_F(RefreshCycleTest, FreshSecZeroArmsNothingAndAPeriodOfFourAsksEveryFourSec
     EXPECT_EQ(host.QuoteJobs(), first + 30);
 }
 
+TEST_F(RefreshCycleTest, ANewPeriodRestartsTheRunningQuoteTimerAndKeepsTheFallback) {
+    RefreshCycle& cycle = Make({kSourceSina, true, false, 60});
+    EXPECT_EQ(host.Timer(CycleTimer::kQuotes), 60'000);
+    Fail(cycle);
+    TickAnswered(cycle, {kSourceSina}, 60'000);
+    ASSERT_TRUE(cycle.Fallback().OnOtherSource());
+    cycle.SetRefreshPeriod(4);
+    EXPECT_EQ(host.Timer(CycleTimer::kQuotes), 4'000);
+    EXPECT_TRUE(cycle.Fallback().OnOtherSource()); // what the fallback learnt stays
+    EXPECT_EQ(TickAnswered(cycle, {kSourceSina}, 4'000), QuoteTick::kAsked);
+    EXPECT_EQ(host.LastQuoteJob().quoteSource, kSourceTencent);
+    EXPECT_EQ(host.Timer(CycleTimer::kQuotes), 4'000);
+    // No period: the timer stops; a stopped timer is not started by a new period.
+    cycle.SetRefreshPeriod(0);
+    EXPECT_FALSE(host.Timer(CycleTimer::kQuotes));
+    cycle.RestartQuoteTimer(QuoteTimerRestart::kStopped);
+    cycle.SetRefreshPeriod(10);
+    EXPECT_FALSE(host.Timer(CycleTimer::kQuotes));
+}
+
 TEST_F(RefreshCycleTest, RepliesFillTheBookAndFailuresKeepIt) {
     RefreshCycle& cycle = Make({1, false, false, 10}, true);
     EXPECT_EQ(cycle.StatusText(), kStatusReadingQuotes);
