@@ -124,5 +124,27 @@ TEST(AboutBox, LinksOpenTheVendorPagesAndBlankSpaceOpensNothing) {
     EXPECT_EQ(about.HelpLink()->cursor().shape(), Qt::PointingHandCursor);
 }
 
+// Enter presses 确定 wherever the keyboard is in the box (on the button itself too), Esc closes.
+TEST(AboutBox, EnterPressesOkAndEscCloses) {
+    RestoreDefaultServices();
+    // The key, then a box still open ends with 99.
+    const auto resultOf = [](AboutBox& about, QWidget* target, Qt::Key key) {
+        return RunModal(about, [&about, target, key] {
+            target->setFocus();
+            QTest::keyClick(target, key);
+            QTimer::singleShot(0, &about, [&about] {
+                if (about.isVisible())
+                    about.done(99);
+            });
+        });
+    };
+    AboutBox onButton;
+    EXPECT_EQ(resultOf(onButton, onButton.OkButton(), Qt::Key_Return), QDialog::Accepted);
+    AboutBox anywhere;
+    EXPECT_EQ(resultOf(anywhere, &anywhere, Qt::Key_Enter), QDialog::Accepted);
+    AboutBox escape;
+    EXPECT_EQ(resultOf(escape, &escape, Qt::Key_Escape), QDialog::Rejected);
+}
+
 } // namespace
 } // namespace marlune

@@ -4,7 +4,8 @@
 #   two_monitors.sh MARLUNE MARLUNE_SIM OUTPUT_DIR
 # Drags the ticker by its body: next to the boundary between the monitors it stays (no edge
 # there); at the right edge of the right monitor it docks and slides out of sight; settings
-# applied with 确定 leave it there; dragged to the left edge it stays there after 确定 too.
+# applied with 确定 leave it there; dragged to the left edge it stays there after 确定 too. The
+# settings dialog opens on the monitor the ticker is on each time.
 # Leaves screenshots in OUTPUT_DIR. Exit 77 = skipped.
 set -uo pipefail
 
@@ -86,8 +87,11 @@ drag_to() { # x y
   xdotool mousemove 1000 900 # away from the window
 }
 
-# Presses 确定 on the settings dialog opened from the menu.
-settings_ok() {
+# Presses 确定 on the settings dialog opened from the menu, after seeing that it opened on the
+# ticker's monitor (left: x 0 to 1919, right: 1920 to 3839).
+settings_ok() { # monitor
+  local from=0
+  [ "$1" = right ] && from=1920
   "$marlune" --send 100 || fail "--send 100 found no program"
   wait_for 10 e2e_menu_shown "$marlune_pid" || fail "--send 100 opened no popup menu"
   xdotool key Down Return
@@ -95,6 +99,8 @@ settings_ok() {
   wait_for 10 e2e_settled "$(dialog)" || fail "the settings dialog did not come to rest"
   local dx dy dw dh
   read -r dx dy dw dh <<<"$(geometry_of "$(dialog)")"
+  [ "$dx" -ge "$from" ] && [ $((dx + dw)) -le $((from + 1920)) ] ||
+    fail "the settings dialog opened at x $dx..$((dx + dw)), not on the ticker's $1 monitor"
   xdotool mousemove $((dx + dw - 10 - 75 - 6 - 75 - 6 - 37)) $((dy + dh - 10 - 11))
   sleep 0.3
   xdotool click 1
@@ -120,7 +126,7 @@ wait_for 5 at $((3840 - 2)) 300 || fail "not slid out of sight at the right moni
 import -window root "$out/docked_right.png" 2>/dev/null
 
 # Settings applied: still there, and the mouse over the strip brings it back.
-settings_ok
+settings_ok right
 at $((3840 - 2)) 300 || fail "确定 moved the docked ticker to $x,$y"
 xdotool mousemove 3839 350
 wait_for 5 at $((3840 - 851)) 300 || fail "the strip did not bring the ticker back ($x,$y)"
@@ -132,7 +138,7 @@ xdotool mousemove 3839 350
 wait_for 5 at $((3840 - 851)) 300 || fail "the strip did not bring the ticker back ($x,$y)"
 drag_to -40 500
 wait_for 3 at 0 500 || fail "dropped over the left edge the ticker is at $x,$y, expected 0,500"
-settings_ok
+settings_ok left
 at 0 500 || fail "确定 moved the ticker from the left edge to $x,$y"
 import -window root "$out/left_edge.png" 2>/dev/null
 
