@@ -28,7 +28,9 @@ void ColorKeyPointerWatch::SetOn(bool on) {
 void ColorKeyPointerWatch::Look() {
     if (!IsOn())
         return;
-    const bool over = m_window->isVisible() && m_window->geometry().contains(m_pointer());
+    // Only a shaped window needs it; with alpha the pointer is not even asked for.
+    const bool shaped = platform::HasColorKey(m_window) && !platform::ColorKeyUsesAlpha(m_window);
+    const bool over = shaped && m_window->isVisible() && m_window->geometry().contains(m_pointer());
     platform::SetPointerOverColorKey(m_window, over);
 }
 
