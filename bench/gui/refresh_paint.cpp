@@ -68,9 +68,9 @@ struct Fixture {
                 next[i + 1] >= '0' && next[i + 1] <= '9')
                 ++next[i + 2];
         }
-        TickerWindow::Services services;
-        services.startJob = [](const QuoteFetchJob&) {};
-        window = std::make_unique<TickerWindow>(nullptr, services);
+        TickerWindow::JobsAndClocks jobsAndClocks;
+        jobsAndClocks.startJob = [](const QuoteFetchJob&) {};
+        window = std::make_unique<TickerWindow>(nullptr, jobsAndClocks);
         window->show();
         QApplication::processEvents();
     }

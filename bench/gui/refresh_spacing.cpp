@@ -46,9 +46,9 @@ int main(int argc, char** argv) {
 
     std::vector<std::int64_t> requests;
     std::unique_ptr<TickerWindow> window;
-    TickerWindow::Services services;
+    TickerWindow::JobsAndClocks jobsAndClocks;
     // Each quote job is answered 30 ms later, as a loopback service would.
-    services.startJob = [&](const QuoteFetchJob& job) {
+    jobsAndClocks.startJob = [&](const QuoteFetchJob& job) {
         if (job.jobKind != kJobQuoteText)
             return;
         requests.push_back(SteadyClockMs());
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
         report.reply = *reply;
         QTimer::singleShot(30, &app, [&window, report] { window->HandleFetchStatus(report); });
     };
-    window = std::make_unique<TickerWindow>(nullptr, services);
+    window = std::make_unique<TickerWindow>(nullptr, jobsAndClocks);
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
     app.exec();
     window.reset();

@@ -122,9 +122,11 @@ bool Application::start(int& exitCode) {
     Owner::Parts parts;
     if (m_options.beijingTime) {
         // Trading hours, the holiday check and the request stamps all read this clock.
-        parts.tickerServices.clock = [clock = RunningClock(*m_options.beijingTime)] { return clock.Now(); };
+        parts.tickerJobsAndClocks.clock = [clock = RunningClock(*m_options.beijingTime)] {
+            return clock.Now();
+        };
         // The waits (throttle, retries) keep to the machine's steady clock all the same.
-        parts.tickerServices.steadyMs = SteadyClockMs;
+        parts.tickerJobsAndClocks.steadyMs = SteadyClockMs;
     }
     m_owner = std::make_unique<Owner>(std::move(parts));
     QObject::connect(m_owner.get(), &Owner::exitRequested, qApp, [] { QCoreApplication::exit(0); });

@@ -97,7 +97,7 @@ void Owner::Start() {
     const ShellSettings settings = ReadShellSettings(BaseIniPath(), XmlSettingsPath());
     SetDownloadProxy(settings.proxy); // a setting that is not usable leaves the default
     m_core.Configure(settings);
-    m_ticker = std::make_unique<TickerWindow>(this, m_parts.tickerServices);
+    m_ticker = std::make_unique<TickerWindow>(this, m_parts.tickerJobsAndClocks);
     // Dialogs open on the monitor the ticker is on.
     SetDialogAnchor(m_ticker.get());
     m_ticker->setWindowIcon(QApplication::windowIcon());

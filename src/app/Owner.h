@@ -37,7 +37,7 @@ public:
     struct Parts {
         std::unique_ptr<platform::GlobalHotKey> hotKey;
         std::unique_ptr<TrayIcon> tray;
-        TickerWindow::Services tickerServices;
+        TickerWindow::JobsAndClocks tickerJobsAndClocks;
         UpdateChecker::Timings updateTimings;
         BackgroundTextFetch::Fetcher fetcher;
         // The unlock prompt: true for the right password.

@@ -10,7 +10,7 @@
 namespace marlune {
 
 const char* const kStatusReadingQuotes = kReadingQuotesText;
-const char* const kStatusQuotesShown = kWelcomeText;
+const char* const kStatusQuotesShown = kQuotesShownText;
 const char* const kStatusFailed = kFetchFailedText;
 
 namespace {

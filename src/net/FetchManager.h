@@ -63,12 +63,6 @@ public:
     // be reported for it).
     bool StartJob(const QuoteFetchJob& job);
 
-    // The reply of the last finished in-memory job, as the owner set it from that
-    // job's report (each job hands over its own reply, so overlapping jobs never
-    // mix). Owner's thread only.
-    const std::string& ReplyText() const { return m_replyText; }
-    void SetReplyText(std::string text) { m_replyText = std::move(text); }
-
     // The current file job's bytes written, as of its last progress report. Readable
     // from any thread.
     std::int32_t BytesReceived() const;
@@ -97,7 +91,6 @@ private:
 
     std::shared_ptr<Shared> m_shared;
     std::vector<std::unique_ptr<Worker>> m_workers;
-    std::string m_replyText;
 };
 
 } // namespace marlune

@@ -9,8 +9,9 @@
 
 namespace marlune {
 
-// Status-line texts of the refresh.
-inline constexpr const char* kWelcomeText = "欢迎使用Marlune1.0 - Orvento。";
+// Status-line texts of the refresh: after a refresh that gave quotes the welcome line is
+// what the status line says; while the first quotes are read, and after a failed refresh.
+inline constexpr const char* kQuotesShownText = "欢迎使用Marlune1.0 - Orvento。";
 inline constexpr const char* kReadingQuotesText = "欢迎使用Marlune1.0 - Orvento。正在读取股票数据..";
 inline constexpr const char* kFetchFailedText = "股票数据获取失败。请检查网络或者点击刷新按钮。";
 

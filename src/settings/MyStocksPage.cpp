@@ -454,7 +454,6 @@ void MyStocksPage::requestSuggestions(const QString& text) {
         m_startJob(job);
         return;
     }
-    m_fetchManager->SetReplyText({});
     m_fetchManager->StartJob(job);
 }
 
@@ -480,8 +479,6 @@ void MyStocksPage::HandleFetchStatus(const FetchReport& report) {
 }
 
 void MyStocksPage::refillBox(const std::string& reply) {
-    if (m_fetchManager)
-        m_fetchManager->SetReplyText(reply);
     const std::optional<SuggestionResults> found = ParseSuggestionReply(reply);
     if (!found)
         return;

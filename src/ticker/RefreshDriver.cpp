@@ -6,9 +6,9 @@
 
 namespace marlune {
 
-RefreshDriver::RefreshDriver(Services services, std::string programFolder, std::string alertStatePath,
-                             QObject* parent)
-    : QObject(parent), m_services(std::move(services)),
+RefreshDriver::RefreshDriver(JobsAndClocks jobsAndClocks, std::string programFolder,
+                             std::string alertStatePath, QObject* parent)
+    : QObject(parent), m_jobsAndClocks(std::move(jobsAndClocks)),
       m_cycle(*this, std::move(programFolder), std::move(alertStatePath)) {
     // The quote timer keeps to the millisecond: a coarse timer may fire 5 % early, and the
     // 4-second throttle would then drop a tick of a 4-second period.
@@ -52,8 +52,8 @@ void RefreshDriver::FireChartTimer() {
 }
 
 bool RefreshDriver::StartJob(const QuoteFetchJob& job) {
-    if (m_services.startJob) {
-        m_services.startJob(job);
+    if (m_jobsAndClocks.startJob) {
+        m_jobsAndClocks.startJob(job);
         return true;
     }
     return m_fetchManager->StartJob(job);
@@ -68,13 +68,13 @@ void RefreshDriver::StopTimer(CycleTimer which) {
 }
 
 std::int64_t RefreshDriver::WallSeconds() const {
-    return m_services.clock ? m_services.clock() : static_cast<std::int64_t>(std::time(nullptr));
+    return m_jobsAndClocks.clock ? m_jobsAndClocks.clock() : static_cast<std::int64_t>(std::time(nullptr));
 }
 
 std::int64_t RefreshDriver::SteadyMs() const {
-    if (m_services.steadyMs)
-        return m_services.steadyMs();
-    return m_services.clock ? m_services.clock() * 1000 : SteadyClockMs();
+    if (m_jobsAndClocks.steadyMs)
+        return m_jobsAndClocks.steadyMs();
+    return m_jobsAndClocks.clock ? m_jobsAndClocks.clock() * 1000 : SteadyClockMs();
 }
 
 void RefreshDriver::QuotesApplied() {

@@ -23,7 +23,7 @@ class RefreshDriver final : public QObject, private RefreshHost {
     Q_OBJECT
 public:
     // Where download jobs go and what time it is; tests replace them.
-    struct Services {
+    struct JobsAndClocks {
         std::function<void(const QuoteFetchJob&)> startJob; // empty: the driver's FetchManager
         std::function<std::int64_t()> clock;                // wall seconds; empty: the system clock
         // Steady milliseconds; empty: the machine's steady clock, or, when a clock is given,
@@ -31,7 +31,7 @@ public:
         std::function<std::int64_t()> steadyMs;
     };
 
-    RefreshDriver(Services services, std::string programFolder, std::string alertStatePath,
+    RefreshDriver(JobsAndClocks jobsAndClocks, std::string programFolder, std::string alertStatePath,
                   QObject* parent = nullptr);
     ~RefreshDriver() override;
 
@@ -74,7 +74,7 @@ private:
 
     QTimer& timer(CycleTimer timer) { return timer == CycleTimer::kQuotes ? m_quoteTimer : m_chartTimer; }
 
-    Services m_services;
+    JobsAndClocks m_jobsAndClocks;
     QTimer m_quoteTimer;
     QTimer m_chartTimer;
     RefreshCycle m_cycle;

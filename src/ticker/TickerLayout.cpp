@@ -61,8 +61,8 @@ ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const Scree
     return {area.workRight - width - 20, area.workBottom - height - 50};
 }
 
-std::optional<ScreenPoint> ReplacePosition(ScreenPoint topLeft, int width, int height,
-                                           const std::vector<ScreenRect>& screens, std::size_t primary) {
+std::optional<ScreenPoint> RePlacedPosition(ScreenPoint topLeft, int width, int height,
+                                            const std::vector<ScreenRect>& screens, std::size_t primary) {
     if (screens.empty())
         return std::nullopt;
     for (const ScreenRect& screen : screens)

@@ -83,7 +83,7 @@ ScreenPoint FitOnScreen(ScreenPoint topLeft, int width, int height, const std::v
 // when the window would reach within 10 pixels of the work area's right edge or start
 // in the top 3 pixels (where it would dock at once). A window wholly right of the work
 // area or above the screen is on another screen and keeps its place. The caller fits the
-// result on a screen and stores a replaced position.
+// result on a screen and stores a corrected position.
 ScreenPoint StartPosition(ScreenPoint stored, int width, int height, const ScreenArea& area);
 bool IsStartPositionUsable(ScreenPoint stored, int width, int height, const ScreenArea& area);
 
@@ -91,7 +91,7 @@ bool IsStartPositionUsable(ScreenPoint stored, int width, int height, const Scre
 // one screen's work area (wherever it is there, at an edge too), else the lower right
 // corner of the screen holding most of it (the primary one, index `primary`, when it is
 // on none), 20 pixels in from both edges, its left and top edges on that screen.
-std::optional<ScreenPoint> ReplacePosition(ScreenPoint topLeft, int width, int height,
-                                           const std::vector<ScreenRect>& screens, std::size_t primary);
+std::optional<ScreenPoint> RePlacedPosition(ScreenPoint topLeft, int width, int height,
+                                            const std::vector<ScreenRect>& screens, std::size_t primary);
 
 } // namespace marlune

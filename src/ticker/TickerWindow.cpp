@@ -13,8 +13,8 @@
 #include "ticker/ChartImageCache.h"
 #include "ticker/ChartPopupController.h"
 #include "ticker/ColorKeyPointerWatch.h"
+#include "ticker/DesktopScreens.h"
 #include "ticker/GridRefill.h"
-#include "ticker/HoverButton.h"
 #include "ticker/QuoteDetailPopup.h"
 #include "ticker/QuoteGrid.h"
 #include "ticker/TickerMenu.h"
@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -46,64 +45,6 @@ constexpr int kMoveSettleMs = 40;
 
 // The body of the window around the grid, in the caption strip's lower tone.
 const QColor kBodyColour(0xDC, 0xE7, 0xF4);
-
-// The caption buttons' tips wake up after half a second.
-class TipDelayStyle final : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_ToolTip_WakeUpDelay)
-            return 500;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-struct CaptionButtonSpec {
-    int id;
-    const char* image;
-    const char* tip;
-};
-
-const CaptionButtonSpec kCaptionButtons[] = {
-    {kButtonClose, ":/images/button_close.png", "关闭"}, {kButtonHide, ":/images/button_hide.png", "最小化"},
-    {kButtonSet, ":/images/button_set.png", "设置"},     {kButtonData, ":/images/button_data.png", "数据"},
-    {kButtonFresh, ":/images/button_fresh.png", "刷新"},
-};
-
-ScreenArea ReadScreenArea() {
-    ScreenArea area;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return area;
-    const QRect whole = screen->geometry();
-    const QRect work = screen->availableGeometry();
-    area.screenWidth = whole.width();
-    area.screenHeight = whole.height();
-    area.workRight = work.x() + work.width();
-    area.workBottom = work.y() + work.height();
-    return area;
-}
-
-// The work areas of all screens; the primary one's index goes to `primary`.
-std::vector<ScreenRect> ReadScreens(std::size_t& primary) {
-    std::vector<ScreenRect> screens;
-    primary = 0;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect work = screen->availableGeometry();
-        if (screen == QGuiApplication::primaryScreen())
-            primary = screens.size();
-        screens.push_back({work.x(), work.y(), work.x() + work.width(), work.y() + work.height()});
-    }
-    return screens;
-}
-
-std::vector<DockRect> ReadDockScreens() {
-    std::size_t primary = 0;
-    std::vector<DockRect> rects;
-    for (const ScreenRect& screen : ReadScreens(primary))
-        rects.push_back({screen.left, screen.top, screen.right, screen.bottom});
-    return rects;
-}
 
 } // namespace
 
@@ -125,11 +66,13 @@ private:
     TickerWindow* m_window;
 };
 
-TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent) : TickerWindow(owner, Services{}, parent) {}
+TickerWindow::TickerWindow(TickerOwner* owner, QWidget* parent)
+    : TickerWindow(owner, JobsAndClocks{}, parent) {}
 
-TickerWindow::TickerWindow(TickerOwner* owner, Services services, QWidget* parent)
+TickerWindow::TickerWindow(TickerOwner* owner, JobsAndClocks jobsAndClocks, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_owner(owner),
-      m_refresh(std::make_unique<RefreshDriver>(std::move(services), ProgramFolder(), AlertStatePath())) {
+      m_refresh(
+          std::make_unique<RefreshDriver>(std::move(jobsAndClocks), ProgramFolder(), AlertStatePath())) {
     setWindowTitle(QStringLiteral("Marlune"));
     m_placesItself = platform::WindowsPlaceThemselves();
     setMouseTracking(true);
@@ -213,22 +156,8 @@ GridColors TickerWindow::gridColors() const {
 }
 
 void TickerWindow::createChildren() {
-    auto* tipStyle = new TipDelayStyle();
-    tipStyle->setParent(this);
-    for (const CaptionButtonSpec& spec : kCaptionButtons) {
-        auto* button = new HoverButton(spec.id, m_body);
-        button->setStyle(tipStyle);
-        button->SetStrip(QPixmap(QString::fromLatin1(spec.image)));
-        button->setProperty("tip", QString::fromUtf8(spec.tip));
-        connect(button, &HoverButton::clicked, this, &TickerWindow::onCaptionButton);
-        m_buttons[spec.id] = button;
-    }
-    // The background strip as a button without hover and without size, as the window
-    // template has it.
-    auto* stripButton = new HoverButton(kButtonStrip, m_body);
-    stripButton->SetStrip(m_strip);
-    stripButton->SetHoverEnabled(false);
-    m_buttons[kButtonStrip] = stripButton;
+    m_captionButtons = new CaptionButtons(m_strip, m_body);
+    connect(m_captionButtons, &CaptionButtons::clicked, this, &TickerWindow::onCaptionButton);
 
     // The window's own browser pane, sized to nothing as the window template has it. It shows
     // no page, so its browser engine never starts.
@@ -266,11 +195,7 @@ void TickerWindow::createChildren() {
 
 void TickerWindow::applyChromeTransparency() {
     const QColor background = backgroundFill();
-    const bool tips = CaptionTipsActive(m_transparency);
-    for (auto& [id, button] : m_buttons) {
-        button->SetTransparency(m_transparency, background);
-        button->setToolTip(tips ? button->property("tip").toString() : QString());
-    }
+    m_captionButtons->SetTransparency(m_transparency, background);
     m_docking.SetTransparent(m_transparency.transBK == 1);
     m_pointerWatch->SetOn(m_transparency.transBK == 1);
     QPalette statusPalette = m_status->palette();
@@ -322,14 +247,7 @@ void TickerWindow::layOut() {
 
 void TickerWindow::placeChildren() {
     const int n = static_cast<int>(Book().watchList.size());
-    const std::pair<int, int> buttonX[] = {{kButtonClose, kCloseButtonX},
-                                           {kButtonHide, kHideButtonX},
-                                           {kButtonSet, kSetButtonX},
-                                           {kButtonData, DataButtonX(m_width)},
-                                           {kButtonFresh, FreshButtonX(m_width)}};
-    for (const auto& [id, x] : buttonX)
-        m_buttons[id]->setGeometry(x, kCaptionButtonY, kCaptionButtonSize, kCaptionButtonSize);
-    m_buttons[kButtonStrip]->setGeometry(69, 0, 0, 0);
+    m_captionButtons->Place(m_width);
     const int hiddenRows = kGridRowPitch * HiddenRowCount(m_settings.display);
     m_grid->setGeometry(kGridX, kGridY, GridWidth(m_width), QuoteGridHeight(n) - hiddenRows);
     m_status->setGeometry(kStatusX, StatusY(n) - hiddenRows, StatusWidth(m_width), kStatusHeight);
@@ -382,30 +300,16 @@ void TickerWindow::RestartRefresh() {
     m_refresh->Cycle().RestartQuoteTimer(QuoteTimerRestart::kPeriod);
 }
 
-QTimer* TickerWindow::timer(int id) {
-    auto found = m_timers.find(id);
-    if (found != m_timers.end())
-        return found->second;
-    auto* created = new QTimer(this);
-    created->setSingleShot(true);
-    connect(created, &QTimer::timeout, this, [this, id] { onTimer(id); });
-    m_timers[id] = created;
-    return created;
-}
-
 void TickerWindow::StartTimer(int id, int milliseconds) {
-    timer(id)->start(milliseconds);
+    m_timers.Start(id, milliseconds);
 }
 
 void TickerWindow::KillTimer(int id) {
-    auto found = m_timers.find(id);
-    if (found != m_timers.end())
-        found->second->stop();
+    m_timers.Stop(id);
 }
 
 bool TickerWindow::IsTimerActive(int id) const {
-    auto found = m_timers.find(id);
-    return found != m_timers.end() && found->second->isActive();
+    return m_timers.IsActive(id);
 }
 
 void TickerWindow::FireTimer(int id) {
@@ -525,7 +429,7 @@ void TickerWindow::rePlace() {
     std::size_t primary = 0;
     const std::vector<ScreenRect> screens = ReadScreens(primary);
     if (auto target =
-            ReplacePosition(ScreenPoint{m_logical.x(), m_logical.y()}, m_width, m_height, screens, primary))
+            RePlacedPosition(ScreenPoint{m_logical.x(), m_logical.y()}, m_width, m_height, screens, primary))
         placeWindow(*target);
     applyWindowLevel();
     show();
@@ -602,11 +506,6 @@ void TickerWindow::openDataWindow(const QString& url) {
 
 int TickerWindow::OwnerWindowState() const {
     return m_owner != nullptr ? m_owner->GetWindowState() : m_localWindowState;
-}
-
-HoverButton* TickerWindow::CaptionButton(int id) const {
-    auto found = m_buttons.find(id);
-    return found != m_buttons.end() ? found->second : nullptr;
 }
 
 // ---------------------------------------------------------------------------------

@@ -5,10 +5,12 @@
 // edges and takes commands from its owner.
 
 #include "quote/QuoteBook.h"
+#include "ticker/CaptionButtons.h"
 #include "ticker/ChromeRules.h"
 #include "ticker/DataWindow.h"
 #include "ticker/EdgeDocking.h"
 #include "ticker/GridRefill.h"
+#include "ticker/OneShotTimers.h"
 #include "ticker/RefreshDriver.h"
 #include "ticker/TickerLayout.h"
 #include "ticker/TickerSettings.h"
@@ -19,7 +21,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -37,16 +38,6 @@ class QuoteGrid;
 class TickerMenu;
 class TickerOwner;
 
-// Control ids of the caption buttons; a click is the command of the same number.
-enum CaptionButtonId : int {
-    kButtonClose = 1001,
-    kButtonFresh = 1002,
-    kButtonHide = 1062,
-    kButtonSet = 1063,
-    kButtonData = 1064,
-    kButtonStrip = 1065,
-};
-
 // The window's own timer, beside the refresh and docking timers: it looks whether a
 // compositing manager started or stopped.
 enum TickerTimer : int { kTimerCompositor = 20 };
@@ -56,13 +47,13 @@ class TickerWindow final : public QWidget, private DockingHost {
     Q_OBJECT
 public:
     // Where download jobs go and what time it is; tests replace both.
-    using Services = RefreshDriver::Services;
+    using JobsAndClocks = RefreshDriver::JobsAndClocks;
 
     // Runs the start-up sequence: reads base.ini and the watch list of the program folder,
     // lays the window out (hidden; the owner shows it), requests quotes and starts the
     // refresh timers. The owner is not owned and may be null (then nothing is passed on).
     explicit TickerWindow(TickerOwner* owner, QWidget* parent = nullptr);
-    TickerWindow(TickerOwner* owner, Services services, QWidget* parent = nullptr);
+    TickerWindow(TickerOwner* owner, JobsAndClocks jobsAndClocks, QWidget* parent = nullptr);
     ~TickerWindow() override;
 
     // A download job's report, on the GUI thread.
@@ -112,7 +103,7 @@ public:
     QString StatusText() const;
     QuoteGrid* Grid() const { return m_grid; }
     QLabel* StatusLine() const { return m_status; }
-    HoverButton* CaptionButton(int id) const;
+    HoverButton* CaptionButton(int id) const { return m_captionButtons->Button(id); }
     QuoteDetailPopup* DetailPopup() const { return m_popup; }
     TickerMenu* Menu() const { return m_menu; }
     // The window's position and size as the program places it; the part of it on the
@@ -199,7 +190,6 @@ private:
     // transparent while the colour key is made with alpha.
     QColor backgroundFill() const;
     GridColors gridColors() const;
-    QTimer* timer(int id);
 
     TickerOwner* m_owner;
     // The refresh cycle with its timers and downloads; the grid shows its book.
@@ -223,12 +213,12 @@ private:
     ColorKeyPointerWatch* m_pointerWatch = nullptr;
     QuoteGrid* m_grid = nullptr;
     QLabel* m_status = nullptr;
-    std::map<int, HoverButton*> m_buttons;
+    CaptionButtons* m_captionButtons = nullptr;
     QuoteDetailPopup* m_popup = nullptr;
     ChartPopupController* m_popupController = nullptr;
     TickerMenu* m_menu = nullptr;
     DataWindowOwner m_dataWindows{this};
-    std::map<int, QTimer*> m_timers;
+    OneShotTimers m_timers{[this](int id) { onTimer(id); }, this};
 
     EdgeDocking m_docking{*this};
 

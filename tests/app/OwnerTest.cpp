@@ -97,7 +97,7 @@ protected:
         Owner::Parts parts;
         parts.hotKey = std::move(hotKeyPart);
         parts.tray = std::move(trayPart);
-        parts.tickerServices.startJob = [](const QuoteFetchJob&) {};
+        parts.tickerJobsAndClocks.startJob = [](const QuoteFetchJob&) {};
         parts.fetcher = [](const std::string&, std::function<bool()>) { return TextFetchResult{}; };
         parts.askPassword = [this](const QString& expected, const QString&) {
             return expected == typedPassword;
@@ -116,9 +116,9 @@ protected:
         notifier = notifierPart.get();
         notifier->available = notifierAvailable;
         parts.notifier = std::move(notifierPart);
-        parts.tickerServices.clock = [] { return 1'714'962'600u; }; // 2024-05-06 10:30 Beijing
+        parts.tickerJobsAndClocks.clock = [] { return 1'714'962'600u; }; // 2024-05-06 10:30 Beijing
         if (wallClock) {
-            parts.tickerServices.clock = [this] { return static_cast<std::uint32_t>(*wallClock); };
+            parts.tickerJobsAndClocks.clock = [this] { return static_cast<std::uint32_t>(*wallClock); };
             parts.steadyClock = [this] { return steadyClock; };
         }
         owner = std::make_unique<Owner>(std::move(parts));

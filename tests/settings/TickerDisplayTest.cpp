@@ -29,10 +29,10 @@ std::string SinaStatement(const std::string& key, const std::string& name) {
 class TickerDisplayTest : public test::ProgramFolderTest {
 protected:
     TickerWindow& make() {
-        TickerWindow::Services services;
-        services.startJob = [this](const QuoteFetchJob& job) { m_jobs.push_back(job); };
-        services.clock = [] { return 1'700'000'000u; };
-        m_window = std::make_unique<TickerWindow>(nullptr, services);
+        TickerWindow::JobsAndClocks jobsAndClocks;
+        jobsAndClocks.startJob = [this](const QuoteFetchJob& job) { m_jobs.push_back(job); };
+        jobsAndClocks.clock = [] { return 1'700'000'000u; };
+        m_window = std::make_unique<TickerWindow>(nullptr, jobsAndClocks);
         return *m_window;
     }
     void refill() {

@@ -38,9 +38,9 @@ bool IsUnpainted(QRgb pixel) {
 }
 
 TEST_F(FractionalScale, CaptionButtonsLeaveNoSeams) {
-    TickerWindow::Services services;
-    services.startJob = [](const QuoteFetchJob&) {};
-    TickerWindow window(nullptr, services);
+    TickerWindow::JobsAndClocks jobsAndClocks;
+    jobsAndClocks.startJob = [](const QuoteFetchJob&) {};
+    TickerWindow window(nullptr, jobsAndClocks);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTest::qWait(50);

@@ -63,9 +63,9 @@ protected:
     // A window on the real download path; its clock is `clock`.
     TickerWindow& Make() {
         m_window.reset();
-        TickerWindow::Services services;
-        services.clock = [this] { return static_cast<std::uint32_t>(clock); };
-        m_window = std::make_unique<TickerWindow>(nullptr, services);
+        TickerWindow::JobsAndClocks jobsAndClocks;
+        jobsAndClocks.clock = [this] { return static_cast<std::uint32_t>(clock); };
+        m_window = std::make_unique<TickerWindow>(nullptr, jobsAndClocks);
         return *m_window;
     }
 

@@ -50,23 +50,23 @@ TEST(TickerLayout, TheWholeWindowGoesOnTheScreenHoldingMostOfIt) {
 TEST(TickerLayout, ReplacingLeavesAWindowThatIsAllOnAScreen) {
     const std::vector<ScreenRect> two = {{0, 0, 1920, 1040}, {1920, 0, 3840, 1080}};
     // Anywhere wholly on one monitor, its edges included (where a drag fits or docks it).
-    EXPECT_FALSE(ReplacePosition({0, 300}, 851, 128, two, 0));
-    EXPECT_FALSE(ReplacePosition({300, 0}, 851, 128, two, 0));
-    EXPECT_FALSE(ReplacePosition({1920 - 851, 1040 - 128}, 851, 128, two, 0));
-    EXPECT_FALSE(ReplacePosition({3840 - 851, 11}, 851, 128, two, 0));
-    EXPECT_FALSE(ReplacePosition({1920, 0}, 851, 128, two, 0));
+    EXPECT_FALSE(RePlacedPosition({0, 300}, 851, 128, two, 0));
+    EXPECT_FALSE(RePlacedPosition({300, 0}, 851, 128, two, 0));
+    EXPECT_FALSE(RePlacedPosition({1920 - 851, 1040 - 128}, 851, 128, two, 0));
+    EXPECT_FALSE(RePlacedPosition({3840 - 851, 11}, 851, 128, two, 0));
+    EXPECT_FALSE(RePlacedPosition({1920, 0}, 851, 128, two, 0));
     // Partly off the desktop (slid out at an edge) or across two monitors: the lower right
     // corner of the monitor holding most of it.
     const ScreenPoint rightCorner{3840 - 851 - 20, 1080 - 128 - 20};
-    EXPECT_EQ(ReplacePosition({3840 - 2, 300}, 851, 128, two, 0), rightCorner);
-    EXPECT_EQ(ReplacePosition({1920 - 100, 300}, 851, 128, two, 0), rightCorner);
-    EXPECT_EQ(ReplacePosition({1920 - 800, 300}, 851, 128, two, 0),
+    EXPECT_EQ(RePlacedPosition({3840 - 2, 300}, 851, 128, two, 0), rightCorner);
+    EXPECT_EQ(RePlacedPosition({1920 - 100, 300}, 851, 128, two, 0), rightCorner);
+    EXPECT_EQ(RePlacedPosition({1920 - 800, 300}, 851, 128, two, 0),
               (ScreenPoint{1920 - 851 - 20, 1040 - 128 - 20}));
-    EXPECT_EQ(ReplacePosition({500, 3 - 128}, 851, 128, two, 0),
+    EXPECT_EQ(RePlacedPosition({500, 3 - 128}, 851, 128, two, 0),
               (ScreenPoint{1920 - 851 - 20, 1040 - 128 - 20}));
     // On no monitor: the primary one. Larger than its monitor: left and top edges on it.
-    EXPECT_EQ(ReplacePosition({9000, 300}, 851, 128, two, 1), rightCorner);
-    EXPECT_EQ(ReplacePosition({3, 300}, 851, 128, {{0, 0, 800, 600}}, 0), (ScreenPoint{0, 600 - 128 - 20}));
+    EXPECT_EQ(RePlacedPosition({9000, 300}, 851, 128, two, 1), rightCorner);
+    EXPECT_EQ(RePlacedPosition({3, 300}, 851, 128, {{0, 0, 800, 600}}, 0), (ScreenPoint{0, 600 - 128 - 20}));
 }
 
 TEST(ScreenPlacement, DialogsCentreOnTheirOwnMonitor) {

@@ -48,9 +48,9 @@ protected:
         ProfileWrite(BaseIniPath(), "sys", key, std::to_string(value));
     }
     TickerWindow& Make() {
-        TickerWindow::Services services;
-        services.startJob = [](const QuoteFetchJob&) {};
-        m_window = std::make_unique<TickerWindow>(nullptr, services);
+        TickerWindow::JobsAndClocks jobsAndClocks;
+        jobsAndClocks.startJob = [](const QuoteFetchJob&) {};
+        m_window = std::make_unique<TickerWindow>(nullptr, jobsAndClocks);
         m_window->show();
         return *m_window;
     }

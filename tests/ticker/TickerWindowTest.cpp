@@ -97,10 +97,10 @@ protected:
     }
 
     TickerWindow& Make() {
-        TickerWindow::Services services;
-        services.startJob = [this](const QuoteFetchJob& job) { jobs.push_back(job); };
-        services.clock = [this] { return clock; };
-        m_window = std::make_unique<TickerWindow>(&owner, services);
+        TickerWindow::JobsAndClocks jobsAndClocks;
+        jobsAndClocks.startJob = [this](const QuoteFetchJob& job) { jobs.push_back(job); };
+        jobsAndClocks.clock = [this] { return clock; };
+        m_window = std::make_unique<TickerWindow>(&owner, jobsAndClocks);
         return *m_window;
     }
 
