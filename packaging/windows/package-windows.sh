@@ -14,6 +14,8 @@ if ! grep -qs '^MARLUNE_WINDOWS_QT:.*=..*' "$build/CMakeCache.txt" || [ ! -f "$b
   echo "         and the programs (scripts/test-windows) first" >&2
   exit 1
 fi
+# makensis reads !include paths from the script's folder: every path it is given is absolute.
+build=$(cd "$build" && pwd)
 for tool in makensis x86_64-w64-mingw32-strip convert; do
   command -v "$tool" >/dev/null || { echo "package: $tool is missing (scripts/windows-deps.sh --packages)" >&2; exit 1; }
 done
