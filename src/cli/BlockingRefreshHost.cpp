@@ -3,6 +3,7 @@
 #include "net/QuoteRequest.h"
 
 #include <thread>
+#include <utility>
 
 namespace marlune {
 
@@ -12,50 +13,52 @@ constexpr std::chrono::milliseconds kStopCheckPeriod{50};
 
 } // namespace
 
-void BlockingRefreshHost::FinalReport::OnFetchStatus(const FetchReport& report) {
+void BlockingRefreshHost::FinalReports::OnFetchStatus(const FetchReport& report) {
     if (report.status != kFetchFinished && report.status != kFetchFailed)
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_report = report;
+    m_reports.push_back(report);
     m_done.notify_all();
 }
 
-std::optional<FetchReport> BlockingRefreshHost::FinalReport::WaitFor(std::chrono::milliseconds time) {
+std::vector<FetchReport> BlockingRefreshHost::FinalReports::WaitFor(std::chrono::milliseconds time) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_done.wait_for(lock, time, [this] { return m_report.has_value(); });
-    return m_report;
+    m_done.wait_for(lock, time, [this] { return !m_reports.empty(); });
+    return std::exchange(m_reports, {});
 }
 
 BlockingRefreshHost::BlockingRefreshHost(WallClock clock, StopCheck stop)
     : m_clock(std::move(clock)), m_stop(std::move(stop)) {}
 
 bool BlockingRefreshHost::RunStartedJob(RefreshCycle& cycle) {
-    if (!m_job)
-        return true;
-    const QuoteFetchJob job = std::move(*m_job);
-    m_job.reset();
-    FinalReport sink;
-    std::optional<FetchReport> report;
-    {
-        // Leaving this scope cancels a transfer still running and joins its thread.
-        FetchManager manager(&sink);
-        if (manager.StartJob(job)) {
-            while (!(report = sink.WaitFor(kStopCheckPeriod))) {
-                if (m_stop && m_stop())
-                    return false;
+    FinalReports sink;
+    // Leaving this scope cancels transfers still running and joins their threads.
+    FetchManager manager(&sink);
+    std::size_t running = 0;
+    while (!m_jobs.empty() || running > 0) {
+        for (QuoteFetchJob& job : std::exchange(m_jobs, {})) {
+            if (manager.StartJob(job)) {
+                ++running;
+                continue;
             }
+            // No thread could run it: a failed download.
+            FetchReport report;
+            report.jobKind = job.jobKind;
+            report.quoteSource = job.quoteSource;
+            report.url = job.url;
+            report.replyFile = job.replyFile;
+            report.status = kFetchFailed;
+            cycle.OnFetchStatus(report);
         }
+        if (running == 0)
+            continue;
+        for (const FetchReport& report : sink.WaitFor(kStopCheckPeriod)) {
+            --running;
+            cycle.OnFetchStatus(report);
+        }
+        if (running > 0 && m_stop && m_stop())
+            return false;
     }
-    if (!report) {
-        // No thread could run it: a failed download.
-        report.emplace();
-        report->jobKind = job.jobKind;
-        report->quoteSource = job.quoteSource;
-        report->url = job.url;
-        report->replyFile = job.replyFile;
-        report->status = kFetchFailed;
-    }
-    cycle.OnFetchStatus(*report);
     return true;
 }
 
@@ -72,9 +75,9 @@ bool BlockingRefreshHost::SleepOutQuoteTimer() {
 }
 
 bool BlockingRefreshHost::StartJob(const QuoteFetchJob& job) {
-    if (job.jobKind == kJobSideDownload || m_job)
+    if (job.jobKind == kJobSideDownload)
         return false;
-    m_job = job;
+    m_jobs.push_back(job);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The terminal ticker's host of the refresh cycle: one job at a time, run to its end while
-// the program waits, and a quote timer the program sleeps out. Chart images are not the
+// The terminal ticker's host of the refresh cycle: the jobs of a refresh (one per service it
+// asks) run to their end together while the program waits, and a quote timer the program
+// sleeps out. Chart images are not the
 // terminal's: their timer is never run and no chart job is started.
 
 #include "cycle/RefreshCycle.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace marlune {
 
@@ -23,8 +25,9 @@ public:
 
     BlockingRefreshHost(WallClock clock, StopCheck stop);
 
-    // Runs the job the cycle started, if any, and gives the cycle its final report. False
-    // when the stop check ended it first (the transfer is cancelled).
+    // Runs the jobs the cycle started, if any, and gives the cycle their final reports, until
+    // no job is left (one the cycle starts in answer runs too). False when the stop check
+    // ended them first (the transfers are cancelled).
     bool RunStartedJob(RefreshCycle& cycle);
     // Sleeps until the quote timer runs out. False when it is not running or the stop check
     // ended the wait.
@@ -42,22 +45,22 @@ public:
     void ChartFileGone(const std::string&) override {}
 
 private:
-    // Keeps the final report of the one job in flight.
-    class FinalReport final : public FetchStatusSink {
+    // Keeps the final reports of the jobs in flight.
+    class FinalReports final : public FetchStatusSink {
     public:
         void OnFetchStatus(const FetchReport& report) override;
-        // The final report, or nothing when it has not come within the time.
-        std::optional<FetchReport> WaitFor(std::chrono::milliseconds time);
+        // The final reports that came within the time (none when none came).
+        std::vector<FetchReport> WaitFor(std::chrono::milliseconds time);
 
     private:
         std::mutex m_mutex;
         std::condition_variable m_done;
-        std::optional<FetchReport> m_report;
+        std::vector<FetchReport> m_reports;
     };
 
     WallClock m_clock;
     StopCheck m_stop;
-    std::optional<QuoteFetchJob> m_job;
+    std::vector<QuoteFetchJob> m_jobs;
     std::optional<std::int64_t> m_quoteTimerDueMs;
 };
 

@@ -246,6 +246,28 @@ std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText)
     AppendJsonString(out, book.totalPlRate);
     out += ",\"updateTime\":";
     AppendJsonString(out, book.updateTime);
+    // The rates the total converted holdings in other currencies at, and those it left out
+    // for want of one; a list of yuan holdings alone has neither.
+    if (!book.exchangeRates.empty() || !book.totalLeavesOut.empty()) {
+        out += ",\"rates\":[";
+        for (std::size_t i = 0; i < book.exchangeRates.size(); ++i) {
+            const ExchangeRate& rate = book.exchangeRates[i];
+            out += i > 0 ? ",{\"currency\":" : "{\"currency\":";
+            AppendJsonString(out, rate.currency);
+            out += ",\"yuan\":" + Format("%.10g", rate.yuan) + ",\"time\":";
+            AppendJsonString(out, rate.time);
+            out += '}';
+        }
+        out += "],\"ratesStale\":";
+        out += book.exchangeRatesStale ? "true" : "false";
+        out += ",\"leftOut\":[";
+        for (std::size_t i = 0; i < book.totalLeavesOut.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            AppendJsonString(out, book.totalLeavesOut[i]);
+        }
+        out += ']';
+    }
     out += '}';
     const std::vector<std::string> alerts = AlertMessages(alertText);
     if (!alerts.empty()) {

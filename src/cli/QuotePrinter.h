@@ -14,7 +14,9 @@ namespace marlune {
 std::string FormatQuoteTable(const QuoteBook& book, bool colour);
 
 // {"rows":[{...15 display texts..., "market": n, "currency": "CNY"}],
-//  "total":{"plAmount","plRate","updateTime"}}, and "alerts":["...",...] after the total
+//  "total":{"plAmount","plRate","updateTime"}}, the total with "rates":[{"currency","yuan",
+//  "time"}], "ratesStale" and "leftOut":["USD"] when holdings are in other currencies than
+//  yuan, and "alerts":["...",...] after the total
 // when alerts fired with this refresh (alertText as the book collects it: each message
 // followed by "\n").
 std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText = {});

@@ -128,11 +128,10 @@ void RefreshCycle::requestQuotes() {
     // The throttle first: only a request that is sent counts as a refresh for the fallback.
     if (!m_requester.MayRequest())
         return;
-    // One service per refresh: a refresh never mixes two services' values.
-    const QuoteFetchJob job =
-        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.SourceForRefresh(), m_programFolder);
-    m_tradingHours.OnRequested(m_host.SteadyMs());
-    startJob(job);
+    // One service per refresh for the markets it quotes: a row never mixes two services'
+    // values. A list of funds alone asks no quote service and uses up no turn of one.
+    startRefresh(NeedsQuoteService(m_book.watchList) ? std::optional<int>(m_fallback.SourceForRefresh())
+                                                     : std::nullopt);
 }
 
 void RefreshCycle::requestQuotesForNewList() {
@@ -144,10 +143,7 @@ void RefreshCycle::requestQuotesForNewList() {
     }
     m_newListWaiting = false;
     // The service the fallback uses now: the selected one may be the one that does not answer.
-    const QuoteFetchJob job =
-        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.Current(), m_programFolder);
-    m_tradingHours.OnRequested(m_host.SteadyMs());
-    startJob(job);
+    startRefresh(m_fallback.Current());
 }
 
 bool RefreshCycle::AskNextServiceNow() {
@@ -156,10 +152,61 @@ bool RefreshCycle::AskNextServiceNow() {
     m_fallback.LeaveSelectedNow();
     if (!m_fallback.OnOtherSource())
         return false;
-    const QuoteFetchJob job =
-        m_requester.RequestQuotesNow(m_book.watchList, m_fallback.Current(), m_programFolder);
+    return startRefresh(m_fallback.Current());
+}
+
+bool RefreshCycle::startRefresh(std::optional<int> source) {
+    const std::int64_t now = m_host.WallSeconds();
+    RefreshPlanRequest request;
+    request.mainSource = source.value_or(m_fallback.Current());
+    request.ratesDue = m_rates.IsDue(now);
+    request.now = m_requester.Now();
+    request.programFolder = m_programFolder;
+    RefreshPlan plan = PlanRefresh(m_book.watchList, request, m_otherServices);
+    if (plan.mainPart >= 0) {
+        RefreshPart& main = plan.parts[static_cast<std::size_t>(plan.mainPart)];
+        main.job =
+            m_requester.RequestQuotesNow(m_book.watchList, main.source, m_programFolder, main.moreCodes);
+    } else {
+        m_requester.OnRequestSent();
+    }
+    if (plan.AsksRates())
+        m_rates.OnRequested(now);
     m_tradingHours.OnRequested(m_host.SteadyMs());
-    return startJob(job);
+
+    // One refresh at a time, however many services it asks: a tick while one runs starts
+    // nothing, however slow the server.
+    if (!m_jobsInFlight.TryBegin(JobsInFlight::QuotesKey()))
+        return false;
+    const std::vector<QuoteFetchJob> jobs = [&plan] {
+        std::vector<QuoteFetchJob> all;
+        for (const RefreshPart& part : plan.parts)
+            all.push_back(part.job);
+        return all;
+    }();
+    m_gathering.Begin(std::move(plan));
+    std::vector<FetchReport> notStarted;
+    for (const QuoteFetchJob& job : jobs) {
+        if (m_host.StartJob(job))
+            continue;
+        FetchReport failed;
+        failed.jobKind = job.jobKind;
+        failed.quoteSource = job.quoteSource;
+        failed.url = job.url;
+        failed.replyFile = job.replyFile;
+        failed.status = kFetchFailed;
+        notStarted.push_back(std::move(failed));
+    }
+    if (notStarted.size() == jobs.size()) {
+        // Nothing runs: no report will come, and the refresh never was.
+        m_gathering.Close();
+        m_jobsInFlight.End(JobsInFlight::QuotesKey());
+        return false;
+    }
+    // A part that could not start has failed; the others' replies still come.
+    for (const FetchReport& report : notStarted)
+        onQuoteReport(report);
+    return true;
 }
 
 void RefreshCycle::requestCharts() {
@@ -183,15 +230,19 @@ bool RefreshCycle::startJob(const QuoteFetchJob& job) {
 // Reports
 
 void RefreshCycle::OnFetchStatus(const FetchReport& report) {
-    m_jobsInFlight.EndOnFinalReport(report);
-    if (IsQuoteJob(report.jobKind) && IsFinalReport(report)) {
-        onQuoteReport(report);
-    } else if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
-        // A chart file; a failed download leaves none.
-        if (report.status == kFetchFinished)
-            m_host.ChartFileArrived(report.replyFile);
-        else if (report.status == kFetchFailed)
-            m_host.ChartFileGone(report.replyFile);
+    if (IsQuoteJob(report.jobKind)) {
+        // The quote refresh ends when its last part does (onQuoteReport).
+        if (IsFinalReport(report))
+            onQuoteReport(report);
+    } else {
+        m_jobsInFlight.EndOnFinalReport(report);
+        if (report.jobKind == kJobSideDownload && !report.replyFile.empty()) {
+            // A chart file; a failed download leaves none.
+            if (report.status == kFetchFinished)
+                m_host.ChartFileArrived(report.replyFile);
+            else if (report.status == kFetchFailed)
+                m_host.ChartFileGone(report.replyFile);
+        }
     }
     // The quotes of a list changed while the old list's request ran.
     if (m_newListWaiting && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
@@ -199,6 +250,26 @@ void RefreshCycle::OnFetchStatus(const FetchReport& report) {
 }
 
 void RefreshCycle::onQuoteReport(const FetchReport& report) {
+    if (!m_gathering.IsOpen()) {
+        // A report of no refresh this cycle made (a late one, or one handed in by a test):
+        // read as the one reply of a refresh of its service.
+        RefreshPlan plan;
+        plan.parts.emplace_back().source = report.quoteSource;
+        plan.parts.front().job.quoteSource = report.quoteSource;
+        plan.mainPart = 0;
+        m_gathering.Begin(std::move(plan));
+    }
+    if (!m_gathering.Take(report))
+        return; // more parts to come
+    m_gathering.Close();
+    m_jobsInFlight.End(JobsInFlight::QuotesKey());
+    if (m_gathering.IsSingle())
+        onSingleReply(*m_gathering.Reports().front());
+    else
+        onGatheredReplies();
+}
+
+void RefreshCycle::onSingleReply(const FetchReport& report) {
     // The reply is read by the parser of the service its job asked, so a reply requested
     // before the source changed is never read by the wrong one.
     const int source = report.quoteSource;
@@ -224,8 +295,47 @@ void RefreshCycle::onQuoteReport(const FetchReport& report) {
     endRefresh(source, result.failed ? RefreshResult::kNoUsableRecords : RefreshResult::kAnswered);
 }
 
-void RefreshCycle::endRefresh(int source, RefreshResult result) {
-    m_fallback.OnResult(source, result);
+void RefreshCycle::onGatheredReplies() {
+    const RefreshPlan& plan = m_gathering.Plan();
+    std::vector<std::optional<std::string>> replies;
+    for (std::size_t i = 0; i < plan.parts.size(); ++i) {
+        const FetchReport& report = *m_gathering.Reports()[i];
+        if (report.status != kFetchFinished) {
+            replies.emplace_back();
+        } else if (report.jobKind == kJobGoogleFile) {
+            const QuoteService& service = QuoteServiceOf(report.quoteSource);
+            const std::string& file =
+                report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
+            replies.emplace_back(service.readReplyFile ? service.readReplyFile(file) : std::string());
+        } else {
+            replies.emplace_back(report.reply);
+        }
+    }
+    m_book.alertClock = m_host.WallSeconds();
+    const GatheredResult result = ApplyGatheredReplies(m_book, plan, replies, m_rates);
+    for (std::size_t i = 0; i < plan.parts.size(); ++i) {
+        if (static_cast<int>(i) != plan.mainPart && plan.parts[i].kind == RefreshPartKind::kQuotes)
+            m_otherServices.OnResult(plan.parts[i].source, result.parts[i] == RefreshResult::kAnswered);
+    }
+    if (result.applied) {
+        CollectAllAlerts(m_book);
+        if (m_alertMemory)
+            m_alertMemory->Remember(m_book);
+        m_host.QuotesApplied();
+    }
+    if (plan.mainPart >= 0) {
+        const RefreshPart& main = plan.parts[static_cast<std::size_t>(plan.mainPart)];
+        endRefresh(main.source, result.parts[static_cast<std::size_t>(plan.mainPart)]);
+    } else {
+        // Funds alone: no quote service was asked.
+        endRefresh(m_fallback.Current(), result.applied ? RefreshResult::kAnswered : RefreshResult::kNoReply,
+                   false);
+    }
+}
+
+void RefreshCycle::endRefresh(int source, RefreshResult result, bool learn) {
+    if (learn)
+        m_fallback.OnResult(source, result);
     RefreshEnd end{source, result, false};
     const std::int64_t now = m_host.WallSeconds();
     if (result == RefreshResult::kAnswered) {

@@ -9,7 +9,11 @@
 // to bottom through OnFetchStatus: the job ends, the reply is parsed into the book, alerts
 // are collected and remembered, the fallback learns the outcome, the trading hours learn the
 // quotes' dates, and the status line is set.
+//
+// A list that mixes markets is asked of several services in one refresh (RefreshPlan.h):
+// the replies are gathered (RefreshGathering.h) and the book takes them all at once.
 
+#include "cycle/RefreshGathering.h"
 #include "cycle/RefreshHost.h"
 #include "cycle/RefreshTimers.h"
 #include "net/JobsInFlight.h"
@@ -84,6 +88,11 @@ public:
     // ask (the fallback is off) or a quote job still runs.
     bool AskNextServiceNow();
 
+    // The exchange rates in use, and when they were last asked for.
+    const ExchangeRateBook& Rates() const { return m_rates; }
+    // The parts of the latest refresh (while it runs, and after it ended).
+    const RefreshPlan& LastPlan() const { return m_gathering.Plan(); }
+
     QuoteBook& Book() { return m_book; }
     const QuoteBook& Book() const { return m_book; }
     const SourceFallback& Fallback() const { return m_fallback; }
@@ -97,9 +106,15 @@ private:
     void requestQuotesForNewList();
     void requestCharts();
     bool startJob(const QuoteFetchJob& job);
+    // Plans a refresh of the list (the quote services' part from `source`, the fallback's
+    // current one when none is given) and starts its jobs; false when none could start.
+    bool startRefresh(std::optional<int> source);
+    void onGatheredReplies();
+    void onSingleReply(const FetchReport& report);
     void startQuoteTimer(std::optional<int> milliseconds);
     void onQuoteReport(const FetchReport& report);
-    void endRefresh(int source, RefreshResult result);
+    // learn: the fallback learns the outcome of the service (not for a list of funds alone).
+    void endRefresh(int source, RefreshResult result, bool learn = true);
     std::string statusWhileQuotesCome(std::int64_t now) const;
     std::string failureText() const;
     std::string closedText(std::int64_t now) const;
@@ -114,6 +129,10 @@ private:
     SourceFallback m_fallback;
     TradingHoursGate m_tradingHours;
     JobsInFlight m_jobsInFlight;
+    RefreshGathering m_gathering;
+    // Services asked for markets the refresh's service does not quote.
+    ServiceHealth m_otherServices;
+    ExchangeRateBook m_rates;
     // The last refresh that counts gave quotes (a failed turn of the selected service while
     // another one answers does not count).
     bool m_quotesComing = false;

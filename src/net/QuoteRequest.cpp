@@ -77,9 +77,12 @@ std::string BuildQuoteUrl(const WatchList& watchList, int dataSource, std::uint3
     return ServiceBaseUrl(service.endpoint) + service.requestPath(BuildCodeList(watchList, dataSource), now);
 }
 
-std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now) {
+std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now,
+                                        const std::vector<std::string>& moreCodes) {
     const QuoteService& service = QuoteServiceOf(dataSource);
-    const std::vector<std::string> items = CodeItems(watchList, service);
+    std::vector<std::string> items = CodeItems(watchList, service);
+    for (const std::string& code : moreCodes)
+        items.push_back(UrlSafeCode(code));
     const std::size_t slice = service.maxCodesPerRequest > 0 ? service.maxCodesPerRequest : items.size();
     const std::string base = ServiceBaseUrl(service.endpoint);
     std::vector<std::string> urls;
@@ -115,9 +118,10 @@ bool QuoteRequester::MayRequest() const {
 }
 
 QuoteFetchJob QuoteRequester::BuildJob(const WatchList& watchList, int dataSource,
-                                       const std::string& programFolder, std::uint32_t now) {
+                                       const std::string& programFolder, std::uint32_t now,
+                                       const std::vector<std::string>& moreCodes) {
     const QuoteService& service = QuoteServiceOf(dataSource);
-    std::vector<std::string> urls = BuildQuoteUrls(watchList, dataSource, now);
+    std::vector<std::string> urls = BuildQuoteUrls(watchList, dataSource, now, moreCodes);
     QuoteFetchJob job;
     job.url = std::move(urls.front());
     job.moreUrls.assign(std::make_move_iterator(urls.begin() + 1), std::make_move_iterator(urls.end()));
@@ -147,11 +151,16 @@ std::optional<QuoteFetchJob> QuoteRequester::RequestQuotes(const WatchList& watc
     return RequestQuotesNow(watchList, dataSource, programFolder);
 }
 
-QuoteFetchJob QuoteRequester::RequestQuotesNow(const WatchList& watchList, int dataSource,
-                                               const std::string& programFolder) {
+void QuoteRequester::OnRequestSent() {
     m_called = true;
     m_lastCallMs = m_steadyMs();
-    QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, m_clock());
+}
+
+QuoteFetchJob QuoteRequester::RequestQuotesNow(const WatchList& watchList, int dataSource,
+                                               const std::string& programFolder,
+                                               const std::vector<std::string>& moreCodes) {
+    OnRequestSent();
+    QuoteFetchJob job = BuildJob(watchList, dataSource, programFolder, m_clock(), moreCodes);
     m_googleReplyFile = job.replyFile;
     return job;
 }

@@ -28,8 +28,10 @@ std::string BuildCodeList(const WatchList& watchList, int dataSource);
 std::string BuildQuoteUrl(const WatchList& watchList, int dataSource, std::uint32_t now);
 
 // The URLs of one refresh: one, or, for a service that takes a limited number of codes per
-// request, one per slice of the list (their replies are joined).
-std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now);
+// request, one per slice of the list (their replies are joined). moreCodes are asked after the
+// list's codes, as the service names them already (Sina's exchange rates "fx_shkdcny").
+std::vector<std::string> BuildQuoteUrls(const WatchList& watchList, int dataSource, std::uint32_t now,
+                                        const std::vector<std::string>& moreCodes = {});
 
 // Whole seconds since 1970-01-01 UTC.
 std::uint32_t SystemClockSeconds();
@@ -59,12 +61,18 @@ public:
 
     // The job for the source at a given time, without the throttle.
     static QuoteFetchJob BuildJob(const WatchList& watchList, int dataSource,
-                                  const std::string& programFolder, std::uint32_t now);
+                                  const std::string& programFolder, std::uint32_t now,
+                                  const std::vector<std::string>& moreCodes = {});
 
     // The job for the watch list and source whenever it is called (a changed watch list
     // needs its quotes at once); it moves the throttle time on like every request.
     QuoteFetchJob RequestQuotesNow(const WatchList& watchList, int dataSource,
-                                   const std::string& programFolder);
+                                   const std::string& programFolder,
+                                   const std::vector<std::string>& moreCodes = {});
+    // A refresh that asks no quote service (funds alone) was sent: the throttle counts it.
+    void OnRequestSent();
+    // The time written into the requests of the refresh being made.
+    std::uint32_t Now() const { return m_clock(); }
 
     // The file the last request for a file-reply service (Google) writes its reply to;
     // empty after a request to another service.

@@ -97,7 +97,8 @@ std::string CurrencyName(const std::string& currency) {
 
 } // namespace
 
-std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut) {
+std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut,
+                           bool stale) {
     std::string text;
     for (const ExchangeRate& rate : rates) {
         if (!text.empty())
@@ -105,6 +106,8 @@ std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::ve
         text += "汇率：1 " + CurrencyName(rate.currency) + " = " + Format("%.4f", rate.yuan) + " 元（" +
                 rate.time + "）";
     }
+    if (stale && !rates.empty())
+        text += "\n汇率未能更新，沿用以上汇率";
     if (!leftOut.empty()) {
         if (!text.empty())
             text += '\n';
@@ -120,6 +123,11 @@ bool ExchangeRateBook::IsDue(std::int64_t now) const {
 }
 
 void ExchangeRateBook::OnRates(const std::vector<ExchangeRate>& rates) {
+    if (rates.empty()) {
+        OnRequestFailed();
+        return;
+    }
+    m_stale = false;
     for (const ExchangeRate& rate : rates) {
         auto known = std::find_if(m_rates.begin(), m_rates.end(),
                                   [&rate](const ExchangeRate& r) { return r.currency == rate.currency; });

@@ -31,8 +31,10 @@ std::string SinaExchangeRateCodes(const std::vector<std::string>& currencies);
 std::vector<ExchangeRate> ParseSinaExchangeRates(std::string_view gbkReply);
 
 // The total line's tooltip on the rates: "汇率：1 港元 = 0.9214 元（2026-12-09 10:21:00）",
-// one line per rate, then "未计入合计（无汇率）：美元" when holdings were left out.
-std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut);
+// one line per rate, then "汇率未能更新，沿用以上汇率" when the last request for rates brought
+// none, then "未计入合计（无汇率）：美元" when holdings were left out.
+std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut,
+                           bool stale = false);
 
 // The rates in use: asked for with the quotes at most once every kRefreshSeconds, kept
 // until a newer reply has them.
@@ -46,6 +48,10 @@ public:
     void OnRequested(std::int64_t now) { m_lastRequest = now; }
     // Takes the rates of a reply; those it lacks stay as they were.
     void OnRates(const std::vector<ExchangeRate>& rates);
+    // The request for rates brought none (no reply, or none that reads): the rates in use
+    // are older than they should be.
+    void OnRequestFailed() { m_stale = !m_rates.empty(); }
+    bool IsStale() const { return m_stale; }
 
     // Yuan per unit of the currency: 1 for "CNY", nothing when no rate is known.
     std::optional<double> YuanPer(std::string_view currency) const;
@@ -54,6 +60,7 @@ public:
 private:
     std::optional<std::int64_t> m_lastRequest;
     std::vector<ExchangeRate> m_rates;
+    bool m_stale = false;
 };
 
 } // namespace marlune

@@ -45,6 +45,8 @@ struct QuoteBook {
     // Yuan per unit of the currencies Hong Kong and US holdings are in; the total converts
     // every holding at these rates, never adding two currencies as one.
     std::vector<ExchangeRate> exchangeRates;
+    // The last request for rates brought none: exchangeRates are those of an earlier one.
+    bool exchangeRatesStale = false;
     // The currencies of holdings the total leaves out for want of a rate, in watch-list order.
     std::vector<std::string> totalLeavesOut;
     std::vector<AlertRow> alerts; // one per watch-list row

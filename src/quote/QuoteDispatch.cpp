@@ -6,10 +6,7 @@
 #include <utility>
 
 namespace marlune {
-namespace {
 
-// Moves the parsed state into the book. The entries are assigned one by one, so that they
-// stay where they are: the grid and the chart popup address them in place.
 void TakeParsedState(QuoteBook& book, QuoteBook&& parsed) {
     for (std::size_t i = 0; i < book.watchList.size(); ++i)
         book.watchList[i] = std::move(parsed.watchList[i]);
@@ -17,11 +14,12 @@ void TakeParsedState(QuoteBook& book, QuoteBook&& parsed) {
     book.updateTime = std::move(parsed.updateTime);
     book.totalPlAmount = std::move(parsed.totalPlAmount);
     book.totalPlRate = std::move(parsed.totalPlRate);
+    book.exchangeRates = std::move(parsed.exchangeRates);
+    book.exchangeRatesStale = parsed.exchangeRatesStale;
+    book.totalLeavesOut = std::move(parsed.totalLeavesOut);
     book.alerts = std::move(parsed.alerts);
     book.alertText = std::move(parsed.alertText);
 }
-
-} // namespace
 
 bool IsUsableQuote(const QuoteRecord& quote) {
     return !quote.price.empty() && quote.price.front() >= '0' && quote.price.front() <= '9' &&

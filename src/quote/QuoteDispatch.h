@@ -38,6 +38,11 @@ bool IsUsableQuote(const QuoteRecord& quote);
 // empty watch list it is simply ignored. Entries keep their places in the watch list.
 QuoteReplyResult DispatchQuoteReply(QuoteBook& book, int source, std::string_view reply);
 
+// Moves a book parsed aside into the book: quotes, totals, rates and alerts. The entries are
+// assigned one by one, so that they stay where they are: the grid and the chart popup
+// address them in place. Both books have the same watch list.
+void TakeParsedState(QuoteBook& book, QuoteBook&& parsed);
+
 // How many watch-list rows hold a usable quote after a parse: the measure of whether a reply
 // was of any use. The refresh and the source fallback both judge a reply by it.
 std::size_t UsableRecordCount(const QuoteBook& book);

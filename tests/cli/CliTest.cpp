@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -394,6 +395,61 @@ TEST(MarluneCli, WatchCarriesTheAlertsThatFire) {
     output = RunCli(common + " --watch --beijing-time '2026-04-23 10:31'").second;
     EXPECT_EQ(output.find("alerts"), std::string::npos) << output;
     std::filesystem::remove_all(home);
+}
+
+// The JSON object of one row, from its code to the end of the object.
+std::string RowOf(const std::string& output, const std::string& code) {
+    const std::size_t start = output.find("{\"code\":\"" + code + "\"");
+    if (start == std::string::npos)
+        return {};
+    return output.substr(start, output.find('}', start) - start + 1);
+}
+
+// A list of all six markets from the simulated market: every row has its quote in one
+// refresh, whichever service is selected; the rows of Hong Kong, the US and the fund read the
+// same from every service that quotes them (and from the one asked for them beside NetEase
+// 163), and the total converts the Hong Kong and US holdings at the rates the JSON names.
+TEST(MarluneCli, AMixedListOfAllSixMarketsFromEachService) {
+    CliHome home("marlune-cli-mixed-");
+    std::filesystem::create_directories(home.string() + "/config");
+    const std::string list = "dac600000|600000|浦发银行|1|0|0|0|1000|9.50\r\n"
+                             "dac000001|000001|平安银行|2|0|0|0|0|0\r\n"
+                             "dac920118|920118|太湖远大|3|0|0|0|100|15.00\r\n"
+                             "dac00700|00700|腾讯控股|4|0|0|0|100|400.00\r\n"
+                             "dacAAPL|AAPL|苹果|5|0|0|0|10|300.00\r\n"
+                             "dac161725|161725|招商白酒|6|0|0|0|1000|1.10\r\n"
+                             "dac040046|040046|华安纳指|6|0|0|0|0|0\r\n";
+    {
+        std::FILE* f = std::fopen((home.string() + "/config/list.ini").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string bytes = Utf8ToGbk(list);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    std::map<int, std::string> outputs;
+    for (int source : {1, 2, 4, 5}) {
+        SCOPED_TRACE(source);
+        auto [status, output] = RunCli("--home " + home.string() + " --demo --json --source " +
+                                       std::to_string(source) + " --beijing-time '2026-12-09 10:30'");
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(output.find(R"("price":"",)"), std::string::npos) << "a row without a quote: " << output;
+        EXPECT_NE(RowOf(output, "00700").find(R"("market":4,"currency":"HKD")"), std::string::npos) << output;
+        EXPECT_NE(output.find(R"("rates":[{"currency":"HKD","yuan":)"), std::string::npos) << output;
+        EXPECT_NE(output.find(R"({"currency":"USD","yuan":)"), std::string::npos) << output;
+        EXPECT_NE(output.find(R"("ratesStale":false,"leftOut":[])"), std::string::npos) << output;
+        // The QDII fund has no estimate: its net value, no rate.
+        EXPECT_NE(RowOf(output, "040046").find(R"("changeRate":"-")"), std::string::npos) << output;
+        outputs[source] = output;
+    }
+    for (const char* code : {"00700", "AAPL", "161725", "040046"}) {
+        SCOPED_TRACE(code);
+        EXPECT_FALSE(RowOf(outputs[1], code).empty());
+        for (int source : {2, 4, 5})
+            EXPECT_EQ(RowOf(outputs[source], code), RowOf(outputs[1], code));
+    }
+    const auto total = [](const std::string& output) { return output.substr(output.find("\"total\"")); };
+    for (int source : {2, 4, 5})
+        EXPECT_EQ(total(outputs[source]).substr(0, 40), total(outputs[1]).substr(0, 40));
 }
 
 } // namespace

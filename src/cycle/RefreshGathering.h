@@ -1,0 +1,68 @@
+#pragma once
+// The replies of one refresh, gathered until every part of its plan (RefreshPlan.h) has
+// answered or failed, and then applied to the book at once: the grid never shows half a
+// refresh. A part that fails keeps its rows' values as they were; the others bring theirs.
+
+#include "cycle/RefreshPlan.h"
+#include "quote/ExchangeRates.h"
+#include "quote/QuoteBook.h"
+#include "quote/SourceFallback.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marlune {
+
+class RefreshGathering {
+public:
+    // A refresh of these parts has started; the reports of an earlier one are dropped.
+    void Begin(RefreshPlan plan);
+    bool IsOpen() const { return m_open; }
+    // A quote refresh of one part that reads as a refresh always did (no funds, no rates, no
+    // second service).
+    bool IsSingle() const {
+        return m_plan.parts.size() == 1 && m_plan.parts.front().kind == RefreshPartKind::kQuotes &&
+               m_plan.parts.front().moreCodes.empty();
+    }
+
+    // A final report of a quote job: true when it was the last part the refresh waited for.
+    // A report of no part of this refresh (a late one of an earlier refresh) is dropped. A
+    // refresh of one part takes any final quote report, as the refresh always did.
+    bool Take(const FetchReport& report);
+
+    // Ends the refresh; Plan() and Reports() keep what it gathered until the next Begin.
+    void Close() { m_open = false; }
+
+    RefreshPlan& Plan() { return m_plan; }
+    const RefreshPlan& Plan() const { return m_plan; }
+    // One per part, in plan order: every one is there once Take returned true.
+    const std::vector<std::optional<FetchReport>>& Reports() const { return m_reports; }
+
+private:
+    bool m_open = false;
+    RefreshPlan m_plan;
+    std::vector<std::optional<FetchReport>> m_reports;
+};
+
+// How each part of a gathered refresh ended, and whether the book took it.
+struct GatheredResult {
+    std::vector<RefreshResult> parts; // in plan order
+    bool applied = false;             // at least one part brought usable quotes
+    bool ratesAnswered = false;       // the rates asked came (when asked)
+};
+
+// Applies a gathered refresh's replies (nothing for a part that failed; Google's is the text
+// of its reply file) to the book: each quote part's reply read by its service's parser,
+// taking the rows of its markets; funds by the fund estimate parser, each reply for the fund
+// it asked; the exchange rates into `rates`. When no part brought a usable quote the book is
+// left as it was.
+GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
+                                    const std::vector<std::optional<std::string>>& replies,
+                                    ExchangeRateBook& rates);
+
+// The funds' records of the fund service's joined replies ("jsonpgz({...});jsonpgz(...);"):
+// each reply gives the record of the requested code it is for, each code at most once.
+QuoteList FundRecordsOfReplies(std::string_view utf8Replies, const std::vector<std::string>& codes);
+
+} // namespace marlune

@@ -1,0 +1,268 @@
+// A refresh of a list that mixes markets: which services one refresh asks, the exchange rates
+// at most every ten minutes, and the book taking the replies only once all of them are in.
+#include "cycle/RefreshCycle.h"
+#include "quote/Markets.h"
+#include "quote/QuoteService.h"
+#include "quote/WatchListFile.h"
+#include "text/BeijingTime.h"
+#include "text/Gbk.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace marlune {
+namespace {
+
+class RecordingHost final : public RefreshHost {
+public:
+    bool StartJob(const QuoteFetchJob& job) override {
+        jobs.push_back(job);
+        return true;
+    }
+    void StartTimer(CycleTimer, int) override {}
+    void StopTimer(CycleTimer) override {}
+    std::int64_t WallSeconds() const override { return steadyMs / 1000 - kSteadyStart / 1000 + wallStart; }
+    std::int64_t SteadyMs() const override { return steadyMs; }
+    void QuotesApplied() override { ++applied; }
+    void StatusChanged(const std::string& text) override { status = text; }
+    void ChartFileArrived(const std::string&) override {}
+    void ChartFileGone(const std::string&) override {}
+
+    static constexpr std::int64_t kSteadyStart = 90'000'000;
+    std::int64_t wallStart = UnixSecondsOfBeijing(2026, 8, 7, 10, 30, 0);
+    std::int64_t steadyMs = kSteadyStart;
+    std::vector<QuoteFetchJob> jobs;
+    int applied = 0;
+    std::string status;
+};
+
+// Real reply lines (recorded from the services), with the dates of the moments asked.
+const std::string kSinaShanghai =
+    "var hq_str_sh600519=\"贵州茅台,1308.000,1308.550,1309.220,1315.280,1301.000,24976,3274560000,12060,"
+    "1309.220,12916,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,2026-08-07,15:00:00,00\";\n";
+const std::string kSinaHongKong =
+    "var hq_str_rt_hk00700=\"TENCENT,腾讯控股,479.000,479.200,483.200,475.400,478.800,-0.400,-0.083,478.600,"
+    "478.800,7803757295.250,16319939,17.403,0.000,675.134,411.000,2026/08/07,16:08:22,1\";\n";
+const std::string kSinaHkdRate =
+    "var hq_str_fx_shkdcny=\"03:21:44,0.8646255739,0.8646255739,0.8657633869,15.5660370000,0.8657633869,"
+    "0.8658608388,0.8643042351,0.8646255739,港元兑人民币,-0.1314,-0.0011,0.0016,此行情由新浪财经计算得出,"
+    "0.0000,0.0000,,2026-08-07\";\n";
+const std::string kFund =
+    "jsonpgz({\"fundcode\":\"161725\",\"name\":\"招商中证白酒指数(LOF)\",\"jzrq\":\"2026-08-06\",\"dwjz\":"
+    "\"1.0229\",\"gsz\":\"1.0389\",\"gszzl\":\"1.57\",\"gztime\":\"2026-08-07 10:29\"});";
+// NetEase 163's reply for the Shanghai row (its form: "key;name;previous close;open;volume;
+// amount;0;change;high;low;price;...;date time").
+std::string NetEaseShanghai() {
+    std::string value = "0600519;贵州茅台;1308.55;1308.00;2497600;3274560000;0;0.67;1315.28;1301.00;1309.22";
+    for (int i = 11; i < 32; ++i)
+        value += ";0";
+    value += ";2026/08/07 15:00:00";
+    return Utf8ToGbk("_ntes_quote['0600519']='" + value + "';\n");
+}
+
+WatchList MixedList() {
+    return ParseListFile("dac600519|600519|贵州茅台|1|0|0|0|100|1200.00\r\n"
+                         "dac00700|00700|腾讯控股|4|0|0|0|200|400.00\r\n"
+                         "dac161725|161725|招商白酒|6|0|0|0|1000|1.00\r\n",
+                         MarketReading::Number)
+        .entries;
+}
+
+class MixedRefreshTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto unique = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_folder = std::filesystem::temp_directory_path() / ("marlune-mixed-" + std::to_string(unique));
+        std::filesystem::create_directories(m_folder / "data");
+    }
+    void TearDown() override {
+        m_cycle.reset();
+        std::error_code error;
+        std::filesystem::remove_all(m_folder, error);
+    }
+
+    RefreshCycle& Make(int source, WatchList list = MixedList()) {
+        m_cycle.emplace(host, m_folder.generic_u8string() + "/", std::string());
+        m_cycle->Configure({source, true, false, 10});
+        m_cycle->SetWatchList(std::move(list));
+        m_cycle->Start();
+        return *m_cycle;
+    }
+
+    // The jobs of the latest refresh.
+    std::vector<QuoteFetchJob> LastRefreshJobs() const {
+        std::vector<QuoteFetchJob> jobs;
+        for (const RefreshPart& part : m_cycle->LastPlan().parts)
+            jobs.push_back(part.job);
+        return jobs;
+    }
+
+    static FetchReport Report(const QuoteFetchJob& job, int status, std::string reply = {}) {
+        FetchReport report;
+        report.jobKind = job.jobKind;
+        report.quoteSource = job.quoteSource;
+        report.url = job.url;
+        report.status = status;
+        report.reply = std::move(reply);
+        return report;
+    }
+
+    // Answers every job of the latest refresh by its host: Sina's, NetEase's, the fund service's.
+    void AnswerAll(const std::vector<std::string>& failHosts = {}) {
+        for (const QuoteFetchJob& job : LastRefreshJobs()) {
+            const bool fail = std::any_of(failHosts.begin(), failHosts.end(), [&job](const std::string& h) {
+                return job.url.find(h) != std::string::npos;
+            });
+            std::string reply;
+            if (job.url.find("fundgz") != std::string::npos)
+                reply = kFund;
+            else if (job.url.find("126.net") != std::string::npos)
+                reply = NetEaseShanghai();
+            else if (job.url.find("sinajs") != std::string::npos) {
+                std::string sina;
+                if (job.url.find("sh600519") != std::string::npos)
+                    sina += kSinaShanghai;
+                if (job.url.find("rt_hk00700") != std::string::npos)
+                    sina += kSinaHongKong;
+                if (job.url.find("fx_shkdcny") != std::string::npos)
+                    sina += kSinaHkdRate;
+                reply = Utf8ToGbk(sina);
+            }
+            m_cycle->OnFetchStatus(Report(job, fail ? kFetchFailed : kFetchFinished, reply));
+        }
+    }
+
+    const StockEntry& Row(std::size_t i) const { return m_cycle->Book().watchList[i]; }
+
+    RecordingHost host;
+    std::filesystem::path m_folder;
+    std::optional<RefreshCycle> m_cycle;
+};
+
+TEST_F(MixedRefreshTest, EachServiceOncePerRefreshAndTheRatesInsideSinasRequest) {
+    RefreshCycle& cycle = Make(kSourceSina);
+    // Sina for the Shanghai and Hong Kong rows and the Hong Kong dollar's rate, in one
+    // request; the fund service for the fund.
+    ASSERT_EQ(host.jobs.size(), 2u);
+    EXPECT_NE(host.jobs[0].url.find("list=sh600519,rt_hk00700,fx_shkdcny"), std::string::npos)
+        << host.jobs[0].url;
+    EXPECT_NE(host.jobs[1].url.find("/js/161725.js?rt="), std::string::npos) << host.jobs[1].url;
+    EXPECT_TRUE(host.jobs[1].moreUrls.empty());
+
+    // Nothing shows until the last reply is in; then every row at once.
+    const std::vector<QuoteFetchJob> jobs = LastRefreshJobs();
+    cycle.OnFetchStatus(Report(jobs[1], kFetchFinished, kFund));
+    EXPECT_EQ(host.applied, 0);
+    EXPECT_TRUE(Row(2).quote.price.empty());
+    // A tick meanwhile starts nothing: the refresh is still running.
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kDropped);
+    EXPECT_EQ(host.jobs.size(), 2u);
+    cycle.OnFetchStatus(
+        Report(jobs[0], kFetchFinished, Utf8ToGbk(kSinaShanghai + kSinaHongKong + kSinaHkdRate)));
+    EXPECT_EQ(host.applied, 1);
+    EXPECT_EQ(Row(0).quote.price, "1309.220");
+    EXPECT_EQ(Row(1).quote.price, "478.800");
+    EXPECT_EQ(Row(2).quote.price, "1.0389");
+    // 100 x 109.22 + 200 x 78.8 HKD at 0.8646255739 + 1000 x 0.0389.
+    EXPECT_EQ(cycle.Book().totalPlAmount, "24587.40");
+    EXPECT_TRUE(cycle.Book().totalLeavesOut.empty());
+    ASSERT_EQ(cycle.Book().exchangeRates.size(), 1u);
+    EXPECT_EQ(cycle.Book().exchangeRates[0].time, "2026-08-07 03:21:44");
+
+    // The next refresh asks no rates; ten minutes after the last request for them it does.
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(LastRefreshJobs()[0].url.find("fx_"), std::string::npos);
+    AnswerAll();
+    EXPECT_EQ(host.applied, 2);
+    host.steadyMs += 600'000;
+    cycle.OnQuoteTimer();
+    EXPECT_NE(LastRefreshJobs()[0].url.find("fx_shkdcny"), std::string::npos);
+}
+
+TEST_F(MixedRefreshTest, MarketsTheSelectedServiceLacksGoToTheNextThatAnswers) {
+    RefreshCycle& cycle = Make(kSourceNetEase);
+    // NetEase 163 for the Shanghai row, Sina for Hong Kong (with the rate), the fund service.
+    std::vector<QuoteFetchJob> jobs = LastRefreshJobs();
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_NE(jobs[0].url.find("126.net"), std::string::npos);
+    EXPECT_EQ(jobs[0].url.find("00700"), std::string::npos);
+    EXPECT_NE(jobs[1].url.find("list=rt_hk00700,fx_shkdcny"), std::string::npos) << jobs[1].url;
+    EXPECT_EQ(jobs[1].quoteSource, kSourceSina);
+    AnswerAll();
+    EXPECT_EQ(host.applied, 1);
+    EXPECT_EQ(Row(0).quote.price, "1309.22");
+    EXPECT_EQ(Row(1).quote.price, "478.800");
+    EXPECT_EQ(Row(2).quote.price, "1.0389");
+
+    // Sina fails: the Hong Kong row keeps its value, the others move on, and the next
+    // refresh asks Tencent for Hong Kong.
+    host.steadyMs += 10'000;
+    cycle.OnQuoteTimer();
+    AnswerAll({"sinajs"});
+    EXPECT_EQ(host.applied, 2);
+    EXPECT_EQ(Row(1).quote.price, "478.800");
+    EXPECT_EQ(Row(2).quote.price, "1.0389");
+    host.steadyMs += 10'000;
+    cycle.OnQuoteTimer();
+    jobs = LastRefreshJobs();
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_EQ(jobs[1].quoteSource, kSourceTencent);
+    EXPECT_NE(jobs[1].url.find("r_hk00700"), std::string::npos) << jobs[1].url;
+    // Sina is still asked for the rate alone until it is due again; here it is not.
+    EXPECT_FALSE(cycle.LastPlan().AsksRates());
+}
+
+TEST_F(MixedRefreshTest, EveryPartFailingChangesNothingAndAFundListAsksNoQuoteService) {
+    RefreshCycle& cycle = Make(kSourceSina);
+    AnswerAll({"sinajs", "fundgz"});
+    EXPECT_EQ(host.applied, 0);
+    EXPECT_EQ(cycle.StatusText(), kStatusFailed);
+    EXPECT_TRUE(cycle.Rates().Rates().empty());
+
+    // Funds alone: the fund service only, and the fallback keeps the selected service's turns.
+    WatchList funds = ParseListFile("dac161725|161725|招商白酒|6|0|0|0|0|0\r\n"
+                                    "dac161725|161725|招商白酒|6|0|0|0|0|0\r\n",
+                                    MarketReading::Number)
+                          .entries;
+    RefreshCycle& fundCycle = Make(kSourceSina, funds);
+    const std::vector<QuoteFetchJob> jobs = LastRefreshJobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_NE(jobs[0].url.find("fundgz"), std::string::npos);
+    EXPECT_TRUE(jobs[0].moreUrls.empty()); // the same fund twice is asked once
+    // A reply for another fund gives the row nothing.
+    const std::string other =
+        "jsonpgz({\"fundcode\":\"110011\",\"name\":\"易方达\",\"jzrq\":\"2026-08-06\",\"dwjz\":"
+        "\"3.7080\",\"gsz\":\"3.7500\",\"gszzl\":\"1.13\",\"gztime\":\"2026-08-07 10:29\"});";
+    fundCycle.OnFetchStatus(Report(jobs[0], kFetchFinished, other));
+    EXPECT_TRUE(Row(0).quote.price.empty());
+    EXPECT_EQ(fundCycle.Fallback().Current(), kSourceSina);
+    host.steadyMs += 10'000;
+    fundCycle.Refresh();
+    AnswerAll();
+    EXPECT_EQ(Row(0).quote.price, "1.0389");
+    EXPECT_EQ(Row(1).quote.price, "1.0389");
+    EXPECT_EQ(fundCycle.StatusText(), kStatusQuotesShown);
+}
+
+TEST(FundReplies, JoinedRepliesEachGiveTheirOwnFund) {
+    const std::string qdii =
+        "jsonpgz({\"fundcode\":\"040046\",\"name\":\"华安纳斯达克100\",\"jzrq\":\"2026-08-06\","
+        "\"dwjz\":\"5.4321\",\"gsz\":\"\",\"gszzl\":\"\",\"gztime\":\"\"});";
+    const QuoteList records =
+        FundRecordsOfReplies(kFund + "\n" + "jsonpgz();" + qdii, {"161725", "999999", "040046"});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].code, "161725");
+    EXPECT_EQ(records[1].code, "040046");
+    EXPECT_EQ(records[1].price, "5.4321");
+    EXPECT_EQ(records[1].changeRate, "-");
+}
+
+} // namespace
+} // namespace marlune
