@@ -111,7 +111,7 @@ bool Application::start(int& exitCode) {
         exitCode = 2;
         return false;
     }
-    if (!CreateFirstRunFiles()) {
+    if (!CreateFirstRunFiles(m_options.demo ? DemoListIni() : std::string())) {
         QMessageBox::warning(nullptr, QStringLiteral("Marlune"), QString::fromUtf8(kConfigFailedText));
         exitCode = 0;
         return false;

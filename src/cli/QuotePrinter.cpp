@@ -181,7 +181,7 @@ std::string FormatQuoteTable(const QuoteBook& book, bool colour) {
         out += '\n';
     }
     out += bold;
-    out += TerminalSafe(TotalLineText(book.totalPlAmount, book.totalPlRate, book.updateTime));
+    out += TerminalSafe(TotalLineTextOf(book, true));
     out += reset;
     out += '\n';
     return out;

@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         if (folder != executableFolder)
             SetProgramFolder(folder);
     }
-    if (!CreateFirstRunFiles()) {
+    if (!CreateFirstRunFiles(options->demo ? DemoListIni() : std::string())) {
         std::fputs("无法创建配置文件，请检查磁盘空间\n", stderr);
         return 1;
     }

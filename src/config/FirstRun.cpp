@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 namespace marlune {
@@ -23,6 +24,23 @@ constexpr const char* kDefaultListRows[] = {
     "dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00",
     "dac399001|399001|深证成指|2|2|0|0|0|0.0",
 };
+
+// The demo's first list: the two indices, then a row of each market, some with holdings.
+constexpr const char* kDemoListRows[] = {
+    "dac000001|000001|上证指数|1|1|3.0|2.00|5|1.00",
+    "dac399001|399001|深证成指|2|2|0|0|0|0.0",
+    "dac920118|920118|太湖远大|3|0|0|0|0|0",
+    "dac00700|00700|腾讯控股|4|0|0|0|100|420.00",
+    "dacAAPL|AAPL|苹果|5|0|0|0|20|280.00",
+    "dac161725|161725|招商中证白酒指数(LOF)|6|0|0|0|1000|1.10",
+};
+
+std::string ListIniOf(const char* const* rows, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text.append(Utf8ToGbk(rows[i])).append(kLineEnd);
+    return text;
+}
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -58,17 +76,18 @@ std::string DefaultBaseIni() {
 }
 
 std::string DefaultListIni() {
-    std::string text;
-    for (const char* row : kDefaultListRows)
-        text.append(Utf8ToGbk(row)).append(kLineEnd);
-    return text;
+    return ListIniOf(kDefaultListRows, std::size(kDefaultListRows));
+}
+
+std::string DemoListIni() {
+    return ListIniOf(kDemoListRows, std::size(kDemoListRows));
 }
 
 std::string DefaultXmlSettings() {
     return std::string(generated::kDefaultXmlSettingsBytes, generated::kDefaultXmlSettingsSize);
 }
 
-bool CreateFirstRunFilesIn(const std::string& programFolder) {
+bool CreateFirstRunFilesIn(const std::string& programFolder, const std::string& listIni) {
     std::string folder = programFolder;
     if (folder.empty() || folder.back() != '/')
         folder.push_back('/');
@@ -77,13 +96,13 @@ bool CreateFirstRunFilesIn(const std::string& programFolder) {
     // Each step stops the first run when its folder or file cannot be made: without
     // them the ticker would start with no settings and an empty watch list.
     return EnsureFolder(folder + kConfigFolder) && EnsureFile(folder + kBaseIniFile, DefaultBaseIni()) &&
-           EnsureFile(folder + kListIniFile, DefaultListIni()) && EnsureFolder(folder + kDataFolder) &&
-           EnsureFolder(folder + kXmlSettingsFolder) &&
+           EnsureFile(folder + kListIniFile, listIni.empty() ? DefaultListIni() : listIni) &&
+           EnsureFolder(folder + kDataFolder) && EnsureFolder(folder + kXmlSettingsFolder) &&
            EnsureFile(folder + kXmlSettingsFile, DefaultXmlSettings());
 }
 
-bool CreateFirstRunFiles() {
-    return CreateFirstRunFilesIn(ProgramFolder());
+bool CreateFirstRunFiles(const std::string& listIni) {
+    return CreateFirstRunFilesIn(ProgramFolder(), listIni);
 }
 
 } // namespace marlune

@@ -3,9 +3,13 @@
 #include "config/ProgramFolder.h"
 #include "net/ChartRequest.h"
 #include "quote/DerivedValues.h"
+#include "quote/MarketHours.h"
+#include "quote/Markets.h"
 #include "quote/QuoteDispatch.h"
 #include "quote/QuoteService.h"
 #include "text/BeijingTime.h"
+
+#include <algorithm>
 
 namespace marlune {
 
@@ -46,6 +50,7 @@ void RefreshCycle::Configure(const RefreshSettings& settings) {
     m_fallback.Reset(settings.dataSource, settings.autoSource);
     m_quotesComing = false;
     m_tradingHours.SetEnabled(settings.tradeHoursOnly);
+    m_marketGates.SetEnabled(settings.tradeHoursOnly);
 }
 
 void RefreshCycle::SetRefreshPeriod(int freshSec) {
@@ -102,10 +107,12 @@ void RefreshCycle::startQuoteTimer(std::optional<int> milliseconds) {
 QuoteTick RefreshCycle::OnQuoteTimer() {
     m_quoteTimerDueMs.reset();
     QuoteTick tick = QuoteTick::kDropped;
-    // Outside trading hours the tick asks for nothing (but the timer runs on).
-    if (m_tradingHours.ShouldRefresh(m_host.WallSeconds(), m_host.SteadyMs())) {
+    // Outside trading hours the tick asks for nothing (but the timer runs on); a list with
+    // markets of other hours asks those that trade.
+    const std::optional<std::vector<int>> markets = marketsDue(m_host.WallSeconds(), m_host.SteadyMs());
+    if (!markets || !markets->empty()) {
         const bool wasRunning = m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey());
-        requestQuotes();
+        requestQuotes(markets.value_or(std::vector<int>()));
         if (!wasRunning && m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
             tick = QuoteTick::kAsked;
     } else {
@@ -116,13 +123,37 @@ QuoteTick RefreshCycle::OnQuoteTimer() {
     return tick;
 }
 
+std::optional<std::vector<int>> RefreshCycle::marketsDue(std::int64_t now, std::int64_t steadyMs) const {
+    const bool aShares = m_tradingHours.ShouldRefresh(now, steadyMs);
+    const WatchList& list = m_book.watchList;
+    if (!MarketGates::HasOwnHours(list))
+        return aShares ? std::nullopt : std::optional<std::vector<int>>(std::vector<int>());
+    std::vector<int> due = m_marketGates.DueMarkets(list, now, steadyMs);
+    std::vector<int> present;
+    for (const MarketInfo& market : MarketTable()) {
+        const bool shown = std::any_of(list.begin(), list.end(), [&market](const StockEntry& entry) {
+            return entry.market == market.number;
+        });
+        if (!shown)
+            continue;
+        present.push_back(market.number);
+        if (aShares && FollowsAShareHours(market.number) &&
+            std::find(due.begin(), due.end(), market.number) == due.end())
+            due.push_back(market.number);
+    }
+    if (std::all_of(present.begin(), present.end(),
+                    [&due](int market) { return std::find(due.begin(), due.end(), market) != due.end(); }))
+        return std::nullopt;
+    return due;
+}
+
 void RefreshCycle::OnChartTimer() {
     requestCharts();
     if (auto ms = ChartTimerMs(m_settings.freshSec))
         m_host.StartTimer(CycleTimer::kCharts, *ms);
 }
 
-void RefreshCycle::requestQuotes() {
+void RefreshCycle::requestQuotes(const std::vector<int>& markets) {
     if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
         return;
     // The throttle first: only a request that is sent counts as a refresh for the fallback.
@@ -130,8 +161,10 @@ void RefreshCycle::requestQuotes() {
         return;
     // One service per refresh for the markets it quotes: a row never mixes two services'
     // values. A list of funds alone asks no quote service and uses up no turn of one.
-    startRefresh(NeedsQuoteService(m_book.watchList) ? std::optional<int>(m_fallback.SourceForRefresh())
-                                                     : std::nullopt);
+    startRefresh(NeedsQuoteService(m_book.watchList, markets)
+                     ? std::optional<int>(m_fallback.SourceForRefresh())
+                     : std::nullopt,
+                 markets);
 }
 
 void RefreshCycle::requestQuotesForNewList() {
@@ -155,24 +188,29 @@ bool RefreshCycle::AskNextServiceNow() {
     return startRefresh(m_fallback.Current());
 }
 
-bool RefreshCycle::startRefresh(std::optional<int> source) {
+bool RefreshCycle::startRefresh(std::optional<int> source, const std::vector<int>& markets) {
     const std::int64_t now = m_host.WallSeconds();
     RefreshPlanRequest request;
     request.mainSource = source.value_or(m_fallback.Current());
     request.ratesDue = m_rates.IsDue(now);
     request.now = m_requester.Now();
     request.programFolder = m_programFolder;
+    request.markets = markets;
     RefreshPlan plan = PlanRefresh(m_book.watchList, request, m_otherServices);
     if (plan.mainPart >= 0) {
         RefreshPart& main = plan.parts[static_cast<std::size_t>(plan.mainPart)];
-        main.job =
-            m_requester.RequestQuotesNow(m_book.watchList, main.source, m_programFolder, main.moreCodes);
+        main.job = m_requester.RequestQuotesNow(
+            plan.allMarkets ? m_book.watchList : RowsOfMarkets(m_book.watchList, main.markets), main.source,
+            m_programFolder, main.moreCodes);
     } else {
         m_requester.OnRequestSent();
     }
     if (plan.AsksRates())
         m_rates.OnRequested(now);
-    m_tradingHours.OnRequested(m_host.SteadyMs());
+    const std::vector<int> asked = plan.Markets();
+    if (plan.allMarkets || std::any_of(asked.begin(), asked.end(), FollowsAShareHours))
+        m_tradingHours.OnRequested(m_host.SteadyMs());
+    m_marketGates.OnRequested(asked, m_host.SteadyMs());
 
     // One refresh at a time, however many services it asks: a tick while one runs starts
     // nothing, however slow the server.
@@ -340,7 +378,7 @@ void RefreshCycle::endRefresh(int source, RefreshResult result, bool learn) {
     const std::int64_t now = m_host.WallSeconds();
     if (result == RefreshResult::kAnswered) {
         m_quotesComing = true;
-        m_tradingHours.OnQuotes(now, LatestQuoteTime(m_book));
+        learnHolidays(now);
         setStatus(statusWhileQuotesCome(now));
     } else if (m_quotesComing && m_fallback.OnOtherSource() && source == m_fallback.Selected()) {
         // Only the selected service's turn failed: the quotes keep coming from the other one.
@@ -353,11 +391,33 @@ void RefreshCycle::endRefresh(int source, RefreshResult result, bool learn) {
     m_lastRefresh = end;
 }
 
+void RefreshCycle::learnHolidays(std::int64_t now) {
+    if (!MarketGates::HasOwnHours(m_book.watchList)) {
+        m_tradingHours.OnQuotes(now, LatestQuoteTime(m_book));
+        return;
+    }
+    // Each market's holiday from its own rows' dates.
+    const RefreshPlan& plan = m_gathering.Plan();
+    const std::vector<int> asked = plan.Markets();
+    if (plan.allMarkets || std::any_of(asked.begin(), asked.end(), FollowsAShareHours))
+        m_tradingHours.OnQuotes(
+            now, LatestQuoteTimeOf(m_book, {kMarketShanghai, kMarketShenzhen, kMarketBeijing}));
+    m_marketGates.OnQuotes(m_book, asked, now);
+}
+
 std::string RefreshCycle::statusWhileQuotesCome(std::int64_t now) const {
-    if (m_tradingHours.IsClosed(now))
+    const bool ownHours = MarketGates::HasOwnHours(m_book.watchList);
+    // The A-share exchanges closed while Hong Kong or the US trade: quotes still come.
+    if (m_tradingHours.IsClosed(now) && !(ownHours && m_marketGates.AnyTrading(m_book.watchList, now)))
         return closedText(now);
     if (m_fallback.OnOtherSource())
         return m_fallback.StatusText();
+    if (ownHours && m_settings.tradeHoursOnly) {
+        // "港股休市", "美股休市": a market of the rows that is closed while another trades.
+        const std::string closed = ClosedMarketsText(m_book.watchList, now);
+        if (!closed.empty())
+            return closed;
+    }
     return kStatusQuotesShown;
 }
 

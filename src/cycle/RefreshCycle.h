@@ -13,6 +13,7 @@
 // A list that mixes markets is asked of several services in one refresh (RefreshPlan.h):
 // the replies are gathered (RefreshGathering.h) and the book takes them all at once.
 
+#include "cycle/MarketGates.h"
 #include "cycle/RefreshGathering.h"
 #include "cycle/RefreshHost.h"
 #include "cycle/RefreshTimers.h"
@@ -102,19 +103,23 @@ public:
     const std::optional<RefreshEnd>& LastRefresh() const { return m_lastRefresh; }
 
 private:
-    void requestQuotes();
+    // markets: those a tick asks (the others are closed); empty: every market of the list.
+    void requestQuotes(const std::vector<int>& markets = {});
+    // The markets a timer tick asks; nothing: every market of the list; empty: none (closed).
+    std::optional<std::vector<int>> marketsDue(std::int64_t now, std::int64_t steadyMs) const;
     void requestQuotesForNewList();
     void requestCharts();
     bool startJob(const QuoteFetchJob& job);
     // Plans a refresh of the list (the quote services' part from `source`, the fallback's
     // current one when none is given) and starts its jobs; false when none could start.
-    bool startRefresh(std::optional<int> source);
+    bool startRefresh(std::optional<int> source, const std::vector<int>& markets = {});
     void onGatheredReplies();
     void onSingleReply(const FetchReport& report);
     void startQuoteTimer(std::optional<int> milliseconds);
     void onQuoteReport(const FetchReport& report);
     // learn: the fallback learns the outcome of the service (not for a list of funds alone).
     void endRefresh(int source, RefreshResult result, bool learn = true);
+    void learnHolidays(std::int64_t now);
     std::string statusWhileQuotesCome(std::int64_t now) const;
     std::string failureText() const;
     std::string closedText(std::int64_t now) const;
@@ -127,7 +132,8 @@ private:
     std::optional<AlertMemory> m_alertMemory;
     QuoteRequester m_requester;
     SourceFallback m_fallback;
-    TradingHoursGate m_tradingHours;
+    TradingHoursGate m_tradingHours; // the A-share exchanges' hours
+    MarketGates m_marketGates;       // Hong Kong's and the US's, and the funds' evening
     JobsInFlight m_jobsInFlight;
     RefreshGathering m_gathering;
     // Services asked for markets the refresh's service does not quote.

@@ -148,6 +148,12 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
         // Rates that came still count for the next refresh's total.
         return result;
     }
+    // Markets closed at this tick were not asked: their rows stay as they are.
+    const std::vector<int> asked = plan.Markets();
+    for (const QuoteRecord& record : book.quoteList) {
+        if (!Contains(asked, record.market))
+            combined.push_back(record);
+    }
     parsed.quoteList = std::move(combined);
     parsed.exchangeRates = rates.Rates();
     parsed.exchangeRatesStale =

@@ -19,10 +19,11 @@ public:
     // A refresh of these parts has started; the reports of an earlier one are dropped.
     void Begin(RefreshPlan plan);
     bool IsOpen() const { return m_open; }
-    // A quote refresh of one part that reads as a refresh always did (no funds, no rates, no
-    // second service).
+    // A quote refresh of one part that reads as a refresh always did (every market of the
+    // list, no funds, no rates, no second service).
     bool IsSingle() const {
-        return m_plan.parts.size() == 1 && m_plan.parts.front().kind == RefreshPartKind::kQuotes &&
+        return m_plan.allMarkets && m_plan.parts.size() == 1 &&
+               m_plan.parts.front().kind == RefreshPartKind::kQuotes &&
                m_plan.parts.front().moreCodes.empty();
     }
 
@@ -55,7 +56,8 @@ struct GatheredResult {
 // Applies a gathered refresh's replies (nothing for a part that failed; Google's is the text
 // of its reply file) to the book: each quote part's reply read by its service's parser,
 // taking the rows of its markets; funds by the fund estimate parser, each reply for the fund
-// it asked; the exchange rates into `rates`. When no part brought a usable quote the book is
+// it asked; the exchange rates into `rates`. Rows of markets the refresh did not ask keep
+// their quotes. When no part brought a usable quote the book is
 // left as it was.
 GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
                                     const std::vector<std::optional<std::string>>& replies,

@@ -19,11 +19,13 @@ bool Contains(const std::vector<int>& values, int value) {
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
-// The markets of the list's rows, each once, in table order; rows whose code the market
-// cannot have ask nothing.
-std::vector<int> MarketsOfRows(const WatchList& watchList) {
+// The markets of the list's rows, each once, in table order, of those asked (all when none
+// are named); rows whose code the market cannot have ask nothing.
+std::vector<int> MarketsOfRows(const WatchList& watchList, const std::vector<int>& asked = {}) {
     std::vector<int> markets;
     for (const MarketInfo& market : MarketTable()) {
+        if (!asked.empty() && !Contains(asked, market.number))
+            continue;
         const bool present =
             std::any_of(watchList.begin(), watchList.end(), [&market](const StockEntry& entry) {
                 return entry.market == market.number && market.isCode(entry.code);
@@ -34,7 +36,9 @@ std::vector<int> MarketsOfRows(const WatchList& watchList) {
     return markets;
 }
 
-WatchList RowsOf(const WatchList& watchList, const std::vector<int>& markets) {
+} // namespace
+
+WatchList RowsOfMarkets(const WatchList& watchList, const std::vector<int>& markets) {
     WatchList rows;
     for (const StockEntry& entry : watchList) {
         if (Contains(markets, entry.market))
@@ -42,6 +46,8 @@ WatchList RowsOf(const WatchList& watchList, const std::vector<int>& markets) {
     }
     return rows;
 }
+
+namespace {
 
 RefreshPart FundPart(const WatchList& watchList, std::uint32_t now) {
     RefreshPart part;
@@ -115,8 +121,19 @@ std::vector<std::string> HoldingCurrencies(const WatchList& watchList) {
     return currencies;
 }
 
-bool NeedsQuoteService(const WatchList& watchList) {
-    const std::vector<int> markets = MarketsOfRows(watchList);
+std::vector<int> RefreshPlan::Markets() const {
+    std::vector<int> markets;
+    for (const RefreshPart& part : parts) {
+        for (int market : part.markets) {
+            if (!Contains(markets, market))
+                markets.push_back(market);
+        }
+    }
+    return markets;
+}
+
+bool NeedsQuoteService(const WatchList& watchList, const std::vector<int>& asked) {
+    const std::vector<int> markets = MarketsOfRows(watchList, asked);
     return markets.empty() || std::any_of(markets.begin(), markets.end(),
                                           [](int number) { return !MarketOf(number)->fundService; });
 }
@@ -145,7 +162,8 @@ int ServiceForMarket(int market, int mainSource, const ServiceHealth& health) {
 RefreshPlan PlanRefresh(const WatchList& watchList, const RefreshPlanRequest& request,
                         const ServiceHealth& health) {
     RefreshPlan plan;
-    const std::vector<int> markets = MarketsOfRows(watchList);
+    const std::vector<int> markets = MarketsOfRows(watchList, request.markets);
+    plan.allMarkets = request.markets.empty() || markets == MarketsOfRows(watchList);
     const std::vector<std::string> rateCodes =
         request.ratesDue ? RateCodes(HoldingCurrencies(watchList)) : std::vector<std::string>();
 
@@ -185,8 +203,8 @@ RefreshPlan PlanRefresh(const WatchList& watchList, const RefreshPlanRequest& re
             part.moreCodes = rateCodes;
             ratesAsked = true;
         }
-        part.job = QuoteRequester::BuildJob(RowsOf(watchList, serviceMarkets), source, request.programFolder,
-                                            request.now, part.moreCodes);
+        part.job = QuoteRequester::BuildJob(RowsOfMarkets(watchList, serviceMarkets), source,
+                                            request.programFolder, request.now, part.moreCodes);
         plan.parts.push_back(std::move(part));
     }
     if (funds)

@@ -42,8 +42,13 @@ struct RefreshPlan {
     // The part of the refresh's own service (the one the fallback learns from); -1 when the
     // list has no row for it (funds alone).
     int mainPart = -1;
+    // False when the refresh asks some of the list's markets only (the others are closed):
+    // the rows of the others keep their quotes.
+    bool allMarkets = true;
 
     bool AsksRates() const;
+    // The markets the refresh asks, each once.
+    std::vector<int> Markets() const;
 };
 
 // Which of the services a market can go to answered the last time it was asked: a market
@@ -62,6 +67,9 @@ struct RefreshPlanRequest {
     bool ratesDue = false;     // the exchange rates are to be asked with these quotes
     std::uint32_t now = 0;     // written into the requests
     std::string programFolder; // ends in a separator; Google's reply file goes below it
+    // The markets to ask (a timer tick outside some markets' hours); empty: every market of
+    // the list.
+    std::vector<int> markets;
 };
 
 // The currencies other than yuan of the list's holdings (rows with a quantity), each once,
@@ -70,16 +78,19 @@ std::vector<std::string> HoldingCurrencies(const WatchList& watchList);
 
 // True when the list has rows for a quote service (any but funds), or no rows at all (an
 // empty list asks the refresh's service, as it always did).
-bool NeedsQuoteService(const WatchList& watchList);
+bool NeedsQuoteService(const WatchList& watchList, const std::vector<int>& markets = {});
 
 // The service a market the main service does not quote goes to: the first in the order
 // Sina, Tencent, East Money after mainSource that quotes it and has not failed, else the
 // first that quotes it; 0 for a market no quote service quotes (funds).
 int ServiceForMarket(int market, int mainSource, const ServiceHealth& health);
 
-// The parts of one refresh. The main part's job is the caller's to make from the whole list,
-// the main source and the part's moreCodes (the request that moves the throttle on); it is
-// left empty here.
+// The rows of these markets, in list order.
+WatchList RowsOfMarkets(const WatchList& watchList, const std::vector<int>& markets);
+
+// The parts of one refresh. The main part's job is the caller's to make (the request that
+// moves the throttle on) from the main source, the part's moreCodes and the whole list, or,
+// when the plan is not of all markets, the rows of the part's markets; it is left empty here.
 RefreshPlan PlanRefresh(const WatchList& watchList, const RefreshPlanRequest& request,
                         const ServiceHealth& health);
 

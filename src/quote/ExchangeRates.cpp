@@ -85,8 +85,6 @@ std::vector<ExchangeRate> ParseSinaExchangeRates(std::string_view gbkReply) {
     return rates;
 }
 
-namespace {
-
 std::string CurrencyName(const std::string& currency) {
     if (currency == "HKD")
         return "港元";
@@ -94,8 +92,6 @@ std::string CurrencyName(const std::string& currency) {
         return "美元";
     return currency;
 }
-
-} // namespace
 
 std::string TotalRatesText(const std::vector<ExchangeRate>& rates, const std::vector<std::string>& leftOut,
                            bool stale) {

@@ -30,6 +30,9 @@ std::string SinaExchangeRateCodes(const std::vector<std::string>& currencies);
 // would value a holding at nothing) gives none.
 std::vector<ExchangeRate> ParseSinaExchangeRates(std::string_view gbkReply);
 
+// The currency's name as the total says it: "港元", "美元"; the code for others.
+std::string CurrencyName(const std::string& currency);
+
 // The total line's tooltip on the rates: "汇率：1 港元 = 0.9214 元（2026-12-09 10:21:00）",
 // one line per rate, then "汇率未能更新，沿用以上汇率" when the last request for rates brought
 // none, then "未计入合计（无汇率）：美元" when holdings were left out.

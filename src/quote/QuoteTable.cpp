@@ -66,4 +66,22 @@ std::string TotalLineText(const std::string& totalPlAmount, const std::string& t
     return "总盈亏:" + totalPlAmount + "  " + totalPlRate + "  " + updateTime;
 }
 
+std::string TotalLineMark(const QuoteBook& book) {
+    std::string mark;
+    if (!book.totalLeavesOut.empty()) {
+        mark = "（未含";
+        for (std::size_t i = 0; i < book.totalLeavesOut.size(); ++i)
+            mark += (i > 0 ? "、" : "") + CurrencyName(book.totalLeavesOut[i]);
+        mark += "）";
+    } else if (book.exchangeRatesStale && !book.exchangeRates.empty()) {
+        mark = "*";
+    }
+    return mark;
+}
+
+std::string TotalLineTextOf(const QuoteBook& book, bool showUpdateTime) {
+    return TotalLineText(book.totalPlAmount, book.totalPlRate + TotalLineMark(book),
+                         showUpdateTime ? book.updateTime : std::string());
+}
+
 } // namespace marlune

@@ -3,6 +3,7 @@
 // cell of an entry's row, and the total line. Shared by the ticker grid and the terminal
 // ticker so that both show exactly the same texts.
 
+#include "quote/QuoteBook.h"
 #include "quote/StockEntry.h"
 
 #include <array>
@@ -53,5 +54,14 @@ CellColor QuoteCellColor(const StockEntry& entry, int column);
 // "总盈亏:" + amount + "  " + rate + "  " + update time.
 std::string TotalLineText(const std::string& totalPlAmount, const std::string& totalPlRate,
                           const std::string& updateTime);
+
+// What the total line says after its rate when it is not the whole story: "（未含美元）" when
+// holdings were left out for want of a rate, "*" when the rates are those of an earlier
+// request (the last one brought none); empty for a total of yuan holdings, and whenever
+// every holding was converted at fresh rates. The tooltip (TotalRatesText) says which.
+std::string TotalLineMark(const QuoteBook& book);
+
+// The total line of the book: TotalLineText with the mark after the rate.
+std::string TotalLineTextOf(const QuoteBook& book, bool showUpdateTime);
 
 } // namespace marlune

@@ -112,11 +112,13 @@ void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& c
 
     const int totalRow = grid.rows() - 1;
     if (totalRow >= 1) {
-        const QString total = QString::fromStdString(TotalLineText(
-            book.totalPlAmount, book.totalPlRate, showUpdateTime ? book.updateTime : std::string()));
+        const QString total = QString::fromStdString(TotalLineTextOf(book, showUpdateTime));
         for (int col = 0; col < kQuoteColumnCount; ++col)
             grid.setText(totalRow, col, total);
         grid.setMergeRow(totalRow, true);
+        // Holdings in other currencies: which rates the total used, and what it left out.
+        grid.setRowToolTip(totalRow, QString::fromStdString(TotalRatesText(
+                                         book.exchangeRates, book.totalLeavesOut, book.exchangeRatesStale)));
     }
     grid.setRedraw(true);
 }

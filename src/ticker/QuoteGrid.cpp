@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -130,6 +132,7 @@ void QuoteGrid::reshapeCells(int rows, int cols) {
             cells[static_cast<std::size_t>(r) * cols + c] =
                 std::move(m_cells[static_cast<std::size_t>(r) * m_cols + c]);
     m_cells = std::move(cells);
+    m_rowTips.clear();
     m_rows = rows;
     m_cols = cols;
     m_colWidths.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
@@ -741,6 +744,30 @@ void QuoteGrid::leaveEvent(QEvent* event) {
     m_mouseCol = -1;
     emit mouseLeft();
     QWidget::leaveEvent(event);
+}
+
+} // namespace marlune
+
+namespace marlune {
+
+void QuoteGrid::setRowToolTip(int row, const QString& tip) {
+    if (tip.isEmpty())
+        m_rowTips.remove(row);
+    else
+        m_rowTips.insert(row, tip);
+}
+
+bool QuoteGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = m_rowTips.value(rowAt(help->pos().y()));
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 } // namespace marlune

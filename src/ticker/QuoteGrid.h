@@ -11,6 +11,7 @@
 // its start.
 
 #include <QColor>
+#include <QHash>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
@@ -94,6 +95,10 @@ public:
     int currentCol() const { return m_curCol; }
     bool isHighlighted(int row, int col) const;
 
+    // The tip shown while the mouse rests on a row; empty: none.
+    void setRowToolTip(int row, const QString& tip);
+    QString rowToolTip(int row) const { return m_rowTips.value(row); }
+
     // While redraw is off, changes do not repaint; switching it back on repaints once, only
     // the cells that changed when nothing else did.
     void setRedraw(bool on);
@@ -135,6 +140,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     struct Cell {
@@ -172,6 +178,7 @@ private:
     std::vector<bool> m_mergeRows;
     // Per column: the pixel size of its texts, 0 until measured.
     mutable std::vector<int> m_colFontPixels;
+    QHash<int, QString> m_rowTips;
 
     QColor m_foreColor{Qt::black};
     QColor m_backColor{Qt::white};

@@ -188,10 +188,13 @@ TEST(MarluneCli, ASilentServiceFallsBackToTheNextWithTheSameTexts) {
 TEST(MarluneCli, TheDemoMarketRunsFromTheChosenBeijingTime) {
     CliHome home("marlune-cli-demo-clock-");
     // A Friday evening: the demo market has closed, its quotes carry the close of that day.
+    // Its first list has a row of each market.
     auto [status, output] =
         RunCli("--home " + home.string() + " --demo --source 4 --json --beijing-time '2026-04-24 21:00'");
     EXPECT_EQ(status, 0);
-    EXPECT_NE(output.find(R"("updateTime":"2026-04-24 15:00:00")"), std::string::npos) << output;
+    EXPECT_NE(output.find(R"("dateTime":"2026-04-24 15:00:00","market":1)"), std::string::npos) << output;
+    for (int market = 1; market <= 6; ++market)
+        EXPECT_NE(output.find("\"market\":" + std::to_string(market) + ","), std::string::npos) << market;
 }
 
 TEST(MarluneCli, ReplyWithoutUsableRecordIsAFailedRefresh) {

@@ -48,6 +48,12 @@ const std::string kSinaShanghai =
 const std::string kSinaHongKong =
     "var hq_str_rt_hk00700=\"TENCENT,腾讯控股,479.000,479.200,483.200,475.400,478.800,-0.400,-0.083,478.600,"
     "478.800,7803757295.250,16319939,17.403,0.000,675.134,411.000,2026/08/07,16:08:22,1\";\n";
+const std::string kSinaUs =
+    "var hq_str_gb_aapl=\"苹果,319.7000,1.63,2026-08-29 08:14:52,5.1200,316.8450,322.3700,315.4504,344.5700,"
+    "225.1600,38649398,38515168,4665759510006,8.30,38.520000,0.00,0.00,0.00,0.00,14594180513,63,319.9000,0."
+    "06,0.20,Aug 28 07:59PM EDT,Aug 28 04:00PM "
+    "EDT,314.5800,2782520,1,2026,12348919893.0000,320.2500,303.9100,"
+    "889590318.6141,319.6400,314.5800\";\n";
 const std::string kSinaHkdRate =
     "var hq_str_fx_shkdcny=\"03:21:44,0.8646255739,0.8646255739,0.8657633869,15.5660370000,0.8657633869,"
     "0.8658608388,0.8643042351,0.8646255739,港元兑人民币,-0.1314,-0.0011,0.0016,此行情由新浪财经计算得出,"
@@ -86,9 +92,9 @@ protected:
         std::filesystem::remove_all(m_folder, error);
     }
 
-    RefreshCycle& Make(int source, WatchList list = MixedList()) {
+    RefreshCycle& Make(int source, WatchList list = MixedList(), bool tradeHoursOnly = false) {
         m_cycle.emplace(host, m_folder.generic_u8string() + "/", std::string());
-        m_cycle->Configure({source, true, false, 10});
+        m_cycle->Configure({source, true, tradeHoursOnly, 10});
         m_cycle->SetWatchList(std::move(list));
         m_cycle->Start();
         return *m_cycle;
@@ -112,6 +118,24 @@ protected:
         return report;
     }
 
+    // The recorded lines dated at the host's moment, as a service answers then.
+    std::string DatedNow(std::string reply) const {
+        const std::string now = BeijingTimeAt(host.WallSeconds()).DateTime();
+        std::string slashed = now.substr(0, 10);
+        std::replace(slashed.begin(), slashed.end(), '-', '/');
+        for (const auto& [recorded, today] :
+             {std::pair<std::string, std::string>{"2026-08-07,15:00:00",
+                                                  now.substr(0, 10) + "," + now.substr(11)},
+              {"2026/08/07,16:08:22", slashed + "," + now.substr(11)},
+              {"2026-08-29 08:14:52", now},
+              {"2026-08-07 10:29", now.substr(0, 16)}}) {
+            for (std::size_t at = reply.find(recorded); at != std::string::npos;
+                 at = reply.find(recorded, at))
+                reply.replace(at, recorded.size(), today);
+        }
+        return reply;
+    }
+
     // Answers every job of the latest refresh by its host: Sina's, NetEase's, the fund service's.
     void AnswerAll(const std::vector<std::string>& failHosts = {}) {
         for (const QuoteFetchJob& job : LastRefreshJobs()) {
@@ -120,7 +144,7 @@ protected:
             });
             std::string reply;
             if (job.url.find("fundgz") != std::string::npos)
-                reply = kFund;
+                reply = DatedNow(kFund);
             else if (job.url.find("126.net") != std::string::npos)
                 reply = NetEaseShanghai();
             else if (job.url.find("sinajs") != std::string::npos) {
@@ -129,9 +153,11 @@ protected:
                     sina += kSinaShanghai;
                 if (job.url.find("rt_hk00700") != std::string::npos)
                     sina += kSinaHongKong;
+                if (job.url.find("gb_aapl") != std::string::npos)
+                    sina += kSinaUs;
                 if (job.url.find("fx_shkdcny") != std::string::npos)
                     sina += kSinaHkdRate;
-                reply = Utf8ToGbk(sina);
+                reply = Utf8ToGbk(DatedNow(sina));
             }
             m_cycle->OnFetchStatus(Report(job, fail ? kFetchFailed : kFetchFinished, reply));
         }
@@ -249,6 +275,86 @@ TEST_F(MixedRefreshTest, EveryPartFailingChangesNothingAndAFundListAsksNoQuoteSe
     EXPECT_EQ(Row(0).quote.price, "1.0389");
     EXPECT_EQ(Row(1).quote.price, "1.0389");
     EXPECT_EQ(fundCycle.StatusText(), kStatusQuotesShown);
+}
+
+// The markets of the latest refresh, or nothing when it asked every market of the list.
+std::vector<int> AskedMarkets(const RefreshCycle& cycle) {
+    return cycle.LastPlan().allMarkets ? std::vector<int>() : cycle.LastPlan().Markets();
+}
+
+TEST_F(MixedRefreshTest, TradeHoursOnlyAsksEachMarketInItsOwnHours) {
+    WatchList list = ParseListFile("dac600519|600519|贵州茅台|1|0|0|0|0|0\r\n"
+                                   "dac00700|00700|腾讯控股|4|0|0|0|0|0\r\n"
+                                   "dacAAPL|AAPL|苹果|5|0|0|0|0|0\r\n",
+                                   MarketReading::Number)
+                         .entries;
+    // A Wednesday in New York's summer time: the US trades 21:30-04:00 Beijing time.
+    host.wallStart = UnixSecondsOfBeijing(2026, 7, 8, 10, 30, 0);
+    RefreshCycle& cycle = Make(kSourceSina, list, true);
+    AnswerAll();
+    EXPECT_EQ(Row(2).quote.price, "319.70") << Row(2).quote.dateTime << "/" << Row(2).code;
+    EXPECT_EQ(cycle.StatusText(), "美股休市");
+    // The morning: Shanghai and Hong Kong, not the US.
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(cycle), (std::vector<int>{kMarketShanghai, kMarketHongKong}));
+    EXPECT_EQ(LastRefreshJobs()[0].url.find("gb_aapl"), std::string::npos) << LastRefreshJobs()[0].url;
+    AnswerAll();
+    EXPECT_EQ(Row(2).quote.price, "319.70"); // kept from the first refresh
+
+    // Hong Kong's lunch (12:00-13:00) after the A shares' (11:30): nothing to ask until 13:00.
+    host.steadyMs = RecordingHost::kSteadyStart + (2 * 3600 + 15 * 60) * 1000; // 12:45
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked); // the catch-up after both mornings
+    AnswerAll();
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kClosed);
+    host.steadyMs = RecordingHost::kSteadyStart + (2 * 3600 + 30 * 60 + 5) * 1000; // 13:00:05
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(cycle), (std::vector<int>{kMarketShanghai, kMarketHongKong}));
+    AnswerAll();
+
+    // 22:00 Beijing time, across to New York's morning: after the closing catch-up the US alone.
+    host.steadyMs = RecordingHost::kSteadyStart + (11 * 3600 + 30 * 60) * 1000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    AnswerAll();
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(cycle), std::vector<int>{kMarketUnitedStates});
+    EXPECT_NE(LastRefreshJobs()[0].url.find("list=gb_aapl"), std::string::npos) << LastRefreshJobs()[0].url;
+    AnswerAll();
+    EXPECT_EQ(Row(0).quote.price, "1309.220");
+    EXPECT_EQ(Row(1).quote.price, "478.800");
+    // The A shares are closed, the US trades: no closing text.
+    EXPECT_EQ(cycle.StatusText(), "港股休市");
+    // 03:59 next morning the US still trades; at 04:00:30 its catch-up, then nothing.
+    host.steadyMs = RecordingHost::kSteadyStart + (17 * 3600 + 29 * 60) * 1000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(cycle), std::vector<int>{kMarketUnitedStates});
+    AnswerAll();
+    host.steadyMs = RecordingHost::kSteadyStart + (17 * 3600 + 30 * 60 + 30) * 1000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    AnswerAll();
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kClosed);
+}
+
+TEST_F(MixedRefreshTest, FundsAskOnceMoreForTheEveningsNetValue) {
+    WatchList list = ParseListFile("dac600519|600519|贵州茅台|1|0|0|0|0|0\r\n"
+                                   "dac161725|161725|招商白酒|6|0|0|0|0|0\r\n",
+                                   MarketReading::Number)
+                         .entries;
+    host.wallStart = UnixSecondsOfBeijing(2026, 12, 9, 19, 59, 50); // a Wednesday
+    RefreshCycle& cycle = Make(kSourceSina, list, true);
+    AnswerAll();
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(cycle), std::vector<int>{kMarketFund});
+    ASSERT_EQ(LastRefreshJobs().size(), 1u);
+    EXPECT_NE(LastRefreshJobs()[0].url.find("fundgz"), std::string::npos);
+    AnswerAll();
+    EXPECT_EQ(Row(0).quote.price, "1309.220");
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kClosed);
 }
 
 TEST(FundReplies, JoinedRepliesEachGiveTheirOwnFund) {
