@@ -2,8 +2,10 @@
 
 #include "quote/DerivedValues.h"
 #include "quote/FundEstimate.h"
+#include "quote/Markets.h"
 #include "quote/QuoteDispatch.h"
 #include "quote/QuoteService.h"
+#include "quote/TradingHours.h"
 #include "quote/WatchListFile.h"
 
 #include <algorithm>
@@ -51,6 +53,15 @@ void RefreshGathering::Begin(RefreshPlan plan) {
     m_plan = std::move(plan);
     m_reports.assign(m_plan.parts.size(), std::nullopt);
     m_open = true;
+}
+
+bool RefreshGathering::IsSingle() const {
+    if (!m_plan.allMarkets || m_plan.parts.size() != 1)
+        return false;
+    const RefreshPart& part = m_plan.parts.front();
+    return part.kind == RefreshPartKind::kQuotes && part.moreCodes.empty() &&
+           std::all_of(part.markets.begin(), part.markets.end(),
+                       [](int market) { return market == kMarketShanghai || market == kMarketShenzhen; });
 }
 
 bool RefreshGathering::Take(const FetchReport& report) {
@@ -159,6 +170,8 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
     parsed.exchangeRatesStale =
         ratesAsked ? !result.ratesAnswered && rates.IsStale() : book.exchangeRatesStale;
     ComputeDerivedValues(parsed);
+    if (std::string latest = LatestQuoteTime(parsed); !latest.empty())
+        parsed.updateTime = std::move(latest);
     TakeParsedState(book, std::move(parsed));
     return result;
 }

@@ -19,13 +19,9 @@ public:
     // A refresh of these parts has started; the reports of an earlier one are dropped.
     void Begin(RefreshPlan plan);
     bool IsOpen() const { return m_open; }
-    // A quote refresh of one part that reads as a refresh always did (every market of the
-    // list, no funds, no rates, no second service).
-    bool IsSingle() const {
-        return m_plan.allMarkets && m_plan.parts.size() == 1 &&
-               m_plan.parts.front().kind == RefreshPartKind::kQuotes &&
-               m_plan.parts.front().moreCodes.empty();
-    }
+    // A refresh that reads as a refresh always did: one quote service for a list of Shanghai
+    // and Shenzhen rows alone (no other market, no funds, no rates).
+    bool IsSingle() const;
 
     // A final report of a quote job: true when it was the last part the refresh waited for.
     // A report of no part of this refresh (a late one of an earlier refresh) is dropped. A
@@ -56,9 +52,9 @@ struct GatheredResult {
 // Applies a gathered refresh's replies (nothing for a part that failed; Google's is the text
 // of its reply file) to the book: each quote part's reply read by its service's parser,
 // taking the rows of its markets; funds by the fund estimate parser, each reply for the fund
-// it asked; the exchange rates into `rates`. Rows of markets the refresh did not ask keep
-// their quotes. When no part brought a usable quote the book is
-// left as it was.
+// it asked; the exchange rates into `rates`. The update time is the latest of the rows'
+// quotes (each service's own would name whichever market it sent last). Rows of markets the refresh did not
+// ask keep their quotes. When no part brought a usable quote the book is left as it was.
 GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
                                     const std::vector<std::optional<std::string>>& replies,
                                     ExchangeRateBook& rates);

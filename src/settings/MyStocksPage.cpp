@@ -4,6 +4,7 @@
 #include "config/ProgramFolder.h"
 #include "net/FetchManager.h"
 #include "net/Suggestions.h"
+#include "quote/Markets.h"
 #include "quote/WatchListFile.h"
 #include "settings/GradientButton.h"
 #include "settings/SuggestionComboBox.h"
@@ -143,6 +144,9 @@ void MyStocksPage::createControls() {
     m_markets = new QButtonGroup(this);
     m_markets->addButton(m_shanghai);
     m_markets->addButton(m_shenzhen);
+    m_otherMarket = new QLabel(this);
+    m_otherMarket->setObjectName(QStringLiteral("otherMarketLabel"));
+    m_otherMarket->hide();
     m_alert = new QCheckBox(QStringLiteral("预警"), this);
     m_alert->setObjectName(QStringLiteral("alertBox"));
     m_lower = NewEdit("lowerEdit", this);
@@ -183,6 +187,7 @@ void MyStocksPage::createControls() {
     form->addWidget(new QLabel(QStringLiteral("地点"), details), row, 0);
     form->addWidget(m_shanghai, row, 1);
     form->addWidget(m_shenzhen, row++, 2);
+    form->addWidget(m_otherMarket, row++, 1, 1, 2);
     form->addWidget(m_alert, row++, 0, 1, 3);
     form->addWidget(new QLabel(QStringLiteral("下限"), details), row, 0);
     form->addWidget(m_lower, row++, 1, 1, 2);
@@ -283,7 +288,10 @@ void MyStocksPage::Add() {
     StockEntry row;
     row.code = found->substr(0, first);
     row.name = found->substr(first + 1, last - first - 1);
-    row.market = found->compare(last + 1, 2, "sh") == 0 ? kMarketShanghai : kMarketShenzhen;
+    // The full code's prefix names the exchange: Beijing stocks come as type 11 too.
+    row.market = found->compare(last + 1, 2, "sh") == 0   ? kMarketShanghai
+                 : found->compare(last + 1, 2, "bj") == 0 ? kMarketBeijing
+                                                          : kMarketShenzhen;
     for (const StockEntry& existing : Rows()) {
         if (existing.market == row.market && existing.code == row.code) {
             showStatus(QString::fromUtf8(kAlreadyListedText));
@@ -382,6 +390,8 @@ void MyStocksPage::clearDetails() {
     m_shanghai->setChecked(false);
     m_shenzhen->setChecked(false);
     m_markets->setExclusive(true);
+    m_otherMarket->clear();
+    m_otherMarket->hide();
 }
 
 void MyStocksPage::showDetailsOf(int k) {
@@ -392,8 +402,15 @@ void MyStocksPage::showDetailsOf(int k) {
     const StockEntry& row = Rows()[k];
     m_code->setText(Utf8ToQString(row.code));
     m_name->setText(Utf8ToQString(row.name));
+    // A row of another market checks neither: saving it keeps its market.
+    m_markets->setExclusive(false);
     m_shanghai->setChecked(row.market == kMarketShanghai);
-    m_shenzhen->setChecked(row.market != kMarketShanghai);
+    m_shenzhen->setChecked(row.market == kMarketShenzhen);
+    m_markets->setExclusive(true);
+    const MarketInfo* market = MarketOf(row.market);
+    const bool other = market != nullptr && row.market != kMarketShanghai && row.market != kMarketShenzhen;
+    m_otherMarket->setText(other ? QString::fromUtf8(market->name) : QString());
+    m_otherMarket->setVisible(other);
     // The boxes are set as stored: their own handlers would empty the edits filled below.
     const QSignalBlocker quietAlert(m_alert);
     const QSignalBlocker quietHolding(m_holding);

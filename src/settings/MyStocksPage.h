@@ -26,6 +26,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QTreeView;
@@ -130,6 +131,8 @@ private:
     QRadioButton* m_shanghai = nullptr;
     QRadioButton* m_shenzhen = nullptr;
     QButtonGroup* m_markets = nullptr;
+    // The market of a row of neither Shanghai nor Shenzhen ("港股"); hidden for those two.
+    QLabel* m_otherMarket = nullptr;
     QCheckBox* m_alert = nullptr;
     QLineEdit* m_lower = nullptr;
     QLineEdit* m_upper = nullptr;

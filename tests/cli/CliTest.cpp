@@ -408,10 +408,11 @@ std::string RowOf(const std::string& output, const std::string& code) {
     return output.substr(start, output.find('}', start) - start + 1);
 }
 
-// A list of all six markets from the simulated market: every row has its quote in one
-// refresh, whichever service is selected; the rows of Hong Kong, the US and the fund read the
-// same from every service that quotes them (and from the one asked for them beside NetEase
-// 163), and the total converts the Hong Kong and US holdings at the rates the JSON names.
+// A list of all six markets from the simulated market after every market's close (the
+// prices stand still): every row has its quote in one refresh, whichever service is selected; the rows of
+// Hong Kong, the US and the fund read the same from every service that quotes them (and from the one asked
+// for them beside NetEase 163), and the total converts the Hong Kong and US holdings at the rates the JSON
+// names.
 TEST(MarluneCli, AMixedListOfAllSixMarketsFromEachService) {
     CliHome home("marlune-cli-mixed-");
     std::filesystem::create_directories(home.string() + "/config");
@@ -433,7 +434,7 @@ TEST(MarluneCli, AMixedListOfAllSixMarketsFromEachService) {
     for (int source : {1, 2, 4, 5}) {
         SCOPED_TRACE(source);
         auto [status, output] = RunCli("--home " + home.string() + " --demo --json --source " +
-                                       std::to_string(source) + " --beijing-time '2026-12-09 10:30'");
+                                       std::to_string(source) + " --beijing-time '2026-12-09 16:30'");
         EXPECT_EQ(status, 0);
         EXPECT_EQ(output.find(R"("price":"",)"), std::string::npos) << "a row without a quote: " << output;
         EXPECT_NE(RowOf(output, "00700").find(R"("market":4,"currency":"HKD")"), std::string::npos) << output;

@@ -9,6 +9,7 @@
 #include "quote/ExchangeRates.h"
 #include "quote/FundEstimate.h"
 #include "quote/QuoteParsers.h"
+#include "quote/QuoteTable.h"
 #include "quote/TencentQuotes.h"
 #include "text/Gbk.h"
 
@@ -408,6 +409,12 @@ TEST(ExchangeRates, TheTotalCountsInYuanAndLeavesOutHoldingsWithoutARate) {
     EXPECT_EQ(book.totalLeavesOut, std::vector<std::string>{"USD"});
     EXPECT_EQ(TotalRatesText(book.exchangeRates, book.totalLeavesOut),
               "汇率：1 港元 = 0.9200 元（2026-08-07 16:08:00）\n未计入合计（无汇率）：美元");
+    // The total line says it too, after its rate.
+    EXPECT_EQ(TotalLineTextOf(book, false), "总盈亏:8171.60  4.90%（未含美元）  ");
+    book.exchangeRatesStale = true;
+    EXPECT_EQ(TotalRatesText(book.exchangeRates, book.totalLeavesOut, true),
+              "汇率：1 港元 = 0.9200 元（2026-08-07 "
+              "16:08:00）\n汇率未能更新，沿用以上汇率\n未计入合计（无汇率）：美元");
     // A rate of 0 is no rate.
     book.exchangeRates = {{"HKD", 0.92, ""}, {"USD", 0.0, ""}};
     ComputeDerivedValues(book);
@@ -416,6 +423,20 @@ TEST(ExchangeRates, TheTotalCountsInYuanAndLeavesOutHoldingsWithoutARate) {
     ComputeDerivedValues(book);
     EXPECT_EQ(book.totalPlAmount, "9570.30"); // + 197 x 7.1
     EXPECT_TRUE(book.totalLeavesOut.empty());
+    // Every holding converted, at rates the last request did not renew: "*".
+    EXPECT_EQ(TotalLineMark(book), "*");
+    book.exchangeRatesStale = false;
+    EXPECT_EQ(TotalLineMark(book), "");
+    // A rate request that brings none marks the rates held as stale; the next that brings
+    // one clears it.
+    ExchangeRateBook rates;
+    rates.OnRates({});
+    EXPECT_FALSE(rates.IsStale()); // nothing held, nothing stale
+    rates.OnRates({{"HKD", 0.92, ""}});
+    rates.OnRates({});
+    EXPECT_TRUE(rates.IsStale());
+    rates.OnRates({{"HKD", 0.93, ""}});
+    EXPECT_FALSE(rates.IsStale());
 }
 
 } // namespace

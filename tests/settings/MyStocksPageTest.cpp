@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -397,6 +398,49 @@ TEST_F(MyStocksPageTest, TheKeyboardSelectionIsTheRowTheDetailsAndButtonsUse) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(next)) << next;
     }
+}
+
+// A Beijing stock comes among the A shares' suggestions (type 11) with a "bj" full code, as
+// the service answers (a recorded reply line); it is added as market 3, not as Shenzhen.
+TEST_F(MyStocksPageTest, ABeijingSuggestionAddsABeijingRow) {
+    makePage();
+    m_page->show();
+    type("btr");
+    answer(Utf8ToGbk("var suggestvalue=\"贝特瑞,11,920185,bj920185,贝特瑞,,贝特瑞,99,1,,,\";"));
+    ASSERT_EQ(m_page->SuggestionBox()->count(), 1);
+    setBoxText("920185-贝特瑞");
+    click("addButton");
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    EXPECT_EQ(m_page->Rows().back().market, kMarketBeijing);
+    EXPECT_NE(ReadGbk("config/list.ini").find("|920185|贝特瑞|3|0|"), std::string::npos);
+}
+
+// A row of Hong Kong, the US or a fund shows its market and keeps it when saved: neither radio
+// button stands for it (saving it used to make it a Shenzhen row).
+TEST_F(MyStocksPageTest, ARowOfAnotherMarketKeepsItsMarketWhenSaved) {
+    WriteGbk("config/list.ini", "k1|00700|腾讯控股|4|0|0|0|100|400.00\r\n"
+                                "k2|600036|招商银行|1|0|0|0|0|0\r\n"
+                                "k3|161725|招商白酒|6|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+    ASSERT_EQ(listRows(), 3);
+    clickRow(0);
+    EXPECT_FALSE(child<QRadioButton>("shanghaiRadio")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>("shenzhenRadio")->isChecked());
+    EXPECT_TRUE(child<QLabel>("otherMarketLabel")->isVisible());
+    EXPECT_EQ(child<QLabel>("otherMarketLabel")->text(), "港股");
+    child<QLineEdit>("quantityEdit")->setText("200");
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[0].market, kMarketHongKong);
+    clickRow(1);
+    EXPECT_TRUE(child<QRadioButton>("shanghaiRadio")->isChecked());
+    EXPECT_FALSE(child<QLabel>("otherMarketLabel")->isVisible());
+    clickRow(2);
+    EXPECT_EQ(child<QLabel>("otherMarketLabel")->text(), "基金");
+    click("saveButton");
+    EXPECT_EQ(ReadGbk("config/list.ini"), "k1|00700|腾讯控股|4|0|0.00|0.00|200|400.00\r\n"
+                                          "k2|600036|招商银行|1|0|0.00|0.00|0|0.00\r\n"
+                                          "k3|161725|招商白酒|6|0|0.00|0.00|0|0.00\r\n");
 }
 
 TEST_F(MyStocksPageTest, SaveDetailsReadsNumbersLeniently) {
