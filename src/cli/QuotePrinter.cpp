@@ -221,9 +221,9 @@ std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText)
         const StockEntry& entry = book.watchList[r];
         const QuoteRecord& q = entry.quote;
         const std::array<const std::string*, 15> values = {
-            &entry.code, &entry.name, &q.price,    &q.change,        &q.changeRate,
-            &q.high,     &q.low,      &q.open,     &q.previousClose, &q.amplitude,
-            &q.volume,   &q.amount,   &q.plAmount, &q.plRate,        &q.dateTime};
+            &entry.code, &ShownName(entry), &q.price,         &q.change,    &q.changeRate, &q.high,
+            &q.low,      &q.open,           &q.previousClose, &q.amplitude, &q.volume,     &q.amount,
+            &q.plAmount, &q.plRate,         &q.dateTime};
         if (r > 0)
             out += ',';
         out += '{';

@@ -85,7 +85,7 @@ void UpdateRateAlert(QuoteBook& book, std::size_t row) {
 }
 
 std::string RateAlertMessage(const StockEntry& entry, int rateState) {
-    const std::string& name = entry.name.empty() ? entry.quote.name : entry.name;
+    const std::string& name = ShownName(entry).empty() ? entry.quote.name : ShownName(entry);
     std::string message = name + "(" + entry.code + ") 现价" + entry.quote.price;
     if (rateState == kRateRisen)
         message += "，涨幅已达+" + RateText(entry.riseRate) + "%";

@@ -64,7 +64,7 @@ void DropNegativeZeros(QuoteRecord& quote) {
 }
 
 std::string AlertMessage(const StockEntry& entry, int state) {
-    const std::string& name = entry.name.empty() ? entry.quote.name : entry.name;
+    const std::string& name = ShownName(entry).empty() ? entry.quote.name : ShownName(entry);
     std::string message = name + "(" + entry.code + ") 现价" + entry.quote.price;
     if (state == kAlertAtLowerLimit)
         message += "，已跌到预警下限" + Format("%.2f", static_cast<double>(entry.lowerLimit));

@@ -28,10 +28,10 @@ const std::array<QuoteColumnInfo, kQuoteColumnCount>& QuoteColumns() {
 std::array<std::string, kQuoteColumnCount> QuoteRowTexts(const StockEntry& entry) {
     const QuoteRecord& q = entry.quote;
     return {
-        entry.code,   entry.name,      q.price,     q.change,
-        q.changeRate, q.high,          q.low,       q.price.empty() ? std::string() : std::string("分时图"),
-        q.open,       q.previousClose, q.amplitude, q.volume,
-        q.amount,     q.plAmount,      q.plRate};
+        entry.code,   ShownName(entry), q.price,     q.change,
+        q.changeRate, q.high,           q.low,       q.price.empty() ? std::string() : std::string("分时图"),
+        q.open,       q.previousClose,  q.amplitude, q.volume,
+        q.amount,     q.plAmount,       q.plRate};
 }
 
 CellColor QuoteCellColor(const StockEntry& entry, int column) {

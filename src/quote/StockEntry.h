@@ -54,8 +54,17 @@ struct StockEntry {
     // -fallRate or below; 0 is off. Kept in data/watchextras.txt, not in list.ini.
     double riseRate = 0.0;
     double fallRate = 0.0;
+    // The user's own name for the stock, shown instead of its name wherever the ticker
+    // names it (the grid, the detail popup, the alerts); empty for none. Kept in
+    // data/watchextras.txt.
+    std::string alias;
     QuoteRecord quote;
 };
+
+// The name the ticker shows for an entry: its alias, else its name in the list.
+inline const std::string& ShownName(const StockEntry& entry) {
+    return entry.alias.empty() ? entry.name : entry.alias;
+}
 
 // The watch list grows at the end without moving existing entries.
 using WatchList = std::deque<StockEntry>;

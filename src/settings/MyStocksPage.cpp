@@ -4,6 +4,7 @@
 #include "config/ProgramFolder.h"
 #include "net/FetchManager.h"
 #include "net/Suggestions.h"
+#include "quote/AlertRules.h"
 #include "quote/Markets.h"
 #include "quote/WatchListFile.h"
 #include "settings/GradientButton.h"
@@ -56,6 +57,16 @@ QLineEdit* NewEdit(const char* objectName, QWidget* parent) {
     return edit;
 }
 
+// A rate typed into "涨幅达" or "跌幅达": the size of the move, whichever sign it is typed
+// with ("-3" in "跌幅达" is the 3 % fall it reads as); 0 is off.
+double AlertRateOf(const std::string& typed) {
+    std::string text = typed;
+    text.erase(0, text.find_first_not_of(' '));
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        text.erase(0, 1);
+    return StoredAlertRate(text);
+}
+
 } // namespace
 
 std::string StockRecordKey(int market, const std::string& code) {
@@ -70,7 +81,7 @@ MyStocksPage::MyStocksPage(StatusSink status, QWidget* parent)
     : MyStocksPage(std::move(status), {}, parent) {}
 
 MyStocksPage::MyStocksPage(StatusSink status, JobStarter startJob, QWidget* parent)
-    : SettingsPageBase(std::move(status), parent), m_listPath(ListIniPath()),
+    : SettingsPageBase(std::move(status), parent), m_listPath(ListIniPath()), m_extras(WatchExtrasPath()),
       m_startJob(std::move(startJob)) {
     if (!m_startJob) {
         m_bridge =
@@ -151,15 +162,21 @@ void MyStocksPage::createControls() {
     m_alert->setObjectName(QStringLiteral("alertBox"));
     m_lower = NewEdit("lowerEdit", this);
     m_upper = NewEdit("upperEdit", this);
+    m_rise = NewEdit("riseEdit", this);
+    m_fall = NewEdit("fallEdit", this);
+    m_alias = NewEdit("aliasEdit", this);
+    m_alias->setToolTip(QStringLiteral("在行情窗口和预警中代替名称显示；留空则显示名称"));
     m_holding = new QCheckBox(QStringLiteral("买入量"), this);
     m_holding->setObjectName(QStringLiteral("holdingBox"));
     m_quantity = NewEdit("quantityEdit", this);
     m_cost = NewEdit("costEdit", this);
     // Ticking a box opens its edits for new values; clearing it closes them.
-    connect(m_alert, &QCheckBox::toggled, this, [this](bool on) { openEdits(on, m_lower, m_upper); });
-    connect(m_holding, &QCheckBox::toggled, this, [this](bool on) { openEdits(on, m_quantity, m_cost); });
-    openEdits(false, m_lower, m_upper);
-    openEdits(false, m_quantity, m_cost);
+    connect(m_alert, &QCheckBox::toggled, this, [this](bool on) {
+        openEdits(on, {m_lower, m_upper, m_rise, m_fall});
+    });
+    connect(m_holding, &QCheckBox::toggled, this, [this](bool on) { openEdits(on, {m_quantity, m_cost}); });
+    openEdits(false, {m_lower, m_upper, m_rise, m_fall});
+    openEdits(false, {m_quantity, m_cost});
 
     // Left: the box, the list and its buttons.
     auto* left = new QVBoxLayout;
@@ -184,6 +201,8 @@ void MyStocksPage::createControls() {
     form->addWidget(m_code, row++, 1, 1, 2);
     form->addWidget(new QLabel(QStringLiteral("名称"), details), row, 0);
     form->addWidget(m_name, row++, 1, 1, 2);
+    form->addWidget(new QLabel(QStringLiteral("别名"), details), row, 0);
+    form->addWidget(m_alias, row++, 1, 1, 2);
     form->addWidget(new QLabel(QStringLiteral("地点"), details), row, 0);
     form->addWidget(m_shanghai, row, 1);
     form->addWidget(m_shenzhen, row++, 2);
@@ -193,6 +212,12 @@ void MyStocksPage::createControls() {
     form->addWidget(m_lower, row++, 1, 1, 2);
     form->addWidget(new QLabel(QStringLiteral("上限"), details), row, 0);
     form->addWidget(m_upper, row++, 1, 1, 2);
+    form->addWidget(new QLabel(QStringLiteral("涨幅达"), details), row, 0);
+    form->addWidget(m_rise, row, 1);
+    form->addWidget(new QLabel(QStringLiteral("%"), details), row++, 2);
+    form->addWidget(new QLabel(QStringLiteral("跌幅达"), details), row, 0);
+    form->addWidget(m_fall, row, 1);
+    form->addWidget(new QLabel(QStringLiteral("%"), details), row++, 2);
     form->addWidget(m_holding, row++, 0, 1, 3);
     form->addWidget(new QLabel(QStringLiteral("数量"), details), row, 0);
     form->addWidget(m_quantity, row, 1);
@@ -220,6 +245,7 @@ void MyStocksPage::load() {
     ListFile file = ReadListFile(m_listPath, MarketReading::FirstDigit, DefaultListIni());
     m_maySave = MaySaveOver(file);
     m_unreadLines = std::move(file.unreadLines);
+    m_extras.ApplyTo(file.entries);
     m_model->SetRows(std::move(file.entries));
 }
 
@@ -240,7 +266,11 @@ bool MyStocksPage::writeList() {
     }
     switch (SaveWatchList(m_listPath, m_model->Rows(), m_unreadLines)) {
     case ListSaveResult::Saved:
-        return true;
+        // The extras follow the list, so that a stock deleted or moved takes its own along.
+        if (m_extras.Write(m_model->Rows()))
+            return true;
+        showStatus(QString::fromUtf8(kExtrasSaveFailedText));
+        break;
     case ListSaveResult::ReadOnly:
         showStatus(QString::fromUtf8(kListReadOnlyText));
         break;
@@ -307,8 +337,8 @@ void MyStocksPage::Add() {
     ShowDetails(static_cast<int>(Rows().size()) - 1);
 }
 
-void MyStocksPage::openEdits(bool open, QLineEdit* first, QLineEdit* second) {
-    for (QLineEdit* edit : {first, second}) {
+void MyStocksPage::openEdits(bool open, std::initializer_list<QLineEdit*> edits) {
+    for (QLineEdit* edit : edits) {
         edit->clear();
         edit->setEnabled(open);
     }
@@ -380,11 +410,11 @@ void MyStocksPage::ShowDetails(int k) {
 void MyStocksPage::clearDetails() {
     const QSignalBlocker quietAlert(m_alert);
     const QSignalBlocker quietHolding(m_holding);
-    for (QLineEdit* edit : {m_code, m_name, m_lower, m_upper, m_quantity, m_cost})
+    for (QLineEdit* edit : {m_code, m_name, m_alias, m_lower, m_upper, m_rise, m_fall, m_quantity, m_cost})
         edit->clear();
     for (QCheckBox* box : {m_alert, m_holding})
         box->setChecked(false);
-    for (QLineEdit* edit : {m_lower, m_upper, m_quantity, m_cost})
+    for (QLineEdit* edit : {m_lower, m_upper, m_rise, m_fall, m_quantity, m_cost})
         edit->setEnabled(false);
     m_markets->setExclusive(false);
     m_shanghai->setChecked(false);
@@ -402,6 +432,7 @@ void MyStocksPage::showDetailsOf(int k) {
     const StockEntry& row = Rows()[k];
     m_code->setText(Utf8ToQString(row.code));
     m_name->setText(Utf8ToQString(row.name));
+    m_alias->setText(Utf8ToQString(row.alias));
     // A row of another market checks neither: saving it keeps its market.
     m_markets->setExclusive(false);
     m_shanghai->setChecked(row.market == kMarketShanghai);
@@ -418,8 +449,11 @@ void MyStocksPage::showDetailsOf(int k) {
     m_alert->setChecked(alert);
     m_lower->setText(alert ? Utf8ToQString(Format("%.2f", row.lowerLimit)) : QString());
     m_upper->setText(alert ? Utf8ToQString(Format("%.2f", row.upperLimit)) : QString());
-    m_lower->setEnabled(alert);
-    m_upper->setEnabled(alert);
+    // A rate of 0 is off: its edit stays empty.
+    m_rise->setText(alert && row.riseRate > 0.0 ? Utf8ToQString(RateText(row.riseRate)) : QString());
+    m_fall->setText(alert && row.fallRate > 0.0 ? Utf8ToQString(RateText(row.fallRate)) : QString());
+    for (QLineEdit* edit : {m_lower, m_upper, m_rise, m_fall})
+        edit->setEnabled(alert);
     const bool holding = row.quantity > 0;
     m_holding->setChecked(holding);
     m_quantity->setText(holding ? Utf8ToQString(Format("%d", row.quantity)) : QString());
@@ -441,14 +475,19 @@ void MyStocksPage::SaveDetails() {
         row.market = kMarketShenzhen;
     row.code = QStringToUtf8(m_code->text());
     row.name = QStringToUtf8(m_name->text());
+    row.alias = WatchExtrasFile::StorableAlias(QStringToUtf8(m_alias->text()));
     if (m_alert->isChecked()) {
         row.alertFlag = 1;
         row.lowerLimit = static_cast<float>(AtoF(QStringToUtf8(m_lower->text())));
         row.upperLimit = static_cast<float>(AtoF(QStringToUtf8(m_upper->text())));
+        row.riseRate = AlertRateOf(QStringToUtf8(m_rise->text()));
+        row.fallRate = AlertRateOf(QStringToUtf8(m_fall->text()));
     } else {
         row.alertFlag = 0;
         row.lowerLimit = 0.0f;
         row.upperLimit = 0.0f;
+        row.riseRate = 0.0;
+        row.fallRate = 0.0;
     }
     if (m_holding->isChecked()) {
         row.quantity = AtoI(QStringToUtf8(m_quantity->text()));

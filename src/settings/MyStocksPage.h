@@ -2,12 +2,13 @@
 // The my-stocks page: edits the watch list config/list.ini. On the left the list of stocks
 // (code and short name), the suggestion box where the user types a code, a short name or
 // pinyin initials, and the buttons to add, move up, move down and delete; on the right the
-// details of the list's current row (code, name, market, alert limits, holding) with a
-// button that stores them. The list view shows a WatchListModel that holds the rows the
-// page writes, and the buttons and the details act on the view's current row. Every change is written to
+// details of the list's current row (code, name, alias, market, alert limits and change
+// rates, holding) with a button that stores them. The list view shows a WatchListModel that holds the rows
+// the page writes, and the buttons and the details act on the view's current row. Every change is written to
 // list.ini at once (crash-safe: a failed write leaves the file as it was), with the file's lines that give no
 // stock kept at their places. A list.ini that is read-only, or that could not be read, is never written: the
-// page says so after every change.
+// page says so after every change. The alias and the change-rate alerts go to data/watchextras.txt with
+// every write of list.ini.
 //
 // Every change of the typed text asks the suggestion service for matching stocks through the
 // page's own FetchManager; the answers fill the box's drop-down list, which then opens. Only
@@ -15,11 +16,13 @@
 
 #include "net/FetchJob.h"
 #include "quote/StockEntry.h"
+#include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
 #include "settings/SettingsPageBase.h"
 #include "settings/SuggestionComboBox.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +55,7 @@ inline constexpr char kListNotReadText[] = "自选股文件过大或无法读取
 inline constexpr char kListBadTextText[] = "名称中有无法保存的字符，修改未保存";
 inline constexpr char kListSaveFailedText[] = "自选股保存失败";
 inline constexpr char kDetailsSavedText[] = "修改已保存";
+inline constexpr char kExtrasSaveFailedText[] = "别名和涨跌幅预警保存失败";
 
 // The record key of a stock added on the page: the MD5 digest of the market digit followed by
 // the code ("1" + "600000"), as 32 upper-case hexadecimal digits.
@@ -104,9 +108,10 @@ private:
     // typed or picked, else the first suggestion for the typed text. Before that text's
     // suggestions have come, the add waits for them.
     void enterInBox(int highlighted);
-    void openEdits(bool open, QLineEdit* first, QLineEdit* second);
+    void openEdits(bool open, std::initializer_list<QLineEdit*> edits);
 
     std::string m_listPath;
+    WatchExtrasFile m_extras;
     // The lines of the file that gave no stock, and whether the file may be written at all.
     std::vector<UnreadListLine> m_unreadLines;
     bool m_maySave = true;
@@ -136,6 +141,9 @@ private:
     QCheckBox* m_alert = nullptr;
     QLineEdit* m_lower = nullptr;
     QLineEdit* m_upper = nullptr;
+    QLineEdit* m_rise = nullptr;
+    QLineEdit* m_fall = nullptr;
+    QLineEdit* m_alias = nullptr;
     QCheckBox* m_holding = nullptr;
     QLineEdit* m_quantity = nullptr;
     QLineEdit* m_cost = nullptr;

@@ -67,7 +67,7 @@ QPoint PlaceDetailPopup(const QPoint& cursor, const QSize& popupSize, const QRec
 }
 
 std::string PopupSummaryText(const StockEntry& entry) {
-    return entry.code + "," + entry.name + "," +
+    return entry.code + "," + ShownName(entry) + "," +
            Format("%d,%d,%.2f,%.2f,%d,%.2f", entry.market, entry.alertFlag,
                   static_cast<double>(entry.upperLimit), static_cast<double>(entry.lowerLimit),
                   entry.quantity, static_cast<double>(entry.cost));

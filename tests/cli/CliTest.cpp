@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 extern char** environ;
@@ -93,8 +94,10 @@ TEST(QuotePrinter, JsonEscapesEveryText) {
 }
 
 // Runs marlune-cli and returns its exit status and standard output.
-std::pair<int, std::string> RunCli(const std::string& arguments) {
-    std::string command = std::string(MARLUNE_BINARY_DIR) + "/src/marlune-cli " + arguments + " 2>/dev/null";
+std::pair<int, std::string> RunCli(const std::string& arguments,
+                                   const std::string& errorTarget = "/dev/null") {
+    std::string command =
+        std::string(MARLUNE_BINARY_DIR) + "/src/marlune-cli " + arguments + " 2>" + errorTarget;
     std::string output;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -105,6 +108,27 @@ std::pair<int, std::string> RunCli(const std::string& arguments) {
         output.append(buffer.data(), n);
     int status = ::pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// The exit status, the standard output and the standard error of one run.
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCliWithErrors(const std::string& arguments, const std::filesystem::path& errorFile) {
+    CliRun run;
+    std::tie(run.status, run.out) = RunCli(arguments, errorFile.string());
+    std::FILE* f = std::fopen(errorFile.c_str(), "rb");
+    if (f == nullptr)
+        return run;
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0)
+        run.err.append(buffer.data(), n);
+    std::fclose(f);
+    return run;
 }
 
 TEST(MarluneCli, PrintsTheWatchListFromEachSourceOfTheSimulatedMarket) {
@@ -397,6 +421,22 @@ TEST(MarluneCli, WatchCarriesTheAlertsThatFire) {
     EXPECT_NE(output.find("\"updateTime\":\"2026-04-22 10:30:00\"}}"), std::string::npos) << output;
     output = RunCli(common + " --watch --beijing-time '2026-04-23 10:31'").second;
     EXPECT_EQ(output.find("alerts"), std::string::npos) << output;
+
+    // The table: each alert is a line of its own on the standard error, the standard output
+    // only the table. An alias stands for the name in both.
+    write(home / "data" / "watchextras.txt", "000001|1|0.30|0.00\r\n000001|1|大盘\r\n");
+    const std::string table =
+        "--home " + home.string() + " --source 1 --reply " + (home / "sina.txt").string();
+    CliRun run = RunCliWithErrors(table + " --watch --beijing-time '2026-04-22 10:31'", home / "err.txt");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "预警：大盘(000001) 现价3010.50，已涨到预警上限3.00\n"
+                       "预警：大盘(000001) 现价3010.50，涨幅已达+0.30%\n");
+    EXPECT_EQ(run.out.find("预警"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("大盘"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("上证指数"), std::string::npos) << run.out;
+    // In the call auction nothing fires, and nothing is said.
+    run = RunCliWithErrors(table + " --watch --beijing-time '2026-04-22 09:20'", home / "err.txt");
+    EXPECT_EQ(run.err, "");
     std::filesystem::remove_all(home);
 }
 

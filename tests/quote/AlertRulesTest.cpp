@@ -196,5 +196,38 @@ TEST(WatchExtras, RatesLiveBesideTheList) {
                                                 "600519|1|0.00|4.25\r\na line of a later version|x\r\n");
 }
 
+TEST(WatchExtras, AliasesHaveALineOfTheirOwn) {
+    test::TempDir dir;
+    const std::string path = dir.file("watchextras.txt");
+    ASSERT_TRUE(WriteFileAtomically(path, "600000|1|5.00|3.00\r\n"
+                                          "600000|1|  银行A  \r\n" // blanks at the ends go
+                                          "600000|1|second\r\n"    // the first alias wins
+                                          "000001|2|指数\r\n"
+                                          "000001|x|bad market\r\n"));
+    WatchList list = {test::Entry("600000", 1), test::Entry("000001", 2), test::Entry("600519", 1)};
+    list[2].alias = "stale"; // not in the file: none
+    WatchExtrasFile file(path);
+    file.ApplyTo(list);
+    EXPECT_EQ(list[0].alias, "银行A");
+    EXPECT_EQ(list[0].riseRate, 5.0); // the alias line takes nothing from the rates
+    EXPECT_EQ(list[1].alias, "指数");
+    EXPECT_EQ(list[1].riseRate, 0.0);
+    EXPECT_EQ(list[2].alias, "");
+    EXPECT_EQ(ShownName(list[0]), "银行A");
+    list[2].name = "贵州茅台";
+    EXPECT_EQ(ShownName(list[2]), "贵州茅台");
+
+    // Written back: the rate line keeps its four fields (what older readers read), the alias
+    // follows on a line of three, separators in it become blanks.
+    list[1].alias = "a|b,c\nd";
+    list[2].alias = "   ";
+    ASSERT_TRUE(file.Write(list));
+    EXPECT_EQ(ReadFileBytes(path).value_or(""), "600000|1|5.00|3.00\r\n600000|1|银行A\r\n"
+                                                "000001|2|a b c d\r\n000001|x|bad market\r\n");
+    WatchList again = {test::Entry("000001", 2)};
+    file.ApplyTo(again);
+    EXPECT_EQ(again[0].alias, "a b c d");
+}
+
 } // namespace
 } // namespace marlune

@@ -284,6 +284,62 @@ TEST_F(MyStocksPageTest, AHoldingAndAnAlertCanBeEnteredForANewStock) {
     EXPECT_EQ(m_page->Rows()[2].alertFlag, 1);
 }
 
+TEST_F(MyStocksPageTest, RateAlertsAndTheAliasAreEditedBesideTheBandAndKeptInTheExtrasFile) {
+    WriteGbk("config/list.ini", "a|000001|上证指数|1|1|3.0|2.00|0|0\r\nb|600036|招商银行|1|0|0|0|0|0\r\n");
+    WriteBytes("data/watchextras.txt", "000001|1|0.30|1.50\r\n000001|1|大盘\r\nlater|version|line|x|y\r\n");
+    makePage();
+    m_page->show();
+    auto* rise = child<QLineEdit>("riseEdit");
+    auto* fall = child<QLineEdit>("fallEdit");
+    auto* alias = child<QLineEdit>("aliasEdit");
+
+    // The stored conditions and alias are shown with the row; the list keeps the real name.
+    clickRow(0);
+    EXPECT_EQ(rise->text(), "0.30");
+    EXPECT_EQ(fall->text(), "1.50");
+    EXPECT_TRUE(rise->isEnabled());
+    EXPECT_EQ(alias->text(), "大盘");
+    EXPECT_EQ(itemText(0, 1), "上证指数");
+
+    // A row without alert has its rate edits closed and empty; ticking the box opens them.
+    clickRow(1);
+    EXPECT_FALSE(rise->isEnabled());
+    EXPECT_TRUE(rise->text().isEmpty());
+    EXPECT_TRUE(alias->text().isEmpty());
+    test::ClickIndicator(child<QCheckBox>("alertBox"));
+    EXPECT_TRUE(fall->isEnabled());
+    // "-2" typed as the fall reads as the 2 % fall it means; a rise of nonsense is off.
+    QTest::keyClicks(fall, "-2");
+    QTest::keyClicks(rise, "abc");
+    QTest::keyClicks(alias, "B|1");
+    click("saveButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kDetailsSavedText));
+    EXPECT_EQ(m_page->Rows()[1].fallRate, 2.0);
+    EXPECT_EQ(m_page->Rows()[1].riseRate, 0.0);
+    EXPECT_EQ(m_page->Rows()[1].alias, "B 1");
+    // list.ini keeps its nine fields; the extras file has the lines, the unknown one kept.
+    EXPECT_EQ(ReadGbk("config/list.ini"), "a|000001|上证指数|1|1|3.00|2.00|0|0.00\r\n"
+                                          "b|600036|招商银行|1|1|0.00|0.00|0|0.00\r\n");
+    EXPECT_EQ(ReadBytes("data/watchextras.txt"), "000001|1|0.30|1.50\r\n000001|1|大盘\r\n"
+                                                 "600036|1|0.00|2.00\r\n600036|1|B 1\r\n"
+                                                 "later|version|line|x|y\r\n");
+
+    // Clearing the alert box drops the rates with the band; the alias stays.
+    clickRow(0);
+    test::ClickIndicator(child<QCheckBox>("alertBox"));
+    EXPECT_TRUE(rise->text().isEmpty());
+    click("saveButton");
+    EXPECT_EQ(ReadBytes("data/watchextras.txt"), "000001|1|大盘\r\n600036|1|0.00|2.00\r\n600036|1|B 1\r\n"
+                                                 "later|version|line|x|y\r\n");
+
+    // A deleted stock takes its lines along; a new page reads what is left.
+    clickRow(1);
+    click("deleteButton");
+    EXPECT_EQ(ReadBytes("data/watchextras.txt"), "000001|1|大盘\r\nlater|version|line|x|y\r\n");
+    makePage();
+    EXPECT_EQ(m_page->Rows()[0].alias, "大盘");
+}
+
 TEST_F(MyStocksPageTest, TheTwentyFirstRowIsRefused) {
     std::string rows = kIndexRows;
     for (int i = 0; i < 18; ++i)
