@@ -116,6 +116,8 @@ void BasicPage::createControls() {
     m_autoSource->setObjectName(QStringLiteral("autoSourceBox"));
     m_tradeHoursOnly = new QCheckBox(QStringLiteral("仅在交易时段刷新"), this);
     m_tradeHoursOnly->setObjectName(QStringLiteral("tradeHoursBox"));
+    m_alertSound = new QCheckBox(QStringLiteral("预警时发出提示音"), this);
+    m_alertSound->setObjectName(QStringLiteral("alertSoundBox"));
 
     m_modifiers = new QButtonGroup(this);
     auto* alt = NewRadio(QStringLiteral("Alt"), "altRadio", m_modifiers, baseini::kHotKeyAlt, this);
@@ -167,6 +169,12 @@ void BasicPage::createControls() {
     tradingRow->addWidget(m_program, 1);
     tradingRow->addWidget(m_browse);
     inner->addWidget(trading);
+
+    auto* alerts = new QGroupBox(QStringLiteral("预警"), frame);
+    auto* alertsRow = new QHBoxLayout(alerts);
+    alertsRow->addWidget(m_alertSound);
+    alertsRow->addStretch(1);
+    inner->addWidget(alerts);
     inner->addStretch(1);
     outer->addWidget(frame);
 }
@@ -186,6 +194,8 @@ void BasicPage::load() {
     m_autoSource->setChecked(ProfileReadFlag(m_baseIniPath, kAutoSource.section, kAutoSource.name, true));
     m_tradeHoursOnly->setChecked(
         ProfileReadFlag(m_baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name, true));
+    // Missing is silent: only a stored 1 sounds.
+    m_alertSound->setChecked(ProfileRead(m_baseIniPath, kAlertSound.section, kAlertSound.name) == "1");
 
     const QString hotKey = QString::fromStdString(ProfileRead(m_baseIniPath, kHotKey.section, kHotKey.name));
     m_hotKey->addItems(HotKeyEntries());
@@ -214,6 +224,7 @@ void BasicPage::Store() {
             {kReSoft.section, kReSoft.name, m_program->text().toStdString()},
             {kAutoSource.section, kAutoSource.name, m_autoSource->isChecked() ? "1" : "0"},
             {kTradeHoursOnly.section, kTradeHoursOnly.name, m_tradeHoursOnly->isChecked() ? "1" : "0"},
+            {kAlertSound.section, kAlertSound.name, m_alertSound->isChecked() ? "1" : "0"},
         });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The basic page: the refresh period, the quote source, the show/hide hot key and the trading
-// program, kept in the [sys] section of config/base.ini. Loaded with the dialog; stored by the
-// dialog's apply, also when another page is on display then.
+// The basic page: the refresh period, the quote source, the show/hide hot key, the trading
+// program and the alerts' sound, kept in the [sys] section of config/base.ini. Loaded with the dialog; stored
+// by the dialog's apply, also when another page is on display then.
 
 #include "settings/SettingsPageBase.h"
 
@@ -46,8 +46,8 @@ class BasicPage final : public SettingsPageBase {
 public:
     BasicPage(StatusSink status, QWidget* parent);
 
-    // Writes DataSour, HotKeyPress, HotKey, FreshSec, ReSoft, AutoSource and TradeHoursOnly
-    // to base.ini.
+    // Writes DataSour, HotKeyPress, HotKey, FreshSec, ReSoft, AutoSource, TradeHoursOnly and
+    // AlertSound to base.ini.
     void Store() override;
 
     // Button "浏览": choose the trading program.
@@ -62,6 +62,7 @@ public:
     QRadioButton* ModifierRadio(int modifier) const; // 1 Alt, 2 Ctrl
     QCheckBox* AutoSourceBox() const { return m_autoSource; }
     QCheckBox* TradeHoursBox() const { return m_tradeHoursOnly; }
+    QCheckBox* AlertSoundBox() const { return m_alertSound; }
 
 private:
     // The modifier's id and the hot key list's entry.
@@ -85,6 +86,7 @@ private:
     QLabel* m_sliderLabel = nullptr;
     QButtonGroup* m_sources = nullptr;
     QCheckBox* m_autoSource = nullptr;     // AutoSource
+    QCheckBox* m_alertSound = nullptr;     // AlertSound
     QCheckBox* m_tradeHoursOnly = nullptr; // TradeHoursOnly
     QButtonGroup* m_modifiers = nullptr;
     QComboBox* m_hotKey = nullptr;

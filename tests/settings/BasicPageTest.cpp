@@ -6,6 +6,7 @@
 #include "settings/SettingsPrompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,6 +139,21 @@ TEST_F(BasicPageTest, StoresWhatTheControlsShow) {
     EXPECT_EQ(read("ReSoft"), "/opt/trade/不存在"); // typed by hand: not checked
     EXPECT_NE(ReadBytes("config/base.ini").find("HotKey= C\r\n"), std::string::npos);
     EXPECT_EQ(makePage()->HotKeyList()->currentText(), " C");
+}
+
+TEST_F(BasicPageTest, TheAlertSoundIsOffUnlessStoredOn) {
+    // The first run writes no AlertSound: silent.
+    EXPECT_FALSE(makePage()->AlertSoundBox()->isChecked());
+    write("AlertSound", "yes");
+    EXPECT_FALSE(makePage()->AlertSoundBox()->isChecked());
+    auto page = makePage();
+    test::ClickIndicator(page->AlertSoundBox());
+    page->Store();
+    EXPECT_EQ(read("AlertSound"), "1");
+    EXPECT_TRUE(makePage()->AlertSoundBox()->isChecked());
+    test::ClickIndicator(page->AlertSoundBox());
+    page->Store();
+    EXPECT_EQ(read("AlertSound"), "0");
 }
 
 TEST_F(BasicPageTest, BrowseTakesOnlyAFileThatOpens) {
