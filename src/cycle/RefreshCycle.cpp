@@ -72,7 +72,7 @@ void RefreshCycle::SetWatchList(WatchList list) {
 
 void RefreshCycle::Start() {
     requestQuotes();
-    if (QuoteTimerMs(m_settings.freshSec))
+    if (QuoteTimerMs(m_settings.freshSec) && !m_paused)
         m_host.StartTimer(CycleTimer::kCharts, kFirstChartDelayMs);
     RestartQuoteTimer(QuoteTimerRestart::kPeriod);
 }
@@ -84,7 +84,7 @@ void RefreshCycle::Refresh() {
 void RefreshCycle::SettingsApplied() {
     // A changed list or source needs its quotes now, whenever the last request was.
     requestQuotesForNewList();
-    if (QuoteTimerMs(m_settings.freshSec))
+    if (QuoteTimerMs(m_settings.freshSec) && !m_paused)
         m_host.StartTimer(CycleTimer::kCharts, kFirstChartDelayMs);
     else
         m_host.StopTimer(CycleTimer::kCharts);
@@ -94,7 +94,28 @@ void RefreshCycle::SettingsApplied() {
 void RefreshCycle::RestartQuoteTimer(QuoteTimerRestart restart) {
     m_host.StopTimer(CycleTimer::kQuotes);
     m_quoteTimerDueMs.reset();
-    startQuoteTimer(RestartedQuoteTimerMs(m_settings.freshSec, restart));
+    if (!m_paused)
+        startQuoteTimer(RestartedQuoteTimerMs(m_settings.freshSec, restart));
+}
+
+void RefreshCycle::SetPaused(bool paused) {
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    if (paused) {
+        m_host.StopTimer(CycleTimer::kQuotes);
+        m_host.StopTimer(CycleTimer::kCharts);
+        m_quoteTimerDueMs.reset();
+        return;
+    }
+    // Back in sight: what is shown should be now's.
+    if (m_newListWaiting)
+        requestQuotesForNewList();
+    else
+        requestQuotes();
+    if (QuoteTimerMs(m_settings.freshSec))
+        m_host.StartTimer(CycleTimer::kCharts, kFirstChartDelayMs);
+    RestartQuoteTimer(QuoteTimerRestart::kPeriod);
 }
 
 void RefreshCycle::startQuoteTimer(std::optional<int> milliseconds) {
@@ -106,6 +127,9 @@ void RefreshCycle::startQuoteTimer(std::optional<int> milliseconds) {
 
 QuoteTick RefreshCycle::OnQuoteTimer() {
     m_quoteTimerDueMs.reset();
+    // A tick already on its way when the pause began.
+    if (m_paused)
+        return QuoteTick::kDropped;
     QuoteTick tick = QuoteTick::kDropped;
     // Outside trading hours the tick asks for nothing (but the timer runs on); a list with
     // markets of other hours asks those that trade.
@@ -148,13 +172,15 @@ std::optional<std::vector<int>> RefreshCycle::marketsDue(std::int64_t now, std::
 }
 
 void RefreshCycle::OnChartTimer() {
+    if (m_paused)
+        return;
     requestCharts();
     if (auto ms = ChartTimerMs(m_settings.freshSec))
         m_host.StartTimer(CycleTimer::kCharts, *ms);
 }
 
 void RefreshCycle::requestQuotes(const std::vector<int>& markets) {
-    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+    if (m_paused || m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
         return;
     // The throttle first: only a request that is sent counts as a refresh for the fallback.
     if (!m_requester.MayRequest())
@@ -169,8 +195,8 @@ void RefreshCycle::requestQuotes(const std::vector<int>& markets) {
 
 void RefreshCycle::requestQuotesForNewList() {
     // Not throttled: a reload is not a timer tick. A request for the old list still running
-    // is let finish; the new list is asked for as soon as it has.
-    if (m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey())) {
+    // is let finish; the new list is asked for as soon as it has, or when the pause ends.
+    if (m_paused || m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey())) {
         m_newListWaiting = true;
         return;
     }
@@ -180,7 +206,7 @@ void RefreshCycle::requestQuotesForNewList() {
 }
 
 bool RefreshCycle::AskNextServiceNow() {
-    if (!m_fallback.Enabled() || m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+    if (m_paused || !m_fallback.Enabled() || m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
         return false;
     m_fallback.LeaveSelectedNow();
     if (!m_fallback.OnOtherSource())
@@ -248,6 +274,8 @@ bool RefreshCycle::startRefresh(std::optional<int> source, const std::vector<int
 }
 
 void RefreshCycle::requestCharts() {
+    if (m_paused)
+        return;
     for (const QuoteFetchJob& job : BuildChartJobs(m_book.watchList, m_programFolder + kDataFolder + '/'))
         startJob(job);
 }
@@ -283,7 +311,7 @@ void RefreshCycle::OnFetchStatus(const FetchReport& report) {
         }
     }
     // The quotes of a list changed while the old list's request ran.
-    if (m_newListWaiting && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
+    if (m_newListWaiting && !m_paused && !m_jobsInFlight.IsRunning(JobsInFlight::QuotesKey()))
         requestQuotesForNewList();
 }
 

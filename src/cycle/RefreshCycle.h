@@ -79,6 +79,14 @@ public:
     void SettingsApplied();
     void RestartQuoteTimer(QuoteTimerRestart restart);
 
+    // Paused, the cycle asks for nothing at all: both timers stop, and refreshes, ticks,
+    // settings applied and the fallback's retries send no request (a job already running
+    // ends as usual). Resuming asks for the quotes at once (throttled; a new list
+    // unthrottled) and starts both timers afresh. The window pauses it while the user has
+    // hidden it, when the user wants no requests then.
+    void SetPaused(bool paused);
+    bool Paused() const { return m_paused; }
+
     QuoteTick OnQuoteTimer();
     void OnChartTimer();
     // A download job's report (progress included).
@@ -142,8 +150,9 @@ private:
     // The last refresh that counts gave quotes (a failed turn of the selected service while
     // another one answers does not count).
     bool m_quotesComing = false;
-    // A new list's request waits for the running quote job to end.
+    // A new list's request waits for the running quote job to end, or for the end of a pause.
     bool m_newListWaiting = false;
+    bool m_paused = false;
     // When the quote timer runs out (steady ms); nothing while it is stopped.
     std::optional<std::int64_t> m_quoteTimerDueMs;
     std::string m_status;

@@ -242,6 +242,52 @@ TEST_F(RefreshCycleTest, TimersThrottleAndJobsInFlight) {
     EXPECT_EQ(host.Timer(CycleTimer::kQuotes), 10000);
 }
 
+TEST_F(RefreshCycleTest, PausedItAsksForNothingUntilResumed) {
+    RefreshCycle& cycle = Make();
+    Answer(cycle, IndexReply());
+    ASSERT_EQ(host.jobs.size(), 1u);
+
+    cycle.SetPaused(true);
+    EXPECT_TRUE(cycle.Paused());
+    EXPECT_FALSE(host.Timer(CycleTimer::kQuotes));
+    EXPECT_FALSE(host.Timer(CycleTimer::kCharts));
+    // Nothing asks: a tick already on its way, the button, the chart timer, the settings
+    // dialog's restart and apply, the fallback's retry; no timer is armed by any of them.
+    host.Pass(60'000);
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kDropped);
+    cycle.Refresh();
+    cycle.OnChartTimer();
+    cycle.RestartQuoteTimer(QuoteTimerRestart::kPeriod);
+    cycle.SetWatchList(IndexList());
+    cycle.SettingsApplied();
+    EXPECT_FALSE(cycle.AskNextServiceNow());
+    EXPECT_EQ(host.jobs.size(), 1u);
+    EXPECT_FALSE(host.Timer(CycleTimer::kQuotes));
+    EXPECT_FALSE(host.Timer(CycleTimer::kCharts));
+
+    // Resumed: the list applied meanwhile is asked for at once, and the timers run again.
+    cycle.SetPaused(false);
+    EXPECT_FALSE(cycle.Paused());
+    EXPECT_EQ(host.QuoteJobs(), 2);
+    EXPECT_EQ(host.Timer(CycleTimer::kQuotes), 10000);
+    EXPECT_EQ(host.Timer(CycleTimer::kCharts), 3000);
+    Answer(cycle, IndexReply());
+
+    // A job that runs when the pause starts ends as usual; resuming within the throttle's
+    // 4 seconds of it asks nothing more, the next tick does.
+    host.Pass(10'000);
+    ASSERT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    cycle.SetPaused(true);
+    const int applied = host.applied;
+    Answer(cycle, IndexReply());
+    EXPECT_EQ(host.applied, applied + 1);
+    host.Pass(1'000);
+    cycle.SetPaused(false);
+    EXPECT_EQ(host.QuoteJobs(), 3);
+    EXPECT_EQ(TickAnswered(cycle, {}), QuoteTick::kAsked);
+    EXPECT_EQ(host.QuoteJobs(), 4);
+}
+
 TEST_F(RefreshCycleTest, FreshSecZeroArmsNothingAndAPeriodOfFourAsksEveryFourSeconds) {
     RefreshCycle& manual = Make({1, false, false, 0});
     EXPECT_EQ(host.QuoteJobs(), 1);
