@@ -9,11 +9,14 @@
 #include "config/Profile.h"
 #include "config/ProgramFolder.h"
 #include "config/SettingsKeys.h"
+#include "config/StealthSettings.h"
 #include "cycle/RefreshTimers.h"
 #include "net/DownloadProxy.h"
 #include "net/ServiceEndpoints.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/WindowPlatform.h"
+#include "quote/HideSchedule.h"
+#include "quote/TradingHours.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsPrompts.h"
 #include "ticker/BrowserLauncher.h"
@@ -37,6 +40,8 @@
 namespace marlune {
 
 namespace {
+
+constexpr int kScheduleCheckMs = 30'000;
 
 // What the hide button says before it hides the window when there is no tray icon.
 QString HowToShowAgainText(const std::optional<HotKeyChoice>& hotKey) {
@@ -82,6 +87,10 @@ Owner::Owner(Parts parts, QObject* parent)
     m_tray->SetHandler([this](int iconId, int message) { m_core.OnTrayIcon(iconId, message); });
     m_tipTimer.setSingleShot(true);
     connect(&m_tipTimer, &QTimer::timeout, this, &Owner::RestoreTip);
+    // The schedule reads the clock each time rather than waiting for a moment: a clock set
+    // anew, a machine woken from sleep or a test's clock are all taken as they are.
+    m_scheduleTimer.setInterval(kScheduleCheckMs);
+    connect(&m_scheduleTimer, &QTimer::timeout, this, &Owner::CheckSchedule);
     connect(m_updates.get(), &UpdateChecker::newStockTipArrived, this, &Owner::showNewStockBalloon);
 }
 
@@ -110,6 +119,8 @@ void Owner::Start() {
                    stderr);
     }
     m_core.StartUp(trayAvailable);
+    CheckSchedule();
+    m_scheduleTimer.start();
 }
 
 // ---------------------------------------------------------------------------------
@@ -142,6 +153,15 @@ void Owner::OnMenuCommand(int id) {
         break;
     case kMenuPauseAlerts:
         m_alertsPaused = !m_alertsPaused;
+        break;
+    case kMenuPlainMode:
+        if (m_ticker) {
+            // Stored at once, so the next start and the display page show it too; the ticker
+            // changes even when the file cannot be written.
+            const bool on = !m_ticker->Settings().stealth.plainMode;
+            StorePlainMode(XmlSettingsPath(), on);
+            m_ticker->setPlainMode(on);
+        }
         break;
     case kMenuVendorHome:
         openVendorPage(kVendorRegisterPage);
@@ -302,6 +322,7 @@ void Owner::OnSettingsApplied() {
     const ShellSettings settings = ReadShellSettings(BaseIniPath(), XmlSettingsPath());
     SetDownloadProxy(settings.proxy);
     m_core.OnSettingsApplied(settings);
+    CheckSchedule();
 }
 
 void Owner::RegisterHotKeyAfterSettings() {
@@ -399,6 +420,20 @@ void Owner::StopTickerRefresh() {
         m_ticker->StopRefresh();
 }
 
+void Owner::PauseTickerRefresh(bool paused) {
+    if (m_ticker)
+        m_ticker->Refresh().Cycle().SetPaused(paused);
+}
+
+void Owner::CheckSchedule() {
+    if (!m_ticker)
+        return;
+    const StealthSettings& stealth = m_core.Settings().stealth;
+    const QuoteBook& book = m_ticker->Book();
+    m_core.OnSchedule(ScheduleHidesTicker(stealth.hideAfterClose, stealth.hideWhenStale, book.watchList,
+                                          m_ticker->Refresh().Now(), LatestQuoteTime(book)));
+}
+
 void Owner::AddTrayIcon() {
     m_tray->Add(ShellText(kTrayTip));
 }
@@ -415,7 +450,7 @@ void Owner::ShowPopupMenu() {
         connect(m_menu.get(), &TickerMenu::commandChosen, this, &Owner::OnMenuCommand);
     }
     m_menu->Prepare(m_core.WindowState(), m_core.TopMost(), m_ticker ? m_ticker->Settings().transBK : 0,
-                    m_alertsPaused);
+                    m_alertsPaused, m_ticker && m_ticker->Settings().stealth.plainMode);
     m_menu->popup(QCursor::pos());
     m_menu->activateWindow();
 }

@@ -81,6 +81,10 @@ public:
     bool TipRestorePending() const { return m_tipTimer.isActive(); }
     // The tip restore of timer 2, now.
     void RestoreTip();
+    // Asks the schedule whether the ticker is to be out of sight now (the ticker's clock),
+    // as its timer does every half minute.
+    void CheckSchedule();
+    const QTimer& ScheduleTimer() const { return m_scheduleTimer; }
 
     // TickerOwner
     int GetWindowState() const override { return m_core.WindowState(); }
@@ -113,6 +117,7 @@ private:
     void SetTickerLocked(bool locked) override;
     void RestartTickerRefresh() override;
     void StopTickerRefresh() override;
+    void PauseTickerRefresh(bool paused) override;
     void AddTrayIcon() override;
     void DeleteTrayIcon() override;
     void ShowPopupMenu() override;
@@ -141,6 +146,7 @@ private:
     QPointer<SettingsDialog> m_settingsDialog;
     DialogsAbove m_dialogsAbove;
     QTimer m_tipTimer; // timer 2
+    QTimer m_scheduleTimer;
     bool m_newStockBalloon = false;
     QString m_alertsWaiting;
     bool m_installing = false;

@@ -12,6 +12,7 @@ OwnerCore::OwnerCore(OwnerEffects& effects, platform::GlobalHotKey& hotKey, std:
 
 void OwnerCore::Configure(const ShellSettings& settings) {
     m_settings = settings;
+    updateRefreshPause();
 }
 
 // ---------------------------------------------------------------------------------
@@ -59,7 +60,7 @@ void OwnerCore::StartUp(bool trayAvailable) {
             return;
     }
     if (m_locked) {
-        m_windowState = kWindowHidden;
+        setWindowState(kWindowHidden);
         // Without a tray icon or a hot key nothing could raise the prompt again: an
         // invisible program nobody can reach is of no use, so it ends.
         if (!m_trayAvailable && !m_hotKey.IsRegistered())
@@ -67,11 +68,11 @@ void OwnerCore::StartUp(bool trayAvailable) {
         return;
     }
     if (m_settings.startHidden == 1) {
-        m_windowState = kWindowHidden;
+        setWindowState(kWindowHidden);
         return;
     }
     m_effects.ShowTicker();
-    m_windowState = kWindowShown;
+    setWindowState(kWindowShown);
 }
 
 void OwnerCore::Exit() {
@@ -135,12 +136,67 @@ void OwnerCore::showIconAgain() {
         addIcon();
 }
 
+void OwnerCore::setWindowState(int state, bool bySchedule) {
+    m_windowState = state;
+    m_hiddenBySchedule = bySchedule;
+    updateRefreshPause();
+}
+
+void OwnerCore::updateRefreshPause() {
+    const bool userHid =
+        (m_windowState == kWindowHidden || m_windowState == kWindowHiddenByHotKey) && !m_hiddenBySchedule;
+    const bool paused = m_settings.stealth.noRefreshHidden && userHid && !m_ended;
+    if (paused == m_refreshPaused)
+        return;
+    m_refreshPaused = paused;
+    m_effects.PauseTickerRefresh(paused);
+}
+
+bool OwnerCore::lockWouldAsk() const {
+    if (m_locked)
+        return true;
+    if (!m_settings.lock.locksAfterHiding())
+        return false;
+    const std::int64_t idle = m_effects.SteadySeconds() - m_lastHideTime;
+    return !(idle >= 0 && idle <= m_settings.lock.periodSeconds);
+}
+
+void OwnerCore::OnSchedule(bool hidden) {
+    if (m_ended || hidden == m_scheduleHides)
+        return;
+    // Not under the user's hands: the answer is taken when they are done.
+    if (m_settingsOpen || m_prompting)
+        return;
+    m_scheduleHides = hidden;
+    if (hidden) {
+        if (m_windowState != kWindowShown && m_windowState != kWindowShownByHotKey &&
+            m_windowState != kWindowDockedAtEdge)
+            return;
+        m_effects.HideTicker();
+        m_lastHideTime = m_effects.SteadySeconds();
+        // Hidden as by the hot key, so that the hot key, the menu and --show bring it back.
+        setWindowState(kWindowHiddenByHotKey, true);
+        return;
+    }
+    if (!m_hiddenBySchedule || m_windowState != kWindowHiddenByHotKey)
+        return;
+    if (lockWouldAsk()) {
+        // Nobody may be at the desk to type it: the window waits for the user to show it.
+        m_hiddenBySchedule = false;
+        updateRefreshPause();
+        return;
+    }
+    m_effects.RestoreTicker();
+    showIconAgain();
+    setWindowState(kWindowShown);
+}
+
 void OwnerCore::hideByHotKey(int newState) {
     m_effects.HideTicker();
     if (m_settings.hideTray == 1)
         deleteIcon();
     m_lastHideTime = m_effects.SteadySeconds();
-    m_windowState = newState;
+    setWindowState(newState);
 }
 
 void OwnerCore::OnHotKey() {
@@ -152,7 +208,7 @@ void OwnerCore::OnHotKey() {
             return;
         m_effects.ShowTicker();
         showIconAgain();
-        m_windowState = kWindowShownByHotKey;
+        setWindowState(kWindowShownByHotKey);
         break;
     case kWindowDockedAtEdge:
     case kWindowHiddenByHotKey:
@@ -202,7 +258,7 @@ void OwnerCore::restoreTicker() {
         return;
     m_effects.RestoreTicker();
     showIconAgain();
-    m_windowState = kWindowShown;
+    setWindowState(kWindowShown);
 }
 
 void OwnerCore::OnShowHideCommand() {
@@ -212,7 +268,7 @@ void OwnerCore::OnShowHideCommand() {
     case kWindowHidden:
         if (!LockCheck())
             return;
-        m_windowState = kWindowShown;
+        setWindowState(kWindowShown);
         m_effects.RestoreTicker();
         showIconAgain();
         break;
@@ -223,7 +279,7 @@ void OwnerCore::OnShowHideCommand() {
         // Recorded like every other hide, so that the lock after hiding counts from
         // here and not from the last time the window was shown.
         m_lastHideTime = m_effects.SteadySeconds();
-        m_windowState = kWindowHidden;
+        setWindowState(kWindowHidden);
         break;
     case kWindowDockedAtEdge:
     case kWindowHiddenByHotKey:
@@ -294,7 +350,7 @@ void OwnerCore::OnTopMostCommand() {
     case kWindowShown:
     case kWindowDockedAtEdge:
         m_effects.RePlaceTicker();
-        m_windowState = kWindowShown;
+        setWindowState(kWindowShown);
         break;
     default:
         break;
@@ -332,6 +388,7 @@ void OwnerCore::OnSettingsApplied(const ShellSettings& settings) {
         return;
     m_settings = settings;
     m_effects.ApplySettingsToTicker();
+    updateRefreshPause();
     if (m_windowState == kWindowShown) {
         m_effects.SetTickerTopMost(m_settings.topMost);
         m_effects.RePlaceTicker();

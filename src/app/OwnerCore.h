@@ -39,6 +39,8 @@ public:
     virtual void SetTickerLocked(bool locked) = 0;
     virtual void RestartTickerRefresh() = 0; // the quote timer with its normal period
     virtual void StopTickerRefresh() = 0;
+    // No requests at all while paused (the user hid the window and wants none then).
+    virtual void PauseTickerRefresh(bool paused) = 0;
 
     // The tray icon: Add also replaces an icon that is there.
     virtual void AddTrayIcon() = 0;
@@ -104,13 +106,22 @@ public:
     void OnSettingsApplied(const ShellSettings& settings);
     // The exit path: hot key released, tray icon removed, program ended. Once only.
     void Exit();
+    // The schedule's answer (config/StealthSettings.h; asked every half minute and after an
+    // apply): when it turns to hidden, a window in sight is hidden (the hot key brings it
+    // back); when it turns back, a window the schedule hid is shown again, unless the lock
+    // after hiding would ask for the password first (the user shows it then). While the
+    // settings dialog or a password prompt is open nothing changes until the next answer.
+    void OnSchedule(bool hidden);
+    bool HiddenBySchedule() const { return m_hiddenBySchedule; }
+    // The ticker's requests are paused (NoRefreshHidden while the user has it hidden).
+    bool RefreshPaused() const { return m_refreshPaused; }
 
     // The lock check on the show paths: true when the window may be shown.
     bool LockCheck();
 
     // The shared state.
     int WindowState() const { return m_windowState; }
-    void SetWindowState(int state) { m_windowState = state; }
+    void SetWindowState(int state) { setWindowState(state); }
     std::int64_t LastHideTime() const { return m_lastHideTime; }
     // The window was hidden just now (by its own hide button): the idle time starts.
     void NoteHidden() { m_lastHideTime = m_effects.SteadySeconds(); }
@@ -122,6 +133,12 @@ public:
     int TopMost() const { return m_settings.topMost; }
 
 private:
+    // Every change of the window's state goes through here: the schedule's hide is told
+    // apart from the user's, and the ticker's requests pause or resume with it.
+    void setWindowState(int state, bool bySchedule = false);
+    void updateRefreshPause();
+    // The lock check's answer without asking: true when showing now would need the password.
+    bool lockWouldAsk() const;
     void registerHotKey();
     void unregisterHotKey();
     void addIcon();
@@ -146,6 +163,9 @@ private:
     bool m_iconShown = false;
     bool m_trayAvailable = false;
     bool m_ended = false;
+    bool m_scheduleHides = false;    // the schedule's last answer
+    bool m_hiddenBySchedule = false; // the window is out of sight because the schedule said so
+    bool m_refreshPaused = false;
 };
 
 } // namespace marlune

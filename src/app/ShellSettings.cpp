@@ -32,6 +32,7 @@ ShellSettings ReadShellSettings(const std::string& baseIniPath, const std::strin
                                          store.GetValue(sstconf::kProxyPort.name),
                                          store.GetValue(sstconf::kProxyUser.name),
                                          store.GetValue(sstconf::kProxyPasswd.name));
+    settings.stealth = ReadStealthSettings(xmlPath);
     return settings;
 }
 

@@ -3,6 +3,7 @@
 // lock, the tray, the update options and the proxy from SSTConf.xml. Read at start-up
 // and after every settings apply.
 
+#include "config/StealthSettings.h"
 #include "net/DownloadProxy.h"
 
 #include <cstdint>
@@ -32,7 +33,8 @@ struct ShellSettings {
     int autoUpgrade = 0; // AutoUpdate: check at start-up, install without asking
     int newStockTip = 0; // NewStockTip: fetch the new-stock tip at start-up
     LockSettings lock;
-    DownloadProxy proxy; // ProxyType, ProxyIp, ProxyPort, ProxyUser, ProxyPasswd
+    DownloadProxy proxy;     // ProxyType, ProxyIp, ProxyPort, ProxyUser, ProxyPasswd
+    StealthSettings stealth; // the hiding options (HideAfterClose, NoRefreshHidden, ...)
 };
 
 // Reads both files. A missing or unreadable file gives zeros and empty texts (the

@@ -156,14 +156,25 @@ inline constexpr XmlKey kLockTime{"LockTime",
                                   "the lock delay in minutes, as the text of the chosen list entry"};
 inline constexpr XmlKey kUpdateTime{"UpdateTime",
                                     "time of the last successful update check, seconds since 1970"};
+// Stealth options; older versions leave these elements alone.
+inline constexpr XmlKey kPlainMode{
+    "PlainMode", "1 = every text of the ticker in PlainColor: no up/down colours, no underlines"};
+inline constexpr XmlKey kPlainColor{"PlainColor", "the one text colour of the plain mode (RRGGBB)"};
+inline constexpr XmlKey kHideAfterClose{
+    "HideAfterClose", "1 = hide the ticker after the day's last session and show it at the next open"};
+inline constexpr XmlKey kHideWhenStale{"HideWhenStale",
+                                       "1 = with HideAfterClose, hide it too while the quotes are stale"};
+inline constexpr XmlKey kNoRefreshHidden{"NoRefreshHidden",
+                                         "1 = no requests at all while the user has hidden the ticker"};
 
 // Every key, in the order the display, network and security pages read them.
 inline constexpr XmlKey kAllKeys[] = {
-    kDisplayFresh, kTopMost,   kAutoRun,      kMiniTray,     kMiniWnd,     kAutoHide,  kAutoUpdate,
-    kNewStockTip,  kActiveWnd, kSTcode,       kSTUpDownRato, kSTValueRato, kSTPrice,   kSTName,
-    kSTUpDown,     kSTValue,   kSTTotalValue, kCustColor,    kColorUp,     kColorDown, kColorName,
-    kColorTitle,   kColorBK,   kShowHead,     kFontSize,     kFontBold,    kProxyType, kProxyIp,
-    kProxyPort,    kProxyUser, kProxyPasswd,  kSecurty,      kLoginPd,     kLockTime,  kUpdateTime,
+    kDisplayFresh, kTopMost,    kAutoRun,        kMiniTray,      kMiniWnd,         kAutoHide,  kAutoUpdate,
+    kNewStockTip,  kActiveWnd,  kSTcode,         kSTUpDownRato,  kSTValueRato,     kSTPrice,   kSTName,
+    kSTUpDown,     kSTValue,    kSTTotalValue,   kCustColor,     kColorUp,         kColorDown, kColorName,
+    kColorTitle,   kColorBK,    kShowHead,       kFontSize,      kFontBold,        kProxyType, kProxyIp,
+    kProxyPort,    kProxyUser,  kProxyPasswd,    kSecurty,       kLoginPd,         kLockTime,  kUpdateTime,
+    kPlainMode,    kPlainColor, kHideAfterClose, kHideWhenStale, kNoRefreshHidden,
 };
 
 // Values of ProxyType.

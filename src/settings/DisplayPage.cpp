@@ -6,6 +6,7 @@
 #include "platform/AutoStart.h"
 #include "settings/ColorSwatch.h"
 #include "settings/SettingsPrompts.h"
+#include "settings/StealthOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -127,6 +128,8 @@ void DisplayPage::createControls() {
         ++n;
     }
     outer->addWidget(options);
+    m_stealth = new StealthOptions(this);
+    outer->addWidget(m_stealth);
     outer->addStretch(1);
 }
 
@@ -177,6 +180,8 @@ void DisplayPage::load() {
         m_fontSize->setCurrentIndex(s.fontSize);
     }
     Box(kBoxFontBold)->setChecked(s.fontBold);
+    m_stealth->Show(ReadStealthSettings(m_xmlPath));
+    showSwatchesOnBackground();
 }
 
 void DisplayPage::setColors(const std::array<Rgb, kSwatchCount>& colors) {
@@ -189,6 +194,7 @@ void DisplayPage::showSwatchesOnBackground() {
     const QColor background = m_swatches[kSwatchCount - 1]->Color();
     for (int i = 0; i < kSwatchCount - 1; ++i)
         m_swatches[i]->SetBackground(background);
+    m_stealth->SetBackground(background);
 }
 
 void DisplayPage::onColumnClicked() {
@@ -260,6 +266,7 @@ void DisplayPage::Store() {
         return;
     const DisplaySettings s = Values();
     WriteDisplaySettings(m_xmlPath, s);
+    WriteStealthSettings(m_xmlPath, m_stealth->Values());
     ProfileWriteInt(BaseIniPath(), baseini::kTopMost.section, baseini::kTopMost.name, s.topMost ? 1 : 0);
     // Written only when switched, so that another value the file holds stays as it is.
     const bool transparent = Box(kBoxTransparent)->isChecked();

@@ -2,8 +2,9 @@
 // The display page: which quote columns the ticker window shows, the header row, the total
 // line and the refresh time, five custom colours, font size and weight, and the window and
 // start-up options (top-most, transparent background, docking auto-hide, start with the
-// desktop session, tray and start-hidden behaviour, automatic upgrade, new-stock tips). Loaded from and
-// stored to scnf/SSTConf.xml; the ticker window and the owner take them from there after an apply.
+// desktop session, tray and start-hidden behaviour, automatic upgrade, new-stock tips), and the
+// plain mode beside the colours (settings/StealthOptions.h). Loaded from and stored to
+// scnf/SSTConf.xml; the ticker window and the owner take them from there after an apply.
 
 #include "config/DisplaySettings.h"
 #include "settings/SettingsPageBase.h"
@@ -25,6 +26,7 @@ enum class SwatchId : int { Up = 0, Down, Name, Title, Background };
 inline constexpr int kSwatchCount = 5;
 
 class ColorSwatch;
+class StealthOptions;
 
 class DisplayPage final : public SettingsPageBase {
     Q_OBJECT
@@ -72,6 +74,7 @@ public:
     QCheckBox* Box(BoxId id) const;
     ColorSwatch* Swatch(SwatchId swatch) const { return m_swatches[static_cast<int>(swatch)]; }
     QComboBox* FontSizeList() const { return m_fontSize; }
+    StealthOptions* Stealth() const { return m_stealth; }
 
 private:
     void createControls();
@@ -87,6 +90,7 @@ private:
     std::map<int, QCheckBox*> m_boxes;
     std::array<ColorSwatch*, kSwatchCount> m_swatches{};
     QComboBox* m_fontSize = nullptr;
+    StealthOptions* m_stealth = nullptr;
 };
 
 } // namespace marlune

@@ -32,7 +32,7 @@ QColor CellColorFor(CellColor role, const GridColors& colors) {
     case CellColor::Default:
         break;
     }
-    return {}; // the grid's own fore colour
+    return colors.other; // invalid: the grid's own fore colour
 }
 
 } // namespace
@@ -46,6 +46,10 @@ QColor AlertMarkColor() {
     // Amber: seen at a glance on light and dark backgrounds, and the name colour's blue stays
     // readable on it.
     return QColor(0xff, 0xd5, 0x4f);
+}
+
+GridColors PlainGridColors(const QColor& text, const QColor& background) {
+    return {text, text, text, text, background, text, false};
 }
 
 QColor GridSelectionColor() {
@@ -74,7 +78,7 @@ void SetUpQuoteGrid(QuoteGrid& grid, int entryCount, const GridColors& colors) {
     }
     for (int r = 0; r <= totalRow; ++r) {
         grid.setRowHeight(r, kQuoteGridRowHeight);
-        if (r > 0) {
+        if (r > 0 && colors.underlineLinks) {
             for (int col : kLinkColumns)
                 grid.setCellUnderline(r, col, true);
         }
@@ -113,8 +117,10 @@ void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& c
     const int totalRow = grid.rows() - 1;
     if (totalRow >= 1) {
         const QString total = QString::fromStdString(TotalLineTextOf(book, showUpdateTime));
-        for (int col = 0; col < kQuoteColumnCount; ++col)
+        for (int col = 0; col < kQuoteColumnCount; ++col) {
+            grid.setCellForeColor(totalRow, col, colors.other);
             grid.setText(totalRow, col, total);
+        }
         grid.setMergeRow(totalRow, true);
         // Holdings in other currencies: which rates the total used, and what it left out.
         grid.setRowToolTip(totalRow, QString::fromStdString(TotalRatesText(

@@ -20,7 +20,15 @@ struct GridColors {
     QColor name;       // ColorName: code, name and chart columns
     QColor title;      // ColorTitle: header row (and the status line)
     QColor background; // ColorBK: every background of the grid
+    // Texts without a colour of their own (high, low, volume, ...) and the total line;
+    // invalid: the grid's fore colour.
+    QColor other;
+    // The code, name and chart cells are underlined as the links they are.
+    bool underlineLinks = true;
 };
+
+// The plain mode's colours: every text in one colour (the total line too), no underlines.
+GridColors PlainGridColors(const QColor& text, const QColor& background);
 
 // base.ini keeps colours as the Windows colour value 0x00BBGGRR.
 QColor ColorFromColorRef(std::uint32_t colorRef);

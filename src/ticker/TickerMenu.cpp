@@ -117,6 +117,7 @@ const std::vector<MenuEntry>& TickerMenuEntries() {
         {kMenuTopMost, "总在最顶层"},
         {kMenuShowHide, "显示窗口"},
         {kMenuPauseAlerts, "暂停预警"},
+        {kMenuPlainMode, "朴素显示"},
         {0, ""},
         {kMenuVendorHome, "Orvento"},
         {kMenuAdvice, "我要提建议"},
@@ -147,9 +148,10 @@ QString MenuItemText(int id, const QString& ownText, int windowState) {
     }
 }
 
-bool MenuItemChecked(int id, int topMost, int transBK, bool alertsPaused) {
+bool MenuItemChecked(int id, int topMost, int transBK, bool alertsPaused, bool plainMode) {
     return (id == kMenuTopMost && topMost == 1) || (id == kMenuTransparent && transBK == 1) ||
-           (id == kMenuPauseAlerts && alertsPaused) || id == kMenuAlwaysChecked;
+           (id == kMenuPauseAlerts && alertsPaused) || (id == kMenuPlainMode && plainMode) ||
+           id == kMenuAlwaysChecked;
 }
 
 int MenuTextOffsetY(int osGeneration) {
@@ -188,13 +190,13 @@ QAction* TickerMenu::ActionFor(int id) const {
     return nullptr;
 }
 
-void TickerMenu::Prepare(int windowState, int topMost, int transBK, bool alertsPaused) {
+void TickerMenu::Prepare(int windowState, int topMost, int transBK, bool alertsPaused, bool plainMode) {
     for (QAction* action : actions()) {
         if (action->isSeparator())
             continue;
         const int id = action->data().toInt();
         action->setText(MenuItemText(id, action->property(kOwnTextProperty).toString(), windowState));
-        const bool checked = MenuItemChecked(id, topMost, transBK, alertsPaused);
+        const bool checked = MenuItemChecked(id, topMost, transBK, alertsPaused, plainMode);
         action->setCheckable(checked);
         action->setChecked(checked);
     }

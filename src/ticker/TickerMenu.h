@@ -27,6 +27,7 @@ enum MenuCommand : int {
     kMenuAbout = 32789,
     kMenuAlwaysChecked = 32790, // not in the menu; always shows a check mark
     kMenuPauseAlerts = 32791,   // "暂停预警": no alert shown until chosen again or the next start
+    kMenuPlainMode = 32792,     // "朴素显示": every text in one colour, no underlines (stored)
 };
 
 struct MenuEntry {
@@ -48,7 +49,7 @@ constexpr int kMenuCheckX = 3;
 // The text an entry shows, given the owner's WindowState.
 QString MenuItemText(int id, const QString& ownText, int windowState);
 // Whether an entry shows the check mark.
-bool MenuItemChecked(int id, int topMost, int transBK, bool alertsPaused = false);
+bool MenuItemChecked(int id, int topMost, int transBK, bool alertsPaused = false, bool plainMode = false);
 // Vertical offsets of the text and the check mark inside an item by OsGeneration.
 int MenuTextOffsetY(int osGeneration);
 int MenuCheckOffsetY(int osGeneration);
@@ -59,7 +60,8 @@ public:
     TickerMenu(const QPixmap& checkMark, int osGeneration, QWidget* parent);
 
     // Brings texts and check marks up to date; call before showing.
-    void Prepare(int windowState, int topMost, int transBK, bool alertsPaused = false);
+    void Prepare(int windowState, int topMost, int transBK, bool alertsPaused = false,
+                 bool plainMode = false);
     // The action of a command id, or null.
     QAction* ActionFor(int id) const;
 

@@ -40,6 +40,7 @@ TickerSettings ReadTickerSettings(const std::string& baseIniPath) {
 TickerSettings ReadTickerSettings(const std::string& baseIniPath, const std::string& xmlPath) {
     TickerSettings s = ReadTickerSettings(baseIniPath);
     s.display = ReadDisplaySettings(xmlPath);
+    s.stealth = ReadStealthSettings(xmlPath);
     if (s.display.custColor) {
         s.colorUp = s.display.colorUp;
         s.colorDown = s.display.colorDown;

@@ -5,6 +5,7 @@
 
 #include "config/DisplaySettings.h"
 #include "config/SettingsKeys.h"
+#include "config/StealthSettings.h"
 
 #include <string>
 
@@ -29,6 +30,8 @@ struct TickerSettings {
     // From SSTConf.xml: columns, header row, total line, refresh time, font, auto-hide, and
     // the colours above when its CustColor is 1.
     DisplaySettings display;
+    // From SSTConf.xml too: the plain mode and the hiding options.
+    StealthSettings stealth;
 };
 
 // Reads every value the ticker window uses from the base.ini file at path.

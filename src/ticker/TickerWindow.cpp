@@ -151,8 +151,15 @@ QColor TickerWindow::backgroundFill() const {
 }
 
 GridColors TickerWindow::gridColors() const {
-    return {colorOf(m_settings.colorUp), colorOf(m_settings.colorDown), colorOf(m_settings.colorName),
-            colorOf(m_settings.colorTitle), backgroundFill()};
+    if (m_settings.stealth.plainMode)
+        return PlainGridColors(colorOf(m_settings.stealth.plainColor), backgroundFill());
+    return {colorOf(m_settings.colorUp),
+            colorOf(m_settings.colorDown),
+            colorOf(m_settings.colorName),
+            colorOf(m_settings.colorTitle),
+            backgroundFill(),
+            QColor(),
+            true};
 }
 
 void TickerWindow::createChildren() {
@@ -199,7 +206,7 @@ void TickerWindow::applyChromeTransparency() {
     m_docking.SetTransparent(m_transparency.transBK == 1);
     m_pointerWatch->SetOn(m_transparency.transBK == 1);
     QPalette statusPalette = m_status->palette();
-    statusPalette.setColor(QPalette::WindowText, colorOf(m_settings.colorTitle));
+    statusPalette.setColor(QPalette::WindowText, gridColors().title);
     statusPalette.setColor(QPalette::Window, background);
     m_status->setPalette(statusPalette);
     SetQuoteGridBackground(*m_grid, background);
@@ -402,6 +409,15 @@ void TickerWindow::applySettings() {
     m_refresh->Cycle().SettingsApplied();
 }
 
+void TickerWindow::setPlainMode(bool on) {
+    m_settings.stealth.plainMode = on;
+    applyChromeTransparency();
+    setUpGrid();
+    RefillQuoteGrid(*m_grid, Book(), gridColors(), m_settings.display.displayFresh);
+    if (platform::HasColorKey(this))
+        platform::RefreshColorKey(this);
+}
+
 void TickerWindow::setTransparentBackground(bool transparent) {
     m_settings.transBK = transparent ? 1 : 0;
     m_transparency.transBK = m_settings.transBK;
@@ -490,7 +506,7 @@ void TickerWindow::hideLikeHideButton() {
 void TickerWindow::ShowPopupMenu(const QPoint& globalPos) {
     m_popupController->hidePopup();
     m_menu->Prepare(OwnerWindowState(), m_settings.topMost, m_settings.transBK,
-                    m_owner != nullptr && m_owner->AlertsPaused());
+                    m_owner != nullptr && m_owner->AlertsPaused(), m_settings.stealth.plainMode);
     activateWindow();
     m_menu->popup(globalPos);
 }

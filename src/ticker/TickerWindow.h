@@ -72,6 +72,9 @@ public slots:
     void restorePlace();
     // Moved back onto the screen when it sits at an edge, at its window level, and shown.
     void rePlace();
+    // The plain mode on or off (menu "朴素显示"): every text in the plain colour, no
+    // underlines; the quotes shown are painted again at once.
+    void setPlainMode(bool on);
     // The transparent background on or off; re-placed after.
     void setTransparentBackground(bool transparent);
     // The caption strip shown while the mouse is over the header in transparent mode.

@@ -197,6 +197,104 @@ TEST_F(OwnerCoreTest, LockAfterHidingPassesAtSixtySecondsAndPromptsAtSixtyOne) {
     EXPECT_EQ(core.WindowState(), kWindowShown);
 }
 
+TEST_F(OwnerCoreTest, TheScheduleHidesAWindowInSightAndShowsOnlyWhatItHid) {
+    Start();
+    // Closed: hidden as by the hot key, the icon stays, requests go on (the schedule is no
+    // user hiding it, even with NoRefreshHidden).
+    core.OnSchedule(true);
+    EXPECT_EQ(effects.Take(), (Events{"hide"}));
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+    EXPECT_TRUE(core.HiddenBySchedule());
+    core.OnSchedule(true); // the same answer again changes nothing
+    EXPECT_TRUE(effects.Take().empty());
+    // Open again: back at its place.
+    core.OnSchedule(false);
+    EXPECT_EQ(effects.Take(), (Events{"restore"}));
+    EXPECT_EQ(core.WindowState(), kWindowShown);
+
+    // The user shows it after the close: it stays until the next close.
+    core.OnSchedule(true);
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "restore"}));
+    core.OnSchedule(true);
+    EXPECT_TRUE(effects.Take().empty());
+    EXPECT_EQ(core.WindowState(), kWindowShown);
+    // A window the user hid stays hidden at the open.
+    hotKey.Press();
+    effects.Take();
+    core.OnSchedule(false);
+    EXPECT_TRUE(effects.Take().empty());
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+
+    // Docked at an edge it goes too; while the settings dialog is open the answer waits.
+    hotKey.Press();
+    core.SetWindowState(kWindowDockedAtEdge);
+    core.OnSettingsCommand(0);
+    effects.Take();
+    core.OnSchedule(true);
+    EXPECT_TRUE(effects.Take().empty());
+    core.OnSettingsClosed();
+    effects.Take();
+    core.OnSchedule(true);
+    EXPECT_EQ(effects.Take(), (Events{"hide"}));
+}
+
+TEST_F(OwnerCoreTest, TheScheduleNeverShowsPastTheLockAfterHiding) {
+    settings.lock.mode = 2;
+    settings.lock.password = "pw";
+    settings.lock.periodSeconds = 60;
+    Start();
+    effects.now = 10000;
+    core.OnSchedule(true);
+    effects.now = 10030; // within the period: shown
+    core.OnSchedule(false);
+    EXPECT_EQ(effects.Take(), (Events{"hide", "restore"}));
+    // Overnight: no prompt nobody may answer; the window waits for the hot key and the password.
+    core.OnSchedule(true);
+    effects.now = 80000;
+    core.OnSchedule(false);
+    EXPECT_EQ(effects.Take(), (Events{"hide"}));
+    EXPECT_EQ(core.WindowState(), kWindowHiddenByHotKey);
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"ask 解锁密码：", "restore"}));
+}
+
+TEST_F(OwnerCoreTest, NoRefreshHiddenPausesTheRequestsWhileTheUserHasItHidden) {
+    settings.stealth.noRefreshHidden = true;
+    Start();
+    EXPECT_FALSE(core.RefreshPaused());
+    // The hot key, the menu and the window's own hide button (the state it reports) pause.
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "requests paused"}));
+    EXPECT_TRUE(core.RefreshPaused());
+    hotKey.Press();
+    EXPECT_EQ(effects.Take(), (Events{"restore", "requests resumed"}));
+    core.OnShowHideCommand();
+    EXPECT_EQ(effects.Take(), (Events{"hide", "requests paused"}));
+    core.OnShowHideCommand();
+    EXPECT_EQ(effects.Take(), (Events{"requests resumed", "restore"}));
+    core.SetWindowState(kWindowHidden);
+    EXPECT_EQ(effects.Take(), (Events{"requests paused"}));
+    core.SetWindowState(kWindowShown);
+    effects.Take();
+    // Docked at an edge is no hiding; the schedule's hiding neither.
+    core.SetWindowState(kWindowDockedAtEdge);
+    core.SetWindowState(kWindowShown);
+    core.OnSchedule(true);
+    EXPECT_EQ(effects.Take(), (Events{"hide"}));
+    EXPECT_FALSE(core.RefreshPaused());
+
+    // Switched off while hidden by the user: the requests resume at once.
+    core.OnSchedule(false);
+    hotKey.Press();
+    effects.Take();
+    ASSERT_TRUE(core.RefreshPaused());
+    settings.stealth.noRefreshHidden = false;
+    core.OnSettingsApplied(settings);
+    EXPECT_FALSE(core.RefreshPaused());
+    EXPECT_EQ(effects.Take().back(), "requests resumed");
+}
+
 TEST_F(OwnerCoreTest, AnIdleClockBeforeTheHideDoesNotCountAsWithinThePeriod) {
     settings.lock.mode = 2;
     settings.lock.password = "pw";

@@ -76,6 +76,7 @@ public:
     void SetTickerLocked(bool locked) override { log(locked ? "lock ticker" : "unlock ticker"); }
     void RestartTickerRefresh() override { log("refresh on"); }
     void StopTickerRefresh() override { log("refresh off"); }
+    void PauseTickerRefresh(bool paused) override { log(paused ? "requests paused" : "requests resumed"); }
     void AddTrayIcon() override { log("icon add"); }
     void DeleteTrayIcon() override { log("icon delete"); }
     void ShowPopupMenu() override { log("menu"); }

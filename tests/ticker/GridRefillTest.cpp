@@ -13,9 +13,13 @@ using namespace marlune;
 
 namespace {
 
-const GridColors kColors{ColorFromColorRef(0x0000ff), ColorFromColorRef(0x009900),
-                         ColorFromColorRef(0xff0000), ColorFromColorRef(0x000000),
-                         ColorFromColorRef(0xe6ffff)};
+const GridColors kColors{ColorFromColorRef(0x0000ff),
+                         ColorFromColorRef(0x009900),
+                         ColorFromColorRef(0xff0000),
+                         ColorFromColorRef(0x000000),
+                         ColorFromColorRef(0xe6ffff),
+                         QColor(),
+                         true};
 
 StockEntry Entry(const std::string& code, const std::string& name, int market) {
     StockEntry e;

@@ -15,11 +15,12 @@ TEST(TickerMenu, EntriesInMenuOrder) {
     std::vector<int> ids;
     for (const MenuEntry& e : entries)
         ids.push_back(e.id);
-    EXPECT_EQ(ids, (std::vector<int>{32771, 32772, 32778, 32777, 0, 32775, 32774, 32791, 0, 32780, 32785,
-                                     32786, 32789, 0, 32784}));
+    EXPECT_EQ(ids, (std::vector<int>{32771, 32772, 32778, 32777, 0, 32775, 32774, 32791, 32792, 0, 32780,
+                                     32785, 32786, 32789, 0, 32784}));
     EXPECT_STREQ(entries[7].text, "暂停预警");
-    EXPECT_STREQ(entries[12].text, "关于“Marlune”");
-    EXPECT_STREQ(entries[14].text, "退出");
+    EXPECT_STREQ(entries[8].text, "朴素显示");
+    EXPECT_STREQ(entries[13].text, "关于“Marlune”");
+    EXPECT_STREQ(entries[15].text, "退出");
 }
 
 TEST(TickerMenu, ShowHideTextFollowsTheWindowState) {
@@ -36,6 +37,8 @@ TEST(TickerMenu, ShowHideTextFollowsTheWindowState) {
 
 TEST(TickerMenu, CheckMarksAndOffsets) {
     EXPECT_TRUE(MenuItemChecked(kMenuTopMost, 1, 0));
+    EXPECT_TRUE(MenuItemChecked(kMenuPlainMode, 0, 0, false, true));
+    EXPECT_FALSE(MenuItemChecked(kMenuPlainMode, 1, 1, true, false));
     EXPECT_FALSE(MenuItemChecked(kMenuTopMost, 0, 1));
     EXPECT_TRUE(MenuItemChecked(kMenuTransparent, 0, 1));
     EXPECT_FALSE(MenuItemChecked(kMenuTransparent, 1, 0));
