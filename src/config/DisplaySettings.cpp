@@ -81,7 +81,8 @@ DisplaySettings ReadDisplaySettings(const std::string& xmlPath, bool* stored) {
     return read;
 }
 
-bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& s) {
+bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& s,
+                          const std::vector<std::pair<std::string, std::string>>& alsoStore) {
     using namespace sstconf;
     XmlSettingsStore store;
     store.SetPath(xmlPath);
@@ -119,6 +120,7 @@ bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& s) 
     if (s.fontSize >= 0 && s.fontSize < kFontSizeCount)
         set(kFontSize, std::to_string(s.fontSize));
     set(kFontBold, Flag(s.fontBold));
+    values.insert(values.end(), alsoStore.begin(), alsoStore.end());
     return store.SetValues(values);
 }
 

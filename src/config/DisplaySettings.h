@@ -13,6 +13,8 @@
 #include "config/SettingsKeys.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace marlune {
 
@@ -64,7 +66,8 @@ DisplaySettings ReadDisplaySettings(const std::string& xmlPath, bool* stored = n
 
 // Stores every display key with SetValue (flags "1"/"0", colours as RRGGBB, FontSize as
 // "%d"); a negative font size keeps the stored FontSize. False when the file cannot be opened
-// or a value did not reach it.
-bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& settings);
+// or a value did not reach it. alsoStore: further keys of the same page, in the same write.
+bool WriteDisplaySettings(const std::string& xmlPath, const DisplaySettings& settings,
+                          const std::vector<std::pair<std::string, std::string>>& alsoStore = {});
 
 } // namespace marlune

@@ -3,9 +3,6 @@
 #include "config/XmlSettingsStore.h"
 #include "text/CNumber.h"
 
-#include <utility>
-#include <vector>
-
 namespace marlune {
 namespace {
 
@@ -31,20 +28,37 @@ StealthSettings ReadStealthSettings(const std::string& xmlPath) {
     return s;
 }
 
-bool WriteStealthSettings(const std::string& xmlPath, const StealthSettings& s) {
+XmlValues PlainModeValues(const StealthSettings& s) {
     using namespace sstconf;
+    return {{kPlainMode.name, Flag(s.plainMode)}, {kPlainColor.name, XmlColorText(s.plainColor)}};
+}
+
+XmlValues HidingValues(const StealthSettings& s) {
+    using namespace sstconf;
+    return {{kHideAfterClose.name, Flag(s.hideAfterClose)},
+            {kHideWhenStale.name, Flag(s.hideWhenStale)},
+            {kNoRefreshHidden.name, Flag(s.noRefreshHidden)}};
+}
+
+namespace {
+
+bool StoreValues(const std::string& xmlPath, const XmlValues& values) {
     XmlSettingsStore store;
     store.SetPath(xmlPath);
-    if (!store.IsOpenable())
-        return false;
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {kPlainMode.name, Flag(s.plainMode)},
-        {kPlainColor.name, XmlColorText(s.plainColor)},
-        {kHideAfterClose.name, Flag(s.hideAfterClose)},
-        {kHideWhenStale.name, Flag(s.hideWhenStale)},
-        {kNoRefreshHidden.name, Flag(s.noRefreshHidden)},
-    };
-    return store.SetValues(values);
+    return store.IsOpenable() && store.SetValues(values);
+}
+
+} // namespace
+
+bool WriteStealthSettings(const std::string& xmlPath, const StealthSettings& s) {
+    XmlValues values = PlainModeValues(s);
+    const XmlValues hiding = HidingValues(s);
+    values.insert(values.end(), hiding.begin(), hiding.end());
+    return StoreValues(xmlPath, values);
+}
+
+bool WriteHidingOptions(const std::string& xmlPath, const StealthSettings& s) {
+    return StoreValues(xmlPath, HidingValues(s));
 }
 
 bool StorePlainMode(const std::string& xmlPath, bool on) {

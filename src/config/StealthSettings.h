@@ -8,6 +8,8 @@
 #include "config/SettingsKeys.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace marlune {
 
@@ -31,6 +33,16 @@ StealthSettings ReadStealthSettings(const std::string& xmlPath);
 
 // Stores every key in one write. False when the file cannot be opened or the write failed.
 bool WriteStealthSettings(const std::string& xmlPath, const StealthSettings& settings);
+
+// The keys of the display page's plain mode (PlainMode, PlainColor) and of the basic page's
+// hiding options (HideAfterClose, HideWhenStale, NoRefreshHidden), as names and values for
+// the page's one write of the file.
+using XmlValues = std::vector<std::pair<std::string, std::string>>;
+XmlValues PlainModeValues(const StealthSettings& settings);
+XmlValues HidingValues(const StealthSettings& settings);
+
+// Stores the hiding options alone, in one write. False when it could not.
+bool WriteHidingOptions(const std::string& xmlPath, const StealthSettings& settings);
 
 // Menu "朴素显示": turns the plain mode on or off, the other keys left as stored. False when
 // it could not be stored.

@@ -6,6 +6,7 @@
 #include "quote/QuoteService.h"
 #include "settings/GradientButton.h"
 #include "settings/SettingsPrompts.h"
+#include "settings/StealthOptions.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -118,6 +119,7 @@ void BasicPage::createControls() {
     m_tradeHoursOnly->setObjectName(QStringLiteral("tradeHoursBox"));
     m_alertSound = new QCheckBox(QStringLiteral("预警时发出提示音"), this);
     m_alertSound->setObjectName(QStringLiteral("alertSoundBox"));
+    m_hiding = new HidingOptions(this);
 
     m_modifiers = new QButtonGroup(this);
     auto* alt = NewRadio(QStringLiteral("Alt"), "altRadio", m_modifiers, baseini::kHotKeyAlt, this);
@@ -162,6 +164,7 @@ void BasicPage::createControls() {
     hotKeyRow->addWidget(new QLabel(QStringLiteral("+"), hotKey));
     hotKeyRow->addWidget(m_hotKey);
     hotKeyRow->addStretch(1);
+    hotKeyRow->addWidget(m_hiding->NoRefreshBox());
     inner->addWidget(hotKey);
 
     auto* trading = new QGroupBox(QStringLiteral("关联交易软件"), frame);
@@ -170,10 +173,12 @@ void BasicPage::createControls() {
     tradingRow->addWidget(m_browse);
     inner->addWidget(trading);
 
-    auto* alerts = new QGroupBox(QStringLiteral("预警"), frame);
+    auto* alerts = new QGroupBox(QStringLiteral("预警与隐藏"), frame);
     auto* alertsRow = new QHBoxLayout(alerts);
     alertsRow->addWidget(m_alertSound);
     alertsRow->addStretch(1);
+    alertsRow->addWidget(m_hiding->AfterCloseBox());
+    alertsRow->addWidget(m_hiding->WhenStaleBox());
     inner->addWidget(alerts);
     inner->addStretch(1);
     outer->addWidget(frame);
@@ -196,6 +201,7 @@ void BasicPage::load() {
         ProfileReadFlag(m_baseIniPath, kTradeHoursOnly.section, kTradeHoursOnly.name, true));
     // Missing is silent: only a stored 1 sounds.
     m_alertSound->setChecked(ProfileRead(m_baseIniPath, kAlertSound.section, kAlertSound.name) == "1");
+    m_hiding->Show(ReadStealthSettings(XmlSettingsPath()));
 
     const QString hotKey = QString::fromStdString(ProfileRead(m_baseIniPath, kHotKey.section, kHotKey.name));
     m_hotKey->addItems(HotKeyEntries());
@@ -226,6 +232,8 @@ void BasicPage::Store() {
             {kTradeHoursOnly.section, kTradeHoursOnly.name, m_tradeHoursOnly->isChecked() ? "1" : "0"},
             {kAlertSound.section, kAlertSound.name, m_alertSound->isChecked() ? "1" : "0"},
         });
+    // The hiding options live beside the display settings in SSTConf.xml (one write there).
+    WriteHidingOptions(XmlSettingsPath(), m_hiding->Values({}));
 }
 
 void BasicPage::Browse() {

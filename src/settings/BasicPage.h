@@ -1,7 +1,7 @@
 #pragma once
 // The basic page: the refresh period, the quote source, the show/hide hot key, the trading
-// program and the alerts' sound, kept in the [sys] section of config/base.ini. Loaded with the dialog; stored
-// by the dialog's apply, also when another page is on display then.
+// program, the alerts' sound and the hiding options, kept in the [sys] section of config/base.ini. Loaded
+// with the dialog; stored by the dialog's apply, also when another page is on display then.
 
 #include "settings/SettingsPageBase.h"
 
@@ -18,6 +18,7 @@ class QSlider;
 namespace marlune {
 
 class GradientButton;
+class HidingOptions;
 
 inline constexpr char kNoRefreshText[] = "不刷新";
 inline constexpr char kInvalidProgramText[] = "无效的文件，请重新选择";
@@ -63,6 +64,7 @@ public:
     QCheckBox* AutoSourceBox() const { return m_autoSource; }
     QCheckBox* TradeHoursBox() const { return m_tradeHoursOnly; }
     QCheckBox* AlertSoundBox() const { return m_alertSound; }
+    HidingOptions& Hiding() const { return *m_hiding; }
 
 private:
     // The modifier's id and the hot key list's entry.
@@ -86,6 +88,7 @@ private:
     QLabel* m_sliderLabel = nullptr;
     QButtonGroup* m_sources = nullptr;
     QCheckBox* m_autoSource = nullptr;     // AutoSource
+    HidingOptions* m_hiding = nullptr;     // in SSTConf.xml
     QCheckBox* m_alertSound = nullptr;     // AlertSound
     QCheckBox* m_tradeHoursOnly = nullptr; // TradeHoursOnly
     QButtonGroup* m_modifiers = nullptr;

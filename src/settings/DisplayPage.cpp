@@ -108,6 +108,8 @@ void DisplayPage::createControls() {
     }
     m_swatches[kSwatchCount - 1]->SetShowsBackground(true);
     colorRow->addStretch(1);
+    m_plainMode = new PlainModeSwitch(colors);
+    colorRow->addWidget(m_plainMode);
     outer->addWidget(colors);
 
     auto* font = new QGroupBox(QStringLiteral("字体"), this);
@@ -128,8 +130,6 @@ void DisplayPage::createControls() {
         ++n;
     }
     outer->addWidget(options);
-    m_stealth = new StealthOptions(this);
-    outer->addWidget(m_stealth);
     outer->addStretch(1);
 }
 
@@ -180,7 +180,7 @@ void DisplayPage::load() {
         m_fontSize->setCurrentIndex(s.fontSize);
     }
     Box(kBoxFontBold)->setChecked(s.fontBold);
-    m_stealth->Show(ReadStealthSettings(m_xmlPath));
+    m_plainMode->Show(ReadStealthSettings(m_xmlPath));
     showSwatchesOnBackground();
 }
 
@@ -194,7 +194,7 @@ void DisplayPage::showSwatchesOnBackground() {
     const QColor background = m_swatches[kSwatchCount - 1]->Color();
     for (int i = 0; i < kSwatchCount - 1; ++i)
         m_swatches[i]->SetBackground(background);
-    m_stealth->SetBackground(background);
+    m_plainMode->SetBackground(background);
 }
 
 void DisplayPage::onColumnClicked() {
@@ -265,8 +265,7 @@ void DisplayPage::Store() {
     if (!m_loaded)
         return;
     const DisplaySettings s = Values();
-    WriteDisplaySettings(m_xmlPath, s);
-    WriteStealthSettings(m_xmlPath, m_stealth->Values());
+    WriteDisplaySettings(m_xmlPath, s, PlainModeValues(m_plainMode->Values({})));
     ProfileWriteInt(BaseIniPath(), baseini::kTopMost.section, baseini::kTopMost.name, s.topMost ? 1 : 0);
     // Written only when switched, so that another value the file holds stays as it is.
     const bool transparent = Box(kBoxTransparent)->isChecked();

@@ -26,7 +26,7 @@ enum class SwatchId : int { Up = 0, Down, Name, Title, Background };
 inline constexpr int kSwatchCount = 5;
 
 class ColorSwatch;
-class StealthOptions;
+class PlainModeSwitch;
 
 class DisplayPage final : public SettingsPageBase {
     Q_OBJECT
@@ -74,7 +74,7 @@ public:
     QCheckBox* Box(BoxId id) const;
     ColorSwatch* Swatch(SwatchId swatch) const { return m_swatches[static_cast<int>(swatch)]; }
     QComboBox* FontSizeList() const { return m_fontSize; }
-    StealthOptions* Stealth() const { return m_stealth; }
+    PlainModeSwitch* PlainMode() const { return m_plainMode; }
 
 private:
     void createControls();
@@ -90,7 +90,7 @@ private:
     std::map<int, QCheckBox*> m_boxes;
     std::array<ColorSwatch*, kSwatchCount> m_swatches{};
     QComboBox* m_fontSize = nullptr;
-    StealthOptions* m_stealth = nullptr;
+    PlainModeSwitch* m_plainMode = nullptr;
 };
 
 } // namespace marlune

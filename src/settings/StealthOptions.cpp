@@ -4,7 +4,7 @@
 #include "settings/SettingsPrompts.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
 
 namespace marlune {
 namespace {
@@ -17,60 +17,66 @@ QCheckBox* NewBox(const char* text, const char* objectName, QWidget* parent) {
 
 } // namespace
 
-StealthOptions::StealthOptions(QWidget* parent) : QGroupBox(QStringLiteral("隐蔽"), parent) {
-    setObjectName(QStringLiteral("stealthOptions"));
-    m_plainMode = NewBox("朴素显示（不分涨跌颜色，无下划线），文字颜色：", "plainModeBox", this);
-    m_plainColor = new ColorSwatch(QStringLiteral("文字"), this);
-    m_plainColor->setObjectName(QStringLiteral("plainColorSwatch"));
-    connect(m_plainColor, &ColorSwatch::clicked, this, &StealthOptions::PickPlainColor);
-    m_hideAfterClose = NewBox("收盘后自动隐藏", "hideAfterCloseBox", this);
-    m_hideWhenStale = NewBox("行情过期时也隐藏", "hideWhenStaleBox", this);
-    m_noRefreshHidden = NewBox("隐藏时不刷新", "noRefreshHiddenBox", this);
-    // Stale quotes hide the window only as part of the schedule.
-    connect(m_hideAfterClose, &QCheckBox::toggled, m_hideWhenStale, &QWidget::setEnabled);
-    m_hideWhenStale->setEnabled(false);
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(m_plainMode, 0, 0, 1, 2);
-    grid->addWidget(m_plainColor, 0, 2);
-    grid->addWidget(m_hideAfterClose, 1, 0);
-    grid->addWidget(m_hideWhenStale, 1, 1, 1, 2);
-    grid->addWidget(m_noRefreshHidden, 2, 0);
-    grid->setColumnStretch(3, 1);
+PlainModeSwitch::PlainModeSwitch(QWidget* parent) : QWidget(parent) {
+    m_box = NewBox("朴素显示", "plainModeBox", this);
+    m_box->setToolTip(QStringLiteral("所有文字用同一种颜色，不分涨跌，无下划线"));
+    m_swatch = new ColorSwatch(QStringLiteral("文字"), this);
+    m_swatch->setObjectName(QStringLiteral("plainColorSwatch"));
+    connect(m_swatch, &ColorSwatch::clicked, this, &PlainModeSwitch::PickColor);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_box);
+    row->addWidget(m_swatch);
 }
 
-void StealthOptions::Show(const StealthSettings& s) {
-    m_plainMode->setChecked(s.plainMode);
-    m_plainColor->SetColor(QColor(s.plainColor.r, s.plainColor.g, s.plainColor.b));
-    m_hideAfterClose->setChecked(s.hideAfterClose);
-    m_hideWhenStale->setChecked(s.hideWhenStale);
-    m_hideWhenStale->setEnabled(s.hideAfterClose);
-    m_noRefreshHidden->setChecked(s.noRefreshHidden);
+void PlainModeSwitch::Show(const StealthSettings& s) {
+    m_box->setChecked(s.plainMode);
+    m_swatch->SetColor(QColor(s.plainColor.r, s.plainColor.g, s.plainColor.b));
 }
 
-StealthSettings StealthOptions::Values() const {
-    StealthSettings s;
-    s.plainMode = m_plainMode->isChecked();
-    const QColor color = m_plainColor->Color();
+StealthSettings PlainModeSwitch::Values(StealthSettings s) const {
+    s.plainMode = m_box->isChecked();
+    const QColor color = m_swatch->Color();
     s.plainColor = Rgb{static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
                        static_cast<std::uint8_t>(color.blue())};
-    s.hideAfterClose = m_hideAfterClose->isChecked();
-    s.hideWhenStale = m_hideWhenStale->isChecked();
-    s.noRefreshHidden = m_noRefreshHidden->isChecked();
     return s;
 }
 
-void StealthOptions::SetBackground(const QColor& background) {
-    m_plainColor->SetBackground(background);
+void PlainModeSwitch::SetBackground(const QColor& background) {
+    m_swatch->SetBackground(background);
 }
 
-void StealthOptions::PickPlainColor() {
-    const std::optional<QColor> chosen = CurrentSettingsPrompts().chooseColor(this, m_plainColor->Color());
+void PlainModeSwitch::PickColor() {
+    const std::optional<QColor> chosen = CurrentSettingsPrompts().chooseColor(this, m_swatch->Color());
     if (!chosen)
         return;
-    m_plainColor->SetColor(*chosen);
-    // A colour chosen for the plain mode is meant to be seen.
-    m_plainMode->setChecked(true);
+    m_swatch->SetColor(*chosen);
+    m_box->setChecked(true);
+}
+
+HidingOptions::HidingOptions(QWidget* parent) : QObject(parent) {
+    m_afterClose = NewBox("收盘后自动隐藏", "hideAfterCloseBox", parent);
+    m_whenStale = NewBox("行情过期时也隐藏", "hideWhenStaleBox", parent);
+    m_noRefresh = NewBox("隐藏时不刷新", "noRefreshHiddenBox", parent);
+    m_afterClose->setToolTip(QStringLiteral("当日最后一个交易时段结束后隐藏窗口，下一次开盘时再显示"));
+    m_noRefresh->setToolTip(QStringLiteral("用快捷键或菜单隐藏窗口后不再请求任何数据"));
+    // Stale quotes hide the window only as part of the schedule.
+    connect(m_afterClose, &QCheckBox::toggled, m_whenStale, &QWidget::setEnabled);
+    m_whenStale->setEnabled(false);
+}
+
+void HidingOptions::Show(const StealthSettings& s) {
+    m_afterClose->setChecked(s.hideAfterClose);
+    m_whenStale->setChecked(s.hideWhenStale);
+    m_whenStale->setEnabled(s.hideAfterClose);
+    m_noRefresh->setChecked(s.noRefreshHidden);
+}
+
+StealthSettings HidingOptions::Values(StealthSettings s) const {
+    s.hideAfterClose = m_afterClose->isChecked();
+    s.hideWhenStale = m_whenStale->isChecked();
+    s.noRefreshHidden = m_noRefresh->isChecked();
+    return s;
 }
 
 } // namespace marlune

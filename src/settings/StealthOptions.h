@@ -1,12 +1,11 @@
 #pragma once
-// The display page's group of options that keep the ticker from being noticed: the plain
-// mode with its one text colour, hiding after the day's last session (and while the quotes
-// are stale), and no requests while the user has hidden the window. They are kept in
-// scnf/SSTConf.xml (config/StealthSettings.h).
+// The settings controls of the options that keep the ticker from being noticed
+// (config/StealthSettings.h, kept in scnf/SSTConf.xml): the display page's plain-mode switch
+// with its one text colour, and the basic page's hiding options.
 
 #include "config/StealthSettings.h"
 
-#include <QGroupBox>
+#include <QWidget>
 
 class QCheckBox;
 
@@ -14,31 +13,46 @@ namespace marlune {
 
 class ColorSwatch;
 
-class StealthOptions final : public QGroupBox {
+// "朴素显示" and the swatch of its colour, on one line.
+class PlainModeSwitch final : public QWidget {
     Q_OBJECT
 public:
-    explicit StealthOptions(QWidget* parent);
+    explicit PlainModeSwitch(QWidget* parent);
 
     void Show(const StealthSettings& settings);
-    StealthSettings Values() const;
-    // The plain colour's swatch shows its word on the ticker's background.
+    // The plain mode and colour shown, the other options as given.
+    StealthSettings Values(StealthSettings others) const;
+    // The swatch shows its word on the ticker's background.
     void SetBackground(const QColor& background);
-    // Opens the colour dialog for the plain colour, as a click on its swatch does.
-    void PickPlainColor();
+    // Opens the colour dialog, as a click on the swatch does; a colour chosen turns the mode on.
+    void PickColor();
 
-    // Controls, for tests.
-    QCheckBox* PlainModeBox() const { return m_plainMode; }
-    ColorSwatch* PlainColorSwatch() const { return m_plainColor; }
-    QCheckBox* HideAfterCloseBox() const { return m_hideAfterClose; }
-    QCheckBox* HideWhenStaleBox() const { return m_hideWhenStale; }
-    QCheckBox* NoRefreshHiddenBox() const { return m_noRefreshHidden; }
+    QCheckBox* Box() const { return m_box; }
+    ColorSwatch* Swatch() const { return m_swatch; }
 
 private:
-    QCheckBox* m_plainMode = nullptr;
-    ColorSwatch* m_plainColor = nullptr;
-    QCheckBox* m_hideAfterClose = nullptr;
-    QCheckBox* m_hideWhenStale = nullptr;
-    QCheckBox* m_noRefreshHidden = nullptr;
+    QCheckBox* m_box = nullptr;
+    ColorSwatch* m_swatch = nullptr;
+};
+
+// "收盘后自动隐藏", "行情过期时也隐藏" (open only with the first) and "隐藏时不刷新".
+class HidingOptions final : public QObject {
+    Q_OBJECT
+public:
+    explicit HidingOptions(QWidget* parent);
+
+    void Show(const StealthSettings& settings);
+    // The hiding options shown, the plain mode as given.
+    StealthSettings Values(StealthSettings others) const;
+
+    QCheckBox* AfterCloseBox() const { return m_afterClose; }
+    QCheckBox* WhenStaleBox() const { return m_whenStale; }
+    QCheckBox* NoRefreshBox() const { return m_noRefresh; }
+
+private:
+    QCheckBox* m_afterClose = nullptr;
+    QCheckBox* m_whenStale = nullptr;
+    QCheckBox* m_noRefresh = nullptr;
 };
 
 } // namespace marlune

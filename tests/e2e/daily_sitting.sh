@@ -123,21 +123,22 @@ wait_for 5 listed 600519 || fail "600519 + Enter did not add 贵州茅台"
 echo "added 600036 and 600519 by typing"
 
 # The new stock's details are on the right: a holding of 100 at 1500.00 and an alert.
-at 512 132                        # "预警"
-at 618 159; xdotool type 1400     # 下限
-at 618 187; xdotool type 1800     # 上限
-at 512 215                        # "买入量"
-at 591 242; xdotool type 100      # 数量
-at 618 270; xdotool type 1500     # 价格
+# (Rows 28 pixels apart: 别名 below 名称, 涨幅达 and 跌幅达 below 上限.)
+at 512 160                        # "预警"
+at 618 187; xdotool type 1400     # 下限
+at 618 215; xdotool type 1800     # 上限
+at 512 299                        # "买入量"
+at 591 326; xdotool type 100      # 数量
+at 618 354; xdotool type 1500     # 价格
 import -window root "$out/details.png" 2>/dev/null
-at 618 299                        # "保存修改"
+at 618 383                        # "保存修改"
 grep -aq '|600519|贵州茅台|1|1|1800.00|1400.00|100|1500.00' <(iconv -f GBK -t UTF-8 "$work/home/config/list.ini") ||
   fail "the holding and the alert are not in list.ini"
 echo "holding and alert stored"
 
 # "应用": the ticker re-places itself on top, the dialog stays above it.
 curl -s "$url/__sim/requests?clear=1" >/dev/null
-at 595 407
+at 595 424                        # "应用" (the buttons below the taller details)
 asked() { curl -s "$url/__sim/requests" | grep -q 'sh600519'; }
 wait_for 3 asked || fail "after \"应用\" the ticker did not ask for the new quotes at once"
 wait_for 10 e2e_settled "$(ticker)" || fail "the ticker did not come to rest after \"应用\""
@@ -149,7 +150,7 @@ pos() { local i=0 w; for w in $stacking; do i=$((i + 1)); [ "$((w))" = "$(($1))"
 import -window root "$out/applied.png" 2>/dev/null
 echo "the dialog stays above the ticker; the quotes were asked for at once"
 
-at 514 407                        # "确定"
+at 514 424                        # "确定"
 wait_for 5 dialog_gone || fail "\"确定\" did not close the settings dialog"
 wait_for 10 bash -c "[ \"\$(xwininfo -id $(ticker) | awk '/Height:/ {print \$2}')\" = 170 ]" ||
   fail "the ticker does not show four rows"

@@ -4,6 +4,7 @@
 #include "SettingsTestSupport.h"
 #include "config/Profile.h"
 #include "settings/SettingsPrompts.h"
+#include "settings/StealthOptions.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -154,6 +155,29 @@ TEST_F(BasicPageTest, TheAlertSoundIsOffUnlessStoredOn) {
     test::ClickIndicator(page->AlertSoundBox());
     page->Store();
     EXPECT_EQ(read("AlertSound"), "0");
+}
+
+TEST_F(BasicPageTest, TheHidingOptionsAreOffInAnOlderFileAndGoToTheXmlSettings) {
+    auto page = makePage();
+    HidingOptions& hiding = page->Hiding();
+    EXPECT_FALSE(hiding.AfterCloseBox()->isChecked());
+    EXPECT_FALSE(hiding.NoRefreshBox()->isChecked());
+    // Stale hiding is part of the schedule: closed until the schedule is on.
+    EXPECT_FALSE(hiding.WhenStaleBox()->isEnabled());
+    test::ClickIndicator(hiding.AfterCloseBox());
+    EXPECT_TRUE(hiding.WhenStaleBox()->isEnabled());
+    test::ClickIndicator(hiding.WhenStaleBox());
+    test::ClickIndicator(hiding.NoRefreshBox());
+    page->Store();
+    const StealthSettings stored = ReadStealthSettings(Path("scnf/SSTConf.xml"));
+    EXPECT_TRUE(stored.hideAfterClose);
+    EXPECT_TRUE(stored.hideWhenStale);
+    EXPECT_TRUE(stored.noRefreshHidden);
+    EXPECT_FALSE(stored.plainMode);        // the display page's, untouched
+    EXPECT_EQ(read("HideAfterClose"), ""); // not in base.ini
+    auto again = makePage();
+    EXPECT_TRUE(again->Hiding().WhenStaleBox()->isChecked());
+    EXPECT_TRUE(again->Hiding().WhenStaleBox()->isEnabled());
 }
 
 TEST_F(BasicPageTest, BrowseTakesOnlyAFileThatOpens) {

@@ -221,40 +221,31 @@ TEST_F(DisplayPageTest, TheTransparentBackgroundIsSwitchedInBaseIni) {
     EXPECT_EQ(ProfileRead(baseIni, "sys", "TransBK"), "2");
 }
 
-TEST_F(DisplayPageTest, TheStealthOptionsAreOffInAnOlderFileAndStoredBesideTheLook) {
+TEST_F(DisplayPageTest, ThePlainModeIsOffInAnOlderFileAndStoredBesideTheLook) {
     std::optional<QColor> answer = QColor(0x40, 0x40, 0x40);
     ScopedSettingsPrompts prompts(
         {nullptr, nullptr, [&](QWidget*, const QColor&) { return answer; }, nullptr});
     auto page = makePage();
-    StealthOptions* stealth = page->Stealth();
-    // A file of an older version has none of the keys: everything off, stale hiding closed
-    // until the schedule is on.
-    EXPECT_FALSE(stealth->PlainModeBox()->isChecked());
-    EXPECT_FALSE(stealth->HideAfterCloseBox()->isChecked());
-    EXPECT_FALSE(stealth->HideWhenStaleBox()->isEnabled());
-    EXPECT_FALSE(stealth->NoRefreshHiddenBox()->isChecked());
-    EXPECT_EQ(stealth->PlainColorSwatch()->Color(), QColor(0, 0, 0));
-
-    // Choosing the plain colour turns the plain mode on.
-    QTest::mouseClick(stealth->PlainColorSwatch(), Qt::LeftButton);
-    EXPECT_TRUE(stealth->PlainModeBox()->isChecked());
-    click(stealth->HideAfterCloseBox());
-    EXPECT_TRUE(stealth->HideWhenStaleBox()->isEnabled());
-    click(stealth->HideWhenStaleBox());
-    click(stealth->NoRefreshHiddenBox());
+    PlainModeSwitch* plain = page->PlainMode();
+    // A file of an older version has neither key: off, in black.
+    EXPECT_FALSE(plain->Box()->isChecked());
+    EXPECT_EQ(plain->Swatch()->Color(), QColor(0, 0, 0));
+    // Choosing the plain colour turns the plain mode on; the store writes it with the look.
+    QTest::mouseClick(plain->Swatch(), Qt::LeftButton);
+    EXPECT_TRUE(plain->Box()->isChecked());
+    m_store.SetValue("HideAfterClose", "1"); // the basic page's: left as stored
     page->Store();
     EXPECT_EQ(m_store.GetValue("PlainMode"), "1");
     EXPECT_EQ(m_store.GetValue("PlainColor"), "404040");
-    EXPECT_EQ(m_store.GetValue("HideAfterClose"), "1");
-    EXPECT_EQ(m_store.GetValue("HideWhenStale"), "1");
-    EXPECT_EQ(m_store.GetValue("NoRefreshHidden"), "1");
-    // The look's keys are stored as before beside them.
     EXPECT_EQ(m_store.GetValue("STcode"), "1");
-
+    EXPECT_EQ(m_store.GetValue("HideAfterClose"), "1");
     auto again = makePage();
-    EXPECT_TRUE(again->Stealth()->PlainModeBox()->isChecked());
-    EXPECT_EQ(again->Stealth()->PlainColorSwatch()->Color(), QColor(0x40, 0x40, 0x40));
-    EXPECT_TRUE(again->Stealth()->HideWhenStaleBox()->isChecked());
+    EXPECT_TRUE(again->PlainMode()->Box()->isChecked());
+    EXPECT_EQ(again->PlainMode()->Swatch()->Color(), QColor(0x40, 0x40, 0x40));
+    click(again->PlainMode()->Box());
+    again->Store();
+    EXPECT_EQ(m_store.GetValue("PlainMode"), "0");
+    EXPECT_EQ(m_store.GetValue("PlainColor"), "404040");
 }
 
 TEST(AutoStartCommandTest, QuotesWhatTheExecKeyWouldSplit) {
