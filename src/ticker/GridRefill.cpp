@@ -49,7 +49,8 @@ QColor AlertMarkColor() {
 }
 
 GridColors PlainGridColors(const QColor& text, const QColor& background) {
-    return {text, text, text, text, background, text, false};
+    // No mark of a fired alert either: an amber cell would say what the colours no longer do.
+    return {text, text, text, text, background, text, false, false};
 }
 
 QColor GridSelectionColor() {
@@ -111,7 +112,7 @@ void RefillQuoteGrid(QuoteGrid& grid, const QuoteBook& book, const GridColors& c
             grid.setText(r, col, QString::fromStdString(texts[static_cast<std::size_t>(col)]));
         }
         const bool fired = i < book.alerts.size() && AnyAlertFired(book.alerts[i]);
-        grid.setCellBackColor(r, kColCode, fired ? AlertMarkColor() : QColor());
+        grid.setCellBackColor(r, kColCode, fired && colors.markAlerts ? AlertMarkColor() : QColor());
     }
 
     const int totalRow = grid.rows() - 1;

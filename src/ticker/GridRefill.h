@@ -25,6 +25,8 @@ struct GridColors {
     QColor other;
     // The code, name and chart cells are underlined as the links they are.
     bool underlineLinks = true;
+    // A row whose alert holds has its code cell marked (AlertMarkColor).
+    bool markAlerts = true;
 };
 
 // The plain mode's colours: every text in one colour (the total line too), no underlines.

@@ -159,6 +159,7 @@ GridColors TickerWindow::gridColors() const {
             colorOf(m_settings.colorTitle),
             backgroundFill(),
             QColor(),
+            true,
             true};
 }
 

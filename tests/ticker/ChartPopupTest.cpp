@@ -142,7 +142,7 @@ protected:
         list.push_back(Entry("000003", "unknown market", 0)); // takes the prefix before it
         m_book.setWatchList(std::move(list));
         SetUpQuoteGrid(m_grid, 3,
-                       GridColors{Qt::red, Qt::green, Qt::blue, Qt::black, Qt::white, QColor(), true});
+                       GridColors{Qt::red, Qt::green, Qt::blue, Qt::black, Qt::white, QColor(), true, true});
         m_grid.resize(841, QuoteGridHeight(3));
         m_controller.setBook(&m_book);
         m_controller.setBrowser([this](const QString& url) { m_browser << url; });

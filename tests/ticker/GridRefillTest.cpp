@@ -19,6 +19,7 @@ const GridColors kColors{ColorFromColorRef(0x0000ff),
                          ColorFromColorRef(0x000000),
                          ColorFromColorRef(0xe6ffff),
                          QColor(),
+                         true,
                          true};
 
 StockEntry Entry(const std::string& code, const std::string& name, int market) {
