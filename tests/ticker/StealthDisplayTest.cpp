@@ -57,7 +57,7 @@ protected:
     }
 
     TickerWindow& Make() {
-        TickerWindow::Services services;
+        TickerWindow::JobsAndClocks services;
         services.startJob = [](const QuoteFetchJob&) {};
         services.clock = [] { return 1'714'962'600; }; // 2024-05-06 10:30 Beijing time, the quotes' day
         m_window = std::make_unique<TickerWindow>(&m_owner, services);
