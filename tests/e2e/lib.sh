@@ -116,3 +116,13 @@ e2e_settled() { # id
   second=$(xwininfo -id "$1" 2>/dev/null | grep -E 'Absolute|Width|Height')
   [ -n "$first" ] && [ "$first" = "$second" ]
 }
+
+# The ticker window of the program $marlune_pid: its visible window of the grid's full width.
+ticker_id() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$marlune_pid" 2>/dev/null); do
+    [ "$(xwininfo -id "$id" | awk '/Width:/ {print $2}')" -ge 400 ] && echo "$id" && return
+  done
+}
+ticker_shown() { [ -n "$(ticker_id)" ]; }
+ticker_hidden() { [ -z "$(ticker_id)" ]; }

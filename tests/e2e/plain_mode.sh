@@ -52,14 +52,6 @@ MARLUNE_TRACE_FIRST_PAINT=1 "$marlune" --home "$home" --services "$url" --beijin
 marlune_pid=$!
 pids+=($marlune_pid)
 
-ticker_id() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$marlune_pid" 2>/dev/null); do
-    [ "$(xwininfo -id "$id" | awk '/Width:/ {print $2}')" -ge 400 ] && echo "$id" && return
-  done
-}
-ticker_shown() { [ -n "$(ticker_id)" ]; }
-ticker_hidden() { [ -z "$(ticker_id)" ]; }
 wait_for 15 ticker_shown || fail "no ticker window appeared"
 win=$(ticker_id)
 wait_for 15 grep -q "first quotes painted" "$work/marlune.log" || fail "no quotes were painted"

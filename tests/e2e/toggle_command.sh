@@ -38,15 +38,6 @@ e2e_start_sim --beijing-time "$evening"
 marlune_pid=$!
 pids+=($marlune_pid)
 
-# The ticker window: the program's visible window of the grid's full width.
-ticker_id() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$marlune_pid" 2>/dev/null); do
-    [ "$(xwininfo -id "$id" | awk '/Width:/ {print $2}')" -ge 400 ] && echo "$id" && return
-  done
-}
-ticker_shown() { [ -n "$(ticker_id)" ]; }
-ticker_hidden() { [ -z "$(ticker_id)" ]; }
 # Quote requests the market has had since its log was last cleared.
 quote_asked() { curl -s "$url/__sim/requests" | grep -q '"/rn='; }
 
