@@ -215,8 +215,11 @@ std::string PercentText(double numerator, double denominator) {
     return FigureText("%.2f%%", rate);
 }
 
-bool IsRisingChange(double change) {
-    return change >= 0.001 - 1e-9;
+bool IsRisingChange(double change, int decimals) {
+    double step = 0.001;
+    for (int d = 3; d < decimals; ++d)
+        step /= 10.0;
+    return change >= step * (1.0 - 1e-6);
 }
 
 std::string WithPlusSign(std::string_view text) {
@@ -245,7 +248,9 @@ void SetChangeTexts(QuoteRecord& record, const char* changeFormat, double previo
     const double change = (price > 0.0 ? price : previousClose) - previousClose;
     record.change = FigureText(changeFormat, change);
     record.changeRate = PercentText(change, previousClose);
-    if (IsRisingChange(change)) {
+    bool percent = false;
+    const int decimals = FixedPrecisionOf(changeFormat, percent);
+    if (IsRisingChange(change, decimals > 3 ? decimals : 3)) {
         record.change = WithPlusSign(record.change);
         if (record.changeRate != "-")
             record.changeRate = WithPlusSign(record.changeRate);

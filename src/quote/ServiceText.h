@@ -93,9 +93,11 @@ std::string FigureText(const char* format, double value);
 // or "-" when the denominator is 0 or the result is not a finite number.
 std::string PercentText(double numerator, double denominator);
 
-// A change counts as rising from 0.001 up. The difference of two prices read as binary
-// fractions can fall a hair short (3000.001 - 3000 = 0.00099999999997635), which still counts.
-bool IsRisingChange(double change);
+// A change counts as rising from 0.001 up, or, for prices of more than three decimals (fund
+// net values, US stocks under 1 USD), from one step of their last decimal (0.0001 for four).
+// The difference of two prices read as binary fractions can fall a hair short (3000.001 - 3000
+// = 0.00099999999997635), which still counts.
+bool IsRisingChange(double change, int decimals = 3);
 
 // "+" in front of a change text that is positive (and does not carry a sign yet).
 std::string WithPlusSign(std::string_view text);
@@ -113,7 +115,8 @@ void SetChangeTexts(QuoteRecord& record, bool mainIndex, double previousClose, d
                     double low);
 
 // The same with the change printed in changeFormat: the markets whose prices carry three or
-// four decimals (Hong Kong, US stocks under 1 USD, fund net values) print it as their prices.
+// four decimals (Hong Kong, US stocks under 1 USD, fund net values) print it as their prices,
+// and a change of four decimals rises from 0.0001 (IsRisingChange).
 void SetChangeTexts(QuoteRecord& record, const char* changeFormat, double previousClose, double price,
                     double high, double low);
 

@@ -207,6 +207,52 @@ TEST(MarketQuotes, TheSameFiguresGiveTheSameTextsFromEitherService) {
     EXPECT_EQ(penny.changeRate, "+2.46%");
 }
 
+TEST(MarketQuotes, TheSmallestStepOfEachMarketsDecimalsCountsAsARise) {
+    // A fund's estimate half a thousandth above its net value.
+    std::optional<QuoteRecord> fund = ParseFundEstimate(
+        "jsonpgz({\"fundcode\":\"161725\",\"name\":\"招商中证白酒指数(LOF)\",\"jzrq\":\"2026-12-08\","
+        "\"dwjz\":\"1.0229\",\"gsz\":\"1.0234\",\"gszzl\":\"0.05\",\"gztime\":\"2026-12-09 14:35\"});",
+        "161725");
+    ASSERT_TRUE(fund.has_value());
+    EXPECT_EQ(fund->change, "+0.0005");
+    EXPECT_EQ(fund->changeRate, "+0.05%");
+    StockEntry row;
+    row.quote = *fund;
+    EXPECT_EQ(QuoteCellColor(row, kColChange), CellColor::Up);
+
+    struct Case {
+        int market;
+        double previousClose, price;
+        const char *change, *rate;
+    };
+    const Case cases[] = {
+        {kMarketFund, 1.0229, 1.0230, "+0.0001", "+0.01%"},
+        {kMarketFund, 1.0229, 1.0229, "0.0000", "0.00%"},
+        {kMarketFund, 1.0229, 1.0228, "-0.0001", "-0.01%"},
+        {kMarketHongKong, 0.250, 0.251, "+0.001", "+0.40%"}, // a stock of 0.001 steps
+        {kMarketHongKong, 0.250, 0.249, "-0.001", "-0.40%"},
+        {kMarketUnitedStates, 0.5000, 0.5001, "+0.0001", "+0.02%"}, // under 1 USD: 0.0001 steps
+        {kMarketUnitedStates, 0.5000, 0.4999, "-0.0001", "-0.02%"},
+        {kMarketUnitedStates, 12.00, 12.01, "+0.01", "+0.08%"},
+    };
+    for (const Case& c : cases) {
+        QuoteRecord record;
+        SetMarketPriceTexts(record, c.market, c.previousClose, c.price, c.price, c.price, c.price);
+        EXPECT_EQ(record.change, c.change) << c.market << " " << c.price;
+        EXPECT_EQ(record.changeRate, c.rate) << c.market << " " << c.price;
+    }
+
+    // Two decimals keep the A-share rule: "+" from 0.001, even where it prints as 0.00.
+    QuoteRecord aShare;
+    SetChangeTexts(aShare, false, 10.0, 10.001, 10.001, 10.0);
+    EXPECT_EQ(aShare.change, "+0.00");
+    SetChangeTexts(aShare, false, 10.0, 10.0005, 10.0005, 10.0);
+    EXPECT_EQ(aShare.change, "0.00");
+    EXPECT_EQ(aShare.changeRate, "0.01%");
+    SetChangeTexts(aShare, true, 3000.0, 3000.001, 3000.001, 3000.0);
+    EXPECT_EQ(aShare.change, "+0.001");
+}
+
 TEST(MarketQuotes, DamagedOrForeignStatementsGiveNoRecordAndSpareTheOthers) {
     const std::string broken[] = {
         "var hq_str_rt_hk00700=\"\";\n",                                 // unknown or delisted
