@@ -131,4 +131,15 @@ bool MarketGates::AnyTrading(const WatchList& watchList, std::int64_t now) const
     });
 }
 
+std::vector<int> MarketGates::MarketsClosedToday(const TradingHoursGate& aShareHours,
+                                                 std::int64_t now) const {
+    std::vector<int> closed;
+    for (const MarketInfo& market : MarketTable()) {
+        if (FollowsAShareHours(market.number) ? aShareHours.IsClosedDay(now)
+                                              : IsClosedDay(market.number, now))
+            closed.push_back(market.number);
+    }
+    return closed;
+}
+
 } // namespace marlune

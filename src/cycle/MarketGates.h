@@ -8,6 +8,7 @@
 // net values come out.
 
 #include "quote/QuoteBook.h"
+#include "quote/TradingHours.h"
 
 #include <cstdint>
 #include <limits>
@@ -47,6 +48,9 @@ public:
     bool IsClosedDay(int market, std::int64_t now) const;
     // A Hong Kong or US row of the list is in its session (and not on a day found closed).
     bool AnyTrading(const WatchList& watchList, std::int64_t now) const;
+    // Every market found closed today: Hong Kong and the US by this gate, the markets of the
+    // A-share hours by theirs (ClosedMarketsText's closedToday).
+    std::vector<int> MarketsClosedToday(const TradingHoursGate& aShareHours, std::int64_t now) const;
 
 private:
     struct State {

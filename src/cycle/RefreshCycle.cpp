@@ -441,8 +441,10 @@ std::string RefreshCycle::statusWhileQuotesCome(std::int64_t now) const {
     if (m_fallback.OnOtherSource())
         return m_fallback.StatusText();
     if (ownHours && m_settings.tradeHoursOnly) {
-        // "港股休市", "美股休市": a market of the rows that is closed while another trades.
-        const std::string closed = ClosedMarketsText(m_book.watchList, now);
+        // "港股休市", "美股休市": a market of the rows that is out of its session or on a holiday
+        // the quotes told, while another trades.
+        const std::string closed =
+            ClosedMarketsText(m_book.watchList, now, m_marketGates.MarketsClosedToday(m_tradingHours, now));
         if (!closed.empty())
             return closed;
     }

@@ -98,28 +98,43 @@ std::optional<std::int64_t> LatestSessionEnd(const MarketInfo& market, std::int6
     return latest;
 }
 
-std::vector<int> MarketsInSession(const WatchList& watchList, std::int64_t unixSeconds) {
-    std::vector<int> open;
+namespace {
+
+// The markets of the rows, each once, in table order.
+std::vector<int> MarketsOfRows(const WatchList& watchList) {
+    std::vector<int> shown;
     for (const MarketInfo& market : MarketTable()) {
-        const bool shown =
-            std::any_of(watchList.begin(), watchList.end(),
-                        [&market](const StockEntry& entry) { return entry.market == market.number; });
-        if (shown && IsMarketInSession(market, unixSeconds))
-            open.push_back(market.number);
+        if (std::any_of(watchList.begin(), watchList.end(),
+                        [&market](const StockEntry& entry) { return entry.market == market.number; }))
+            shown.push_back(market.number);
     }
+    return shown;
+}
+
+} // namespace
+
+std::vector<int> MarketsInSession(const WatchList& watchList, std::int64_t unixSeconds) {
+    std::vector<int> open = MarketsOfRows(watchList);
+    open.erase(std::remove_if(
+                   open.begin(), open.end(),
+                   [unixSeconds](int market) { return !IsMarketInSession(*MarketOf(market), unixSeconds); }),
+               open.end());
     return open;
 }
 
-std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds) {
-    if (MarketsInSession(watchList, unixSeconds).empty())
+std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds,
+                              const std::vector<int>& closedToday) {
+    const auto trades = [&](int market) {
+        return IsMarketInSession(*MarketOf(market), unixSeconds) &&
+               std::find(closedToday.begin(), closedToday.end(), market) == closedToday.end();
+    };
+    const std::vector<int> shown = MarketsOfRows(watchList);
+    if (std::none_of(shown.begin(), shown.end(), trades))
         return {};
     std::string text;
     for (const auto& [number, closedText] : {std::pair<int, const char*>{kMarketHongKong, "港股休市"},
                                              std::pair<int, const char*>{kMarketUnitedStates, "美股休市"}}) {
-        const bool shown =
-            std::any_of(watchList.begin(), watchList.end(),
-                        [number = number](const StockEntry& entry) { return entry.market == number; });
-        if (shown && !IsMarketInSession(*MarketOf(number), unixSeconds))
+        if (std::find(shown.begin(), shown.end(), number) != shown.end() && !trades(number))
             text += (text.empty() ? "" : "，") + std::string(closedText);
     }
     return text;

@@ -39,8 +39,10 @@ std::vector<int> MarketsInSession(const WatchList& watchList, std::int64_t unixS
 // What the status line says about markets of the rows whose hours differ from the A shares':
 // "港股休市", "美股休市" (joined by "，") for a Hong Kong or US market of the rows that is closed
 // while another market of the rows trades; empty otherwise (when all of them are closed the
-// status line says so as for the A shares).
-std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds);
+// status line says so as for the A shares). A market of closedToday (a holiday the quotes'
+// dates told) is closed all day, in session or not.
+std::string ClosedMarketsText(const WatchList& watchList, std::int64_t unixSeconds,
+                              const std::vector<int>& closedToday = {});
 
 // Funds publish the day's net value in the evening: from 20:00 Beijing time on a weekday
 // one request asks for it.

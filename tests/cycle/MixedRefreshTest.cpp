@@ -136,8 +136,15 @@ protected:
         return reply;
     }
 
-    // Answers every job of the latest refresh by its host: Sina's, NetEase's, the fund service's.
-    void AnswerAll(const std::vector<std::string>& failHosts = {}) {
+    // Answers every job of the latest refresh by its host: Sina's, NetEase's, the fund service's;
+    // Sina's lines of asRecorded keep the dates they were recorded with.
+    void AnswerAll(const std::vector<std::string>& failHosts = {},
+                   const std::vector<std::string>& asRecorded = {}) {
+        const auto line = [this, &asRecorded](const std::string& recorded) {
+            return std::find(asRecorded.begin(), asRecorded.end(), recorded) != asRecorded.end()
+                       ? recorded
+                       : DatedNow(recorded);
+        };
         for (const QuoteFetchJob& job : LastRefreshJobs()) {
             const bool fail = std::any_of(failHosts.begin(), failHosts.end(), [&job](const std::string& h) {
                 return job.url.find(h) != std::string::npos;
@@ -150,14 +157,14 @@ protected:
             else if (job.url.find("sinajs") != std::string::npos) {
                 std::string sina;
                 if (job.url.find("sh600519") != std::string::npos)
-                    sina += kSinaShanghai;
+                    sina += line(kSinaShanghai);
                 if (job.url.find("rt_hk00700") != std::string::npos)
-                    sina += kSinaHongKong;
+                    sina += line(kSinaHongKong);
                 if (job.url.find("gb_aapl") != std::string::npos)
-                    sina += kSinaUs;
+                    sina += line(kSinaUs);
                 if (job.url.find("fx_shkdcny") != std::string::npos)
-                    sina += kSinaHkdRate;
-                reply = Utf8ToGbk(DatedNow(sina));
+                    sina += line(kSinaHkdRate);
+                reply = Utf8ToGbk(sina);
             }
             m_cycle->OnFetchStatus(Report(job, fail ? kFetchFailed : kFetchFinished, reply));
         }
@@ -336,6 +343,76 @@ TEST_F(MixedRefreshTest, TradeHoursOnlyAsksEachMarketInItsOwnHours) {
     AnswerAll();
     host.steadyMs += 10'000;
     EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kClosed);
+}
+
+TEST_F(MixedRefreshTest, AHongKongHolidayIsFoundFromItsOwnRowsWhileTheAsharesTrade) {
+    WatchList list = ParseListFile("dac600519|600519|贵州茅台|1|0|0|0|0|0\r\n"
+                                   "dac00700|00700|腾讯控股|4|0|0|0|0|0\r\n",
+                                   MarketReading::Number)
+                         .entries;
+    // Monday 10 August 2026, 10:30: Shanghai's quote is today's, Hong Kong's still Friday's.
+    host.wallStart = UnixSecondsOfBeijing(2026, 8, 10, 10, 30, 0);
+    RefreshCycle& cycle = Make(kSourceSina, list, true);
+    AnswerAll({}, {kSinaHongKong});
+    EXPECT_EQ(Row(1).quote.dateTime, "2026-08-07 16:08:22");
+    EXPECT_EQ(cycle.StatusText(), "港股休市");
+    // The ticks ask the A shares alone...
+    for (int tick = 0; tick < 5; ++tick) {
+        host.steadyMs += 10'000;
+        EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+        EXPECT_EQ(AskedMarkets(cycle), std::vector<int>{kMarketShanghai});
+        EXPECT_EQ(LastRefreshJobs()[0].url.find("rt_hk00700"), std::string::npos);
+        AnswerAll({}, {kSinaHongKong});
+        EXPECT_EQ(cycle.StatusText(), "港股休市");
+    }
+    // ... and Hong Kong once more after ten minutes, to find out whether it opened after all:
+    // it did, and the status line says nothing about it any more.
+    host.steadyMs = RecordingHost::kSteadyStart + 600'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_NE(LastRefreshJobs()[0].url.find("rt_hk00700"), std::string::npos);
+    AnswerAll();
+    EXPECT_EQ(cycle.StatusText(), kStatusQuotesShown);
+    host.steadyMs += 10'000;
+    EXPECT_EQ(cycle.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_NE(LastRefreshJobs()[0].url.find("rt_hk00700"), std::string::npos);
+}
+
+TEST_F(MixedRefreshTest, AUsHolidayIsTheDateOfNewYork) {
+    WatchList list = ParseListFile("dac600519|600519|贵州茅台|1|0|0|0|0|0\r\n"
+                                   "dacAAPL|AAPL|苹果|5|0|0|0|0|0\r\n",
+                                   MarketReading::Number)
+                         .entries;
+    const auto answerUs = [this](const std::string& beijingTime) {
+        std::string us = kSinaUs;
+        us.replace(us.find("2026-08-29 08:14:52"), 19, beijingTime);
+        for (const QuoteFetchJob& job : LastRefreshJobs())
+            m_cycle->OnFetchStatus(Report(job, kFetchFinished, Utf8ToGbk(DatedNow(kSinaShanghai) + us)));
+    };
+    // Friday 3 July 2026, 00:30 Beijing time is Thursday 12:30 in New York: a quote of 23:59
+    // Beijing time the day before is of New York's today, so the US trades.
+    host.wallStart = UnixSecondsOfBeijing(2026, 7, 3, 0, 30, 0);
+    RefreshCycle& thursday = Make(kSourceSina, list, true);
+    answerUs("2026-07-02 23:59:00");
+    host.steadyMs += 10'000;
+    EXPECT_EQ(thursday.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(thursday), std::vector<int>{kMarketUnitedStates});
+    answerUs("2026-07-03 00:30:05");
+
+    // Friday 22:00 Beijing time, 10:00 in New York on Independence Day (observed): the quote of
+    // 04:00 Beijing time today closed Thursday in New York. Nothing is asked but the check every
+    // ten minutes.
+    host.wallStart = UnixSecondsOfBeijing(2026, 7, 3, 22, 0, 0);
+    host.steadyMs = RecordingHost::kSteadyStart;
+    RefreshCycle& friday = Make(kSourceSina, list, true);
+    answerUs("2026-07-03 04:00:00");
+    for (int tick = 0; tick < 5; ++tick) {
+        host.steadyMs += 10'000;
+        EXPECT_EQ(friday.OnQuoteTimer(), QuoteTick::kClosed);
+    }
+    EXPECT_EQ(friday.StatusText().substr(0, 9), "已收盘") << friday.StatusText();
+    host.steadyMs = RecordingHost::kSteadyStart + 600'000;
+    EXPECT_EQ(friday.OnQuoteTimer(), QuoteTick::kAsked);
+    EXPECT_EQ(AskedMarkets(friday), std::vector<int>{kMarketUnitedStates});
 }
 
 TEST_F(MixedRefreshTest, FundsAskOnceMoreForTheEveningsNetValue) {

@@ -159,6 +159,21 @@ TEST(MarketHours, TheStatusLineNamesClosedMarketsOnlyWhenTheyMatterForTheRows) {
     EXPECT_EQ(ClosedMarketsText({shanghai, hongKong}, Beijing(2026, 12, 9, 15, 30)), "");
     EXPECT_EQ(ClosedMarketsText({shanghai}, Beijing(2026, 12, 9, 23, 0)), "");
     EXPECT_EQ(MarketsInSession({}, Beijing(2026, 12, 9, 10, 0)), std::vector<int>{});
+
+    // Holidays found from the quotes count as closed all day. Hong Kong's while Shanghai
+    // trades (10:00 and 14:00):
+    const std::vector<int> hongKongHoliday{kMarketHongKong};
+    EXPECT_EQ(ClosedMarketsText({shanghai, hongKong}, Beijing(2026, 12, 9, 10, 0), hongKongHoliday),
+              "港股休市");
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 14, 0), hongKongHoliday), "港股休市，美股休市");
+    // ... and after 15:00 nothing else trades: the A-share closing text stands alone.
+    EXPECT_EQ(ClosedMarketsText({shanghai, hongKong}, Beijing(2026, 12, 9, 15, 30), hongKongHoliday), "");
+    // An A-share holiday while Hong Kong trades: the US row is still named.
+    const std::vector<int> aShareHoliday{kMarketShanghai, kMarketShenzhen, kMarketBeijing, kMarketFund};
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 10, 0), aShareHoliday), "美股休市");
+    EXPECT_EQ(ClosedMarketsText({shanghai, us}, Beijing(2026, 12, 9, 10, 0), aShareHoliday), "");
+    // A US holiday at 23:00: nothing trades.
+    EXPECT_EQ(ClosedMarketsText(mixed, Beijing(2026, 12, 9, 23, 0), {kMarketUnitedStates}), "");
 }
 
 } // namespace
