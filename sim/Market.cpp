@@ -162,8 +162,8 @@ std::string Market::EastMoneyReply(const std::vector<std::string>& codes) const 
     return EastMoneyReplyText(quotes, otherMarkets);
 }
 
-std::string Market::SuggestReply(std::string_view keyUtf8) const {
-    return Utf8ToGbk(SuggestReplyText(keyUtf8));
+std::string Market::SuggestReply(std::string_view keyUtf8, std::string_view types) const {
+    return Utf8ToGbk(SuggestReplyText(keyUtf8, types));
 }
 
 std::optional<std::string> Market::ChartPng(int market, std::string_view code) const {

@@ -75,8 +75,8 @@ public:
     // East Money: secids such as "1.600000" (1 Shanghai, 0 Shenzhen); unknown ones are left
     // out; UTF-8 JSON.
     std::string EastMoneyReply(const std::vector<std::string>& codes) const;
-    // Sina suggestions for a key in UTF-8; GBK.
-    std::string SuggestReply(std::string_view keyUtf8) const;
+    // Sina suggestions for a key in UTF-8, of the request's types (empty: every type); GBK.
+    std::string SuggestReply(std::string_view keyUtf8, std::string_view types = {}) const;
     // Hexun intraday chart of a security (market 1 or 2) as PNG bytes; nothing for an
     // unknown security.
     std::optional<std::string> ChartPng(int market, std::string_view code) const;

@@ -80,7 +80,9 @@ HttpReply Quotes(const Market& market, const QuoteService& service, const std::s
 HttpReply Suggestions(const Market& market, const std::string& query) {
     // The key is GBK, %-encoded by the program; raw bytes pass through the decoding.
     const std::string key = GbkToUtf8(PercentDecode(QueryValue(query, "key").value_or("")));
-    return Reply(market.SuggestReply(key), kGbkScript);
+    // Only the types asked for, as the real service answers.
+    const std::string types = PercentDecode(QueryValue(query, "type").value_or(""));
+    return Reply(market.SuggestReply(key, types), kGbkScript);
 }
 
 HttpReply Chart(const Market& market, std::string_view path) {

@@ -58,7 +58,8 @@ const std::vector<MarketInfo>& Table() {
          false,
          MarketClock::Beijing,
          {kAShareMorning, kAShareAfternoon},
-         2},
+         2,
+         "11,12,13,14,15"},
         {kMarketShenzhen,
          "深圳",
          "深A",
@@ -70,7 +71,8 @@ const std::vector<MarketInfo>& Table() {
          false,
          MarketClock::Beijing,
          {kAShareMorning, kAShareAfternoon},
-         2},
+         2,
+         "11,12,13,14,15"},
         {kMarketBeijing,
          "北京",
          "北交所",
@@ -82,7 +84,8 @@ const std::vector<MarketInfo>& Table() {
          false,
          MarketClock::Beijing,
          {kAShareMorning, kAShareAfternoon},
-         2},
+         2,
+         "11,12,13,14,15"},
         {kMarketHongKong,
          "港股",
          "港股",
@@ -94,7 +97,8 @@ const std::vector<MarketInfo>& Table() {
          false,
          MarketClock::Beijing,
          {{9 * kHour + 30 * kMinute, 12 * kHour}, {13 * kHour, 16 * kHour + 10 * kMinute}},
-         2},
+         2,
+         "31,33"},
         {kMarketUnitedStates,
          "美股",
          "美股",
@@ -106,7 +110,8 @@ const std::vector<MarketInfo>& Table() {
          false,
          MarketClock::NewYork,
          {{9 * kHour + 30 * kMinute, 16 * kHour}, {0, 0}},
-         1},
+         1,
+         "41"},
         // Estimates move while the A-share exchanges trade.
         {kMarketFund,
          "基金",
@@ -119,7 +124,8 @@ const std::vector<MarketInfo>& Table() {
          true,
          MarketClock::Beijing,
          {kAShareMorning, kAShareAfternoon},
-         2},
+         2,
+         "21,22,23,24,25,26"},
     };
     return table;
 }
@@ -206,6 +212,15 @@ bool IsUsCode(std::string_view code) {
 
 bool IsFundCode(std::string_view code) {
     return IsAShareCode(code);
+}
+
+std::vector<int> MarketsOfCode(std::string_view code) {
+    std::vector<int> markets;
+    for (const MarketInfo& market : Table()) {
+        if (market.isCode(code))
+            markets.push_back(market.number);
+    }
+    return markets;
 }
 
 std::optional<int> MarketOfEastMoneyCode(double eastMoneyMarket, std::string_view code) {

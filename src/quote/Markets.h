@@ -48,6 +48,11 @@ struct MarketInfo {
     MarketClock clock;
     MarketSession sessions[2];
     std::size_t sessionCount;
+
+    // The types of the Sina suggestion service that list the market's codes, separated by
+    // ",". Shanghai, Shenzhen and Beijing share theirs: their entries' full codes ("sh",
+    // "sz", "bj" + code) tell them apart.
+    const char* suggestTypes;
 };
 
 // Every market, in number order.
@@ -73,6 +78,10 @@ std::optional<int> MarketOfEastMoneyCode(double eastMoneyMarket, std::string_vie
 // 5xxxxx, funds), five digits Hong Kong, letters US; nothing for anything else. A fund whose
 // code looks like a stock's is found through the suggestions.
 std::optional<int> MarketOfTypedCode(std::string_view code);
+
+// Every market whose code rule the code fits, in table order: "600000" Shanghai, Shenzhen
+// and fund, "00700" Hong Kong alone, "HSI" Hong Kong (an index) and US.
+std::vector<int> MarketsOfCode(std::string_view code);
 
 // Code rules (exposed for the my-stocks page and the tests).
 bool IsAShareCode(std::string_view code);   // six digits

@@ -8,6 +8,7 @@
 #include "quote/Markets.h"
 #include "quote/WatchListFile.h"
 #include "settings/GradientButton.h"
+#include "settings/MarketColumnDelegate.h"
 #include "settings/SuggestionComboBox.h"
 #include "settings/WatchListModel.h"
 #include "text/CNumber.h"
@@ -134,12 +135,25 @@ void MyStocksPage::createControls() {
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);
     m_list->setUniformRowHeights(true);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setAllColumnsShowFocus(true);
     m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
+    // The market is a short word: its column keeps to its width, the code and name share
+    // the rest.
+    m_list->header()->setSectionResizeMode(WatchListModel::kMarketColumn, QHeaderView::ResizeToContents);
+    m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
+    // A row whose code fits several markets has its market chosen in its market cell: a
+    // click on it opens the markets it may be given. Nothing else of the list is edited in
+    // place (the details are).
+    m_list->setItemDelegateForColumn(WatchListModel::kMarketColumn, new MarketColumnDelegate(m_list));
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_list, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() == WatchListModel::kMarketColumn && (index.flags() & Qt::ItemIsEditable))
+            m_list->edit(index);
+    });
+    connect(m_model, &WatchListModel::marketChosen, this, &MyStocksPage::marketChosen);
     m_list->setToolTip(QString::fromUtf8(kListTipText));
     // The details always show the list's current row, however it became current: a click,
     // the arrow keys, Home or End, or a button that moved or removed a row.
@@ -292,36 +306,15 @@ void MyStocksPage::Add() {
     showStatus(QString());
     const std::string typed = QStringToUtf8(m_box->currentText());
     const QString addError = QString::fromUtf8(kAddErrorText);
-    if (GbkLength(typed) < kShortestAddText) {
-        showStatus(addError);
-        return;
-    }
-    const std::string* found = nullptr;
-    for (const std::string& result : m_results) {
-        if (result.compare(0, typed.size(), typed) == 0) {
-            found = &result;
-            break;
-        }
-    }
-    if (found == nullptr) {
-        showStatus(addError);
-        return;
-    }
-    // "code-name-fullcode"; a name may hold a dash of its own, so the code ends at the first
-    // dash and the full code starts after the last.
-    const std::size_t first = found->find('-');
-    const std::size_t last = found->rfind('-');
-    if (first == std::string::npos || last == first) {
+    const std::optional<Suggestion> found = stockOfTypedText(typed);
+    if (!found) {
         showStatus(addError);
         return;
     }
     StockEntry row;
-    row.code = found->substr(0, first);
-    row.name = found->substr(first + 1, last - first - 1);
-    // The full code's prefix names the exchange: Beijing stocks come as type 11 too.
-    row.market = found->compare(last + 1, 2, "sh") == 0   ? kMarketShanghai
-                 : found->compare(last + 1, 2, "bj") == 0 ? kMarketBeijing
-                                                          : kMarketShenzhen;
+    row.code = found->code;
+    row.name = found->name;
+    row.market = found->market;
     for (const StockEntry& existing : Rows()) {
         if (existing.market == row.market && existing.code == row.code) {
             showStatus(QString::fromUtf8(kAlreadyListedText));
@@ -335,6 +328,24 @@ void MyStocksPage::Add() {
     // The new row's details are shown at once, ready for a holding or an alert; the
     // keyboard stays in the box for the next stock.
     ShowDetails(static_cast<int>(Rows().size()) - 1);
+}
+
+std::optional<Suggestion> MyStocksPage::stockOfTypedText(const std::string& typed) const {
+    if (GbkLength(typed) >= kShortestAddText) {
+        for (const Suggestion& result : m_results) {
+            if (result.result.compare(0, typed.size(), typed) == 0)
+                return result;
+        }
+    }
+    // A code on its own (00700, AAPL, 161725, 600000): the listed stock of that code, else
+    // the market its code rules give.
+    return SuggestionOfTypedCode(typed, m_results);
+}
+
+void MyStocksPage::marketChosen(int row) {
+    writeList();
+    if (row == SelectedRow())
+        showDetailsOf(row);
 }
 
 void MyStocksPage::openEdits(bool open, std::initializer_list<QLineEdit*> edits) {
@@ -473,8 +484,17 @@ void MyStocksPage::SaveDetails() {
         row.market = kMarketShanghai;
     else if (m_shenzhen->isChecked())
         row.market = kMarketShenzhen;
+    const std::string oldCode = row.code;
     row.code = QStringToUtf8(m_code->text());
     row.name = QStringToUtf8(m_name->text());
+    // A row of neither radio's market whose code became one its market never has goes to the
+    // market of the new code, as a new row would.
+    const MarketInfo* market = MarketOf(row.market);
+    if (!m_shanghai->isChecked() && !m_shenzhen->isChecked() && row.code != oldCode && market != nullptr &&
+        !market->isCode(row.code)) {
+        if (const std::optional<int> typed = MarketOfTypedCode(row.code))
+            row.market = *typed;
+    }
     row.alias = WatchExtrasFile::StorableAlias(QStringToUtf8(m_alias->text()));
     if (m_alert->isChecked()) {
         row.alertFlag = 1;
@@ -538,7 +558,7 @@ void MyStocksPage::refillBox(const std::string& reply) {
     const std::optional<SuggestionResults> found = ParseSuggestionReply(reply);
     if (!found)
         return;
-    m_results = found->results;
+    m_results = found->entries;
     m_entriesFor = m_newestRequestText;
 
     // Refill the drop-down without touching what the user has typed, nor where the cursor
@@ -551,8 +571,8 @@ void MyStocksPage::refillBox(const std::string& reply) {
     {
         const QSignalBlocker quiet(m_box);
         m_box->clear();
-        for (const std::string& entry : found->boxEntries)
-            m_box->addItem(Utf8ToQString(entry));
+        for (const Suggestion& entry : found->entries)
+            m_box->addItem(Utf8ToQString(entry.boxEntry));
         m_box->setCurrentIndex(-1);
         m_box->setEditText(typed);
         if (selectionLength > 0 && selectionStart >= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 // The my-stocks page: edits the watch list config/list.ini. On the left the list of stocks
-// (code and short name), the suggestion box where the user types a code, a short name or
+// (code, short name and market, chosen in its cell where the code fits several markets),
+// the suggestion box where the user types a code, a short name or
 // pinyin initials, and the buttons to add, move up, move down and delete; on the right the
 // details of the list's current row (code, name, alias, market, alert limits and change
 // rates, holding) with a button that stores them. The list view shows a WatchListModel that holds the rows
@@ -15,6 +16,7 @@
 // the answer to the newest request is taken: a late answer for an older text changes nothing.
 
 #include "net/FetchJob.h"
+#include "net/Suggestions.h"
 #include "quote/StockEntry.h"
 #include "quote/WatchExtras.h"
 #include "quote/WatchListFile.h"
@@ -24,6 +26,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,7 +89,7 @@ public:
 
     // State, for tests.
     const WatchList& Rows() const;
-    const std::vector<std::string>& Results() const { return m_results; }
+    const std::vector<Suggestion>& Results() const { return m_results; }
     // The list's current row, whose details are shown; -1 when there is none.
     int SelectedRow() const;
     SuggestionComboBox* SuggestionBox() const { return m_box; }
@@ -109,13 +112,18 @@ private:
     // suggestions have come, the add waits for them.
     void enterInBox(int highlighted);
     void openEdits(bool open, std::initializer_list<QLineEdit*> edits);
+    // The stock the typed text names: the first result it begins (at least kShortestAddText
+    // bytes of it), else a code typed on its own; nothing when it names none.
+    std::optional<Suggestion> stockOfTypedText(const std::string& typed) const;
+    // A row's market chosen in the list: written at once, and shown in the details.
+    void marketChosen(int row);
 
     std::string m_listPath;
     WatchExtrasFile m_extras;
     // The lines of the file that gave no stock, and whether the file may be written at all.
     std::vector<UnreadListLine> m_unreadLines;
     bool m_maySave = true;
-    std::vector<std::string> m_results;
+    std::vector<Suggestion> m_results;
     std::string m_newestRequestUrl;
     QString m_newestRequestText;
     bool m_answered = true;      // the newest request has had its answer

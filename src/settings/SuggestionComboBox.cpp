@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -68,12 +69,17 @@ void SuggestionComboBox::hidePopup() {
 void SuggestionComboBox::placeList() {
     const int rows = std::min(count(), std::max(maxVisibleItems(), 1));
     const int frame = 2 * m_list->frameWidth();
-    const QSize size(width(), rows * std::max(m_list->sizeHintForRow(0), 1) + frame);
+    // As wide as the box, wider where an entry needs it ("上证50ETF华夏 510050 基金"): no entry is
+    // cut off, as the list cannot scroll sideways.
+    const int scrollBar = count() > rows ? m_list->verticalScrollBar()->sizeHint().width() : 0;
+    const int widest = m_list->sizeHintForColumn(modelColumn()) + frame + scrollBar;
+    QSize size(std::max(width(), widest), rows * std::max(m_list->sizeHintForRow(0), 1) + frame);
     QPoint topLeft = mapToGlobal(QPoint(0, height()));
     if (const QScreen* shown = screen()) {
         const QRect area = shown->availableGeometry();
         if (topLeft.y() + size.height() > area.bottom() + 1)
             topLeft.setY(mapToGlobal(QPoint(0, 0)).y() - size.height());
+        size.setWidth(std::min(size.width(), area.width()));
         topLeft.setX(
             std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
     }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -130,14 +131,14 @@ TEST_F(MyStocksPageTest, AddsAPickedSuggestionWithItsRecordKey) {
     m_page->show();
     type("pf");
     ASSERT_EQ(m_jobs.size(), 2u); // one request per change of the text
-    EXPECT_NE(m_jobs.back().url.find("/suggest/?type=11,12,13,14,15&key=pf"), std::string::npos);
+    EXPECT_NE(m_jobs.back().url.find(SuggestionPath() + "pf"), std::string::npos);
     answer(SuggestReply({"pfyh,11,600000,sh600000,浦发银行,pfyh", "pf,11,000001,sz000001,平安银行,payh"}));
     ASSERT_EQ(m_page->SuggestionBox()->count(), 2);
     EXPECT_EQ(m_page->SuggestionBox()->itemText(0), "600000-浦发银行");
     EXPECT_EQ(m_page->SuggestionBox()->currentText(), "pf"); // the typed text stays
 
-    // The six digits alone are too short to name a stock.
-    setBoxText("600000");
+    // A text that is neither a code nor long enough to name a stock.
+    setBoxText("浦发银");
     click("addButton");
     EXPECT_EQ(m_status, QString::fromUtf8(kAddErrorText));
     EXPECT_EQ(m_page->Rows().size(), 2u);
@@ -464,7 +465,8 @@ TEST_F(MyStocksPageTest, ABeijingSuggestionAddsABeijingRow) {
     type("btr");
     answer(Utf8ToGbk("var suggestvalue=\"贝特瑞,11,920185,bj920185,贝特瑞,,贝特瑞,99,1,,,\";"));
     ASSERT_EQ(m_page->SuggestionBox()->count(), 1);
-    setBoxText("920185-贝特瑞");
+    EXPECT_EQ(m_page->SuggestionBox()->itemText(0), "贝特瑞 920185 北交所");
+    setBoxText("贝特瑞 920185 北交所");
     click("addButton");
     ASSERT_EQ(m_page->Rows().size(), 3u);
     EXPECT_EQ(m_page->Rows().back().market, kMarketBeijing);
@@ -739,6 +741,177 @@ TEST_F(MyStocksPageTest, AFailedWriteLosesNothingOnDisk) {
         EXPECT_EQ(ReadBytes("config/list.ini"), before);
     }
     EXPECT_EQ(m_page->Rows().size(), 3u); // the page keeps the row for the next write
+}
+
+// Real reply lines of the suggestion service for a Hong Kong stock, a US stock and an ETF.
+std::string ForeignReply() {
+    return Utf8ToGbk("var suggestvalue=\"腾讯控股,31,00700,00700,腾讯控股,,腾讯控股,99,1,ESG,,;"
+                     "苹果,41,aapl,aapl,苹果,,苹果,99,1,ESG,,;"
+                     "上证50ETF华夏,22,510050,of510050,上证50ETF华夏,,上证50ETF华夏,99,1,,,\";");
+}
+
+// A Hong Kong suggestion shows its market and, picked with the mouse, adds a row of market 4;
+// a US one taken with the keys adds market 5. The list is wide enough for every entry.
+TEST_F(MyStocksPageTest, PickingAHongKongSuggestionStoresItsMarket) {
+    makePage();
+    m_page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+    QApplication::setActiveWindow(m_page.get());
+    SuggestionComboBox* box = m_page->SuggestionBox();
+    box->lineEdit()->setFocus();
+    type("tx");
+    answer(ForeignReply());
+    ASSERT_TRUE(box->IsListShown());
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(0), "腾讯控股 00700 港股");
+    EXPECT_EQ(box->itemText(1), "苹果 AAPL 美股");
+    EXPECT_EQ(box->itemText(2), "上证50ETF华夏 510050 基金");
+    QListView* list = box->List();
+    for (int row = 0; row < box->count(); ++row)
+        EXPECT_GE(list->viewport()->width(), list->sizeHintForIndex(list->model()->index(row, 0)).width())
+            << row;
+
+    const QRect first = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->windowHandle(), Qt::LeftButton, {},
+                      list->viewport()->mapTo(list, first.center()));
+    EXPECT_EQ(box->currentText(), "腾讯控股 00700 港股");
+    QWidget* add = child<QWidget>("addButton");
+    QTest::mouseClick(m_page->windowHandle(), Qt::LeftButton, {},
+                      add->mapTo(m_page.get(), add->rect().center()));
+    ASSERT_EQ(m_page->Rows().size(), 3u);
+    const StockEntry& hk = m_page->Rows().back();
+    EXPECT_EQ(hk.code, "00700");
+    EXPECT_EQ(hk.name, "腾讯控股");
+    EXPECT_EQ(hk.market, kMarketHongKong);
+    EXPECT_EQ(itemText(2, WatchListModel::kMarketColumn), "港股");
+    EXPECT_EQ(child<QLabel>("otherMarketLabel")->text(), "港股");
+    EXPECT_EQ(ReadGbk("config/list.ini"), std::string(kIndexRowsAsWritten) + StockRecordKey(4, "00700") +
+                                              "|00700|腾讯控股|4|0|0.00|0.00|0|0.00\r\n");
+
+    QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    type("pg");
+    answer(ForeignReply());
+    QTest::keyClick(box->lineEdit(), Qt::Key_Down);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Down);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(m_page->Rows().size(), 4u);
+    EXPECT_EQ(m_page->Rows().back().code, "AAPL");
+    EXPECT_EQ(m_page->Rows().back().market, kMarketUnitedStates);
+    // The same stock again is refused.
+    setBoxText("苹果 AAPL 美股");
+    click("addButton");
+    EXPECT_EQ(m_status, QString::fromUtf8(kAlreadyListedText));
+}
+
+// A code typed on its own adds a row of the market it names: the listed stock's where the
+// service lists it, else the code rules' (a six-digit code outside the A-share prefixes is a
+// fund), with the name left to the quotes.
+TEST_F(MyStocksPageTest, ACodeTypedOnItsOwnAddsItsMarket) {
+    makePage();
+    m_page->show();
+    const auto enter = [this](const QString& code, const std::string& reply) {
+        QTest::keyClick(m_page->SuggestionBox()->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        type(code);
+        if (reply.empty())
+            answer("", kFetchFailed); // the service is away: the code alone decides
+        else
+            answer(reply);
+        click("addButton");
+        return m_page->Rows().back();
+    };
+    EXPECT_EQ(enter("09988", Utf8ToGbk("var suggestvalue=\"\";")).market, kMarketHongKong);
+    EXPECT_EQ(m_page->Rows().back().name, "");
+    EXPECT_EQ(enter("brk.b", "").code, "BRK.B");
+    EXPECT_EQ(m_page->Rows().back().market, kMarketUnitedStates);
+    EXPECT_EQ(enter("161725", "").market, kMarketFund);
+    EXPECT_EQ(enter("600519", "").market, kMarketShanghai);
+    EXPECT_EQ(enter("300750", "").market, kMarketShenzhen);
+    const StockEntry etf = enter(
+        "510050",
+        Utf8ToGbk(
+            "var suggestvalue=\"上证50ETF华夏,22,510050,of510050,上证50ETF华夏,,上证50ETF华夏,99,1,,,\";"));
+    EXPECT_EQ(etf.market, kMarketFund);
+    EXPECT_EQ(etf.name, "上证50ETF华夏");
+    ASSERT_EQ(m_page->Rows().size(), 8u);
+    EXPECT_NE(ReadGbk("config/list.ini").find("|BRK.B||5|0|0.00|0.00|0|0.00\r\n"), std::string::npos);
+    // A text that is no code adds nothing.
+    enter("abc-1", "");
+    EXPECT_EQ(m_status, QString::fromUtf8(kAddErrorText));
+    EXPECT_EQ(m_page->Rows().size(), 8u);
+}
+
+// The market cell of a row whose code fits several markets offers them, without a market that
+// already holds the same code; a pick is written at once and shown in the details. A code of
+// one market only offers nothing.
+TEST_F(MyStocksPageTest, TheMarketCellChoosesAmongTheMarketsTheCodeFits) {
+    WriteGbk("config/list.ini", "k1|00700|腾讯控股|4|0|0|0|0|0\r\n"
+                                "k2|510300|沪深300ETF|6|0|0|0|0|0\r\n"
+                                "k3|000001|上证指数|1|0|0|0|0|0\r\n"
+                                "k4|000001|平安银行|2|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+    WatchListModel* model = m_page->Model();
+    EXPECT_EQ(model->MarketChoices(0), std::vector<int>{kMarketHongKong});
+    EXPECT_EQ(model->MarketChoices(1), (std::vector<int>{kMarketShanghai, kMarketShenzhen, kMarketFund}));
+    EXPECT_EQ(model->MarketChoices(2), (std::vector<int>{kMarketShanghai, kMarketFund}));
+    EXPECT_EQ(model->MarketChoices(3), (std::vector<int>{kMarketShenzhen, kMarketFund}));
+    EXPECT_FALSE(model->index(0, WatchListModel::kMarketColumn).flags() & Qt::ItemIsEditable);
+    EXPECT_EQ(itemText(1, WatchListModel::kMarketColumn), "基金");
+    EXPECT_EQ(itemText(2, WatchListModel::kMarketColumn), "上海");
+
+    QTreeView* list = m_page->List();
+    const auto clickMarket = [&](int row) {
+        const QRect cell = list->visualRect(model->index(row, WatchListModel::kMarketColumn));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        return list->findChild<QComboBox*>(QStringLiteral("marketEditor"));
+    };
+    EXPECT_EQ(clickMarket(0), nullptr);
+    QComboBox* editor = clickMarket(1);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->count(), 3);
+    EXPECT_EQ(editor->itemText(0), "上海");
+    EXPECT_EQ(editor->currentText(), "基金");
+    // The drop-down fits its cell: no market name is cut off.
+    EXPECT_GE(editor->width(), editor->minimumSizeHint().width());
+    editor->setCurrentIndex(0);
+    emit editor->activated(0);
+    QTRY_COMPARE(list->findChild<QComboBox*>(QStringLiteral("marketEditor")), nullptr);
+    EXPECT_EQ(m_page->Rows()[1].market, kMarketShanghai);
+    EXPECT_EQ(m_page->Rows()[1].recordKey, "k2");
+    EXPECT_EQ(m_page->SelectedRow(), 1);
+    EXPECT_TRUE(child<QRadioButton>("shanghaiRadio")->isChecked());
+    EXPECT_FALSE(child<QLabel>("otherMarketLabel")->isVisible());
+    EXPECT_EQ(ReadGbk("config/list.ini"), "k1|00700|腾讯控股|4|0|0.00|0.00|0|0.00\r\n"
+                                          "k2|510300|沪深300ETF|1|0|0.00|0.00|0|0.00\r\n"
+                                          "k3|000001|上证指数|1|0|0.00|0.00|0|0.00\r\n"
+                                          "k4|000001|平安银行|2|0|0.00|0.00|0|0.00\r\n");
+    // A market the model does not offer is refused.
+    EXPECT_FALSE(model->setData(model->index(2, WatchListModel::kMarketColumn), kMarketShenzhen));
+    EXPECT_FALSE(model->setData(model->index(0, WatchListModel::kMarketColumn), kMarketFund));
+    EXPECT_EQ(m_page->Rows()[2].market, kMarketShanghai);
+
+    // The column is wide enough for its word and the arrow.
+    const int word = list->fontMetrics().horizontalAdvance(QStringLiteral("基金"));
+    EXPECT_GT(list->header()->sectionSize(WatchListModel::kMarketColumn), word);
+}
+
+// A row of another market whose code is changed in the details into one of another market
+// goes to that market; a code its market still fits keeps it.
+TEST_F(MyStocksPageTest, SavingAnotherMarketsRowWithANewCodeFollowsTheCode) {
+    WriteGbk("config/list.ini", "k1|00700|腾讯控股|4|0|0|0|0|0\r\n");
+    makePage();
+    m_page->show();
+    clickRow(0);
+    child<QLineEdit>("codeEdit")->setText("09988");
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[0].market, kMarketHongKong);
+    child<QLineEdit>("codeEdit")->setText("BRK.B");
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[0].market, kMarketUnitedStates);
+    child<QLineEdit>("codeEdit")->setText("161725");
+    click("saveButton");
+    EXPECT_EQ(m_page->Rows()[0].market, kMarketFund);
 }
 
 } // namespace

@@ -47,6 +47,32 @@ TEST_F(SuggestionSimTest, PinyinInitialsFindTheStockAndEnterAddsIt) {
               std::string::npos);
 }
 
+// Offline, every market: a Hong Kong code, a US name's initials and a fund are found and
+// added with their markets.
+TEST_F(SuggestionSimTest, OtherMarketsAreFoundAndAddedWithTheirMarkets) {
+    MyStocksPage page([this](const QString& text) { m_status = text; }, nullptr);
+    page.show();
+    const auto add = [&](const QString& typed, const QString& firstEntry) {
+        QTest::keyClick(page.SuggestionBox()->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(page.SuggestionBox()->lineEdit(), typed);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return page.SuggestionBox()->count() > 0 && page.SuggestionBox()->itemText(0) == firstEntry;
+            },
+            10000))
+            << firstEntry.toStdString();
+        QTest::keyClick(page.SuggestionBox()->lineEdit(), Qt::Key_Return);
+        return page.Rows().back();
+    };
+    EXPECT_EQ(add("00700", "腾讯控股 00700 港股").market, kMarketHongKong);
+    EXPECT_EQ(add("ywd", "英伟达 NVDA 美股").market, kMarketUnitedStates);
+    const StockEntry fund = add("161725", "招商中证白酒指数(LOF) 161725 基金");
+    EXPECT_EQ(fund.market, kMarketFund);
+    EXPECT_EQ(fund.name, "招商中证白酒指数(LOF)");
+    EXPECT_NE(ReadGbk("config/list.ini").find("|00700|腾讯控股|4|0|0.00|0.00|0|0.00\r\n"), std::string::npos);
+    EXPECT_NE(ReadGbk("config/list.ini").find("|NVDA|英伟达|5|"), std::string::npos);
+}
+
 TEST_F(SuggestionSimTest, AFailedDownloadSaysSoAndClosingWhileWaitingIsPrompt) {
     sim::Fault fault;
     fault.status = 500;

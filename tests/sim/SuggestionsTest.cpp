@@ -1,4 +1,5 @@
 #include "sim/Suggestions.h"
+#include "net/Suggestions.h"
 #include "sim/Market.h"
 #include "text/Fields.h"
 #include "text/Gbk.h"
@@ -10,9 +11,9 @@ using namespace marlune::sim;
 
 namespace {
 
-std::vector<std::string> Codes(const std::vector<Suggestion>& found) {
+std::vector<std::string> Codes(const std::vector<sim::Suggestion>& found) {
     std::vector<std::string> codes;
-    for (const Suggestion& suggestion : found) {
+    for (const sim::Suggestion& suggestion : found) {
         codes.push_back(std::string(suggestion.stock->MarketPrefix()) + suggestion.stock->code);
     }
     return codes;
@@ -25,7 +26,7 @@ TEST(Suggestions, CodePrefixNameAndInitials) {
     EXPECT_EQ(Codes(FindSuggestions("000001")), (std::vector<std::string>{"sh000001", "sz000001"}));
     const auto prefix = FindSuggestions("6000");
     ASSERT_EQ(prefix.size(), 10u); // at most ten
-    for (const Suggestion& suggestion : prefix) {
+    for (const sim::Suggestion& suggestion : prefix) {
         EXPECT_EQ(std::string(suggestion.stock->code).substr(0, 4), "6000");
     }
     EXPECT_EQ(Codes(FindSuggestions("sh60000")).front(), "sh600000");
@@ -39,7 +40,7 @@ TEST(Suggestions, CodePrefixNameAndInitials) {
     EXPECT_EQ(Codes(FindSuggestions("贵州茅台")), std::vector<std::string>{"sh600519"});
     const auto banks = FindSuggestions("银行");
     ASSERT_EQ(banks.size(), 10u);
-    for (const Suggestion& suggestion : banks) {
+    for (const sim::Suggestion& suggestion : banks) {
         EXPECT_NE(std::string(suggestion.stock->name).find("银行"), std::string::npos);
     }
     EXPECT_EQ(FindSuggestions("TCL").front().stock->code, std::string("000100"));
@@ -75,4 +76,38 @@ TEST(Suggestions, ReplyReadsAsTheSuggestionBoxReadsIt) {
     }
     EXPECT_EQ(SuggestReplyText(""), "var suggestvalue=\"\";");
     EXPECT_EQ(SuggestReplyText("no such thing"), "var suggestvalue=\"\";");
+}
+
+// The other markets in the service's own form and encoding, of the types asked for only;
+// the program's parser reads every entry as the stock it is.
+TEST(Suggestions, OtherMarketsInTheRealFormOfTheTypesAsked) {
+    EXPECT_EQ(SuggestReplyText("00700"),
+              "var suggestvalue=\"00700,31,00700,00700,腾讯控股,,腾讯控股,99,1,,\";");
+    EXPECT_EQ(SuggestReplyText("aapl"), "var suggestvalue=\"AAPL,41,aapl,aapl,苹果,,苹果,99,1,,\";");
+    EXPECT_EQ(SuggestReplyText("920118"),
+              "var suggestvalue=\"920118,11,920118,bj920118,太湖远大,,太湖远大,99,1,,\";");
+    const std::string funds = SuggestReplyText("161725");
+    EXPECT_NE(funds.find(",23,161725,of161725,招商中证白酒指数(LOF),,"), std::string::npos) << funds;
+    EXPECT_NE(SuggestReplyText("040046").find(",25,040046,of040046,"), std::string::npos);
+    EXPECT_NE(SuggestReplyText("110011").find(",21,110011,of110011,"), std::string::npos);
+    EXPECT_NE(SuggestReplyText("brk").find(",41,brk.b,brk.b,"), std::string::npos);
+    EXPECT_NE(SuggestReplyText("txkg").find("txkg,31,00700,"), std::string::npos);
+
+    // The A-share types alone find no Hong Kong stock; the Beijing one is type 11.
+    EXPECT_EQ(SuggestReplyText("00700", "11,12,13,14,15"), "var suggestvalue=\"\";");
+    EXPECT_NE(SuggestReplyText("920118", "11,12,13,14,15").find("bj920118"), std::string::npos);
+    EXPECT_EQ(SuggestReplyText("161725", "31,41"), "var suggestvalue=\"\";");
+
+    // As the settings page reads the GBK reply of every type it asks for.
+    const std::string types = SuggestionTypes();
+    const auto read = [&](std::string_view key) {
+        const auto found = ParseSuggestionReply(Market().SuggestReply(key, types));
+        return found ? found->entries.front().boxEntry + " " + std::to_string(found->entries.front().market)
+                     : std::string("-");
+    };
+    EXPECT_EQ(read("腾讯"), "腾讯控股 00700 港股 4");
+    EXPECT_EQ(read("BRK.B"), "伯克希尔哈撒韦B BRK.B 美股 5");
+    EXPECT_EQ(read("zszzbj"), "招商中证白酒指数(LOF) 161725 基金 6");
+    EXPECT_EQ(read("830799"), "艾融软件 830799 北交所 3");
+    EXPECT_EQ(read("600000"), "600000-浦发银行 1");
 }
