@@ -1,8 +1,8 @@
 #pragma once
 // The my-stocks page: edits the watch list config/list.ini. On the left the list of stocks
-// (code, short name and market, chosen in its cell where the code fits several markets),
-// the suggestion box where the user types a code, a short name or
-// pinyin initials, and the buttons to add, move up, move down and delete; on the right the
+// (code, short name and market, chosen in its cell where the code fits several markets), the
+// suggestion box where the user types a code, a short name or pinyin initials, and the
+// buttons to add, move up, move down and delete; on the right the
 // details of the list's current row (code, name, alias, market, alert limits and change
 // rates, holding) with a button that stores them. The list view shows a WatchListModel that holds the rows
 // the page writes, and the buttons and the details act on the view's current row. Every change is written to
