@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -145,13 +146,21 @@ void MyStocksPage::createControls() {
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
     // A row whose code fits several markets has its market chosen in its market cell: a
-    // click on it opens the markets it may be given. Nothing else of the list is edited in
+    // click on it (or F2) opens the markets it may be given. Nothing else of the list is edited in
     // place (the details are).
     m_list->setItemDelegateForColumn(WatchListModel::kMarketColumn, new MarketColumnDelegate(m_list));
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_list, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         if (index.column() == WatchListModel::kMarketColumn && (index.flags() & Qt::ItemIsEditable))
             m_list->edit(index);
+    });
+    // F2 in the list does the same for the current row, whichever cell is current.
+    auto* chooseMarket =
+        new QShortcut(QKeySequence(Qt::Key_F2), m_list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(chooseMarket, &QShortcut::activated, this, [this] {
+        const QModelIndex cell = m_model->index(SelectedRow(), WatchListModel::kMarketColumn);
+        if (cell.isValid() && (cell.flags() & Qt::ItemIsEditable))
+            m_list->edit(cell);
     });
     connect(m_model, &WatchListModel::marketChosen, this, &MyStocksPage::marketChosen);
     m_list->setToolTip(QString::fromUtf8(kListTipText));

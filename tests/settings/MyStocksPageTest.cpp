@@ -886,6 +886,22 @@ TEST_F(MyStocksPageTest, TheMarketCellChoosesAmongTheMarketsTheCodeFits) {
                                           "k2|510300|沪深300ETF|1|0|0.00|0.00|0|0.00\r\n"
                                           "k3|000001|上证指数|1|0|0.00|0.00|0|0.00\r\n"
                                           "k4|000001|平安银行|2|0|0.00|0.00|0|0.00\r\n");
+    // F2 in the list opens the current row's market cell; a row of one market has none.
+    QApplication::setActiveWindow(m_page.get());
+    clickRow(3);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F2);
+    editor = list->findChild<QComboBox*>(QStringLiteral("marketEditor"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->currentText(), "深圳");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_COMPARE(list->findChild<QComboBox*>(QStringLiteral("marketEditor")), nullptr);
+    EXPECT_EQ(m_page->Rows()[3].market, kMarketShenzhen);
+    clickRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F2);
+    EXPECT_EQ(list->findChild<QComboBox*>(QStringLiteral("marketEditor")), nullptr);
+
     // A market the model does not offer is refused.
     EXPECT_FALSE(model->setData(model->index(2, WatchListModel::kMarketColumn), kMarketShenzhen));
     EXPECT_FALSE(model->setData(model->index(0, WatchListModel::kMarketColumn), kMarketFund));
