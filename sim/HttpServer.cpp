@@ -1,6 +1,7 @@
 #include "sim/HttpServer.h"
 
 #include <cstring>
+#include <tuple>
 
 namespace marlune::sim {
 
@@ -9,6 +10,8 @@ namespace {
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 constexpr std::size_t kMaxConnections = 256;
 constexpr auto kRequestTimeout = std::chrono::seconds(10);
+// How long a kept connection waits for the client's next request before it is closed.
+constexpr auto kKeepAliveIdle = std::chrono::seconds(30);
 constexpr int kPollSliceMs = 100;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -46,6 +49,7 @@ bool ParseRequestHead(std::string_view head, HttpRequest& request) {
     }
     request.method = std::string(line.substr(0, firstBlank));
     request.target = std::string(TrimBlanks(line.substr(firstBlank + 1, lastBlank - firstBlank - 1)));
+    request.version = std::string(line.substr(lastBlank + 1));
     if (request.method.empty() || request.target.empty() || line.substr(lastBlank + 1, 5) != "HTTP/") {
         return false;
     }
@@ -65,6 +69,31 @@ bool ParseRequestHead(std::string_view head, HttpRequest& request) {
                                      std::string(TrimBlanks(line.substr(colon + 1))));
     }
     return true;
+}
+
+// Where the head of the first request in the bytes ends, and the length of the blank line
+// that ends it; npos while it has not arrived.
+std::pair<std::size_t, std::size_t> HeadEnd(const std::string& received) {
+    const std::size_t crlf = received.find("\r\n\r\n");
+    if (crlf != std::string::npos)
+        return {crlf, 4};
+    return {received.find("\n\n"), 2};
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view word) {
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+        if (EqualNoCase(text.substr(at, word.size()), word))
+            return true;
+    }
+    return false;
+}
+
+// A request the connection may stay open after: HTTP/1.1, the client did not ask to close,
+// and no body follows the head (the server never reads one).
+bool AllowsKeepAlive(const HttpRequest& request) {
+    return request.version == "HTTP/1.1" && !ContainsNoCase(request.Header("Connection"), "close") &&
+           request.Header("Transfer-Encoding").empty() &&
+           (request.Header("Content-Length").empty() || request.Header("Content-Length") == "0");
 }
 
 } // namespace
@@ -212,6 +241,7 @@ void HttpServer::acceptLoop() {
             os::CloseSocket(socket); // too many at once: refuse rather than pile up threads
             continue;
         }
+        ++m_accepted;
         auto slot = std::make_unique<ConnectionSlot>();
         slot->socket = socket;
         ConnectionSlot& placed = *slot;
@@ -223,42 +253,46 @@ void HttpServer::acceptLoop() {
 void HttpServer::serve(ConnectionSlot& slot) {
     const os::Socket socket = slot.socket;
     std::string received;
-    std::size_t headEnd = std::string::npos;
-    const auto deadline = std::chrono::steady_clock::now() + kRequestTimeout;
     char buffer[4096];
-    while (!stopping() && std::chrono::steady_clock::now() < deadline) {
-        const int ready = os::WaitReadable(&socket, 1, kPollSliceMs);
-        if (ready < 0) {
-            break;
+    for (bool first = true;; first = false) {
+        // The first request comes soon after the connection; the next one on a kept
+        // connection whenever the client has one.
+        const auto deadline = std::chrono::steady_clock::now() + (first ? kRequestTimeout : kKeepAliveIdle);
+        auto [headEnd, blankLine] = HeadEnd(received);
+        while (headEnd == std::string::npos && received.size() <= kMaxHeaderBytes && !stopping() &&
+               std::chrono::steady_clock::now() < deadline) {
+            const int ready = os::WaitReadable(&socket, 1, kPollSliceMs);
+            if (ready < 0) {
+                break;
+            }
+            if (ready == 0) {
+                continue;
+            }
+            const long long count = os::ReceiveSome(socket, buffer, sizeof buffer);
+            if (count <= 0) {
+                break;
+            }
+            received.append(buffer, static_cast<std::size_t>(count));
+            std::tie(headEnd, blankLine) = HeadEnd(received);
         }
-        if (ready == 0) {
-            continue;
-        }
-        const long long count = os::ReceiveSome(socket, buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
-        received.append(buffer, static_cast<std::size_t>(count));
-        headEnd = received.find("\r\n\r\n");
-        if (headEnd == std::string::npos) {
-            headEnd = received.find("\n\n");
-        }
-        if (headEnd != std::string::npos || received.size() > kMaxHeaderBytes) {
-            break;
-        }
-    }
 
-    HttpConnection connection(*this, socket);
-    HttpRequest request;
-    if (headEnd != std::string::npos &&
-        ParseRequestHead(std::string_view(received).substr(0, headEnd), request)) {
-        m_handler(request, connection);
-    } else if (!received.empty() && !stopping()) {
-        const bool tooLong = headEnd == std::string::npos && received.size() > kMaxHeaderBytes;
-        connection.Send(tooLong
-                            ? "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n"
-                              "Connection: close\r\n\r\n"
-                            : "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        HttpRequest request;
+        const bool parsed = headEnd != std::string::npos &&
+                            ParseRequestHead(std::string_view(received).substr(0, headEnd), request);
+        HttpConnection connection(*this, socket, parsed && AllowsKeepAlive(request));
+        if (parsed) {
+            m_handler(request, connection);
+        } else if (!received.empty() && !stopping()) {
+            const bool tooLong = headEnd == std::string::npos && received.size() > kMaxHeaderBytes;
+            connection.Send(
+                tooLong ? "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 0\r\n"
+                          "Connection: close\r\n\r\n"
+                        : "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        }
+        if (!connection.KeptOpen() || stopping()) {
+            break;
+        }
+        received.erase(0, headEnd + blankLine);
     }
 
     // End the reply, then read whatever the client still sends until it closes: closing

@@ -1,8 +1,11 @@
 #pragma once
 // A small HTTP/1.1 server on the loopback interface, on plain sockets so that replies
-// can be broken on purpose byte by byte (see ReplyWriter.h). Every connection carries
-// one request and is closed after its reply; each runs on its own thread. Stop is
-// prompt: it wakes every waiting handler and shuts every connection down.
+// can be broken on purpose byte by byte (see ReplyWriter.h). Each connection runs on its
+// own thread. As real servers do, a connection stays open for the client's next request
+// (HTTP/1.1 keep-alive) when the client did not ask to close it and the handler sent a
+// complete reply that says so (HttpConnection::KeepOpen); it is closed after a reply that
+// ends with the connection, and after kKeepAliveIdle without a request. Stop is prompt: it
+// wakes every waiting handler and shuts every connection down.
 
 #include "platform/os/Sockets.h"
 
@@ -23,7 +26,8 @@ namespace marlune::sim {
 
 struct HttpRequest {
     std::string method;
-    std::string target; // as on the request line (a proxy request carries "http://host")
+    std::string target;  // as on the request line (a proxy request carries "http://host")
+    std::string version; // "HTTP/1.1"
     std::vector<std::pair<std::string, std::string>> headers;
 
     // The first header of that name, compared without case; empty when absent.
@@ -37,7 +41,16 @@ class HttpServer;
 // One accepted connection, as a handler sees it.
 class HttpConnection {
 public:
-    HttpConnection(HttpServer& server, os::Socket socket) : m_server(server), m_socket(socket) {}
+    HttpConnection(HttpServer& server, os::Socket socket, bool mayKeepOpen)
+        : m_server(server), m_socket(socket), m_mayKeepOpen(mayKeepOpen) {}
+
+    // The request lets the connection stay open after the reply (HTTP/1.1, no
+    // "Connection: close", no request body).
+    bool MayKeepOpen() const { return m_mayKeepOpen; }
+    // The handler has sent a complete reply that keeps the connection open: the server
+    // reads the next request from it. Nothing when the request did not allow it.
+    void KeepOpen() { m_keptOpen = m_mayKeepOpen; }
+    bool KeptOpen() const { return m_keptOpen; }
 
     // Sends all bytes; false when the peer has gone or the server is stopping.
     bool Send(std::string_view bytes);
@@ -49,6 +62,8 @@ public:
 private:
     HttpServer& m_server;
     os::Socket m_socket;
+    bool m_mayKeepOpen;
+    bool m_keptOpen = false;
 };
 
 class HttpServer {
@@ -66,6 +81,8 @@ public:
     // Stops listening, wakes and ends every connection and joins all threads.
     void Stop();
     int Port() const { return m_port; }
+    // Connections accepted since the start.
+    long long AcceptedConnections() const { return m_accepted.load(); }
 
 private:
     friend class HttpConnection;
@@ -86,6 +103,7 @@ private:
     int m_port = -1;
     std::thread m_acceptThread;
     std::atomic<bool> m_stopping{false};
+    std::atomic<long long> m_accepted{0};
     std::mutex m_mutex; // guards m_connections and the sockets in them
     std::list<std::unique_ptr<ConnectionSlot>> m_connections;
     std::mutex m_stopMutex;

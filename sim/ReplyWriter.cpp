@@ -120,8 +120,15 @@ void WriteReply(HttpConnection& connection, const HttpReply& reply, const Fault&
     for (const auto& [name, value] : actual.headers) {
         head += NoLineBreaks(name) + ": " + NoLineBreaks(value) + "\r\n";
     }
-    head += "Connection: close\r\n\r\n";
-    if (!connection.Send(head) || headOnly) {
+    // A reply whose end the client can tell (its length, or the last chunk) and that sends
+    // exactly what it promises keeps the connection for the next request, as real servers
+    // do; a reply that ends with the connection, or breaks that promise, closes it.
+    const bool keepOpen = connection.MayKeepOpen() && fault.framing != BodyFraming::kClose &&
+                          fault.truncateAt < 0 && fault.extraBytes == 0;
+    head += keepOpen ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    if (headOnly) {
+        if (connection.Send(head) && keepOpen)
+            connection.KeepOpen();
         return;
     }
 
@@ -148,6 +155,10 @@ void WriteReply(HttpConnection& connection, const HttpReply& reply, const Fault&
         return bytes;
     };
 
+    // The head goes out with the first piece of the body, and the last chunk with the last
+    // piece: a reply in one segment, which a client on a kept connection reads at once
+    // (a head alone would hold the body back until the client's delayed acknowledgement).
+    std::string out = std::move(head);
     const long long piece = fault.pieceBytes > 0 ? fault.pieceBytes : kDefaultPiece;
     for (long long offset = 0; offset < toSend; offset += piece) {
         const long long count = std::min(piece, toSend - offset);
@@ -155,19 +166,31 @@ void WriteReply(HttpConnection& connection, const HttpReply& reply, const Fault&
         if (fault.framing == BodyFraming::kChunked) {
             bytes = Format("%llx\r\n", count) + bytes + "\r\n";
         }
-        if (!connection.Send(bytes)) {
+        out += bytes;
+        if (offset + count >= total) {
+            break; // the last piece: sent below
+        }
+        if (!connection.Send(out)) {
             return;
         }
+        out.clear();
         if (fault.pieceDelayMs > 0 && offset + count < toSend &&
             !connection.Wait(std::chrono::milliseconds(fault.pieceDelayMs))) {
             return;
         }
     }
     if (toSend < total) {
+        connection.Send(out);
         return; // cut short: the connection closes with the promise unkept
     }
-    if (fault.framing == BodyFraming::kChunked && !connection.Send("0\r\n\r\n")) {
+    if (fault.framing == BodyFraming::kChunked) {
+        out += "0\r\n\r\n";
+    }
+    if (!connection.Send(out)) {
         return;
+    }
+    if (keepOpen) {
+        connection.KeepOpen();
     }
     for (long long offset = 0; offset < fault.extraBytes; offset += kDefaultPiece) {
         const long long count = std::min(kDefaultPiece, fault.extraBytes - offset);

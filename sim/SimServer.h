@@ -50,6 +50,9 @@ public:
     // Prompt even while a request hangs or is delayed by a fault.
     void Stop();
     int Port() const { return m_http.Port(); }
+    // TCP connections accepted since the start (a client that keeps its connection open
+    // makes one for many requests).
+    long long AcceptedConnections() const { return m_http.AcceptedConnections(); }
     // "http://127.0.0.1:<port>"; empty while stopped.
     std::string BaseUrl() const;
 

@@ -9,6 +9,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -38,15 +39,68 @@ void FetchCancelToken::AttachMulti(void* multi) {
     m_multi = multi;
 }
 
+struct ConnectionShare::State {
+    CURLSH* share = nullptr;
+    // One lock per kind of data libcurl shares (connections, host names, TLS sessions and
+    // the share itself), so that a host-name look-up never waits for the connection cache.
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
+
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+        static_cast<State*>(self)->locks[static_cast<std::size_t>(data) % CURL_LOCK_DATA_LAST].lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* self) {
+        static_cast<State*>(self)->locks[static_cast<std::size_t>(data) % CURL_LOCK_DATA_LAST].unlock();
+    }
+};
+
+ConnectionShare::ConnectionShare() : m_state(std::make_unique<State>()) {
+    if (!EnsureCurlGlobalInit())
+        return;
+    CURLSH* share = curl_share_init();
+    if (share == nullptr)
+        return;
+    const bool ready = curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &State::Lock) == CURLSHE_OK &&
+                       curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &State::Unlock) == CURLSHE_OK &&
+                       curl_share_setopt(share, CURLSHOPT_USERDATA, m_state.get()) == CURLSHE_OK &&
+                       curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK;
+    if (!ready) {
+        curl_share_cleanup(share);
+        return;
+    }
+    // Host names and TLS sessions are a gain too, but not needed for the connections.
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    m_state->share = share;
+}
+
+ConnectionShare::~ConnectionShare() {
+    // Every transfer has ended and cleaned its handle up by now (they live inside
+    // RunFetchJob), so the share is no longer in use.
+    if (m_state->share != nullptr)
+        curl_share_cleanup(m_state->share);
+}
+
+void* ConnectionShare::Handle() const {
+    return m_state->share;
+}
+
+FetchSession::~FetchSession() {
+    if (m_multi != nullptr)
+        curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+}
+
+void* FetchSession::Multi() {
+    if (m_multi == nullptr && EnsureCurlGlobalInit())
+        m_multi = curl_multi_init();
+    return m_multi;
+}
+
 namespace {
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 6.0; Trident/4.0)";
 
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct MultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 struct HeaderListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -55,7 +109,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
-using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
@@ -279,26 +332,26 @@ struct AttemptResult {
     bool connected = false;
 };
 
-// Drives the transfer through a private multi handle, so that a cancel from
-// another thread wakes the wait for network activity at once.
-AttemptResult Perform(CURL* easy, FetchCancelToken& cancel) {
+// Drives the transfer through the session's multi handle (no other transfer is on it), so
+// that a cancel from another thread wakes the wait for network activity at once.
+AttemptResult Perform(CURL* easy, FetchSession& session, FetchCancelToken& cancel) {
     AttemptResult result;
-    MultiHandle multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
+    CURLM* multi = static_cast<CURLM*>(session.Multi());
+    if (multi == nullptr || curl_multi_add_handle(multi, easy) != CURLM_OK) {
         result.code = CURLE_OUT_OF_MEMORY;
         return result;
     }
-    cancel.AttachMulti(multi.get());
+    cancel.AttachMulti(multi);
     bool done = false;
     while (!done) {
         int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
             result.code = CURLE_RECV_ERROR;
             break;
         }
         if (running == 0) {
             int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
                 if (message->msg == CURLMSG_DONE) {
                     result.code = message->data.result;
                 }
@@ -310,7 +363,7 @@ AttemptResult Perform(CURL* easy, FetchCancelToken& cancel) {
             result.code = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
-        if (curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK) {
+        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
             result.code = CURLE_RECV_ERROR;
             break;
         }
@@ -319,7 +372,7 @@ AttemptResult Perform(CURL* easy, FetchCancelToken& cancel) {
     curl_off_t connectTime = 0;
     curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
     result.connected = connectTime > 0;
-    curl_multi_remove_handle(multi.get(), easy);
+    curl_multi_remove_handle(multi, easy);
     return result;
 }
 
@@ -331,7 +384,7 @@ bool IsConnectFailure(const AttemptResult& result) {
 } // namespace
 
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
-                         const FetchProgress& progress) {
+                         const FetchProgress& progress, FetchSession* session) {
     using SteadyClock = std::chrono::steady_clock;
     FetchOutcome outcome;
     if (cancel.IsCancelled()) {
@@ -354,6 +407,8 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
     }
     const HeaderList headers = BuildHeaderList(job.headerBlock);
     const DownloadProxy proxy = CurrentDownloadProxy();
+    FetchSession ownSession;
+    FetchSession& transfers = session != nullptr ? *session : ownSession;
 
     for (int attempt = 0; attempt < std::max(1, limits.connectAttempts); ++attempt) {
         if (attempt > 0 && !cancel.WaitFor(std::min(limits.connectBackoffMs, remainingMs()))) {
@@ -396,8 +451,10 @@ FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, con
         curl_easy_setopt(e, CURLOPT_XFERINFODATA, &receiver);
         curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
         ApplyDownloadProxy(e, proxy);
+        if (transfers.Share() != nullptr && transfers.Share()->Handle() != nullptr)
+            curl_easy_setopt(e, CURLOPT_SHARE, transfers.Share()->Handle());
 
-        const AttemptResult result = Perform(e, cancel);
+        const AttemptResult result = Perform(e, transfers, cancel);
         if (result.code == CURLE_OK) {
             outcome.succeeded = receiver.finish(outcome);
             if (!outcome.succeeded) {

@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,10 @@ struct QuoteFetchJob {
     // and the joined reply is held to sizeLimit as one reply is.
     // A service that takes a limited number of codes per request gets a long list so.
     std::vector<std::string> moreUrls;
+    // With moreUrls: each URL stands alone (one request per fund). Every URL is asked
+    // whatever the others gave; the report's urlReplies hold each one's reply and the job
+    // succeeds when any URL did. The replies together are still held to sizeLimit.
+    bool eachUrlAlone = false;
     int quoteSource = 0; // quote jobs: the DataSour value of the service asked; 0 otherwise
 };
 
@@ -70,6 +76,9 @@ struct FetchReport {
     std::uint32_t expectedTotal = 0; // file jobs: the byte limit of the download
     std::int32_t bytesReceived = 0;  // file jobs: bytes written so far
     std::string errorText;           // failed: what went wrong, for logs and diagnostics
+    // Jobs with eachUrlAlone: one per URL (url, then moreUrls), nothing for a URL that
+    // failed; reply is empty then.
+    std::vector<std::optional<std::string>> urlReplies;
 };
 
 // Limits and time-outs of one transfer. The defaults are the program's; tests use
@@ -124,6 +133,46 @@ private:
     void* m_multi = nullptr;
 };
 
+// The open connections (HTTP keep-alive), host names and TLS sessions that the transfers
+// of one FetchManager share, on any of its worker threads: a request to a host asked a
+// moment ago goes over the connection already open instead of a new TCP connection (and
+// TLS handshake). libcurl reuses a connection only for the same host, port, scheme and
+// proxy, and closes one the server closed or that idled too long; every limit of a
+// transfer holds on a reused connection as on a new one.
+class ConnectionShare {
+public:
+    ConnectionShare();
+    ~ConnectionShare(); // closes the connections it holds
+    ConnectionShare(const ConnectionShare&) = delete;
+    ConnectionShare& operator=(const ConnectionShare&) = delete;
+
+    // The libcurl share handle; null when libcurl could not make one (every transfer
+    // then opens its own connection).
+    void* Handle() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// What the transfers of one worker thread reuse: one libcurl multi handle, made at the
+// first transfer, and the manager's shared connections. One thread at a time.
+class FetchSession {
+public:
+    explicit FetchSession(ConnectionShare* share = nullptr) : m_share(share) {}
+    ~FetchSession();
+    FetchSession(const FetchSession&) = delete;
+    FetchSession& operator=(const FetchSession&) = delete;
+
+    // The multi handle (a CURLM*), or null when libcurl cannot make one.
+    void* Multi();
+    ConnectionShare* Share() const { return m_share; }
+
+private:
+    ConnectionShare* m_share;
+    void* m_multi = nullptr;
+};
+
 struct FetchOutcome {
     bool succeeded = false;
     std::string reply; // memory jobs
@@ -146,9 +195,11 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // writes a temporary file of its own beside it (ReplyTempPattern) and renames it when the whole reply has
 // arrived; a failed file job leaves neither file behind (the reply file's folder is created when missing). A
 // memory job keeps every byte of the reply. A reply shorter than its Content-Length fails. A job cancelled
-// before it starts fails at once and leaves the old reply file alone.
+// before it starts fails at once and leaves the old reply file alone. With a session, the
+// transfer runs on its multi handle and over its shared connections; without, on handles
+// of its own.
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
-                         const FetchProgress& progress);
+                         const FetchProgress& progress, FetchSession* session = nullptr);
 
 // The temporary file of a reply file is named like those of the program's saves (see
 // IsTemporaryNameOf): reply file + ".tmp-" + six letters or digits, unique per job, so

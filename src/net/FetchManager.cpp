@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <system_error>
@@ -23,6 +24,9 @@ struct FetchManager::Shared {
     FetchLimits limits;
     std::atomic<bool> closed{false};
     std::atomic<std::int32_t> bytesReceived{0};
+    // Open connections of every worker's transfers: the next request to a host goes over
+    // the one its last request left open.
+    ConnectionShare connections;
 
     // Guards the queues and every worker's ended flag and current job.
     std::mutex mutex;
@@ -119,6 +123,7 @@ bool FetchManager::startWorker(Lane lane) {
     Worker* self = worker.get();
     try {
         worker->thread = std::thread([self, shared = m_shared] {
+            FetchSession session(&shared->connections);
             for (;;) {
                 Pending next;
                 {
@@ -133,7 +138,7 @@ bool FetchManager::startWorker(Lane lane) {
                     queue.pop_front();
                     self->current = next.cancel;
                 }
-                runJob(*shared, next.job, *next.cancel);
+                runJob(*shared, session, next.job, *next.cancel);
             }
         });
     } catch (const std::system_error&) {
@@ -143,7 +148,64 @@ bool FetchManager::startWorker(Lane lane) {
     return true;
 }
 
-void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel) {
+namespace {
+
+// The further URLs of an in-memory job, one after the other, joined to the first one's
+// reply; the parts together are held to one reply's limit, each taking what is left. A
+// job whose URLs stand alone asks every one and keeps each reply apart.
+void FetchMoreUrls(const QuoteFetchJob& job, std::uint32_t joinedLimit, FetchOutcome& outcome,
+                   std::vector<std::optional<std::string>>& urlReplies,
+                   const std::function<FetchOutcome(const QuoteFetchJob&)>& fetch) {
+    std::size_t joinedSize = outcome.reply.size();
+    if (job.eachUrlAlone) {
+        urlReplies.emplace_back(outcome.succeeded ? std::optional<std::string>(std::move(outcome.reply))
+                                                  : std::nullopt);
+        outcome.reply.clear();
+    }
+    for (const std::string& url : job.moreUrls) {
+        if (!outcome.succeeded && !job.eachUrlAlone)
+            break;
+        if (joinedSize >= joinedLimit) {
+            // Nothing is left for this part: it fails without being asked.
+            outcome.errorText = "reply too large";
+            if (!job.eachUrlAlone) {
+                outcome.succeeded = false;
+                break;
+            }
+            urlReplies.emplace_back();
+            continue;
+        }
+        QuoteFetchJob part = job;
+        part.url = url;
+        part.moreUrls.clear();
+        part.sizeLimit = joinedLimit - static_cast<std::uint32_t>(joinedSize);
+        FetchOutcome more = fetch(part);
+        if (job.eachUrlAlone) {
+            if (more.succeeded) {
+                joinedSize += more.reply.size();
+                urlReplies.emplace_back(std::move(more.reply));
+                outcome.succeeded = true;
+            } else {
+                urlReplies.emplace_back();
+                outcome.errorText = std::move(more.errorText);
+            }
+            continue;
+        }
+        outcome.succeeded = more.succeeded;
+        outcome.reply += more.reply;
+        joinedSize = outcome.reply.size();
+        outcome.errorText = std::move(more.errorText);
+    }
+    if (!outcome.succeeded) {
+        outcome.reply.clear();
+        urlReplies.clear();
+    }
+}
+
+} // namespace
+
+void FetchManager::runJob(Shared& shared, FetchSession& session, const QuoteFetchJob& job,
+                          FetchCancelToken& cancel) {
     os::LowerThisThreadPriority(job.threadPriority);
     const auto progress = [&](std::uint32_t expectedTotal, std::int32_t bytesReceived) {
         shared.bytesReceived.store(bytesReceived);
@@ -157,31 +219,23 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
         report.bytesReceived = bytesReceived;
         shared.deliver(report);
     };
-    FetchOutcome outcome = RunFetchJob(job, cancel, shared.limits, progress);
+    const auto fetch = [&](const QuoteFetchJob& part) {
+        return RunFetchJob(part, cancel, shared.limits, progress, &session);
+    };
+    FetchOutcome outcome = fetch(job);
+    std::vector<std::optional<std::string>> urlReplies;
     if (job.replyFile.empty()) {
-        // The parts together are held to one reply's limit: each may take what is left.
         const std::uint32_t joinedLimit = job.sizeLimit > 0
                                               ? std::min(job.sizeLimit, shared.limits.memoryLimit)
                                               : shared.limits.memoryLimit;
-        for (const std::string& url : job.moreUrls) {
-            if (!outcome.succeeded)
-                break;
-            if (outcome.reply.size() >= joinedLimit) {
-                outcome.succeeded = false;
-                outcome.errorText = "reply too large";
-                outcome.reply.clear();
-                break;
-            }
-            QuoteFetchJob part = job;
-            part.url = url;
-            part.sizeLimit = joinedLimit - static_cast<std::uint32_t>(outcome.reply.size());
-            FetchOutcome more = RunFetchJob(part, cancel, shared.limits, progress);
-            outcome.succeeded = more.succeeded;
-            outcome.reply += more.reply;
-            outcome.errorText = std::move(more.errorText);
-        }
-        if (!outcome.succeeded)
+        FetchMoreUrls(job, joinedLimit, outcome, urlReplies, fetch);
+        if (cancel.IsCancelled()) {
+            // A job cancelled half-way ends as a failed one, whatever its first URLs gave.
+            outcome.succeeded = false;
             outcome.reply.clear();
+            urlReplies.clear();
+            outcome.errorText = "cancelled";
+        }
     }
     if (!job.replyFile.empty()) {
         shared.bytesReceived.store(outcome.bytesReceived);
@@ -191,6 +245,7 @@ void FetchManager::runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelT
     report.quoteSource = job.quoteSource;
     report.status = outcome.succeeded ? kFetchFinished : kFetchFailed;
     report.reply = std::move(outcome.reply);
+    report.urlReplies = std::move(urlReplies);
     report.replyFile = job.replyFile;
     report.url = job.url;
     report.expectedTotal = outcome.expectedTotal;

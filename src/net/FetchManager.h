@@ -85,7 +85,8 @@ private:
     struct Pending;
 
     // Runs one job on the calling worker thread and delivers its reports.
-    static void runJob(Shared& shared, const QuoteFetchJob& job, FetchCancelToken& cancel);
+    static void runJob(Shared& shared, FetchSession& session, const QuoteFetchJob& job,
+                       FetchCancelToken& cancel);
     void reapEndedWorkers();
     bool startWorker(Lane lane);
 

@@ -92,7 +92,7 @@ RawReply Get(int port, std::string_view target, std::string_view extraHeaders,
              std::chrono::milliseconds timeout) {
     std::string request = "GET " + std::string(target) +
                           " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" +
-                          std::string(extraHeaders) + "\r\n";
+                          std::string(extraHeaders) + "Connection: close\r\n\r\n";
     return SendRaw(port, request, timeout);
 }
 

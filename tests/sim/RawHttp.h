@@ -26,7 +26,8 @@ struct RawReply {
 RawReply SendRaw(int port, std::string_view request,
                  std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 
-// A GET with the given extra header lines (each ending in CR LF).
+// A GET with the given extra header lines (each ending in CR LF) and "Connection: close",
+// as a client that reads the reply to the end of the connection asks.
 RawReply Get(int port, std::string_view target, std::string_view extraHeaders = {},
              std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 

@@ -104,14 +104,46 @@ TEST_F(SimServerTest, ServesEveryServiceWithContentLength) {
     EXPECT_EQ(Get(m_port, "/nothing/here").Status(), 404);
 
     // HEAD: the head alone; another method: 405; a proxy's absolute target is served too.
-    const RawReply head = SendRaw(m_port, "HEAD /163.txt HTTP/1.1\r\nHost: x\r\n\r\n");
+    const RawReply head = SendRaw(m_port, "HEAD /163.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(head.Status(), 200);
     EXPECT_TRUE(head.Body().empty());
     EXPECT_FALSE(head.Header("Content-Length").empty());
-    EXPECT_EQ(SendRaw(m_port, "POST /163.txt HTTP/1.1\r\nContent-Length: 0\r\n\r\n").Status(), 405);
-    EXPECT_EQ(SendRaw(m_port, "GET http://proxy.test/163.txt HTTP/1.1\r\n\r\n").Body(),
+    EXPECT_EQ(
+        SendRaw(m_port, "POST /163.txt HTTP/1.1\r\nContent-Length: 0\r\nConnection: close\r\n\r\n").Status(),
+        405);
+    EXPECT_EQ(SendRaw(m_port, "GET http://proxy.test/163.txt HTTP/1.1\r\nConnection: close\r\n\r\n").Body(),
               Get(m_port, "/163.txt").Body());
     EXPECT_EQ(SendRaw(m_port, "garbage\r\n\r\n").Status(), 400);
+}
+
+// As real servers do: an HTTP/1.1 connection stays open for the next request until the
+// client asks to close it; a reply that ends with the connection, or breaks its length, and
+// an HTTP/1.0 request close it.
+TEST_F(SimServerTest, KeepsTheConnectionForTheNextRequest) {
+    const std::string request = "GET /163.txt HTTP/1.1\r\nHost: x\r\n\r\n";
+    const std::string last = "GET /163.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string body = Get(m_port, "/163.txt").Body();
+    const long long before = m_server->AcceptedConnections();
+    const RawReply three = SendRaw(m_port, request + request + last);
+    EXPECT_TRUE(three.closedByServer);
+    EXPECT_EQ(m_server->AcceptedConnections(), before + 1);
+    const std::string keptHead = "Connection: keep-alive\r\n\r\n" + body;
+    const std::size_t first = three.bytes.find(keptHead);
+    ASSERT_NE(first, std::string::npos) << three.bytes;
+    const std::size_t second = three.bytes.find(keptHead, first + keptHead.size());
+    ASSERT_NE(second, std::string::npos) << three.bytes;
+    EXPECT_EQ(three.bytes.substr(three.bytes.size() - body.size() - 21), "Connection: close\r\n\r\n" + body);
+
+    EXPECT_EQ(SendRaw(m_port, "GET /163.txt HTTP/1.0\r\n\r\n").Header("Connection"), "close");
+    for (const char* broken : {"length=close", "truncate=3", "extra=5"}) {
+        std::string error;
+        ASSERT_TRUE(m_server->SetFaultFromQuery(std::string("prefix=/163.txt&times=1&") + broken, &error))
+            << error;
+        const RawReply once = SendRaw(m_port, request + last);
+        EXPECT_TRUE(once.closedByServer) << broken;
+        EXPECT_EQ(once.Header("Connection"), "close") << broken;
+        EXPECT_EQ(once.bytes.find("HTTP/1.1", 1), std::string::npos) << broken << ": " << once.bytes;
+    }
 }
 
 TEST_F(SimServerTest, LogsRequestsWithTheirHeaders) {
