@@ -363,18 +363,19 @@ void RefreshCycle::onSingleReply(const FetchReport& report) {
 
 void RefreshCycle::onGatheredReplies() {
     const RefreshPlan& plan = m_gathering.Plan();
-    std::vector<std::optional<std::string>> replies;
+    std::vector<GatheredReply> replies(plan.parts.size());
     for (std::size_t i = 0; i < plan.parts.size(); ++i) {
         const FetchReport& report = *m_gathering.Reports()[i];
-        if (report.status != kFetchFinished) {
-            replies.emplace_back();
-        } else if (report.jobKind == kJobGoogleFile) {
+        if (report.status != kFetchFinished)
+            continue;
+        if (report.jobKind == kJobGoogleFile) {
             const QuoteService& service = QuoteServiceOf(report.quoteSource);
             const std::string& file =
                 report.replyFile.empty() ? m_requester.GoogleReplyFile() : report.replyFile;
-            replies.emplace_back(service.readReplyFile ? service.readReplyFile(file) : std::string());
+            replies[i].text = service.readReplyFile ? service.readReplyFile(file) : std::string();
         } else {
-            replies.emplace_back(report.reply);
+            replies[i].text = report.reply;
+            replies[i].eachUrl = report.urlReplies; // the funds, each apart
         }
     }
     m_book.alertClock = m_host.WallSeconds();

@@ -81,31 +81,87 @@ bool RefreshGathering::Take(const FetchReport& report) {
     return std::all_of(m_reports.begin(), m_reports.end(), [](const auto& r) { return r.has_value(); });
 }
 
-QuoteList FundRecordsOfReplies(std::string_view utf8Replies, const std::vector<std::string>& codes) {
-    QuoteList records;
-    std::vector<bool> taken(codes.size(), false);
-    std::size_t at = utf8Replies.find(kFundCall);
-    while (at != std::string_view::npos) {
-        const std::size_t next = utf8Replies.find(kFundCall, at + kFundCall.size());
-        const std::string_view reply =
-            utf8Replies.substr(at, next == std::string_view::npos ? next : next - at);
-        for (std::size_t i = 0; i < codes.size(); ++i) {
-            if (taken[i])
-                continue;
-            if (std::optional<QuoteRecord> record = ParseFundEstimate(reply, codes[i])) {
-                records.push_back(std::move(*record));
-                taken[i] = true;
-                break;
-            }
-        }
+namespace {
+
+// "jsonpgz();" (blanks and the semicolon aside): the service's word that it has no estimate.
+bool SaysNoEstimate(std::string_view reply) {
+    std::string compact;
+    for (char c : reply) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ';')
+            compact.push_back(c);
+    }
+    return compact == "jsonpgz()";
+}
+
+// The fund's result from the joined replies: the first call that is for it.
+FundResult FundResultOfJoined(std::string_view joined, const std::string& code) {
+    FundResult result;
+    std::size_t at = joined.find(kFundCall);
+    while (at != std::string_view::npos && !result.record) {
+        const std::size_t next = joined.find(kFundCall, at + kFundCall.size());
+        result.record =
+            ParseFundEstimate(joined.substr(at, next == std::string_view::npos ? next : next - at), code);
         at = next;
     }
-    return records;
+    return result;
+}
+
+// The row's record as it was, without an estimate: the last net value, no change.
+QuoteRecord WithoutEstimate(QuoteRecord record) {
+    if (!record.previousClose.empty() && record.previousClose != "-") {
+        record.price = record.previousClose;
+        record.change = record.changeRate = "-";
+    }
+    return record;
+}
+
+// The fund part's records: each fund's new one, or its row's record as it was (without its
+// estimate once the service says it has none). Returns how many funds brought a usable one.
+std::size_t FundPartRecords(const QuoteBook& book, const RefreshPart& part, const GatheredReply& gathered,
+                            QuoteList& records) {
+    std::vector<std::optional<std::string>> joined;
+    if (gathered.eachUrl.empty())
+        joined.push_back(gathered.text);
+    const std::vector<FundResult> results =
+        FundResultsOfReplies(gathered.eachUrl.empty() ? joined : gathered.eachUrl, part.fundCodes);
+    std::size_t answered = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (results[i].record && IsUsableQuote(*results[i].record)) {
+            records.push_back(*results[i].record);
+            ++answered;
+            continue;
+        }
+        const int kept = FindQuote(book.quoteList, part.fundCodes[i], kMarketFund);
+        if (kept < 0)
+            continue;
+        const QuoteRecord& old = book.quoteList[static_cast<std::size_t>(kept)];
+        records.push_back(results[i].saysNoEstimate ? WithoutEstimate(old) : old);
+    }
+    return answered;
+}
+
+} // namespace
+
+std::vector<FundResult> FundResultsOfReplies(const std::vector<std::optional<std::string>>& replies,
+                                             const std::vector<std::string>& codes) {
+    std::vector<FundResult> results(codes.size());
+    const bool joined = replies.size() == 1 && codes.size() > 1;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (joined) {
+            if (replies.front())
+                results[i] = FundResultOfJoined(*replies.front(), codes[i]);
+            continue;
+        }
+        if (i >= replies.size() || !replies[i])
+            continue;
+        results[i].record = ParseFundEstimate(*replies[i], codes[i]);
+        results[i].saysNoEstimate = !results[i].record && SaysNoEstimate(*replies[i]);
+    }
+    return results;
 }
 
 GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
-                                    const std::vector<std::optional<std::string>>& replies,
-                                    ExchangeRateBook& rates) {
+                                    const std::vector<GatheredReply>& replies, ExchangeRateBook& rates) {
     GatheredResult result;
     result.parts.assign(plan.parts.size(), RefreshResult::kNoReply);
     // Parsed aside: the book changes only once the refresh brought something.
@@ -119,7 +175,9 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
     bool ratesAsked = false;
     for (std::size_t i = 0; i < plan.parts.size(); ++i) {
         const RefreshPart& part = plan.parts[i];
-        const std::optional<std::string>& reply = i < replies.size() ? replies[i] : std::nullopt;
+        static const GatheredReply kNone;
+        const GatheredReply& gathered = i < replies.size() ? replies[i] : kNone;
+        const std::optional<std::string>& reply = gathered.text;
         if (!part.moreCodes.empty()) {
             ratesAsked = true;
             const std::vector<ExchangeRate> got =
@@ -135,12 +193,15 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
         }
         QuoteList records;
         std::string updateTime;
-        if (reply && reply->size() >= kShortestReply) {
-            records = part.kind == RefreshPartKind::kFunds
-                          ? FundRecordsOfReplies(*reply, part.fundCodes)
-                          : QuotePartRecords(cleared, part, *reply, updateTime);
+        bool answered = false;
+        if (part.kind == RefreshPartKind::kFunds) {
+            answered = FundPartRecords(book, part, gathered, records) > 0;
+        } else {
+            if (reply && reply->size() >= kShortestReply)
+                records = QuotePartRecords(cleared, part, *reply, updateTime);
+            answered = UsableRows(parsed, records, part.markets) > 0;
         }
-        if (UsableRows(parsed, records, part.markets) > 0) {
+        if (answered) {
             result.parts[i] = RefreshResult::kAnswered;
             if (static_cast<int>(i) == plan.mainPart || plan.mainPart < 0)
                 parsed.updateTime = updateTime.empty() ? parsed.updateTime : updateTime;

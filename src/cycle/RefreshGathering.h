@@ -49,18 +49,36 @@ struct GatheredResult {
     bool ratesAnswered = false;       // the rates asked came (when asked)
 };
 
-// Applies a gathered refresh's replies (nothing for a part that failed; Google's is the text
-// of its reply file) to the book: each quote part's reply read by its service's parser,
-// taking the rows of its markets; funds by the fund estimate parser, each reply for the fund
-// it asked; the exchange rates into `rates`. The update time is the latest of the rows'
-// quotes (each service's own would name whichever market it sent last). Rows of markets the refresh did not
-// ask keep their quotes. When no part brought a usable quote the book is left as it was.
-GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
-                                    const std::vector<std::optional<std::string>>& replies,
-                                    ExchangeRateBook& rates);
+// What one part of a gathered refresh brought.
+struct GatheredReply {
+    std::optional<std::string> text; // the reply; nothing when the part failed
+    // The fund part: each fund's own reply, in the order of its codes, nothing for a fund whose
+    // request failed. Empty: text holds them all.
+    std::vector<std::optional<std::string>> eachUrl;
+};
 
-// The funds' records of the fund service's joined replies ("jsonpgz({...});jsonpgz(...);"):
-// each reply gives the record of the requested code it is for, each code at most once.
-QuoteList FundRecordsOfReplies(std::string_view utf8Replies, const std::vector<std::string>& codes);
+// Applies a gathered refresh's replies (Google's is the text of its reply file) to the book:
+// each quote part's reply read by its service's parser, taking the rows of its markets; funds
+// by the fund estimate parser, each fund standing alone (FundResultsOfReplies); the exchange
+// rates into `rates`. A fund without a usable reply keeps its row as it was, but one the
+// service says it has no estimate for ("jsonpgz();") no longer shows an estimate: its price is
+// the last net value, change and rate "-". The update time is the latest of the rows' quotes
+// (each service's own would name whichever market it sent last). Rows of markets the refresh
+// did not ask keep their quotes. When no part brought a usable quote the book is left as it was.
+GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
+                                    const std::vector<GatheredReply>& replies, ExchangeRateBook& rates);
+
+// What the fund service said of one fund.
+struct FundResult {
+    std::optional<QuoteRecord> record; // a usable record for the fund asked
+    bool saysNoEstimate = false;       // "jsonpgz();": it has no estimate for the fund
+};
+
+// One result per code. Each reply is read for the fund its URL asked only (a reply for another
+// fund gives nothing); a single text for several codes holds the joined replies
+// ("jsonpgz({...});jsonpgz(...);"), each giving the record of the requested code it is for,
+// each code at most once.
+std::vector<FundResult> FundResultsOfReplies(const std::vector<std::optional<std::string>>& replies,
+                                             const std::vector<std::string>& codes);
 
 } // namespace marlune

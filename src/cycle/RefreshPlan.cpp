@@ -66,6 +66,8 @@ RefreshPart FundPart(const WatchList& watchList, std::uint32_t now) {
         else
             part.job.moreUrls.push_back(url);
     }
+    // A fund whose request fails leaves the others' replies.
+    part.job.eachUrlAlone = true;
     part.job.headerBlock = ServiceHeaderBlock(Service::kFundEstimates);
     part.job.jobKind = kJobQuoteText;
     part.job.timeLimitMs = kQuoteTimeLimitMs;

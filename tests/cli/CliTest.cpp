@@ -496,5 +496,36 @@ TEST(MarluneCli, AMixedListOfAllSixMarketsFromEachService) {
         EXPECT_EQ(total(outputs[source]).substr(0, 40), total(outputs[1]).substr(0, 40));
 }
 
+TEST(MarluneCli, AFundWhoseRequestFailsLeavesTheOtherFunds) {
+    sim::SimServer market;
+    ASSERT_GT(market.Start(0), 0);
+    CliHome home("marlune-cli-funds-");
+    std::filesystem::create_directories(home.string() + "/config");
+    {
+        const std::string bytes = Utf8ToGbk("dac161725|161725|招商白酒|6|0|0|0|0|0\r\n"
+                                            "dac110011|110011|易方达|6|0|0|0|0|0\r\n"
+                                            "dac040046|040046|华安纳指|6|0|0|0|0|0\r\n");
+        std::FILE* f = std::fopen((home.string() + "/config/list.ini").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const std::string common = "--home " + home.string() + " --services " + market.BaseUrl() + " --json";
+    sim::Fault down;
+    down.status = 500;
+    market.SetFault("/js/110011", down);
+    sim::Fault garbage;
+    garbage.garbage = true;
+    market.SetFault("/js/040046", garbage);
+    auto [status, output] = RunCli(common);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(RowOf(output, "161725").find(R"("price":"",)"), std::string::npos) << output;
+    EXPECT_NE(RowOf(output, "110011").find(R"("price":"",)"), std::string::npos) << output;
+    EXPECT_NE(RowOf(output, "040046").find(R"("price":"",)"), std::string::npos) << output;
+    // The fund service gives nothing at all: a failed refresh.
+    market.SetFault("/js/", down);
+    EXPECT_EQ(RunCli(common).first, 1);
+}
+
 } // namespace
 } // namespace marlune

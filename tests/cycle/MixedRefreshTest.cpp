@@ -284,6 +284,86 @@ TEST_F(MixedRefreshTest, EveryPartFailingChangesNothingAndAFundListAsksNoQuoteSe
     EXPECT_EQ(fundCycle.StatusText(), kStatusQuotesShown);
 }
 
+// A reply of the fund service in the form of kFund.
+std::string FundReply(const std::string& code, const std::string& netValue, const std::string& estimate,
+                      const std::string& rate) {
+    return "jsonpgz({\"fundcode\":\"" + code + "\",\"name\":\"基金" + code +
+           "\",\"jzrq\":\"2026-08-06\",\"dwjz\":\"" + netValue + "\",\"gsz\":\"" + estimate +
+           "\",\"gszzl\":\"" + rate + "\",\"gztime\":\"2026-08-07 10:29\"});";
+}
+
+TEST_F(MixedRefreshTest, EachFundStandsAlone) {
+    WatchList funds = ParseListFile("dac161725|161725|招商白酒|6|0|0|0|1000|1.00\r\n"
+                                    "dac110011|110011|易方达|6|0|0|0|0|0\r\n"
+                                    "dac000001|000001|华夏成长|6|0|0|0|0|0\r\n"
+                                    "dac519674|519674|银河创新|6|0|0|0|0|0\r\n"
+                                    "dac600519|600519|贵州茅台|1|0|0|0|0|0\r\n",
+                                    MarketReading::Number)
+                          .entries;
+    RefreshCycle& cycle = Make(kSourceSina, funds);
+    const auto answer = [&](std::vector<std::optional<std::string>> replies, bool sinaAnswers = true) {
+        for (const QuoteFetchJob& job : LastRefreshJobs()) {
+            if (job.url.find("fundgz") == std::string::npos) {
+                cycle.OnFetchStatus(Report(job, sinaAnswers ? kFetchFinished : kFetchFailed,
+                                           Utf8ToGbk(DatedNow(kSinaShanghai))));
+                continue;
+            }
+            EXPECT_TRUE(job.eachUrlAlone);
+            const bool any = std::any_of(replies.begin(), replies.end(), [](const auto& r) { return r; });
+            FetchReport report = Report(job, any ? kFetchFinished : kFetchFailed);
+            for (auto& reply : replies)
+                report.urlReplies.push_back(reply ? std::optional<std::string>(DatedNow(*reply))
+                                                  : std::nullopt);
+            cycle.OnFetchStatus(report);
+        }
+    };
+    ASSERT_EQ(LastRefreshJobs().size(), 2u);
+    ASSERT_EQ(LastRefreshJobs()[1].moreUrls.size(), 3u);
+    answer({FundReply("161725", "1.0229", "1.0389", "1.56"), FundReply("110011", "3.7080", "3.7500", "1.13"),
+            FundReply("000001", "1.2000", "1.1880", "-1.00"),
+            FundReply("519674", "5.0000", "5.0500", "1.00")});
+    EXPECT_EQ(Row(0).quote.price, "1.0389");
+    EXPECT_EQ(Row(1).quote.price, "3.7500");
+    EXPECT_EQ(Row(2).quote.price, "1.1880");
+    EXPECT_EQ(Row(3).quote.price, "5.0500");
+    const StockEntry before = Row(1);
+
+    // The second fund's request fails, the third says it has no estimate, the fourth answers
+    // for another fund: the first still updates, the second and fourth keep what they
+    // showed, the third shows its last net value without a change.
+    host.steadyMs += 10'000;
+    cycle.Refresh();
+    answer({FundReply("161725", "1.0229", "1.0400", "1.67"), std::nullopt, std::string("jsonpgz();"),
+            FundReply("161725", "1.0229", "1.0400", "1.67")});
+    EXPECT_EQ(host.applied, 2);
+    EXPECT_EQ(Row(0).quote.price, "1.0400");
+    EXPECT_EQ(Row(0).quote.plAmount, "40.00"); // 1000 x (1.0400 - 1.00)
+    EXPECT_EQ(Row(1).quote.price, before.quote.price);
+    EXPECT_EQ(Row(1).quote.changeRate, before.quote.changeRate);
+    EXPECT_EQ(Row(2).quote.price, "1.2000");
+    EXPECT_EQ(Row(2).quote.change, "-");
+    EXPECT_EQ(Row(2).quote.changeRate, "-");
+    EXPECT_EQ(Row(3).quote.price, "5.0500");
+    EXPECT_EQ(Row(4).quote.price, "1309.220");
+    EXPECT_EQ(cycle.StatusText(), kStatusQuotesShown);
+
+    // Garbage from each: the fund part brings nothing, its rows stay; the A share updates.
+    host.steadyMs += 10'000;
+    cycle.Refresh();
+    answer({std::string("<html>"), std::string("jsonpgz({\"fundcode\":"), std::nullopt, std::nullopt});
+    EXPECT_EQ(host.applied, 3);
+    EXPECT_EQ(Row(0).quote.price, "1.0400");
+    EXPECT_EQ(Row(2).quote.price, "1.2000");
+    EXPECT_EQ(cycle.StatusText(), kStatusQuotesShown);
+    // Nothing from any service: a failed refresh, every row as it was.
+    host.steadyMs += 10'000;
+    cycle.Refresh();
+    answer({std::nullopt, std::nullopt, std::nullopt, std::nullopt}, false);
+    EXPECT_EQ(host.applied, 3);
+    EXPECT_EQ(Row(0).quote.price, "1.0400");
+    EXPECT_NE(cycle.StatusText(), kStatusQuotesShown);
+}
+
 // The markets of the latest refresh, or nothing when it asked every market of the list.
 std::vector<int> AskedMarkets(const RefreshCycle& cycle) {
     return cycle.LastPlan().allMarkets ? std::vector<int>() : cycle.LastPlan().Markets();
@@ -438,13 +518,23 @@ TEST(FundReplies, JoinedRepliesEachGiveTheirOwnFund) {
     const std::string qdii =
         "jsonpgz({\"fundcode\":\"040046\",\"name\":\"华安纳斯达克100\",\"jzrq\":\"2026-08-06\","
         "\"dwjz\":\"5.4321\",\"gsz\":\"\",\"gszzl\":\"\",\"gztime\":\"\"});";
-    const QuoteList records =
-        FundRecordsOfReplies(kFund + "\n" + "jsonpgz();" + qdii, {"161725", "999999", "040046"});
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].code, "161725");
-    EXPECT_EQ(records[1].code, "040046");
-    EXPECT_EQ(records[1].price, "5.4321");
-    EXPECT_EQ(records[1].changeRate, "-");
+    const std::vector<FundResult> joined =
+        FundResultsOfReplies({kFund + "\n" + "jsonpgz();" + qdii}, {"161725", "999999", "040046"});
+    ASSERT_EQ(joined.size(), 3u);
+    ASSERT_TRUE(joined[0].record && joined[2].record);
+    EXPECT_FALSE(joined[1].record);
+    EXPECT_EQ(joined[0].record->code, "161725");
+    EXPECT_EQ(joined[2].record->code, "040046");
+    EXPECT_EQ(joined[2].record->price, "5.4321");
+    EXPECT_EQ(joined[2].record->changeRate, "-");
+    // Each URL's own reply: only for the fund it asked; a reply for another fund gives nothing.
+    const std::vector<FundResult> apart = FundResultsOfReplies(
+        {qdii, std::string(" jsonpgz();\n"), kFund, std::nullopt}, {"161725", "999999", "040046", "110011"});
+    ASSERT_EQ(apart.size(), 4u);
+    EXPECT_FALSE(apart[0].record || apart[0].saysNoEstimate);
+    EXPECT_TRUE(!apart[1].record && apart[1].saysNoEstimate);
+    EXPECT_FALSE(apart[2].record || apart[2].saysNoEstimate);
+    EXPECT_FALSE(apart[3].record || apart[3].saysNoEstimate);
 }
 
 } // namespace
