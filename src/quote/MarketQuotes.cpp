@@ -131,7 +131,7 @@ void SetMarketPriceTexts(QuoteRecord& record, int market, double previousClose, 
 }
 
 bool IsSinaMarketKey(std::string_view key) {
-    return key.substr(0, 5) == "rt_hk" || key.substr(0, 3) == "gb_";
+    return key.substr(0, 5) == "rt_hk" || key.substr(0, 2) == "hk" || key.substr(0, 3) == "gb_";
 }
 
 std::optional<QuoteRecord> SinaMarketRecord(std::string_view key, std::string_view value) {
@@ -141,8 +141,9 @@ std::optional<QuoteRecord> SinaMarketRecord(std::string_view key, std::string_vi
     std::size_t count = 0;
     SplitFields(value, ',', f, count);
     QuoteRecord record;
-    if (key.substr(0, 5) == "rt_hk") {
-        const std::string_view code = key.substr(5);
+    const bool delayedHongKong = key.substr(0, 2) == "hk";
+    if (delayedHongKong || key.substr(0, 5) == "rt_hk") {
+        const std::string_view code = key.substr(delayedHongKong ? 2 : 5);
         if (count < 19 || !IsHongKongCode(code))
             return std::nullopt;
         const auto prices = ReadPrices(f[3], f[6], f[2], f[4], f[5]);
@@ -158,6 +159,7 @@ std::optional<QuoteRecord> SinaMarketRecord(std::string_view key, std::string_vi
                             prices->high, prices->low);
         SetFigures(record, *volume, amount);
         record.dateTime = std::move(dateTime);
+        record.delayed = delayedHongKong;
         return record;
     }
     const std::string code = Upper(key.substr(3));
@@ -231,6 +233,7 @@ std::optional<QuoteRecord> TencentMarketRecord(std::string_view key, std::string
                         prices->high, prices->low);
     SetFigures(record, *volume, amount);
     record.dateTime = std::move(dateTime);
+    record.delayed = key.substr(0, 2) == "hk";
     return record;
 }
 

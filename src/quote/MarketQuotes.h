@@ -16,6 +16,10 @@
 //     0 English name, 1 name, 2 open, 3 previous close, 4 high, 5 low, 6 price, 7 change,
 //     8 rate, 9 bid, 10 ask, 11 amount (HKD), 12 volume (shares), 13 P/E, 15-16 52-week
 //     high and low, 17 date YYYY/MM/DD, 18 time HH:MM:SS (Hong Kong time is Beijing time).
+//   var hq_str_hk00700="TENCENT,腾讯控股,482.600,484.000,491.200,478.600,486.800,2.800,0.579,
+//       486.60001,486.79999,3930914563,8102711,0.000,0.000,763.287,422.000,2021/08/12,11:59";
+//     "hk" is the delayed form of "rt_hk" (some 15 minutes behind): the same fields, its
+//     time HH:MM; its record is marked delayed.
 //   var hq_str_gb_aapl="苹果,319.7000,1.63,2026-08-29 08:14:52,5.1200,316.8450,322.3700,
 //       315.4504,344.5700,225.1600,38649398,38515168,4665759510006,8.30,38.520000,0.00,0.00,
 //       0.00,0.00,14594180513,63,319.9000,0.06,0.20,Aug 28 07:59PM EDT,Aug 28 04:00PM EDT,
@@ -37,7 +41,11 @@
 //     American), 3 price, 4 previous close, 5 open, 6 volume (shares), 30 date and time in
 //     the market's own time (Hong Kong YYYY/MM/DD, US YYYY-MM-DD in New York time),
 //     31 change, 32 rate, 33 high, 34 low, 36 volume, 37 amount (HKD or USD).
-//   "r_hk" is the real-time Hong Kong quote, "hk" the delayed one; both read alike.
+//   "r_hk" is the real-time Hong Kong quote, "hk" the delayed one; both read alike, and the
+//   latter's record is marked delayed:
+//   v_hk00700="100~腾讯控股~00700~479.200~473.800~474.600~19321018.0~...~2026/04/29 16:08:43~
+//       5.400~1.14~480.600~474.600~479.200~19321018.0~9231869057.790~...~HKD~1~50";
+//   Neither service's US statements (Sina "gb_", Tencent "us") carry a sign of delay.
 
 #include "quote/StockEntry.h"
 
@@ -55,7 +63,8 @@ const char* MarketPriceFormat(int market, double price);
 void SetMarketPriceTexts(QuoteRecord& record, int market, double previousClose, double price, double open,
                          double high, double low);
 
-// True for the keys of Sina statements of Hong Kong and US quotes ("rt_hk00700", "gb_aapl").
+// True for the keys of Sina statements of Hong Kong and US quotes ("rt_hk00700", "hk00700",
+// "gb_aapl").
 bool IsSinaMarketKey(std::string_view key);
 // The record of such a statement (value decoded to UTF-8), or nothing when the value is empty,
 // too short or its numbers do not read.

@@ -36,6 +36,9 @@ struct QuoteRecord {
     std::string plRate;
     std::string plAmount;
     std::string dateTime;
+    // The service's delayed form of the quote (Hong Kong's "hk" statements of Sina and Tencent,
+    // some minutes behind the exchange); the detail popup says so.
+    bool delayed = false;
 };
 
 // One watch-list row with the user's holding and alert limits.

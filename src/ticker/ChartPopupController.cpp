@@ -69,7 +69,8 @@ void ChartPopupController::refreshPopup() {
     }
     const std::size_t index = static_cast<std::size_t>(row - 1);
     const StockEntry& entry = m_book->watchList[index];
-    m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), DownloadedChartPath(*m_book, index));
+    m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote), DownloadedChartPath(*m_book, index),
+                  entry.quote.delayed);
 }
 
 void ChartPopupController::onMouseMoved(int row, int col) {
@@ -93,7 +94,7 @@ void ChartPopupController::onMouseMoved(int row, int col) {
         const std::size_t index = static_cast<std::size_t>(row - 1);
         const StockEntry& entry = m_book->watchList[index];
         m_popup->Fill(PopupSummaryText(entry), PopupDetailText(entry.quote),
-                      DownloadedChartPath(*m_book, index));
+                      DownloadedChartPath(*m_book, index), entry.quote.delayed);
         break;
     }
     case HoverAction::Replace:

@@ -5,12 +5,14 @@
 #include "text/Fields.h"
 #include "ticker/ChartImageCache.h"
 #include "ticker/GridRefill.h"
+#include "ticker/IntradayChartModel.h"
 #include "ticker/IntradayChartView.h"
 #include "ticker/MinuteChartSource.h"
 #include "ticker/QuoteGrid.h"
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 
 #include <algorithm>
@@ -42,6 +44,12 @@ enum DetailField : std::size_t {
     kPlAmount,
     kDateTime,
 };
+
+// The note of a delayed quote, in the middle of the drawn chart's caption row, between the
+// day's date on the left and the legend on the right, where nothing else writes.
+constexpr const char* kDelayedNoteText = "延时行情";
+constexpr int kDelayedNoteWidth = 56;
+constexpr int kDelayedNoteHeight = static_cast<int>(IntradayChartModel::kCaptionHeight);
 
 // Values that carry the sign colour: the price, the change rate and the change.
 constexpr std::array<std::size_t, 3> kSignedValues = {2, 9, 10};
@@ -102,6 +110,10 @@ QColor QuoteDetailPopup::BackgroundColor() {
     return ColorFromColorRef(0xe6ffff);
 }
 
+QColor QuoteDetailPopup::DelayedNoteColor() {
+    return {0x00, 0x33, 0x99};
+}
+
 QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint), m_grid(new QuoteGrid(this)),
       m_chartImages(new ChartImageCache(this)), m_minuteSource(new MinuteChartSource(this)),
@@ -117,6 +129,29 @@ QuoteDetailPopup::QuoteDetailPopup(QWidget* parent)
     setUpGrid();
     m_drawnChart->setGeometry(QRect(QPoint(kChartLeft, kChartTop), ChartBox(size())));
     m_drawnChart->hide();
+    setUpDelayedNote();
+}
+
+void QuoteDetailPopup::setUpDelayedNote() {
+    // Made after the drawn chart, so that it lies above it.
+    m_delayedNote = new QLabel(QString::fromUtf8(kDelayedNoteText), this);
+    QFont font = m_delayedNote->font();
+    font.setPixelSize(12);
+    m_delayedNote->setFont(font);
+    m_delayedNote->setAlignment(Qt::AlignCenter);
+    // The popup's background behind it, so that it reads the same over any chart.
+    QPalette palette = m_delayedNote->palette();
+    palette.setColor(QPalette::Window, BackgroundColor());
+    palette.setColor(QPalette::WindowText, DelayedNoteColor());
+    m_delayedNote->setPalette(palette);
+    m_delayedNote->setAutoFillBackground(true);
+    const QSize box = ChartBox(size());
+    const int axes =
+        static_cast<int>(IntradayChartModel::kLeftAxisWidth + IntradayChartModel::kRightAxisWidth);
+    const int left = kChartLeft + static_cast<int>(IntradayChartModel::kLeftAxisWidth) +
+                     (box.width() - axes - kDelayedNoteWidth) / 2;
+    m_delayedNote->setGeometry(left, kChartTop, kDelayedNoteWidth, kDelayedNoteHeight);
+    m_delayedNote->hide();
 }
 
 void QuoteDetailPopup::SetChartColors(const QColor& up, const QColor& down) {
@@ -151,7 +186,7 @@ void QuoteDetailPopup::SetSignColors(const QColor& rising, const QColor& falling
 }
 
 bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detail,
-                            const std::string& chartPath) {
+                            const std::string& chartPath, bool delayedQuote) {
     const std::optional<DetailValues> parsed = ParseDetailValues(summary, detail);
     if (!parsed)
         return false;
@@ -166,6 +201,7 @@ bool QuoteDetailPopup::Fill(const std::string& summary, const std::string& detai
         grid.setText(row, col, QString::fromStdString(parsed->values[k]));
     }
     grid.setRedraw(true);
+    m_delayedNote->setVisible(delayedQuote);
     m_drawnSymbol = SummarySymbol(summary);
     m_drawnPreviousClose = AtoF(parsed->values[6]);
     loadChart(chartPath);

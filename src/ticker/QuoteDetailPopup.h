@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class QLabel;
+
 namespace marlune {
 
 class ChartImageCache;
@@ -54,6 +56,9 @@ public:
     static QColor RisingColor();
     static QColor FallingColor();
     static QColor BackgroundColor();
+    // The dark blue of the delayed-quote note, apart from the sign colours and the chart's grey
+    // and amber.
+    static QColor DelayedNoteColor();
 
     // Created hidden; a top-level window even with a parent (the parent owns it).
     explicit QuoteDetailPopup(QWidget* parent = nullptr);
@@ -63,7 +68,10 @@ public:
     // comes from chartImages(): a file not decoded yet shows as soon as it is. For a
     // missing, partly written or non-PNG chart file the popup draws the chart itself from
     // the stock's minute data, in the same box (drawnChart()).
-    bool Fill(const std::string& summary, const std::string& detail, const std::string& chartPath);
+    // A delayed quote (QuoteRecord::delayed) says so in a short note at the top of the chart,
+    // in the middle; a real-time one shows none.
+    bool Fill(const std::string& summary, const std::string& detail, const std::string& chartPath,
+              bool delayedQuote = false);
 
     // The colours of rising and falling values, the same as the ticker's grid; the next fill
     // uses them.
@@ -77,6 +85,8 @@ public:
     void SetChartColors(const QColor& up, const QColor& down);
 
     const QuoteGrid& grid() const { return *m_grid; }
+    // The note of a delayed quote ("延时行情"), hidden for real-time ones.
+    const QLabel& delayedNote() const { return *m_delayedNote; }
     // The decoded chart files; the owner tells it about downloads.
     ChartImageCache& chartImages() { return *m_chartImages; }
     // The chart drawn from minute data; visible while the chart image is missing.
@@ -104,11 +114,13 @@ protected:
 
 private:
     void setUpGrid();
+    void setUpDelayedNote();
     void loadChart(const std::string& chartPath);
     void showChart();
     void showDrawnChartUnlessImage();
 
     QuoteGrid* m_grid = nullptr;              // child widget
+    QLabel* m_delayedNote = nullptr;          // child widget
     ChartImageCache* m_chartImages = nullptr; // child object
     std::string m_chartPath;
     MinuteChartSource* m_minuteSource = nullptr; // child object

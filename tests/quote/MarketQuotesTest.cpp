@@ -28,6 +28,9 @@ const std::string kSinaHongKongLongTail =
     "var hq_str_rt_hk00700=\"TENCENT,腾讯控股,444.000,447.800,462.200,443.400,455.200,7.400,1.653,455.200,"
     "455.400,12655334445.330,27742475,16.556,0.000,675.134,411.000,2026/08/28,16:08:36,100|0,N|Y|Y,"
     "455.400|432.800|478.000,0|||0.000|0.000|0.000, |0,Y\";\n";
+const std::string kSinaHongKongDelayed =
+    "var hq_str_hk00700=\"TENCENT,腾讯控股,482.600,484.000,491.200,478.600,486.800,2.800,0.579,486.60001,"
+    "486.79999,3930914563,8102711,0.000,0.000,763.287,422.000,2021/08/12,11:59\";\n";
 const std::string kSinaUs =
     "var hq_str_gb_aapl=\"苹果,319.7000,1.63,2026-08-29 08:14:52,5.1200,316.8450,322.3700,315.4504,344.5700,"
     "225.1600,38649398,38515168,4665759510006,8.30,38.520000,0.00,0.00,0.00,0.00,14594180513,63,319.9000,0."
@@ -57,6 +60,16 @@ const std::string kTencentHongKong =
     "2.390~0~0~0~0~0~0~0~0~0~825000.0~2018/03/29 "
     "16:08:11~0.010~0.42~2.440~2.330~2.390~825000.0~1949820.000~0~"
     "-5.38~~0~0~4.62~8.905~26.758~LIANHUA~0.00~4.530~2.330~1.94~0~0~0~0~0~0~-0.01~0.94~\";";
+const std::string kTencentHongKongDelayed =
+    "v_hk00700=\"100~腾讯控股~00700~479.200~473.800~474.600~19321018.0~0~0~479.200~0~0~0~0~0~0~0~0~0~479.200~"
+    "0~0~"
+    "0~0~0~0~0~0~0~19321018.0~2026/04/29 "
+    "16:08:43~5.400~1.14~480.600~474.600~479.200~19321018.0~9231869057.790~"
+    "0~17.57~~0~0~1.27~43729.8639~43729.8639~TENCENT~0.95~683.000~464.900~0.71~-43.20~0~0~0~0~0~17.57~3.45~0."
+    "21~"
+    "100~-20.00~-4.92~GP~19.48~11.27~-3.97~-2.88~-21.05~9125597636.00~9125597636.00~17.57~4.531~477.815~-12."
+    "87~"
+    "HKD~1~50\";\n";
 const std::string kTencentUs = "v_usAAPL=\"200~苹果~AAPL.OQ~134.18~129.04~132.76~152470142~29222201081093~"
                                "29258751598320~134.99~36~0~0~0~0~"
                                "0~0~0~0~135.00~91~0~0~0~0~0~0~0~0~~2020-09-01 "
@@ -95,9 +108,19 @@ TEST(SinaMarkets, HongKongUsAndBeijingStatementsOfRealReplies) {
     EXPECT_EQ(hk.volume, "16319939");  // shares
     EXPECT_EQ(hk.amount, "780375.73"); // 10,000 HKD
     EXPECT_EQ(hk.dateTime, "2026-08-07 16:08:22");
+    EXPECT_FALSE(hk.delayed);
     QuoteRecord rising = OnlyRecord(ParseSinaReply, kSinaHongKongLongTail);
     EXPECT_EQ(rising.change, "+7.400");
     EXPECT_EQ(rising.changeRate, "+1.65%");
+    // The delayed form: the same fields, a time of minutes only, and the record says so.
+    QuoteRecord delayed = OnlyRecord(ParseSinaReply, kSinaHongKongDelayed);
+    EXPECT_TRUE(delayed.delayed);
+    EXPECT_EQ(delayed.code, "00700");
+    EXPECT_EQ(delayed.price, "486.800");
+    EXPECT_EQ(delayed.change, "+2.800");
+    EXPECT_EQ(delayed.volume, "8102711");
+    EXPECT_EQ(delayed.amount, "393091.46");
+    EXPECT_EQ(delayed.dateTime, "2021-08-12 11:59:00");
 
     QuoteRecord us = OnlyRecord(ParseSinaReply, kSinaUs);
     EXPECT_EQ(us.market, kMarketUnitedStates);
@@ -112,6 +135,7 @@ TEST(SinaMarkets, HongKongUsAndBeijingStatementsOfRealReplies) {
     EXPECT_EQ(us.volume, "38649398");
     EXPECT_EQ(us.amount, "1234891.99");
     EXPECT_EQ(us.dateTime, "2026-08-29 08:14:52"); // Sina's US time is Beijing time
+    EXPECT_FALSE(us.delayed);
     // An older, shorter reply: the previous close is price - change, the amount unknown.
     QuoteRecord shortUs = OnlyRecord(ParseSinaReply, kSinaUsShort);
     EXPECT_EQ(shortUs.previousClose, "313.06");
@@ -158,6 +182,13 @@ TEST(TencentMarkets, HongKongAndUsStatementsOfRealReplies) {
     EXPECT_EQ(hk.volume, "41115421");
     EXPECT_EQ(hk.amount, "1689946.56");
     EXPECT_EQ(hk.dateTime, "2018-03-29 16:08:11");
+    EXPECT_FALSE(hk.delayed);
+    QuoteRecord delayed = OnlyRecord(ParseTencentReply, kTencentHongKongDelayed);
+    EXPECT_TRUE(delayed.delayed);
+    EXPECT_EQ(delayed.price, "479.200");
+    EXPECT_EQ(delayed.change, "+5.400");
+    EXPECT_EQ(delayed.changeRate, "+1.14%");
+    EXPECT_EQ(delayed.dateTime, "2026-04-29 16:08:43");
     // A low-priced stock keeps its third decimal: it trades in steps of 0.001.
     const QuoteRecord& cheap = book.quoteList[1];
     EXPECT_EQ(cheap.name, "联华超市");
@@ -178,6 +209,7 @@ TEST(TencentMarkets, HongKongAndUsStatementsOfRealReplies) {
     EXPECT_EQ(us.amount, "2026678.82");
     // 16:00:01 in New York (daylight saving) is 04:00:01 the next day in Beijing.
     EXPECT_EQ(us.dateTime, "2020-09-02 04:00:01");
+    EXPECT_FALSE(us.delayed);
 }
 
 TEST(MarketQuotes, TheSameFiguresGiveTheSameTextsFromEitherService) {

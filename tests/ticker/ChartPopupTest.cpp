@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -229,6 +230,14 @@ TEST_F(ChartPopupControllerTest, AnOpenPopupFollowsTheRefreshesOfItsRow) {
     EXPECT_TRUE(shows("7.25"));
     EXPECT_FALSE(shows("7.10"));
     EXPECT_EQ(m_popup.pos(), where);
+    EXPECT_TRUE(m_popup.delayedNote().isHidden());
+    // The row's quote in its service's delayed form, and back.
+    m_book.watchList[1].quote.delayed = true;
+    m_controller.refreshPopup();
+    EXPECT_FALSE(m_popup.delayedNote().isHidden());
+    m_book.watchList[1].quote.delayed = false;
+    m_controller.refreshPopup();
+    EXPECT_TRUE(m_popup.delayedNote().isHidden());
 
     // Its row gone from a shorter list: the popup goes too. A hidden popup stays hidden.
     m_book.watchList.resize(1);

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace marlune;
 
 namespace {
@@ -89,6 +91,14 @@ TEST(DrawnChartPopup, DrawsTheChartFromTheMarketsMinuteDataWhenTheImageIsMissing
         if (quote.price != quote.previousClose) {
             EXPECT_EQ(model.priceLines().back().color, quote.price > quote.previousClose ? kUp : kDown);
         }
+        // The note of a delayed quote hides nothing of the drawn chart.
+        const int coloured = SideColouredPixels(popup);
+        ASSERT_TRUE(
+            popup.Fill(Summary("600519", 1), Detail(quote.previousClose), "/nonexistent/sh600519.dat", true));
+        QTRY_COMPARE_WITH_TIMEOUT(drawn.state(), IntradayChartView::State::kChart, 10000);
+        EXPECT_EQ(SideColouredPixels(popup), coloured);
+        if (const char* keep = std::getenv("MARLUNE_KEEP_SHOTS"))
+            popup.grab().save(QString::fromUtf8(keep) + QStringLiteral("/delayed-popup-chart.png"));
 
         // The image path failing at the market (here: the file never written) keeps the
         // drawn chart; the minute path failing too gives the short text, not a chart.

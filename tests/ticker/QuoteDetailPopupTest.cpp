@@ -9,9 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace marlune;
 
@@ -177,4 +180,50 @@ TEST(QuoteDetailPopup, ScalesTheChartIntoItsBoxAndDrawsItAt20_110) {
     ASSERT_TRUE(popup.Fill(kSummary, kRising, WritePng(dir.filePath("tall.dat"), tall)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return popup.scaledChart().size() == QSize(50, 290); }, 5000));
     EXPECT_EQ(popup.grab().toImage().pixelColor(40, 200), QColor(200, 30, 40));
+}
+
+TEST(QuoteDetailPopup, ADelayedQuoteSaysSoAboveTheChart) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage grey(400, 250, QImage::Format_Grayscale8);
+    grey.fill(QColor(77, 77, 77));
+    const std::string chart = WritePng(dir.filePath("grey.dat"), grey);
+    QuoteDetailPopup popup;
+    KeepOffline(popup);
+    const QRect note = popup.delayedNote().geometry();
+    // In the middle of the chart box's top, clear of the grid.
+    EXPECT_EQ(note.top(), 110);
+    EXPECT_NEAR(note.center().x(), 20 + 50 + (390 - 50 - 46) / 2, 1);
+    const auto notePixels = [&popup, &note] {
+        const QImage shot = popup.grab().toImage();
+        int count = 0;
+        for (int y = note.top(); y <= note.bottom(); ++y) {
+            for (int x = note.left(); x <= note.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                count += c.blue() > c.red() + 60; // the note's blue, neither grey nor pale
+            }
+        }
+        return count;
+    };
+
+    ASSERT_TRUE(popup.Fill(kSummary, kRising, chart, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.hasChart(); }, 5000));
+    EXPECT_TRUE(popup.delayedNote().isVisibleTo(&popup));
+    EXPECT_EQ(popup.delayedNote().text(), "延时行情");
+    EXPECT_GT(notePixels(), 20);
+    const QImage shot = popup.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(note.left() + 1, note.top() + 1), QColor(255, 255, 230)); // its own ground
+    EXPECT_EQ(shot.pixelColor(25, 115), QColor(77, 77, 77));                            // the chart beside it
+    if (const char* keep = std::getenv("MARLUNE_KEEP_SHOTS"))
+        shot.save(QString::fromUtf8(keep) + QStringLiteral("/delayed-popup.png"));
+
+    // The next fill of a real-time quote shows no note, also over the drawn chart.
+    ASSERT_TRUE(popup.Fill(kSummary, kFalling, chart));
+    EXPECT_FALSE(popup.delayedNote().isVisibleTo(&popup));
+    EXPECT_EQ(notePixels(), 0);
+    ASSERT_TRUE(popup.Fill(kSummary, kFalling, dir.filePath("missing.dat").toStdString(), true));
+    EXPECT_TRUE(popup.delayedNote().isVisibleTo(&popup));
+    EXPECT_GT(notePixels(), 20);
+    if (const char* keep = std::getenv("MARLUNE_KEEP_SHOTS"))
+        popup.grab().save(QString::fromUtf8(keep) + QStringLiteral("/delayed-popup-drawn.png"));
 }
