@@ -238,6 +238,9 @@ std::string FormatQuoteJson(const QuoteBook& book, const std::string& alertText)
         const MarketInfo* market = MarketOf(entry.market);
         out += ",\"market\":" + std::to_string(entry.market) + ",\"currency\":";
         AppendJsonString(out, market ? std::string(market->currency) : std::string());
+        // Only a quote in a service's delayed form says so; real-time rows carry nothing.
+        if (q.delayed)
+            out += ",\"delayed\":true";
         out += '}';
     }
     out += "],\"total\":{\"plAmount\":";

@@ -91,6 +91,11 @@ TEST(QuotePrinter, JsonEscapesEveryText) {
     // Each row's market and currency.
     EXPECT_NE(json.find(R"("dateTime":"","market":1,"currency":"CNY"},{"code":"00700")"), std::string::npos);
     EXPECT_NE(json.find(R"("market":4,"currency":"HKD"}])"), std::string::npos);
+    // A delayed quote says so; the others do not.
+    book.watchList[1].quote.delayed = true;
+    json = FormatQuoteJson(book);
+    EXPECT_NE(json.find(R"("market":4,"currency":"HKD","delayed":true}])"), std::string::npos);
+    EXPECT_EQ(json.find(R"("currency":"CNY","delayed")"), std::string::npos);
 }
 
 // Runs marlune-cli and returns its exit status and standard output.
