@@ -33,10 +33,17 @@ std::size_t UsableRows(const QuoteBook& book, const QuoteList& records, const st
     return usable;
 }
 
-// The records of a quote part's reply for the rows of its markets.
-QuoteList QuotePartRecords(const QuoteBook& cleared, const RefreshPart& part, std::string_view reply,
+// The records of a quote part's reply, read by its service's parser for the rows of the
+// part's markets alone (a book of those rows, without quotes or holdings: the holdings' values
+// are worked out once, when the book takes every part's records).
+QuoteList QuotePartRecords(const WatchList& watchList, const RefreshPart& part, std::string_view reply,
                            std::string& updateTime) {
-    QuoteBook aside = cleared;
+    QuoteBook aside;
+    aside.watchList = RowsOfMarkets(watchList, part.markets);
+    for (StockEntry& entry : aside.watchList) {
+        ClearQuote(entry);
+        entry.quantity = 0;
+    }
     QuoteServiceOf(part.source).parse(aside, reply);
     QuoteList records;
     for (QuoteRecord& record : aside.quoteList) {
@@ -164,12 +171,10 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
                                     const std::vector<GatheredReply>& replies, ExchangeRateBook& rates) {
     GatheredResult result;
     result.parts.assign(plan.parts.size(), RefreshResult::kNoReply);
-    // Parsed aside: the book changes only once the refresh brought something.
+    // Parsed aside: the book changes only once the refresh brought something. Every row's
+    // quote is made afresh from the records gathered (ComputeDerivedValues).
     QuoteBook parsed = book;
     parsed.quoteList.clear();
-    for (StockEntry& entry : parsed.watchList)
-        ClearQuote(entry);
-    const QuoteBook cleared = parsed;
 
     QuoteList combined;
     bool ratesAsked = false;
@@ -198,7 +203,7 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
             answered = FundPartRecords(book, part, gathered, records) > 0;
         } else {
             if (reply && reply->size() >= kShortestReply)
-                records = QuotePartRecords(cleared, part, *reply, updateTime);
+                records = QuotePartRecords(book.watchList, part, *reply, updateTime);
             answered = UsableRows(parsed, records, part.markets) > 0;
         }
         if (answered) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <iterator>
@@ -28,10 +30,12 @@ struct FetchManager::Shared {
     // the one its last request left open.
     ConnectionShare connections;
 
-    // Guards the queues and every worker's ended flag and current job.
+    // Guards the queues and every worker's ended and idle flags and current job.
     std::mutex mutex;
     std::deque<Pending> quoteQueue;
     std::deque<Pending> sideQueue;
+    // A job was queued, or the manager is closing: wakes the idle workers.
+    std::condition_variable wake;
 
     std::deque<Pending>& queue(Lane lane) { return lane == Lane::kQuotes ? quoteQueue : sideQueue; }
 
@@ -46,10 +50,15 @@ struct FetchManager::Worker {
     std::thread thread;
     Lane lane = Lane::kSide;
     bool ended = false;                        // under Shared::mutex
+    bool idle = false;                         // under Shared::mutex: waiting for a job
     std::shared_ptr<FetchCancelToken> current; // under Shared::mutex: the job it runs
 };
 
 namespace {
+
+// A worker whose queue is empty waits this long for the next job before it ends: the next
+// refresh of a ticker comes within seconds, and finds the thread and its transfer handles ready.
+constexpr auto kIdleWorkerWait = std::chrono::seconds(15);
 
 bool IsQuoteJob(const QuoteFetchJob& job) {
     return job.jobKind == kJobQuoteText || job.jobKind == kJobGoogleFile;
@@ -71,13 +80,14 @@ FetchManager::FetchManager(FetchStatusSink* owner, FetchLimits limits)
 }
 
 FetchManager::~FetchManager() {
-    m_shared->closed.store(true);
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->closed.store(true);
         // Nothing will be reported any more: waiting jobs never run.
         m_shared->quoteQueue.clear();
         m_shared->sideQueue.clear();
     }
+    m_shared->wake.notify_all(); // idle workers end
     CancelAll();
     if (m_shared->sink != nullptr) {
         m_shared->sink->ReleaseWaitingReports();
@@ -92,14 +102,20 @@ bool FetchManager::StartJob(const QuoteFetchJob& job) {
     const Lane lane = IsQuoteJob(job) ? Lane::kQuotes : Lane::kSide;
     auto cancel = std::make_shared<FetchCancelToken>();
     std::size_t running = 0;
+    std::size_t idle = 0;
+    std::size_t queued = 0;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         m_shared->queue(lane).push_back(Pending{job, cancel});
+        queued = m_shared->queue(lane).size();
         for (const auto& worker : m_workers) {
             running += !worker->ended && worker->lane == lane ? 1 : 0;
+            idle += !worker->ended && worker->idle && worker->lane == lane ? 1 : 0;
         }
     }
-    if (running >= LaneWorkers(m_shared->limits, lane) || startWorker(lane)) {
+    m_shared->wake.notify_all();
+    // An idle worker of the lane takes it; else a new one while the lane has one to spare.
+    if (queued <= idle || running >= LaneWorkers(m_shared->limits, lane) || startWorker(lane)) {
         return true;
     }
     // No new thread: a running worker of the lane takes the job in turn; without one it
@@ -127,11 +143,15 @@ bool FetchManager::startWorker(Lane lane) {
             for (;;) {
                 Pending next;
                 {
-                    std::lock_guard<std::mutex> lock(shared->mutex);
+                    std::unique_lock<std::mutex> lock(shared->mutex);
                     auto& queue = shared->queue(self->lane);
-                    if (queue.empty()) {
+                    self->current.reset();
+                    self->idle = true;
+                    shared->wake.wait_for(lock, kIdleWorkerWait,
+                                          [&] { return !queue.empty() || shared->closed.load(); });
+                    self->idle = false;
+                    if (queue.empty() || shared->closed.load()) {
                         self->ended = true;
-                        self->current.reset();
                         return;
                     }
                     next = std::move(queue.front());

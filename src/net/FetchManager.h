@@ -7,7 +7,8 @@
 // One of those workers is kept for quote jobs, so that quotes never wait for the side
 // downloads (chart images, suggestions) of a slow server; the others run side
 // downloads. Jobs beyond that wait in their queue, in order; a worker takes the next
-// waiting job when its own has ended and ends when none is left.
+// waiting job when its own has ended, waits a while for one when none is left (the next
+// refresh reuses the thread, its transfer handles and its open connections), then ends.
 
 #include "net/FetchJob.h"
 

@@ -138,6 +138,8 @@ TEST_F(KeptConnectionTest, UrlsThatStandAloneFailOneByOne) {
     const FetchReport none = run(manager, sink, funds);
     EXPECT_EQ(none.status, kFetchFailed);
     EXPECT_TRUE(none.urlReplies.empty());
+    // One quote worker ran them all, each waiting for the next job instead of ending.
+    EXPECT_EQ(manager.ThreadCount(), 1u);
 }
 
 } // namespace
