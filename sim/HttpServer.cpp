@@ -11,7 +11,7 @@ constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 constexpr std::size_t kMaxConnections = 256;
 constexpr auto kRequestTimeout = std::chrono::seconds(10);
 // How long a kept connection waits for the client's next request before it is closed.
-constexpr auto kKeepAliveIdle = std::chrono::seconds(30);
+constexpr auto kKeepAliveIdle = std::chrono::seconds(60);
 constexpr int kPollSliceMs = 100;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

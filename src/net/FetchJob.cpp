@@ -39,10 +39,10 @@ void FetchCancelToken::AttachMulti(void* multi) {
     m_multi = multi;
 }
 
-struct ConnectionShare::State {
+struct TransferShare::State {
     CURLSH* share = nullptr;
-    // One lock per kind of data libcurl shares (connections, host names, TLS sessions and
-    // the share itself), so that a host-name look-up never waits for the connection cache.
+    // One lock per kind of data libcurl shares (host names, TLS sessions and the share
+    // itself), so that a host-name look-up never waits for a TLS session.
     std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
 
     static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
@@ -53,7 +53,7 @@ struct ConnectionShare::State {
     }
 };
 
-ConnectionShare::ConnectionShare() : m_state(std::make_unique<State>()) {
+TransferShare::TransferShare() : m_state(std::make_unique<State>()) {
     if (!EnsureCurlGlobalInit())
         return;
     CURLSH* share = curl_share_init();
@@ -62,25 +62,24 @@ ConnectionShare::ConnectionShare() : m_state(std::make_unique<State>()) {
     const bool ready = curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &State::Lock) == CURLSHE_OK &&
                        curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &State::Unlock) == CURLSHE_OK &&
                        curl_share_setopt(share, CURLSHOPT_USERDATA, m_state.get()) == CURLSHE_OK &&
-                       curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK;
+                       curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) == CURLSHE_OK;
     if (!ready) {
         curl_share_cleanup(share);
         return;
     }
-    // Host names and TLS sessions are a gain too, but not needed for the connections.
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    // Without TLS sessions (a TLS library that cannot share them) the host names still are.
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     m_state->share = share;
 }
 
-ConnectionShare::~ConnectionShare() {
+TransferShare::~TransferShare() {
     // Every transfer has ended and cleaned its handle up by now (they live inside
     // RunFetchJob), so the share is no longer in use.
     if (m_state->share != nullptr)
         curl_share_cleanup(m_state->share);
 }
 
-void* ConnectionShare::Handle() const {
+void* TransferShare::Handle() const {
     return m_state->share;
 }
 

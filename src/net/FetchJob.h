@@ -133,18 +133,16 @@ private:
     void* m_multi = nullptr;
 };
 
-// The open connections (HTTP keep-alive), host names and TLS sessions that the transfers
-// of one FetchManager share, on any of its worker threads: a request to a host asked a
-// moment ago goes over the connection already open instead of a new TCP connection (and
-// TLS handshake). libcurl reuses a connection only for the same host, port, scheme and
-// proxy, and closes one the server closed or that idled too long; every limit of a
-// transfer holds on a reused connection as on a new one.
-class ConnectionShare {
+// The host names and TLS sessions that the transfers of one FetchManager share, on any of
+// its worker threads: a worker's first request to a host needs no look-up and resumes the
+// TLS session another worker began. (Open connections are kept per worker, in its session's
+// multi handle: libcurl does not support one connection cache for concurrent threads.)
+class TransferShare {
 public:
-    ConnectionShare();
-    ~ConnectionShare(); // closes the connections it holds
-    ConnectionShare(const ConnectionShare&) = delete;
-    ConnectionShare& operator=(const ConnectionShare&) = delete;
+    TransferShare();
+    ~TransferShare();
+    TransferShare(const TransferShare&) = delete;
+    TransferShare& operator=(const TransferShare&) = delete;
 
     // The libcurl share handle; null when libcurl could not make one (every transfer
     // then opens its own connection).
@@ -156,20 +154,25 @@ private:
 };
 
 // What the transfers of one worker thread reuse: one libcurl multi handle, made at the
-// first transfer, and the manager's shared connections. One thread at a time.
+// first transfer, whose connection cache keeps the connections open between requests
+// (HTTP keep-alive): a request to a host asked a moment ago goes over the connection
+// already open instead of a new TCP connection (and TLS handshake). libcurl reuses a
+// connection only for the same host, port, scheme and proxy, after a transfer that read its
+// reply to the end, and never one the server closed or that idled too long; every limit of a
+// transfer holds on a reused connection as on a new one. One thread at a time.
 class FetchSession {
 public:
-    explicit FetchSession(ConnectionShare* share = nullptr) : m_share(share) {}
-    ~FetchSession();
+    explicit FetchSession(TransferShare* share = nullptr) : m_share(share) {}
+    ~FetchSession(); // closes the connections it keeps
     FetchSession(const FetchSession&) = delete;
     FetchSession& operator=(const FetchSession&) = delete;
 
     // The multi handle (a CURLM*), or null when libcurl cannot make one.
     void* Multi();
-    ConnectionShare* Share() const { return m_share; }
+    TransferShare* Share() const { return m_share; }
 
 private:
-    ConnectionShare* m_share;
+    TransferShare* m_share;
     void* m_multi = nullptr;
 };
 
@@ -196,8 +199,8 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // arrived; a failed file job leaves neither file behind (the reply file's folder is created when missing). A
 // memory job keeps every byte of the reply. A reply shorter than its Content-Length fails. A job cancelled
 // before it starts fails at once and leaves the old reply file alone. With a session, the
-// transfer runs on its multi handle and over its shared connections; without, on handles
-// of its own.
+// transfer runs on its multi handle, over the connections it keeps; without, on handles of
+// its own.
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress, FetchSession* session = nullptr);
 

@@ -26,9 +26,8 @@ struct FetchManager::Shared {
     FetchLimits limits;
     std::atomic<bool> closed{false};
     std::atomic<std::int32_t> bytesReceived{0};
-    // Open connections of every worker's transfers: the next request to a host goes over
-    // the one its last request left open.
-    ConnectionShare connections;
+    // Host names and TLS sessions of every worker's transfers.
+    TransferShare lookups;
 
     // Guards the queues and every worker's ended and idle flags and current job.
     std::mutex mutex;
@@ -58,7 +57,7 @@ namespace {
 
 // A worker whose queue is empty waits this long for the next job before it ends: the next
 // refresh of a ticker comes within seconds, and finds the thread and its transfer handles ready.
-constexpr auto kIdleWorkerWait = std::chrono::seconds(15);
+constexpr auto kIdleWorkerWait = std::chrono::seconds(60);
 
 bool IsQuoteJob(const QuoteFetchJob& job) {
     return job.jobKind == kJobQuoteText || job.jobKind == kJobGoogleFile;
@@ -139,7 +138,7 @@ bool FetchManager::startWorker(Lane lane) {
     Worker* self = worker.get();
     try {
         worker->thread = std::thread([self, shared = m_shared] {
-            FetchSession session(&shared->connections);
+            FetchSession session(&shared->lookups);
             for (;;) {
                 Pending next;
                 {
