@@ -65,6 +65,16 @@ protected:
 
     void setBoxText(const QString& text) { m_page->SuggestionBox()->setEditText(text); }
 
+    // The page shown in the active window with the keyboard in the box, as the user finds it
+    // to type a stock.
+    void showPageForTyping() {
+        makePage();
+        m_page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+        QApplication::setActiveWindow(m_page.get());
+        m_page->SuggestionBox()->lineEdit()->setFocus();
+    }
+
     QString itemText(int row, int column) const {
         return m_page->List()->model()->index(row, column).data().toString();
     }
@@ -576,12 +586,8 @@ TEST_F(MyStocksPageTest, TypingGoesOnWhileTheSuggestionsAreOpen) {
 // The open suggestions hold neither the mouse nor the keyboard: a click on 添加 or on an
 // entry does what it does at once, the keys go on in the box.
 TEST_F(MyStocksPageTest, TheOpenSuggestionsTakeNoClickAway) {
-    makePage();
-    m_page->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
-    QApplication::setActiveWindow(m_page.get());
+    ASSERT_NO_FATAL_FAILURE(showPageForTyping());
     SuggestionComboBox* box = m_page->SuggestionBox();
-    box->lineEdit()->setFocus();
     type("600036");
     answer(SuggestReply({"zsyh,11,600036,sh600036,招商银行,zsyh"}));
     ASSERT_TRUE(box->IsListShown());
@@ -753,12 +759,8 @@ std::string ForeignReply() {
 // A Hong Kong suggestion shows its market and, picked with the mouse, adds a row of market 4;
 // a US one taken with the keys adds market 5. The list is wide enough for every entry.
 TEST_F(MyStocksPageTest, PickingAHongKongSuggestionStoresItsMarket) {
-    makePage();
-    m_page->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
-    QApplication::setActiveWindow(m_page.get());
+    ASSERT_NO_FATAL_FAILURE(showPageForTyping());
     SuggestionComboBox* box = m_page->SuggestionBox();
-    box->lineEdit()->setFocus();
     type("tx");
     answer(ForeignReply());
     ASSERT_TRUE(box->IsListShown());
