@@ -34,17 +34,13 @@ std::size_t UsableRows(const QuoteBook& book, const QuoteList& records, const st
 }
 
 // The records of a quote part's reply, read by its service's parser for the rows of the
-// part's markets alone (a book of those rows, without quotes or holdings: the holdings' values
-// are worked out once, when the book takes every part's records).
+// part's markets alone (the derived values are worked out once, when the book takes every
+// part's records).
 QuoteList QuotePartRecords(const WatchList& watchList, const RefreshPart& part, std::string_view reply,
                            std::string& updateTime) {
     QuoteBook aside;
     aside.watchList = RowsOfMarkets(watchList, part.markets);
-    for (StockEntry& entry : aside.watchList) {
-        ClearQuote(entry);
-        entry.quantity = 0;
-    }
-    QuoteServiceOf(part.source).parse(aside, reply);
+    QuoteServiceOf(part.source).readRecords(aside, reply);
     QuoteList records;
     for (QuoteRecord& record : aside.quoteList) {
         if (Contains(part.markets, record.market))
@@ -129,12 +125,12 @@ std::size_t FundPartRecords(const QuoteBook& book, const RefreshPart& part, cons
     std::vector<std::optional<std::string>> joined;
     if (gathered.eachUrl.empty())
         joined.push_back(gathered.text);
-    const std::vector<FundResult> results =
+    std::vector<FundResult> results =
         FundResultsOfReplies(gathered.eachUrl.empty() ? joined : gathered.eachUrl, part.fundCodes);
     std::size_t answered = 0;
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i].record && IsUsableQuote(*results[i].record)) {
-            records.push_back(*results[i].record);
+            records.push_back(std::move(*results[i].record));
             ++answered;
             continue;
         }
@@ -171,12 +167,11 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
                                     const std::vector<GatheredReply>& replies, ExchangeRateBook& rates) {
     GatheredResult result;
     result.parts.assign(plan.parts.size(), RefreshResult::kNoReply);
-    // Parsed aside: the book changes only once the refresh brought something. Every row's
-    // quote is made afresh from the records gathered (ComputeDerivedValues).
-    QuoteBook parsed = book;
-    parsed.quoteList.clear();
-
+    // The book changes only once the refresh brought something; until then the parts' records
+    // are gathered aside. Every row's quote is then made afresh from them (ComputeDerivedValues).
     QuoteList combined;
+    combined.reserve(book.watchList.size());
+    std::string updateTime = book.updateTime;
     bool ratesAsked = false;
     for (std::size_t i = 0; i < plan.parts.size(); ++i) {
         const RefreshPart& part = plan.parts[i];
@@ -197,19 +192,19 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
             continue;
         }
         QuoteList records;
-        std::string updateTime;
+        std::string partTime;
         bool answered = false;
         if (part.kind == RefreshPartKind::kFunds) {
             answered = FundPartRecords(book, part, gathered, records) > 0;
         } else {
             if (reply && reply->size() >= kShortestReply)
-                records = QuotePartRecords(book.watchList, part, *reply, updateTime);
-            answered = UsableRows(parsed, records, part.markets) > 0;
+                records = QuotePartRecords(book.watchList, part, *reply, partTime);
+            answered = UsableRows(book, records, part.markets) > 0;
         }
         if (answered) {
             result.parts[i] = RefreshResult::kAnswered;
             if (static_cast<int>(i) == plan.mainPart || plan.mainPart < 0)
-                parsed.updateTime = updateTime.empty() ? parsed.updateTime : updateTime;
+                updateTime = partTime.empty() ? updateTime : partTime;
             std::move(records.begin(), records.end(), std::back_inserter(combined));
             result.applied = true;
         } else {
@@ -231,14 +226,14 @@ GatheredResult ApplyGatheredReplies(QuoteBook& book, const RefreshPlan& plan,
         if (!Contains(asked, record.market))
             combined.push_back(record);
     }
-    parsed.quoteList = std::move(combined);
-    parsed.exchangeRates = rates.Rates();
-    parsed.exchangeRatesStale =
-        ratesAsked ? !result.ratesAnswered && rates.IsStale() : book.exchangeRatesStale;
-    ComputeDerivedValues(parsed);
-    if (std::string latest = LatestQuoteTime(parsed); !latest.empty())
-        parsed.updateTime = std::move(latest);
-    TakeParsedState(book, std::move(parsed));
+    book.quoteList = std::move(combined);
+    book.updateTime = std::move(updateTime);
+    book.exchangeRates = rates.Rates();
+    if (ratesAsked)
+        book.exchangeRatesStale = !result.ratesAnswered && rates.IsStale();
+    ComputeDerivedValues(book);
+    if (std::string latest = LatestQuoteTime(book); !latest.empty())
+        book.updateTime = std::move(latest);
     return result;
 }
 

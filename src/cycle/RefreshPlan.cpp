@@ -41,8 +41,11 @@ std::vector<int> MarketsOfRows(const WatchList& watchList, const std::vector<int
 WatchList RowsOfMarkets(const WatchList& watchList, const std::vector<int>& markets) {
     WatchList rows;
     for (const StockEntry& entry : watchList) {
-        if (Contains(markets, entry.market))
-            rows.push_back(entry);
+        if (!Contains(markets, entry.market))
+            continue;
+        StockEntry& row = rows.emplace_back();
+        row.code = entry.code;
+        row.market = entry.market;
     }
     return rows;
 }

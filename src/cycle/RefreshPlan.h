@@ -85,7 +85,8 @@ bool NeedsQuoteService(const WatchList& watchList, const std::vector<int>& marke
 // first that quotes it; 0 for a market no quote service quotes (funds).
 int ServiceForMarket(int market, int mainSource, const ServiceHealth& health);
 
-// The rows of these markets, in list order.
+// The rows of these markets, in list order, each with its code and market alone: what a
+// request is made of and a parser looks its records up by.
 WatchList RowsOfMarkets(const WatchList& watchList, const std::vector<int>& markets);
 
 // The parts of one refresh. The main part's job is the caller's to make (the request that

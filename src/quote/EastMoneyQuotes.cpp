@@ -307,14 +307,19 @@ std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target) {
     return std::string(RequestQueryValue(query, "secids").value_or(""));
 }
 
-void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply) {
+void ReadEastMoneyRecords(QuoteBook& book, std::string_view utf8Reply) {
     book.quoteList.clear();
+    book.quoteList.reserve(book.watchList.size());
     const RequestedCodes requested(book.watchList);
     DiffReader reader(book.quoteList, requested);
     if (!Json::sax_parse(utf8Reply.begin(), utf8Reply.end(), &reader))
         book.quoteList.clear();
     if (!book.quoteList.empty())
         book.updateTime = book.quoteList.back().dateTime;
+}
+
+void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply) {
+    ReadEastMoneyRecords(book, utf8Reply);
     ComputeDerivedValues(book);
 }
 

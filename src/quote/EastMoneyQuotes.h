@@ -34,5 +34,7 @@ std::optional<std::string> EastMoneyCodesOfRequest(std::string_view target);
 // array, gives none at all. Records are matched to the watch list by market and code. Sets
 // book.updateTime to the date and time of the last record.
 void ParseEastMoneyReply(QuoteBook& book, std::string_view utf8Reply);
+// The records alone (book.quoteList and book.updateTime), without the derived values.
+void ReadEastMoneyRecords(QuoteBook& book, std::string_view utf8Reply);
 
 } // namespace marlune

@@ -104,7 +104,7 @@ std::string ReadGoogleReply(const std::string& path) {
     return FlattenGoogleReply(*bytes);
 }
 
-void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
+void ReadGoogleRecords(QuoteBook& book, std::string_view flattenedUtf8) {
     if (ServiceByteLength(flattenedUtf8) < kShortestText)
         return;
     book.quoteList.clear();
@@ -119,6 +119,12 @@ void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
                 book.quoteList.push_back(std::move(record));
         }
     });
+}
+
+void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8) {
+    if (ServiceByteLength(flattenedUtf8) < kShortestText)
+        return;
+    ReadGoogleRecords(book, flattenedUtf8);
     ComputeDerivedValues(book);
 }
 

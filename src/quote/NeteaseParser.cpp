@@ -88,7 +88,7 @@ std::optional<QuoteRecord> BuildRecord(std::string_view value, int& market) {
 
 } // namespace
 
-void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
+void ReadNeteaseRecords(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
     int market = 0;
@@ -100,6 +100,10 @@ void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
         }
         return book.quoteList.size() < kMaxQuoteRecords;
     });
+}
+
+void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply) {
+    ReadNeteaseRecords(book, gbkReply);
     ComputeDerivedValues(book);
 }
 

@@ -41,6 +41,8 @@ constexpr std::size_t kMaxQuoteRecords = 4096;
 // figure (IsSaneFigure: kPriceBound, kCountBound) gives no record, so a damaged statement
 // costs no other stock its quote and lends none its values.
 void ParseSinaReply(QuoteBook& book, std::string_view gbkReply);
+// The records alone (book.quoteList and book.updateTime), without the derived values.
+void ReadSinaRecords(QuoteBook& book, std::string_view gbkReply);
 
 // NetEase 163: values between =' and '; with fields separated by ";". Every value gives a
 // record, an empty one too (with an empty code, which matches no entry), except one holding
@@ -48,6 +50,8 @@ void ParseSinaReply(QuoteBook& book, std::string_view gbkReply);
 // amount that is no sane figure. Volumes come in shares and are printed in lots of 100. The change is taken
 // as sent, with "+" added from 0.001 up. book.updateTime stays as it was.
 void ParseNeteaseReply(QuoteBook& book, std::string_view gbkReply);
+// The records alone (book.quoteList and book.updateTime), without the derived values.
+void ReadNeteaseRecords(QuoteBook& book, std::string_view gbkReply);
 
 // Flattens a Google reply (GBK, one key per line): every string value of an object, leading
 // blanks removed, followed by ";", and "|" at each line that begins with "}". UTF-8 out.
@@ -64,5 +68,7 @@ std::string ReadGoogleReply(const std::string& path);
 // figures (HasSanePrices), is left out.
 // book.updateTime stays as it was.
 void ParseGoogleReply(QuoteBook& book, std::string_view flattenedUtf8);
+// The records alone (book.quoteList and book.updateTime), without the derived values.
+void ReadGoogleRecords(QuoteBook& book, std::string_view flattenedUtf8);
 
 } // namespace marlune

@@ -57,16 +57,18 @@ std::optional<std::string> GoogleCodes(std::string_view target) {
 const std::vector<QuoteService>& Table() {
     static const std::vector<QuoteService> table{
         {kSourceSina, "新浪", "Sina", true, Service::kSinaQuotes, "sh", "sz", ",", "", 0, SinaPath, "",
-         nullptr, ParseSinaReply, SinaCodes},
+         nullptr, ParseSinaReply, ReadSinaRecords, SinaCodes},
         {kSourceNetEase, "163", "NetEase 163", false, Service::kNetEaseQuotes, "0", "1", ";", "", 0,
-         NeteasePath, "", nullptr, ParseNeteaseReply, NeteaseCodes},
+         NeteasePath, "", nullptr, ParseNeteaseReply, ReadNeteaseRecords, NeteaseCodes},
         {kSourceGoogle, "google", "Google", false, Service::kGoogle, "SHA:", "SHE:", ",",
          "&infotype=infoquoteall&oe=gb2312", 0, GooglePath, "data/gData.dat", ReadGoogleReply,
-         ParseGoogleReply, GoogleCodes},
+         ParseGoogleReply, ReadGoogleRecords, GoogleCodes},
         {kSourceTencent, "腾讯", "Tencent", true, Service::kTencentQuotes, "sh", "sz", ",", "",
-         kTencentCodesPerRequest, TencentRequestPath, "", nullptr, ParseTencentReply, TencentCodesOfRequest},
+         kTencentCodesPerRequest, TencentRequestPath, "", nullptr, ParseTencentReply, ReadTencentRecords,
+         TencentCodesOfRequest},
         {kSourceEastMoney, "东方财富", "East Money", true, Service::kEastMoneyQuotes, "1.", "0.", ",", "", 0,
-         EastMoneyRequestPath, "", nullptr, ParseEastMoneyReply, EastMoneyCodesOfRequest},
+         EastMoneyRequestPath, "", nullptr, ParseEastMoneyReply, ReadEastMoneyRecords,
+         EastMoneyCodesOfRequest},
     };
     return table;
 }

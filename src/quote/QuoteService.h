@@ -52,6 +52,9 @@ struct QuoteService {
 
     // Rebuilds book.quoteList from a reply and ends with the derived values.
     void (*parse)(QuoteBook& book, std::string_view reply);
+    // The same without the derived values: for a reply whose records join those of others
+    // before the rows take them.
+    void (*readRecords)(QuoteBook& book, std::string_view reply);
 
     // The other way round, for the simulated market: the code list (%-encoded as it came)
     // when a request target is this service's, else nothing.

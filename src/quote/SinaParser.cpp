@@ -107,9 +107,10 @@ std::optional<QuoteRecord> BuildRecord(const std::string& item, const RequestedC
 
 } // namespace
 
-void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
+void ReadSinaRecords(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
+    book.quoteList.reserve(book.watchList.size());
     const RequestedCodes requested(book.watchList);
     ForEachStatement(text, [&book, &requested](const std::string& item) {
         // A value holding NUL bytes is damaged beyond reading.
@@ -132,6 +133,10 @@ void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
         }
         return book.quoteList.size() < kMaxQuoteRecords;
     });
+}
+
+void ParseSinaReply(QuoteBook& book, std::string_view gbkReply) {
+    ReadSinaRecords(book, gbkReply);
     ComputeDerivedValues(book);
 }
 

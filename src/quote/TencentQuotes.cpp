@@ -169,9 +169,10 @@ std::optional<std::string> TencentCodesOfRequest(std::string_view target) {
                                                                                    : target.find('&') - 3));
 }
 
-void ParseTencentReply(QuoteBook& book, std::string_view gbkReply) {
+void ReadTencentRecords(QuoteBook& book, std::string_view gbkReply) {
     const std::string text = GbkToUtf8(gbkReply);
     book.quoteList.clear();
+    book.quoteList.reserve(book.watchList.size());
     const RequestedCodes requested(book.watchList);
     ForEachStatement(text, [&book, &requested](std::string_view key, std::string_view value) {
         if (std::optional<QuoteRecord> record = BuildRecord(key, value, requested)) {
@@ -180,6 +181,10 @@ void ParseTencentReply(QuoteBook& book, std::string_view gbkReply) {
         }
         return book.quoteList.size() < kMaxQuoteRecords;
     });
+}
+
+void ParseTencentReply(QuoteBook& book, std::string_view gbkReply) {
+    ReadTencentRecords(book, gbkReply);
     ComputeDerivedValues(book);
 }
 

@@ -31,5 +31,7 @@ std::optional<std::string> TencentCodesOfRequest(std::string_view target);
 // amount that is no sane figure (IsSaneFigure) gives no record; the other statements are
 // read all the same. Sets book.updateTime to the date and time of the last record.
 void ParseTencentReply(QuoteBook& book, std::string_view gbkReply);
+// The records alone (book.quoteList and book.updateTime), without the derived values.
+void ReadTencentRecords(QuoteBook& book, std::string_view gbkReply);
 
 } // namespace marlune

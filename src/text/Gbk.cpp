@@ -9,6 +9,8 @@
 #include <iconv.h>
 #endif
 
+#include <optional>
+
 namespace marlune {
 namespace {
 
@@ -182,27 +184,56 @@ std::string Utf8ToGbk(std::string_view utf8) {
 }
 
 #else
-std::string GbkToUtf8(std::string_view gbk) {
-    std::string out;
-    out.reserve(gbk.size() + gbk.size() / 2);
-    Converter converter("UTF-8", "GBK");
-    if (!converter.valid()) {
-        for (unsigned char c : gbk) {
-            if (c < 0x80)
-                out.push_back(static_cast<char>(c));
-            else
-                out.append(kReplacement);
-        }
-        return out;
-    }
-    const char* in = gbk.data();
-    std::size_t left = gbk.size();
+namespace {
+
+// Converts one stretch that holds GBK characters; each bad byte becomes U+FFFD.
+void AppendGbkStretch(Converter& converter, std::string_view stretch, std::string& out) {
+    const char* in = stretch.data();
+    std::size_t left = stretch.size();
     while (!converter.run(in, left, out)) {
         // Skip one byte of the bad sequence. A lead byte followed by an invalid trail
         // byte loses only the lead byte, so an ASCII trail (a quote, a comma) survives.
         out.append(kReplacement);
         ++in;
         --left;
+    }
+}
+
+} // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    // A quote reply is ASCII but for the names, and iconv costs the same for every byte, so
+    // only the stretches that hold GBK characters go through it. A stretch runs from a byte
+    // of 0x80 or more up to the next byte below 0x40: no GBK trail byte is below 0x40, so
+    // iconv, given the whole text, would also be between two characters there, and the
+    // result is the same byte for byte.
+    std::optional<Converter> converter;
+    std::size_t at = 0;
+    while (at < gbk.size()) {
+        std::size_t wide = at;
+        while (wide < gbk.size() && static_cast<unsigned char>(gbk[wide]) < 0x80)
+            ++wide;
+        out.append(gbk.substr(at, wide - at));
+        if (wide == gbk.size())
+            break;
+        std::size_t end = wide + 1;
+        while (end < gbk.size() && static_cast<unsigned char>(gbk[end]) >= 0x40)
+            ++end;
+        if (!converter)
+            converter.emplace("UTF-8", "GBK");
+        if (converter->valid()) {
+            AppendGbkStretch(*converter, gbk.substr(wide, end - wide), out);
+        } else {
+            for (unsigned char c : gbk.substr(wide, end - wide)) {
+                if (c < 0x80)
+                    out.push_back(static_cast<char>(c));
+                else
+                    out.append(kReplacement);
+            }
+        }
+        at = end;
     }
     return out;
 }

@@ -30,6 +30,17 @@ TEST(Gbk, InvalidBytesBecomeReplacementWithoutLoss) {
     EXPECT_EQ(GbkToUtf8("a\xC9"), "a\xEF\xBF\xBD");
     EXPECT_EQ(GbkToUtf8("\xC9\"x"), "\xEF\xBF\xBD\"x");
     EXPECT_EQ(GbkToUtf8(std::string("\xFF\0b", 3)), std::string("\xEF\xBF\xBD\0b", 5));
+    // Trail bytes in the ASCII range belong to their character, also after a bad byte and
+    // between ASCII letters; the lead byte before a digit or a comma is bad on its own.
+    EXPECT_EQ(GbkToUtf8("XD\x81\x40,\xC8\x41"
+                        "B"),
+              "XD丂,華B");
+    EXPECT_EQ(GbkToUtf8("\xFF\x81\x40"
+                        "z"),
+              "\xEF\xBF\xBD丂z");
+    EXPECT_EQ(GbkToUtf8("\xD6\x50"
+                        "1\xC9,2"),
+              "諴1\xEF\xBF\xBD,2");
     // Characters GBK cannot hold and broken UTF-8 become '?'.
     EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");
     EXPECT_EQ(Utf8ToGbk("a\xE4z"), "a?z");
