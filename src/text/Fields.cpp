@@ -8,6 +8,13 @@ std::vector<std::string> SplitFrom(std::string_view text, std::string_view separ
     std::vector<std::string> fields;
     if (separator.empty())
         return fields;
+    // Counted first: a quote statement has some thirty fields, and growing the vector field
+    // by field would move them all several times.
+    std::size_t count = 1;
+    for (std::size_t at = text.find(separator, firstSearch); at != std::string_view::npos;
+         at = text.find(separator, at + separator.size()))
+        ++count;
+    fields.reserve(count);
     std::size_t start = 0;
     std::size_t found = text.find(separator, firstSearch);
     while (found != std::string_view::npos) {
