@@ -225,9 +225,11 @@ bool RefreshCycle::startRefresh(std::optional<int> source, const std::vector<int
     RefreshPlan plan = PlanRefresh(m_book.watchList, request, m_otherServices);
     if (plan.mainPart >= 0) {
         RefreshPart& main = plan.parts[static_cast<std::size_t>(plan.mainPart)];
-        main.job = m_requester.RequestQuotesNow(
-            plan.allMarkets ? m_book.watchList : RowsOfMarkets(m_book.watchList, main.markets), main.source,
-            m_programFolder, main.moreCodes);
+        // Both branches are lvalues, so the whole list is not copied.
+        const WatchList someRows =
+            plan.allMarkets ? WatchList() : RowsOfMarkets(m_book.watchList, main.markets);
+        main.job = m_requester.RequestQuotesNow(plan.allMarkets ? m_book.watchList : someRows, main.source,
+                                                m_programFolder, main.moreCodes);
     } else {
         m_requester.OnRequestSent();
     }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace marlune {
 
@@ -89,8 +90,12 @@ FetchSession::~FetchSession() {
 }
 
 void* FetchSession::Multi() {
-    if (m_multi == nullptr && EnsureCurlGlobalInit())
+    if (m_multi == nullptr && EnsureCurlGlobalInit()) {
         m_multi = curl_multi_init();
+        if (m_multi != nullptr)
+            curl_multi_setopt(static_cast<CURLM*>(m_multi), CURLMOPT_MAX_HOST_CONNECTIONS,
+                              kConnectionsPerHost);
+    }
     return m_multi;
 }
 
@@ -144,10 +149,12 @@ void RemoveQuietly(const std::string& path) {
 // arrive, then stores them in memory or in the temporary file.
 class ReplyReceiver {
 public:
+    // jointLeft, when given, is what the replies of transfers that run together may still
+    // add; each byte this one receives is taken from it.
     ReplyReceiver(const QuoteFetchJob& job, CURL* easy, FetchCancelToken& cancel, const FetchLimits& limits,
-                  const FetchProgress& progress)
+                  const FetchProgress& progress, std::uint32_t* jointLeft = nullptr)
         : m_job(job), m_easy(easy), m_cancel(cancel), m_limits(limits), m_progress(progress),
-          m_toFile(!job.replyFile.empty()) {}
+          m_toFile(!job.replyFile.empty()), m_jointLeft(jointLeft) {}
 
     ~ReplyReceiver() {
         if (m_file) {
@@ -206,6 +213,9 @@ public:
         return true;
     }
 
+    // The transfer whose status and length the receiver reads.
+    void AttachEasy(CURL* easy) { m_easy = easy; }
+
     bool begun() const { return m_begun; }
     const std::string& error() const { return m_error; }
 
@@ -253,6 +263,9 @@ private:
         if (m_job.sizeLimit > 0) {
             ceiling = std::min(ceiling, m_job.sizeLimit);
         }
+        if (m_jointLeft != nullptr) {
+            ceiling = std::min(ceiling, *m_jointLeft);
+        }
         if (length > static_cast<curl_off_t>(ceiling)) {
             return fail("reply of " + std::to_string(length) + " bytes is over the limit");
         }
@@ -290,6 +303,12 @@ private:
         if (bytes > m_limit - m_received) {
             return fail("reply grows over " + std::to_string(m_limit) + " bytes");
         }
+        if (m_jointLeft != nullptr) {
+            if (bytes > *m_jointLeft) {
+                return fail("replies together grow over the limit");
+            }
+            *m_jointLeft -= static_cast<std::uint32_t>(bytes);
+        }
         m_received += static_cast<std::uint32_t>(bytes);
         if (!m_toFile) {
             m_reply.append(data, bytes);
@@ -314,6 +333,7 @@ private:
     const FetchLimits& m_limits;
     const FetchProgress& m_progress;
     const bool m_toFile;
+    std::uint32_t* const m_jointLeft;
     std::string m_tempPath;
 
     bool m_begun = false;
@@ -331,48 +351,65 @@ struct AttemptResult {
     bool connected = false;
 };
 
-// Drives the transfer through the session's multi handle (no other transfer is on it), so
-// that a cancel from another thread wakes the wait for network activity at once.
-AttemptResult Perform(CURL* easy, FetchSession& session, FetchCancelToken& cancel) {
-    AttemptResult result;
+// Drives the transfers through the session's multi handle (no other transfer is on it),
+// side by side, so that a cancel from another thread wakes the wait for network activity at
+// once. Each transfer leaves the handle as soon as it is done, so that its connection is free
+// for one still waiting its turn (the session allows a few connections per host).
+std::vector<AttemptResult> PerformAll(const std::vector<CURL*>& easies, FetchSession& session,
+                                      FetchCancelToken& cancel) {
+    std::vector<AttemptResult> results(easies.size());
+    std::vector<bool> added(easies.size(), false);
     CURLM* multi = static_cast<CURLM*>(session.Multi());
-    if (multi == nullptr || curl_multi_add_handle(multi, easy) != CURLM_OK) {
-        result.code = CURLE_OUT_OF_MEMORY;
-        return result;
+    for (std::size_t i = 0; i < easies.size(); ++i) {
+        added[i] = multi != nullptr && curl_multi_add_handle(multi, easies[i]) == CURLM_OK;
+        if (!added[i])
+            results[i].code = CURLE_OUT_OF_MEMORY;
     }
-    cancel.AttachMulti(multi);
-    bool done = false;
-    while (!done) {
+    const auto finish = [&](std::size_t i) {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(easies[i], CURLINFO_CONNECT_TIME_T, &connectTime);
+        results[i].connected = connectTime > 0;
+        curl_multi_remove_handle(multi, easies[i]);
+        added[i] = false;
+    };
+    const auto stillRunning = [&] { return std::find(added.begin(), added.end(), true) != added.end(); };
+    if (multi != nullptr)
+        cancel.AttachMulti(multi);
+    while (stillRunning()) {
         int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            result.code = CURLE_RECV_ERROR;
-            break;
-        }
-        if (running == 0) {
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-                if (message->msg == CURLMSG_DONE) {
-                    result.code = message->data.result;
-                }
+        const bool performed = curl_multi_perform(multi, &running) == CURLM_OK;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            const auto at = std::find(easies.begin(), easies.end(), message->easy_handle);
+            const std::size_t i = static_cast<std::size_t>(at - easies.begin());
+            if (at != easies.end() && added[i]) {
+                results[i].code = message->data.result;
+                finish(i);
             }
-            done = true;
-            break;
         }
-        if (cancel.IsCancelled()) {
-            result.code = CURLE_ABORTED_BY_CALLBACK;
-            break;
-        }
-        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
-            result.code = CURLE_RECV_ERROR;
-            break;
+        CURLcode endAll = CURLE_OK;
+        if (!performed)
+            endAll = CURLE_RECV_ERROR;
+        else if (cancel.IsCancelled())
+            endAll = CURLE_ABORTED_BY_CALLBACK;
+        else if (running > 0 && curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
+            endAll = CURLE_RECV_ERROR;
+        else if (running == 0 && stillRunning())
+            endAll = CURLE_RECV_ERROR; // libcurl ran out of transfers without saying how one ended
+        if (endAll == CURLE_OK)
+            continue;
+        for (std::size_t i = 0; i < easies.size(); ++i) {
+            if (added[i]) {
+                results[i].code = endAll;
+                finish(i);
+            }
         }
     }
-    cancel.DetachMulti();
-    curl_off_t connectTime = 0;
-    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
-    result.connected = connectTime > 0;
-    curl_multi_remove_handle(multi, easy);
-    return result;
+    if (multi != nullptr)
+        cancel.DetachMulti();
+    return results;
 }
 
 bool IsConnectFailure(const AttemptResult& result) {
@@ -382,93 +419,156 @@ bool IsConnectFailure(const AttemptResult& result) {
 
 } // namespace
 
-FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
-                         const FetchProgress& progress, FetchSession* session) {
+namespace {
+
+// The libcurl transfer of one job, its options set; null when libcurl cannot make one.
+EasyHandle MakeTransfer(const QuoteFetchJob& job, ReplyReceiver& receiver, const curl_slist* headers,
+                        const DownloadProxy& proxy, const FetchLimits& limits, long timeLeftMs,
+                        FetchSession& transfers) {
+    EasyHandle easy(curl_easy_init());
+    if (!easy)
+        return easy;
+    CURL* e = easy.get();
+    curl_easy_setopt(e, CURLOPT_URL, job.url.c_str());
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
+    // The header block (with its Referer) goes with every request of a redirect
+    // chain; libcurl's own Referer is not wanted.
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_AUTOREFERER, 0L);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, std::min(limits.connectTimeoutMs, timeLeftMs));
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, timeLeftMs);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, limits.stallTimeoutSeconds);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &ReplyReceiver::OnWrite);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &receiver);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &ReplyReceiver::OnHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, &receiver);
+    curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &ReplyReceiver::OnTransferInfo);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, &receiver);
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    ApplyDownloadProxy(e, proxy);
+    if (transfers.Share() != nullptr && transfers.Share()->Handle() != nullptr)
+        curl_easy_setopt(e, CURLOPT_SHARE, transfers.Share()->Handle());
+    return easy;
+}
+
+// One job's transfer in an attempt.
+struct Attempt {
+    std::size_t job;
+    std::unique_ptr<ReplyReceiver> receiver;
+    EasyHandle easy;
+};
+
+} // namespace
+
+std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>& jobs,
+                                               FetchCancelToken& cancel, const FetchLimits& limits,
+                                               const FetchProgress& progress, FetchSession* session,
+                                               std::uint32_t jointLimit) {
     using SteadyClock = std::chrono::steady_clock;
-    FetchOutcome outcome;
-    if (cancel.IsCancelled()) {
-        outcome.errorText = "cancelled";
-        return outcome;
-    }
-    const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
-    const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(timeLimitMs);
-    const auto remainingMs = [&deadline] {
-        return static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
+    std::vector<FetchOutcome> outcomes(jobs.size());
+    const auto failAll = [&outcomes](const std::vector<std::size_t>& which, const std::string& text) {
+        for (std::size_t i : which)
+            outcomes[i].errorText = text;
     };
-    if (!job.replyFile.empty()) {
-        // Nobody may read an old reply while the new one downloads or after it failed.
-        RemoveQuietly(job.replyFile);
+    std::vector<std::size_t> pending(jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        pending[i] = i;
+    if (cancel.IsCancelled()) {
+        failAll(pending, "cancelled");
+        return outcomes;
+    }
+    const SteadyClock::time_point start = SteadyClock::now();
+    const auto remainingMs = [&start](const QuoteFetchJob& job, const FetchLimits& limits) {
+        const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start);
+        return timeLimitMs - static_cast<long>(spent.count());
+    };
+    for (const QuoteFetchJob& job : jobs) {
+        if (!job.replyFile.empty()) {
+            // Nobody may read an old reply while the new one downloads or after it failed.
+            RemoveQuietly(job.replyFile);
+        }
     }
     if (!EnsureCurlGlobalInit()) {
-        outcome.errorText = "libcurl cannot be initialised";
-        return outcome;
+        failAll(pending, "libcurl cannot be initialised");
+        return outcomes;
     }
-    const HeaderList headers = BuildHeaderList(job.headerBlock);
+    std::vector<HeaderList> headers;
+    headers.reserve(jobs.size());
+    for (const QuoteFetchJob& job : jobs)
+        headers.push_back(BuildHeaderList(job.headerBlock));
     const DownloadProxy proxy = CurrentDownloadProxy();
     FetchSession ownSession;
     FetchSession& transfers = session != nullptr ? *session : ownSession;
+    std::uint32_t jointLeft = jointLimit;
+    std::uint32_t* const joint = jointLimit > 0 ? &jointLeft : nullptr;
 
-    for (int attempt = 0; attempt < std::max(1, limits.connectAttempts); ++attempt) {
-        if (attempt > 0 && !cancel.WaitFor(std::min(limits.connectBackoffMs, remainingMs()))) {
-            outcome.errorText = "cancelled";
-            return outcome;
-        }
-        const long timeLeftMs = remainingMs();
-        if (timeLeftMs <= 0) {
-            outcome.errorText = "over the time limit of " + std::to_string(timeLimitMs) + " ms";
-            return outcome;
-        }
-        EasyHandle easy(curl_easy_init());
-        if (!easy) {
-            outcome.errorText = "libcurl cannot create a transfer";
-            return outcome;
-        }
-        ReplyReceiver receiver(job, easy.get(), cancel, limits, progress);
-        CURL* e = easy.get();
-        curl_easy_setopt(e, CURLOPT_URL, job.url.c_str());
-        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
-        // The header block (with its Referer) goes with every request of a redirect
-        // chain; libcurl's own Referer is not wanted.
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(e, CURLOPT_AUTOREFERER, 0L);
-        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, std::min(limits.connectTimeoutMs, timeLeftMs));
-        curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, timeLeftMs);
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, limits.stallTimeoutSeconds);
-        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &ReplyReceiver::OnWrite);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, &receiver);
-        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &ReplyReceiver::OnHeader);
-        curl_easy_setopt(e, CURLOPT_HEADERDATA, &receiver);
-        curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &ReplyReceiver::OnTransferInfo);
-        curl_easy_setopt(e, CURLOPT_XFERINFODATA, &receiver);
-        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-        ApplyDownloadProxy(e, proxy);
-        if (transfers.Share() != nullptr && transfers.Share()->Handle() != nullptr)
-            curl_easy_setopt(e, CURLOPT_SHARE, transfers.Share()->Handle());
-
-        const AttemptResult result = Perform(e, transfers, cancel);
-        if (result.code == CURLE_OK) {
-            outcome.succeeded = receiver.finish(outcome);
-            if (!outcome.succeeded) {
-                outcome.errorText = receiver.error();
+    for (int attempt = 0; attempt < std::max(1, limits.connectAttempts) && !pending.empty(); ++attempt) {
+        if (attempt > 0) {
+            long waitMs = limits.connectBackoffMs;
+            for (std::size_t i : pending)
+                waitMs = std::min(waitMs, remainingMs(jobs[i], limits));
+            if (!cancel.WaitFor(waitMs)) {
+                failAll(pending, "cancelled");
+                return outcomes;
             }
-            return outcome;
         }
-        outcome.errorText = !receiver.error().empty() ? receiver.error()
-                            : cancel.IsCancelled()    ? std::string("cancelled")
-                                                      : std::string(curl_easy_strerror(result.code));
-        if (receiver.begun() || cancel.IsCancelled() || !IsConnectFailure(result) || remainingMs() <= 0) {
-            return outcome;
+        std::vector<Attempt> attempts;
+        std::vector<CURL*> easies;
+        for (std::size_t i : pending) {
+            const QuoteFetchJob& job = jobs[i];
+            const long timeLeftMs = remainingMs(job, limits);
+            if (timeLeftMs <= 0) {
+                const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
+                outcomes[i].errorText = "over the time limit of " + std::to_string(timeLimitMs) + " ms";
+                continue;
+            }
+            Attempt one{i, nullptr, nullptr};
+            one.receiver = std::make_unique<ReplyReceiver>(job, nullptr, cancel, limits, progress, joint);
+            one.easy =
+                MakeTransfer(job, *one.receiver, headers[i].get(), proxy, limits, timeLeftMs, transfers);
+            if (!one.easy) {
+                outcomes[i].errorText = "libcurl cannot create a transfer";
+                continue;
+            }
+            one.receiver->AttachEasy(one.easy.get());
+            easies.push_back(one.easy.get());
+            attempts.push_back(std::move(one));
         }
+        const std::vector<AttemptResult> results = PerformAll(easies, transfers, cancel);
+        std::vector<std::size_t> retry;
+        for (std::size_t k = 0; k < attempts.size(); ++k) {
+            const std::size_t i = attempts[k].job;
+            ReplyReceiver& receiver = *attempts[k].receiver;
+            FetchOutcome& outcome = outcomes[i];
+            if (results[k].code == CURLE_OK) {
+                outcome.succeeded = receiver.finish(outcome);
+                if (!outcome.succeeded)
+                    outcome.errorText = receiver.error();
+                continue;
+            }
+            outcome.errorText = !receiver.error().empty() ? receiver.error()
+                                : cancel.IsCancelled()    ? std::string("cancelled")
+                                                          : std::string(curl_easy_strerror(results[k].code));
+            if (!receiver.begun() && !cancel.IsCancelled() && IsConnectFailure(results[k]) &&
+                remainingMs(jobs[i], limits) > 0)
+                retry.push_back(i);
+        }
+        pending = std::move(retry);
     }
-    return outcome;
+    return outcomes;
+}
+
+FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
+                         const FetchProgress& progress, FetchSession* session) {
+    return std::move(RunFetchJobsTogether({job}, cancel, limits, progress, session, 0).front());
 }
 
 bool IsReplyTempName(const std::string& fileName) {

@@ -44,9 +44,10 @@ struct QuoteFetchJob {
     // and the joined reply is held to sizeLimit as one reply is.
     // A service that takes a limited number of codes per request gets a long list so.
     std::vector<std::string> moreUrls;
-    // With moreUrls: each URL stands alone (one request per fund). Every URL is asked
-    // whatever the others gave; the report's urlReplies hold each one's reply and the job
-    // succeeds when any URL did. The replies together are still held to sizeLimit.
+    // With moreUrls: each URL stands alone (one request per fund). Every URL is asked at
+    // once, side by side (RunFetchJobsTogether), whatever the others give; the report's
+    // urlReplies hold each one's reply and the job succeeds when any URL did. The replies
+    // together are still held to sizeLimit: one that would grow beyond it fails.
     bool eachUrlAlone = false;
     int quoteSource = 0; // quote jobs: the DataSour value of the service asked; 0 otherwise
 };
@@ -162,6 +163,9 @@ private:
 // transfer holds on a reused connection as on a new one. One thread at a time.
 class FetchSession {
 public:
+    // Transfers of one session side by side to one host; more wait for a connection to free.
+    static constexpr long kConnectionsPerHost = 4;
+
     explicit FetchSession(TransferShare* share = nullptr) : m_share(share) {}
     ~FetchSession(); // closes the connections it keeps
     FetchSession(const FetchSession&) = delete;
@@ -203,6 +207,15 @@ using FetchProgress = std::function<void(std::uint32_t expectedTotal, std::int32
 // its own.
 FetchOutcome RunFetchJob(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                          const FetchProgress& progress, FetchSession* session = nullptr);
+
+// Several jobs at once, side by side on the session's multi handle (at most
+// kConnectionsPerHost of them to one host at a time, the others waiting their turn), each as
+// RunFetchJob would run it alone; one outcome per job, in the jobs' order. With a joint
+// limit above 0, the replies together may not grow beyond it: a reply that would fails.
+std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>& jobs,
+                                               FetchCancelToken& cancel, const FetchLimits& limits,
+                                               const FetchProgress& progress, FetchSession* session,
+                                               std::uint32_t jointLimit);
 
 // The temporary file of a reply file is named like those of the program's saves (see
 // IsTemporaryNameOf): reply file + ".tmp-" + six letters or digits, unique per job, so

@@ -170,55 +170,59 @@ bool FetchManager::startWorker(Lane lane) {
 namespace {
 
 // The further URLs of an in-memory job, one after the other, joined to the first one's
-// reply; the parts together are held to one reply's limit, each taking what is left. A
-// job whose URLs stand alone asks every one and keeps each reply apart.
+// reply; the parts together are held to one reply's limit, each taking what is left.
 void FetchMoreUrls(const QuoteFetchJob& job, std::uint32_t joinedLimit, FetchOutcome& outcome,
-                   std::vector<std::optional<std::string>>& urlReplies,
                    const std::function<FetchOutcome(const QuoteFetchJob&)>& fetch) {
-    std::size_t joinedSize = outcome.reply.size();
-    if (job.eachUrlAlone) {
-        urlReplies.emplace_back(outcome.succeeded ? std::optional<std::string>(std::move(outcome.reply))
-                                                  : std::nullopt);
-        outcome.reply.clear();
-    }
     for (const std::string& url : job.moreUrls) {
-        if (!outcome.succeeded && !job.eachUrlAlone)
+        if (!outcome.succeeded)
             break;
-        if (joinedSize >= joinedLimit) {
+        if (outcome.reply.size() >= joinedLimit) {
             // Nothing is left for this part: it fails without being asked.
             outcome.errorText = "reply too large";
-            if (!job.eachUrlAlone) {
-                outcome.succeeded = false;
-                break;
-            }
-            urlReplies.emplace_back();
-            continue;
+            outcome.succeeded = false;
+            break;
         }
         QuoteFetchJob part = job;
         part.url = url;
         part.moreUrls.clear();
-        part.sizeLimit = joinedLimit - static_cast<std::uint32_t>(joinedSize);
+        part.sizeLimit = joinedLimit - static_cast<std::uint32_t>(outcome.reply.size());
         FetchOutcome more = fetch(part);
-        if (job.eachUrlAlone) {
-            if (more.succeeded) {
-                joinedSize += more.reply.size();
-                urlReplies.emplace_back(std::move(more.reply));
-                outcome.succeeded = true;
-            } else {
-                urlReplies.emplace_back();
-                outcome.errorText = std::move(more.errorText);
-            }
-            continue;
-        }
         outcome.succeeded = more.succeeded;
         outcome.reply += more.reply;
-        joinedSize = outcome.reply.size();
         outcome.errorText = std::move(more.errorText);
     }
-    if (!outcome.succeeded) {
+    if (!outcome.succeeded)
         outcome.reply.clear();
-        urlReplies.clear();
+}
+
+// A job whose URLs stand alone: every URL asked at once, each reply kept apart; the job
+// succeeds when any of them came.
+FetchOutcome FetchEachUrl(const QuoteFetchJob& job, std::uint32_t joinedLimit,
+                          std::vector<std::optional<std::string>>& urlReplies,
+                          const std::function<std::vector<FetchOutcome>(const std::vector<QuoteFetchJob>&,
+                                                                        std::uint32_t)>& fetchTogether) {
+    std::vector<QuoteFetchJob> parts;
+    parts.reserve(job.moreUrls.size() + 1);
+    for (std::size_t i = 0; i <= job.moreUrls.size(); ++i) {
+        QuoteFetchJob& part = parts.emplace_back(job);
+        if (i > 0)
+            part.url = job.moreUrls[i - 1];
+        part.moreUrls.clear();
+        part.eachUrlAlone = false;
     }
+    FetchOutcome outcome;
+    for (FetchOutcome& one : fetchTogether(parts, joinedLimit)) {
+        if (one.succeeded) {
+            urlReplies.emplace_back(std::move(one.reply));
+            outcome.succeeded = true;
+        } else {
+            urlReplies.emplace_back();
+            outcome.errorText = std::move(one.errorText);
+        }
+    }
+    if (!outcome.succeeded)
+        urlReplies.clear();
+    return outcome;
 }
 
 } // namespace
@@ -241,13 +245,19 @@ void FetchManager::runJob(Shared& shared, FetchSession& session, const QuoteFetc
     const auto fetch = [&](const QuoteFetchJob& part) {
         return RunFetchJob(part, cancel, shared.limits, progress, &session);
     };
-    FetchOutcome outcome = fetch(job);
+    const auto fetchTogether = [&](const std::vector<QuoteFetchJob>& parts, std::uint32_t jointLimit) {
+        return RunFetchJobsTogether(parts, cancel, shared.limits, progress, &session, jointLimit);
+    };
+    const std::uint32_t joinedLimit =
+        job.sizeLimit > 0 ? std::min(job.sizeLimit, shared.limits.memoryLimit) : shared.limits.memoryLimit;
+    const bool memoryJob = job.replyFile.empty();
     std::vector<std::optional<std::string>> urlReplies;
-    if (job.replyFile.empty()) {
-        const std::uint32_t joinedLimit = job.sizeLimit > 0
-                                              ? std::min(job.sizeLimit, shared.limits.memoryLimit)
-                                              : shared.limits.memoryLimit;
-        FetchMoreUrls(job, joinedLimit, outcome, urlReplies, fetch);
+    FetchOutcome outcome = memoryJob && job.eachUrlAlone
+                               ? FetchEachUrl(job, joinedLimit, urlReplies, fetchTogether)
+                               : fetch(job);
+    if (memoryJob) {
+        if (!job.eachUrlAlone)
+            FetchMoreUrls(job, joinedLimit, outcome, fetch);
         if (cancel.IsCancelled()) {
             // A job cancelled half-way ends as a failed one, whatever its first URLs gave.
             outcome.succeeded = false;

@@ -3,13 +3,17 @@
 // limit of a new one, and the URLs of a job whose URLs stand alone fail one by one.
 
 #include "FetchTestSink.h"
+#include "LoopbackHttpServer.h"
 
 #include "net/FetchManager.h"
 #include "sim/SimServer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 namespace marlune {
 namespace {
@@ -124,14 +128,16 @@ TEST_F(KeptConnectionTest, UrlsThatStandAloneFailOneByOne) {
     EXPECT_TRUE(alone.urlReplies[2] && alone.urlReplies[2]->find("040046") != std::string::npos);
     EXPECT_TRUE(alone.reply.empty());
 
-    // The replies together stay within the job's limit: the one that would go over fails.
+    // The replies together stay within the job's limit: asked side by side, the first to
+    // come fits, the others would go over and fail.
     funds.sizeLimit = static_cast<std::uint32_t>(alone.urlReplies[0]->size() + 10);
     m_sim->ClearFaults();
     const FetchReport capped = run(manager, sink, funds);
+    ASSERT_EQ(capped.status, kFetchFinished);
     ASSERT_EQ(capped.urlReplies.size(), 3u);
-    EXPECT_TRUE(capped.urlReplies[0]);
-    EXPECT_FALSE(capped.urlReplies[1]);
-    EXPECT_FALSE(capped.urlReplies[2]);
+    EXPECT_EQ(std::count_if(capped.urlReplies.begin(), capped.urlReplies.end(),
+                            [](const auto& reply) { return reply.has_value(); }),
+              1);
 
     // Every URL failing fails the job.
     fault("prefix=/js/&status=503");
@@ -140,6 +146,53 @@ TEST_F(KeptConnectionTest, UrlsThatStandAloneFailOneByOne) {
     EXPECT_TRUE(none.urlReplies.empty());
     // One quote worker ran them all, each waiting for the next job instead of ending.
     EXPECT_EQ(manager.ThreadCount(), 1u);
+}
+
+// The URLs of a job that stand alone are asked side by side, a few at a time to one host: a
+// server that answers only once four requests wait (or the last ones have come) would leave a
+// one-after-the-other client waiting past its time limit.
+TEST(SideBySideFetch, UrlsThatStandAloneAreAskedTogetherFourToAHost) {
+    test::LoopbackHttpServer http;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int arrived = 0;
+    int waiting = 0;
+    int mostWaiting = 0;
+    constexpr int kUrls = 6;
+    http.server().Get(R"(/js/(\d+)\.js)", [&](const httplib::Request& request, httplib::Response& response) {
+        std::unique_lock<std::mutex> lock(mutex);
+        ++arrived;
+        mostWaiting = std::max(mostWaiting, ++waiting);
+        changed.notify_all();
+        // The bound only ends a broken test instead of hanging it.
+        changed.wait_for(lock, std::chrono::seconds(10),
+                         [&] { return waiting >= FetchSession::kConnectionsPerHost || arrived == kUrls; });
+        --waiting;
+        response.set_content("jsonpgz({\"fundcode\":\"" + request.matches[1].str() + "\"});",
+                             "text/javascript");
+    });
+    QuoteFetchJob job;
+    job.jobKind = kJobQuoteText;
+    job.timeLimitMs = 3000;
+    job.eachUrlAlone = true;
+    job.url = http.url("/js/100000.js");
+    for (int i = 1; i < kUrls; ++i)
+        job.moreUrls.push_back(http.url("/js/10000" + std::to_string(i) + ".js"));
+
+    test::RecordingSink sink;
+    FetchManager manager(&sink);
+    ASSERT_TRUE(manager.StartJob(job));
+    ASSERT_TRUE(sink.waitForFinal(1));
+    const FetchReport report = sink.reports().back();
+    ASSERT_EQ(report.status, kFetchFinished) << report.errorText;
+    ASSERT_EQ(report.urlReplies.size(), static_cast<std::size_t>(kUrls));
+    for (int i = 0; i < kUrls; ++i) {
+        ASSERT_TRUE(report.urlReplies[i]) << i;
+        // Each reply is its own URL's, in the job's order.
+        EXPECT_NE(report.urlReplies[i]->find("10000" + std::to_string(i)), std::string::npos);
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(mostWaiting, FetchSession::kConnectionsPerHost);
 }
 
 } // namespace
