@@ -252,7 +252,20 @@ SimQuote ForeignQuoteAt(const Market& market, const StockInfo& stock, std::int64
     const bool ownHours = stock.market == kMarketHongKong || stock.market == kMarketUnitedStates;
     if (info != nullptr && ownHours && market.Calendar().enabled)
         return OwnSessionQuote(market, stock, *info, unixSeconds);
-    return market.QuoteAt(stock, unixSeconds);
+    SimQuote quote = market.QuoteAt(stock, unixSeconds);
+    if (stock.market == kMarketUnitedStates) {
+        // Around the clock the market's time is Beijing's; a US quote carries the New York
+        // time of that moment, as the exchange's own quotes do.
+        const std::int64_t moment = QuoteMoment(quote, MarketClock::Beijing);
+        const std::int64_t local = moment + MarketClockOffsetSeconds(MarketClock::NewYork, moment);
+        const std::int64_t day = local >= 0 ? local / 86400 : (local - 86399) / 86400;
+        const int second = static_cast<int>(local - day * 86400);
+        CivilFromDays(day, quote.time.year, quote.time.month, quote.time.day);
+        quote.time.hour = second / 3600;
+        quote.time.minute = second / 60 % 60;
+        quote.time.secondOfMinute = second % 60;
+    }
+    return quote;
 }
 
 std::optional<std::string> ForeignSinaStatement(const Market& market, std::string_view code,

@@ -89,6 +89,11 @@ TEST(ForeignMarketsSim, SinaAndTencentGiveTheSameTextsAroundTheClockAndOnTheCale
             ASSERT_EQ(eastMoney.quoteList.size(), 5u) << step;
             ExpectSameTexts(sina, tencent, BeijingTimeAt(now).DateTime());
             ExpectSameTexts(sina, eastMoney, BeijingTimeAt(now).DateTime());
+            // Around the clock a US quote is of the same moment as the A-share ones, not of a
+            // New York clock that reads Beijing's hours.
+            if (!calendar) {
+                EXPECT_EQ(sina.watchList[3].quote.dateTime, sina.watchList[0].quote.dateTime) << step;
+            }
             // Low-priced Hong Kong stocks with three decimals, volume in shares.
             EXPECT_EQ(sina.watchList[2].quote.price.size() - sina.watchList[2].quote.price.find('.'), 4u);
         }
