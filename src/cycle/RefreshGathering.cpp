@@ -42,6 +42,7 @@ QuoteList QuotePartRecords(const WatchList& watchList, const RefreshPart& part, 
     aside.watchList = RowsOfMarkets(watchList, part.markets);
     QuoteServiceOf(part.source).readRecords(aside, reply);
     QuoteList records;
+    records.reserve(aside.quoteList.size());
     for (QuoteRecord& record : aside.quoteList) {
         if (Contains(part.markets, record.market))
             records.push_back(std::move(record));
@@ -128,6 +129,7 @@ std::size_t FundPartRecords(const QuoteBook& book, const RefreshPart& part, cons
     std::vector<FundResult> results =
         FundResultsOfReplies(gathered.eachUrl.empty() ? joined : gathered.eachUrl, part.fundCodes);
     std::size_t answered = 0;
+    records.reserve(records.size() + results.size());
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i].record && IsUsableQuote(*results[i].record)) {
             records.push_back(std::move(*results[i].record));

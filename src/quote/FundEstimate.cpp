@@ -8,7 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
+#include <string_view>
 
 namespace marlune {
 namespace {
@@ -44,10 +48,77 @@ std::optional<std::string_view> CallArgument(std::string_view reply) {
     return text;
 }
 
-const std::string* StringField(const Json& object, const char* name) {
-    const auto found = object.find(name);
-    return found != object.end() && found->is_string() ? found->get_ptr<const std::string*>() : nullptr;
-}
+// The fields of the estimate object the record is made of.
+enum FundField : std::size_t {
+    kFundCode,
+    kName,
+    kNetValueDate,
+    kNetValue,
+    kEstimate,
+    kEstimateTime,
+    kFieldCount
+};
+
+// Reads the reply's top-level object as a stream of events (a small object, read three times
+// a refresh: a document of maps cost more than the rest of the fund's record). Each field
+// keeps the last value of its name, and only a string counts, as a document would give it.
+class EstimateReader final : public nlohmann::json_sax<Json> {
+public:
+    std::array<std::optional<std::string>, kFieldCount> fields;
+    bool isObject = false;
+
+    bool null() override { return other(); }
+    bool boolean(bool) override { return other(); }
+    bool number_integer(number_integer_t) override { return other(); }
+    bool number_unsigned(number_unsigned_t) override { return other(); }
+    bool number_float(number_float_t, const string_t&) override { return other(); }
+    bool binary(binary_t&) override { return other(); }
+    bool string(string_t& value) override {
+        if (m_depth == 1 && m_field < kFieldCount)
+            fields[m_field] = value;
+        return true;
+    }
+    bool start_object(std::size_t) override {
+        isObject = isObject || m_depth == 0;
+        return open();
+    }
+    bool start_array(std::size_t) override { return open(); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool key(string_t& name) override {
+        if (m_depth == 1) {
+            static constexpr std::array<std::string_view, kFieldCount> kNames{"fundcode", "name", "jzrq",
+                                                                              "dwjz",     "gsz",  "gztime"};
+            m_field =
+                static_cast<std::size_t>(std::find(kNames.begin(), kNames.end(), name) - kNames.begin());
+        }
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        isObject = false;
+        return false;
+    }
+
+private:
+    // A value of another kind than a string under a name of the record stands for none.
+    bool other() {
+        if (m_depth == 1 && m_field < kFieldCount)
+            fields[m_field].reset();
+        return true;
+    }
+    bool open() {
+        other();
+        ++m_depth;
+        return true;
+    }
+    bool close() {
+        --m_depth;
+        return true;
+    }
+
+    int m_depth = 0;
+    std::size_t m_field = kFieldCount;
+};
 
 // A value as the service writes it, "1.0389"; nothing for anything that is not a number
 // above 0 within reason.
@@ -89,13 +160,17 @@ std::optional<QuoteRecord> ParseFundEstimate(std::string_view utf8Reply, std::st
     const std::optional<std::string_view> argument = CallArgument(utf8Reply);
     if (!argument || Trimmed(*argument).empty())
         return std::nullopt; // "jsonpgz();": no estimate
-    const Json reply = Json::parse(argument->begin(), argument->end(), nullptr, /*allow_exceptions=*/false);
-    if (!reply.is_object())
+    EstimateReader reader;
+    if (!Json::sax_parse(argument->begin(), argument->end(), &reader) || !reader.isObject)
         return std::nullopt;
-    const std::string* code = StringField(reply, "fundcode");
-    const std::string* name = StringField(reply, "name");
-    const std::string* netValueDate = StringField(reply, "jzrq");
-    const std::string* netValueText = StringField(reply, "dwjz");
+    const auto field = [&reader](FundField which) {
+        const std::optional<std::string>& value = reader.fields[which];
+        return value ? &*value : nullptr;
+    };
+    const std::string* code = field(kFundCode);
+    const std::string* name = field(kName);
+    const std::string* netValueDate = field(kNetValueDate);
+    const std::string* netValueText = field(kNetValue);
     if (!code || *code != requestedCode || !IsFundCode(*code) || !name || name->empty() ||
         name->find('\0') != std::string::npos || !netValueDate || !IsDate(*netValueDate) || !netValueText)
         return std::nullopt;
@@ -109,8 +184,8 @@ std::optional<QuoteRecord> ParseFundEstimate(std::string_view utf8Reply, std::st
     record.name = *name;
     record.high = record.low = record.open = record.volume = record.amount = "-";
 
-    const std::string* estimateText = StringField(reply, "gsz");
-    const std::string* estimateTimeText = StringField(reply, "gztime");
+    const std::string* estimateText = field(kEstimate);
+    const std::string* estimateTimeText = field(kEstimateTime);
     const double estimate = estimateText ? ValueOf(*estimateText).value_or(0.0) : 0.0;
     const std::optional<std::string> estimateTime =
         estimateTimeText ? EstimateTime(*estimateTimeText) : std::nullopt;

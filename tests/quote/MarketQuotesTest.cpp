@@ -429,8 +429,21 @@ TEST(FundEstimate, EstimatesNetValuesAndDamagedReplies) {
           "\"1e400\"});",
           "jsonpgz({\"fundcode\":\"161725\",\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":1.2});",
           "jsonpgz({\"fundcode\":\"161725\",\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":\"0\"});",
-          "jsonpgz([1,2,3]);", "jsonpgz({\"fundcode\":\"161725\",);"})
+          "jsonpgz([1,2,3]);", "jsonpgz({\"fundcode\":\"161725\",);",
+          // A field given again as an object, the code only inside another object, a second value.
+          "jsonpgz({\"fundcode\":\"161725\",\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":\"1.2\","
+          "\"dwjz\":{\"v\":\"1.2\"}});",
+          "jsonpgz({\"x\":{\"fundcode\":\"161725\"},\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":\"1.2\"})"
+          ";",
+          "jsonpgz({\"fundcode\":\"161725\",\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":\"1.2\"} {});"})
         EXPECT_FALSE(ParseFundEstimate(bad, "161725").has_value()) << bad;
+    // A name given twice counts with its last value.
+    const std::optional<QuoteRecord> twice = ParseFundEstimate(
+        "jsonpgz({\"fundcode\":\"161725\",\"name\":\"x\",\"jzrq\":\"2026-01-31\",\"dwjz\":\"0\","
+        "\"dwjz\":\"1.2\"});",
+        "161725");
+    ASSERT_TRUE(twice.has_value());
+    EXPECT_EQ(twice->price, "1.2000");
     EXPECT_FALSE(ParseFundEstimate(reply, "110011").has_value()); // the reply of another fund
 
     EXPECT_EQ(FundEstimatePath("161725", 7), "/js/161725.js?rt=7");
