@@ -387,6 +387,17 @@ std::string FundEstimateReply(const Market& market, std::string_view code, std::
             break;
         }
     }
+    if (!market.Calendar().enabled && previousDate == quote.time.Date()) {
+        // Around the clock a day holds several sessions; the net value the estimate goes from
+        // is still of an earlier day, as in every real reply during trading: the weekday before.
+        std::int64_t day = DaysFromCivil(quote.time.year, quote.time.month, quote.time.day);
+        do {
+            --day;
+        } while (IsWeekend(day));
+        int year = 0, month = 0, dayOfMonth = 0;
+        CivilFromDays(day, year, month, dayOfMonth);
+        previousDate = Format("%04d-%02d-%02d", year, month, dayOfMonth);
+    }
     std::string netValueDate = previousDate;
     double netValue = quote.previousClose / kFundScale;
     // From 20:00 on the trading day its net value is out.

@@ -163,6 +163,17 @@ TEST(ForeignMarketsSim, FundEstimatesNetValuesAndTheQdiiFund) {
     EXPECT_EQ(qdii->price, qdii->previousClose);
     EXPECT_EQ(sim::FundEstimateReply(market, "999999", now), "jsonpgz();");
 
+    // Around the clock every session of the day has an estimate over an earlier day's net value,
+    // the sessions after the day's first too.
+    market.SetCalendar(sim::ExchangeCalendar{false, {}});
+    for (int hour : {2, 10, 19, 23}) {
+        now = Beijing(2026, 12, 10, hour, 0);
+        const std::optional<QuoteRecord> played =
+            ParseFundEstimate(sim::FundEstimateReply(market, "161725", now), "161725");
+        ASSERT_TRUE(played.has_value()) << hour;
+        EXPECT_NE(played->changeRate, "-") << hour;
+    }
+
     // Over HTTP: the service's path, UTF-8.
     const sim::HttpReply reply = sim::RouteServiceRequest(market, {}, "/js/110011.js?rt=1796693400");
     EXPECT_EQ(reply.status, 200);
