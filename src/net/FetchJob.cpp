@@ -151,9 +151,10 @@ class ReplyReceiver {
 public:
     // jointLeft, when given, is what the replies of transfers that run together may still
     // add; each byte this one receives is taken from it.
-    ReplyReceiver(const QuoteFetchJob& job, CURL* easy, FetchCancelToken& cancel, const FetchLimits& limits,
+    // The transfer whose status and length it reads is attached once made (AttachEasy).
+    ReplyReceiver(const QuoteFetchJob& job, FetchCancelToken& cancel, const FetchLimits& limits,
                   const FetchProgress& progress, std::uint32_t* jointLeft = nullptr)
-        : m_job(job), m_easy(easy), m_cancel(cancel), m_limits(limits), m_progress(progress),
+        : m_job(job), m_cancel(cancel), m_limits(limits), m_progress(progress),
           m_toFile(!job.replyFile.empty()), m_jointLeft(jointLeft) {}
 
     ~ReplyReceiver() {
@@ -328,7 +329,7 @@ private:
     }
 
     const QuoteFetchJob& m_job;
-    CURL* m_easy;
+    CURL* m_easy = nullptr;
     FetchCancelToken& m_cancel;
     const FetchLimits& m_limits;
     const FetchProgress& m_progress;
@@ -485,10 +486,12 @@ std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>&
         return outcomes;
     }
     const SteadyClock::time_point start = SteadyClock::now();
-    const auto remainingMs = [&start](const QuoteFetchJob& job, const FetchLimits& limits) {
-        const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
+    const auto timeLimitMs = [&limits](const QuoteFetchJob& job) {
+        return job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
+    };
+    const auto remainingMs = [&start, &timeLimitMs](const QuoteFetchJob& job) {
         const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start);
-        return timeLimitMs - static_cast<long>(spent.count());
+        return timeLimitMs(job) - static_cast<long>(spent.count());
     };
     for (const QuoteFetchJob& job : jobs) {
         if (!job.replyFile.empty()) {
@@ -514,7 +517,7 @@ std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>&
         if (attempt > 0) {
             long waitMs = limits.connectBackoffMs;
             for (std::size_t i : pending)
-                waitMs = std::min(waitMs, remainingMs(jobs[i], limits));
+                waitMs = std::min(waitMs, remainingMs(jobs[i]));
             if (!cancel.WaitFor(waitMs)) {
                 failAll(pending, "cancelled");
                 return outcomes;
@@ -524,14 +527,13 @@ std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>&
         std::vector<CURL*> easies;
         for (std::size_t i : pending) {
             const QuoteFetchJob& job = jobs[i];
-            const long timeLeftMs = remainingMs(job, limits);
+            const long timeLeftMs = remainingMs(job);
             if (timeLeftMs <= 0) {
-                const long timeLimitMs = job.timeLimitMs > 0 ? job.timeLimitMs : limits.timeLimitMs;
-                outcomes[i].errorText = "over the time limit of " + std::to_string(timeLimitMs) + " ms";
+                outcomes[i].errorText = "over the time limit of " + std::to_string(timeLimitMs(job)) + " ms";
                 continue;
             }
             Attempt one{i, nullptr, nullptr};
-            one.receiver = std::make_unique<ReplyReceiver>(job, nullptr, cancel, limits, progress, joint);
+            one.receiver = std::make_unique<ReplyReceiver>(job, cancel, limits, progress, joint);
             one.easy =
                 MakeTransfer(job, *one.receiver, headers[i].get(), proxy, limits, timeLeftMs, transfers);
             if (!one.easy) {
@@ -558,7 +560,7 @@ std::vector<FetchOutcome> RunFetchJobsTogether(const std::vector<QuoteFetchJob>&
                                 : cancel.IsCancelled()    ? std::string("cancelled")
                                                           : std::string(curl_easy_strerror(results[k].code));
             if (!receiver.begun() && !cancel.IsCancelled() && IsConnectFailure(results[k]) &&
-                remainingMs(jobs[i], limits) > 0)
+                remainingMs(jobs[i]) > 0)
                 retry.push_back(i);
         }
         pending = std::move(retry);
